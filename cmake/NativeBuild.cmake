@@ -1,0 +1,42 @@
+# Host build: platform-free code and its tests under ASan and UBSan; the Windows build as a
+# sub-build whose ctest file is included in this one, so one ctest run covers all three layers.
+
+set(VISTREL_SANITIZERS -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=all)
+
+set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+add_compile_options(${VISTREL_SANITIZERS})
+add_link_options(${VISTREL_SANITIZERS})
+add_subdirectory(${VISTREL_GTEST_SOURCE_DIR} googletest EXCLUDE_FROM_ALL SYSTEM)
+
+add_library(vistrel_portable STATIC ${VISTREL_PORTABLE_SOURCES})
+target_include_directories(vistrel_portable PUBLIC src)
+target_compile_options(vistrel_portable PRIVATE ${VISTREL_WARNINGS})
+
+add_executable(native_tests ${VISTREL_PORTABLE_TESTS})
+target_compile_options(native_tests PRIVATE ${VISTREL_WARNINGS})
+target_link_libraries(native_tests PRIVATE vistrel_portable GTest::gtest_main)
+include(GoogleTest)
+gtest_discover_tests(native_tests TEST_PREFIX "native." DISCOVERY_TIMEOUT 30)
+
+option(VISTREL_WINDOWS "Also cross-build the Windows program and its tests" ON)
+if(VISTREL_WINDOWS)
+    include(ExternalProject)
+    set(VISTREL_WINDOWS_BINARY_DIR ${CMAKE_BINARY_DIR}/windows)
+    ExternalProject_Add(windows
+        SOURCE_DIR ${PROJECT_SOURCE_DIR}
+        BINARY_DIR ${VISTREL_WINDOWS_BINARY_DIR}
+        CMAKE_ARGS
+            -DCMAKE_TOOLCHAIN_FILE=${PROJECT_SOURCE_DIR}/cmake/mingw-x86_64.cmake
+            -DCMAKE_BUILD_TYPE=Release
+            -DVISTREL_WERROR=${VISTREL_WERROR}
+            -DVISTREL_GTEST_SOURCE_DIR=${VISTREL_GTEST_SOURCE_DIR}
+        BUILD_ALWAYS ON
+        INSTALL_COMMAND ""
+        USES_TERMINAL_BUILD ON)
+    # ctest reads this file at run time and descends into the Windows build's tests.
+    set(include_file ${CMAKE_BINARY_DIR}/windows-tests.cmake)
+    file(WRITE ${include_file} "subdirs(\"${VISTREL_WINDOWS_BINARY_DIR}\")\n")
+    set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${include_file})
+endif()

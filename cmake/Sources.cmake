@@ -1,0 +1,54 @@
+# The source lists of both builds. Platform-free files never include <windows.h>; they build
+# natively under sanitizers and inside the Windows program alike.
+
+set(VISTREL_PORTABLE_SOURCES
+    src/settings/settings_table.cpp
+    src/settings/stored_value.cpp
+    src/settings/error_text.cpp
+    src/shell/command_line.cpp
+    src/zoom/hotkey_value.cpp
+    src/zoom/zoom_levels.cpp
+)
+
+set(VISTREL_WINDOWS_SOURCES
+    src/settings/registry_store.cpp
+    src/shell/optional_functions.cpp
+    src/shell/single_instance.cpp
+    src/shell/startup.cpp
+    src/zoom/app_state.cpp
+    src/zoom/hotkeys.cpp
+    src/zoom/main_window.cpp
+    src/tray/tray_commands.cpp
+    src/options/options_dialog.cpp
+)
+
+set(VISTREL_ENTRY_SOURCES src/shell/main.cpp)
+set(VISTREL_RESOURCE_SOURCES src/res/vistrel.rc)
+
+# Tests of the platform-free code: built natively under sanitizers.
+set(VISTREL_PORTABLE_TESTS
+    tests/settings/settings_table_test.cpp
+    tests/settings/stored_value_test.cpp
+    tests/settings/error_text_test.cpp
+    tests/shell/command_line_test.cpp
+    tests/zoom/hotkey_value_test.cpp
+    tests/zoom/zoom_levels_test.cpp
+    tests/zoom/dispatch_table_test.cpp
+)
+
+# Tests against the real Windows API, one program each, run under Wine.
+set(VISTREL_WINDOWS_TEST_PROGRAMS
+    settings_wintest:tests/settings/registry_store_wintest.cpp
+    hotkeys_wintest:tests/zoom/hotkeys_wintest.cpp
+    main_window_wintest:tests/zoom/main_window_wintest.cpp
+    shell_wintest:tests/shell/shell_wintest.cpp
+)
+
+# End-to-end tests: each program starts dist/Vistrel64.exe in a Wine virtual desktop and drives
+# it from outside only.
+set(VISTREL_E2E_TEST_PROGRAMS
+    startup_e2e:tests/e2e/startup_e2e.cpp
+    hotkeys_e2e:tests/e2e/hotkeys_e2e.cpp
+)
+set(VISTREL_E2E_SUPPORT_SOURCES tests/e2e/driver.cpp)
+set(VISTREL_WINDOWS_TEST_SUPPORT_SOURCES tests/support/message_box_watcher.cpp)

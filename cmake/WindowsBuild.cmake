@@ -1,0 +1,73 @@
+# Cross build for 64-bit Windows: the program, the Windows-layer tests and the end-to-end tests.
+enable_language(RC)
+
+set(VISTREL_DIST_DIR ${PROJECT_SOURCE_DIR}/dist)
+set(VISTREL_WIN_LIBS user32 gdi32 gdiplus comctl32 comdlg32 shell32 advapi32 ole32 winmm
+    version msimg32 kernel32)
+# Windows 7 headers: newer entry points are bound at run time, never imported.
+set(VISTREL_WIN_DEFINITIONS UNICODE _UNICODE NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601)
+
+add_link_options(-static -static-libgcc -static-libstdc++)
+
+add_library(vistrel_core STATIC ${VISTREL_PORTABLE_SOURCES} ${VISTREL_WINDOWS_SOURCES})
+target_include_directories(vistrel_core PUBLIC src)
+target_compile_definitions(vistrel_core PUBLIC ${VISTREL_WIN_DEFINITIONS})
+target_compile_options(vistrel_core PRIVATE ${VISTREL_WARNINGS})
+target_link_libraries(vistrel_core PUBLIC ${VISTREL_WIN_LIBS})
+
+add_executable(Vistrel64 WIN32 ${VISTREL_ENTRY_SOURCES} ${VISTREL_RESOURCE_SOURCES})
+target_compile_options(Vistrel64 PRIVATE ${VISTREL_WARNINGS})
+target_link_options(Vistrel64 PRIVATE -municode -s)
+target_link_libraries(Vistrel64 PRIVATE vistrel_core)
+set_target_properties(Vistrel64 PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${VISTREL_DIST_DIR})
+set_property(SOURCE ${VISTREL_RESOURCE_SOURCES} APPEND PROPERTY OBJECT_DEPENDS
+    ${PROJECT_SOURCE_DIR}/src/res/vistrel.ico ${PROJECT_SOURCE_DIR}/src/res/transparent.cur
+    ${PROJECT_SOURCE_DIR}/src/res/vistrel.manifest)
+
+# GoogleTest from Debian's sources, cross-built without pthreads.
+set(gtest_disable_pthreads ON CACHE BOOL "" FORCE)
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+add_subdirectory(${VISTREL_GTEST_SOURCE_DIR} googletest EXCLUDE_FROM_ALL SYSTEM)
+
+# Every Windows test runs through tests/support/wine-run: a fresh copy of the run's prefix, an X
+# display of its own with a Wine virtual desktop, and a clean shutdown afterwards.
+set(VISTREL_WINE_TEMPLATE ${CMAKE_BINARY_DIR}/wine/template)
+set(VISTREL_WINE_RUN ${PROJECT_SOURCE_DIR}/tests/support/wine-run)
+set(CMAKE_CROSSCOMPILING_EMULATOR ${VISTREL_WINE_RUN} ${VISTREL_WINE_TEMPLATE})
+
+add_test(NAME wine.prefix
+    COMMAND ${PROJECT_SOURCE_DIR}/tests/support/wine-prefix ${VISTREL_WINE_TEMPLATE})
+set_tests_properties(wine.prefix PROPERTIES FIXTURES_SETUP wine TIMEOUT 180)
+
+add_library(vistrel_test_support STATIC ${VISTREL_WINDOWS_TEST_SUPPORT_SOURCES})
+target_include_directories(vistrel_test_support PUBLIC tests)
+target_link_libraries(vistrel_test_support PUBLIC vistrel_core gtest)
+
+function(vistrel_add_wine_tests layer)
+    foreach(entry IN LISTS ARGN)
+        string(REPLACE ":" ";" parts ${entry})
+        list(GET parts 0 name)
+        list(GET parts 1 source)
+        add_executable(${name} ${source} ${ARGV_EXTRA_SOURCES})
+        target_compile_options(${name} PRIVATE ${VISTREL_WARNINGS})
+        target_link_libraries(${name} PRIVATE vistrel_test_support gtest_main)
+        add_test(NAME ${layer}.${name} COMMAND ${name})
+        set_tests_properties(${layer}.${name} PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 240
+            LABELS ${layer})
+    endforeach()
+endfunction()
+
+vistrel_add_wine_tests(windows ${VISTREL_WINDOWS_TEST_PROGRAMS})
+
+add_library(vistrel_e2e_driver STATIC ${VISTREL_E2E_SUPPORT_SOURCES})
+target_link_libraries(vistrel_e2e_driver PUBLIC vistrel_test_support)
+vistrel_add_wine_tests(e2e ${VISTREL_E2E_TEST_PROGRAMS})
+foreach(entry IN LISTS VISTREL_E2E_TEST_PROGRAMS)
+    string(REPLACE ":" ";" parts ${entry})
+    list(GET parts 0 name)
+    target_link_libraries(${name} PRIVATE vistrel_e2e_driver)
+    add_dependencies(${name} Vistrel64)
+    # The program under test, as Wine sees it (drive Z: is the Unix root).
+    set_property(TEST e2e.${name} APPEND PROPERTY ENVIRONMENT "VISTREL_EXE=${VISTREL_DIST_DIR}/Vistrel64.exe")
+endforeach()

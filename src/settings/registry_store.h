@@ -1,0 +1,37 @@
+// The registry-backed settings store: reading and writing setting rows under
+// HKCU\Software\tarnove\Vistrel, the program-path value, the auto-start Run entry, clearing
+// everything from the command line, and the program's one error box.
+#pragma once
+
+#include <windows.h>
+
+#include <span>
+
+#include "settings/settings_table.h"
+
+constexpr const wchar_t* kVendorKeyPath = L"Software\\tarnove";
+constexpr const wchar_t* kSettingsKeyPath = L"Software\\tarnove\\Vistrel";
+constexpr const wchar_t* kRunKeyPath = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+constexpr const wchar_t* kRunValueName = L"Vistrel";
+
+// Reads every row in order; a missing value, or one larger than its row, leaves the in-memory
+// value as it was. No settings key: nothing changes.
+void ReadSettings(std::span<SettingEntry> rows);
+// Writes every row in order; failures are silent and do not stop the other rows.
+void WriteSettings(std::span<const SettingEntry> rows);
+
+// Writes `Filepath`: the full path of the running program.
+void StoreProgramPath();
+
+// Sets or removes the Run value "Vistrel" (the program named by `Filepath`, quoted). Failures
+// show "Error configuring auto start" with the system's reason and return false.
+bool SetAutoStart(HWND owner, bool enable);
+bool IsAutoStart();
+
+// The error box: text, ": " and the system's message for `errorCode`, caption "Vistrel".
+void ShowErrorMessage(const wchar_t* text, HWND owner, DWORD errorCode);
+
+// Removes the Run value and the whole vendor key; true only when both went.
+bool ClearSettings();
+// Deletes `path` under `root`, with all its subkeys when `recurse` is set.
+bool DeleteKeyTree(HKEY root, const wchar_t* path, bool recurse);

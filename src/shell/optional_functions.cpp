@@ -1,0 +1,75 @@
+// Run-time binding of the optional system functions (see optional_functions.h).
+#include "shell/optional_functions.h"
+
+#include <cwchar>
+#include <initializer_list>
+
+OptionalFunctions optionalFunctions;
+
+namespace {
+
+HMODULE LoadFrom(const wchar_t* directory, const wchar_t* name) {
+    wchar_t path[MAX_PATH];
+    int length = swprintf(path, MAX_PATH, L"%ls\\%ls", directory, name);
+    if (length <= 0 || length >= MAX_PATH) {
+        return nullptr;
+    }
+    return LoadLibraryW(path);
+}
+
+template <typename Function>
+void Bind(HMODULE library, const char* name, Function& entry) {
+    entry = library != nullptr ? reinterpret_cast<Function>(
+                                     reinterpret_cast<void*>(GetProcAddress(library, name)))
+                               : nullptr;
+}
+
+} // namespace
+
+void BindOptionalFunctions() {
+    wchar_t systemDirectory[MAX_PATH] = {};
+    UINT length = GetSystemDirectoryW(systemDirectory, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) {
+        return;  // without a known system directory nothing optional is loaded
+    }
+    BindOptionalFunctionsFrom(systemDirectory);
+}
+
+void BindOptionalFunctionsFrom(const wchar_t* directory) {
+    OptionalFunctions& f = optionalFunctions;
+    f.user32 = LoadFrom(directory, L"User32.dll");
+    Bind(f.user32, "SetProcessDPIAware", f.SetProcessDPIAware);
+    if (f.SetProcessDPIAware != nullptr) {
+        f.SetProcessDPIAware();
+    }
+    Bind(f.user32, "MonitorFromPoint", f.MonitorFromPoint);
+    Bind(f.user32, "ShowSystemCursor", f.ShowSystemCursor);
+    Bind(f.user32, "SetLayeredWindowAttributes", f.SetLayeredWindowAttributes);
+    Bind(f.user32, "GetPointerPenInfo", f.GetPointerPenInfo);
+
+    f.magnification = LoadFrom(directory, L"magnification.dll");
+    Bind(f.magnification, "MagInitialize", f.MagInitialize);
+    Bind(f.magnification, "MagSetWindowTransform", f.MagSetWindowTransform);
+
+    f.uxtheme = LoadFrom(directory, L"uxtheme.dll");
+    Bind(f.uxtheme, "EnableThemeDialogTexture", f.EnableThemeDialogTexture);
+
+    f.shlwapi = LoadFrom(directory, L"Shlwapi.dll");
+    Bind(f.shlwapi, "SHAutoComplete", f.SHAutoComplete);
+
+    f.shell32 = LoadFrom(directory, L"shell32.dll");
+    Bind(f.shell32, "SHQueryUserNotificationState", f.SHQueryUserNotificationState);
+
+    f.dwmapi = LoadFrom(directory, L"dwmapi.dll");
+    Bind(f.dwmapi, "DwmIsCompositionEnabled", f.DwmIsCompositionEnabled);
+}
+
+void ReleaseOptionalFunctions() {
+    OptionalFunctions& f = optionalFunctions;
+    for (HMODULE library : {f.user32, f.magnification, f.uxtheme, f.shlwapi, f.shell32, f.dwmapi}) {
+        if (library != nullptr) {
+            FreeLibrary(library);
+        }
+    }
+    f = OptionalFunctions{};
+}

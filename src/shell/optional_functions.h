@@ -1,0 +1,42 @@
+// OptionalFunctions: entry points that not every supported Windows version has. They are never
+// imported; BindOptionalFunctions looks them up once at start-up and every user tests its entry
+// for presence and has a fallback. The libraries come from the system directory only, so a DLL
+// of the same name beside the program (say in a downloads folder) is never loaded instead.
+#pragma once
+
+#include <windows.h>
+
+struct MagnifierTransform {
+    float v[3][3];
+};
+
+struct OptionalFunctions {
+    HMODULE user32 = nullptr;
+    HMODULE magnification = nullptr;
+    HMODULE uxtheme = nullptr;
+    HMODULE shlwapi = nullptr;
+    HMODULE shell32 = nullptr;
+    HMODULE dwmapi = nullptr;
+
+    BOOL(WINAPI* SetProcessDPIAware)() = nullptr;
+    HMONITOR(WINAPI* MonitorFromPoint)(POINT, DWORD) = nullptr;
+    BOOL(WINAPI* ShowSystemCursor)(BOOL) = nullptr;
+    BOOL(WINAPI* SetLayeredWindowAttributes)(HWND, COLORREF, BYTE, DWORD) = nullptr;
+    BOOL(WINAPI* GetPointerPenInfo)(UINT32, void*) = nullptr;  // POINTER_PEN_INFO*
+    BOOL(WINAPI* MagInitialize)() = nullptr;
+    BOOL(WINAPI* MagSetWindowTransform)(HWND, MagnifierTransform*) = nullptr;
+    HRESULT(WINAPI* EnableThemeDialogTexture)(HWND, DWORD) = nullptr;
+    HRESULT(WINAPI* SHAutoComplete)(HWND, DWORD) = nullptr;
+    HRESULT(WINAPI* SHQueryUserNotificationState)(int*) = nullptr;
+    HRESULT(WINAPI* DwmIsCompositionEnabled)(BOOL*) = nullptr;
+};
+
+extern OptionalFunctions optionalFunctions;
+
+// Loads the libraries from the system directory and binds the entries; calls
+// SetProcessDPIAware at once when it exists.
+void BindOptionalFunctions();
+// The same from another directory: a seam for tests.
+void BindOptionalFunctionsFrom(const wchar_t* directory);
+// Frees every loaded library and forgets all entries.
+void ReleaseOptionalFunctions();

@@ -1,0 +1,100 @@
+// AppState: the one record of the program's global state. It owns every window handle, GDI
+// object and mode flag of the main window for the life of the process, and holds the in-memory
+// settings. Whoever replaces a handle deletes the old one first; whoever deletes one clears the
+// field (DeleteAndClear below), so no handle is ever deleted twice.
+#pragma once
+
+#include <windows.h>
+
+#include "settings/settings_values.h"
+
+struct UndoSnapshot;  // newest-first list of whole-image snapshots (drawing)
+struct TypedGlyph;    // newest-first list of typed character rectangles (typing)
+
+struct AppState {
+    // Windows and process.
+    HINSTANCE instance = nullptr;
+    HWND mainWindow = nullptr;
+    HWND liveZoomWindow = nullptr;  // cleared by that window's WM_DESTROY
+    HWND optionsDialog = nullptr;   // while set, the zoom hotkey does nothing
+    WORD windowsVersion = 0;        // low word of GetVersion: major in the low byte
+
+    // Modes: 32-bit flags holding 0 or 1.
+    int zoomActive = 0;
+    int fromLiveZoom = 0;
+    int drawMode = 0;
+    int strokeActive = 0;
+    int imageModified = 0;
+    int shapeKind = 0;  // 0 freehand, 1 rectangle, 2 ellipse, 3 line, 4 arrow
+    int typingActive = 0;
+    int caretFixed = 0;
+    int padKind = 0;  // 0 none, 'K' black pad, 'W' white pad
+    int breakActive = 0;
+    int saveDialogOpen = 0;
+
+    // Zoom geometry.
+    RECT monitorRect = {};
+    int captureWidth = 0;
+    int captureHeight = 0;
+    POINT zoomPoint = {};
+    float currentZoom = 1.0f;
+    float targetZoom = 0.0f;
+    float zoomStep = 0.0f;
+    float liveZoomFactor = 0.8f;
+    RECT liveZoomSource = {};
+    RECT viewRect = {};
+    HWND previousForeground = nullptr;  // borrowed: another program's window
+    int savedPenWidth = 0;
+
+    // Drawing surfaces and GDI objects: from zoom entry to zoom exit.
+    HDC displayDC = nullptr;
+    HDC imageDC = nullptr;
+    HBITMAP imageBitmap = nullptr;
+    HDC cleanDC = nullptr;
+    HBITMAP cleanBitmap = nullptr;
+    HDC scratchDC = nullptr;
+    HBITMAP scratchBitmap = nullptr;
+    HPEN pen = nullptr;
+    HFONT typingFont = nullptr;
+    STICKYKEYS savedStickyKeys = {};  // valid only while cbSize is 8
+    HDC padPictureDC = nullptr;
+    HBITMAP padPictureBitmap = nullptr;
+
+    // Drawing state.
+    POINT penPoint = {};
+    POINT shapeAnchor = {};
+    RECT shapeRect = {};
+    RECT caretRect = {};
+    POINT textPoint = {};
+    POINT typingReturnPoint = {};
+    UndoSnapshot* undoStack = nullptr;
+    TypedGlyph* typedCharacters = nullptr;
+
+    // Break screen.
+    int breakSecondsLeft = 0;  // negative after expiry
+    HFONT breakTimerFont = nullptr;
+    HFONT breakExpiredFont = nullptr;
+    HDC breakPictureDC = nullptr;
+    HBITMAP breakPictureBitmap = nullptr;
+    HBITMAP breakBitmap = nullptr;  // selected into imageDC during a break
+    int breakBitsPerPixel = 0;
+    int breakPlanes = 0;
+
+    // The in-memory settings, with their defaults until ReadSettings replaces them.
+    Settings settings;
+};
+
+extern AppState app;
+
+// Puts every field back to its initial value (used by tests; the program starts with it).
+void ResetAppState();
+
+// The typing font record as the GDI type it mirrors, copied both ways.
+LOGFONTW TypingLogFont(const Settings& settings);
+void SetTypingLogFont(Settings& settings, const LOGFONTW& font);
+
+// The delete-and-clear helpers: each deletes a handle the field owns and clears the field.
+void DeleteAndClear(HDC& dc);
+void DeleteAndClear(HBITMAP& bitmap);
+void DeleteAndClear(HPEN& pen);
+void DeleteAndClear(HFONT& font);

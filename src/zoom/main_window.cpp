@@ -1,0 +1,224 @@
+// The main window: class registration, creation, the message and command tables, and the
+// handlers no mode owns (see main_window.h).
+#include "zoom/main_window.h"
+
+#include <array>
+
+#include "options/options_dialog.h"
+#include "res/resource_ids.h"
+#include "settings/registry_store.h"
+#include "shell/optional_functions.h"
+#include "tray/tray_commands.h"
+#include "zoom/app_state.h"
+#include "zoom/hotkeys.h"
+#include "zoom/message_ids.h"
+
+namespace {
+
+#ifndef WM_POINTERDOWN
+constexpr UINT WM_POINTERDOWN = 0x0246;  // not in the Windows 7 headers
+#endif
+
+// ---- Window life -----------------------------------------------------------------------
+
+// The typing font's default: the system's GUI font, weight 400, 8 points on this screen.
+void SetDefaultTypingFont() {
+    LOGFONTW font = {};
+    GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof font, &font);
+    font.lfWeight = FW_NORMAL;
+    HDC screen = CreateCompatibleDC(nullptr);
+    font.lfHeight = -MulDiv(8, GetDeviceCaps(screen, LOGPIXELSY), 72);
+    DeleteDC(screen);
+    SetTypingLogFont(app.settings, font);
+}
+
+LRESULT OnCreate(HWND window) {
+    SetDefaultTypingFont();
+    auto rows = SettingsLoadTable(app.settings);
+    ReadSettings(rows);
+    SanitizeLoadedSettings(app.settings);
+    if (app.settings.OptionShown != 0) {
+        RegisterAllHotkeys(window, StoredHotkeyBindings());
+    } else {
+        // First run: the options dialog runs to its end here; its OK or Cancel registers the
+        // hotkeys.
+        SendMessageW(window, WM_COMMAND, static_cast<WPARAM>(Command::Options), 0);
+        app.settings.OptionShown = 1;
+        const SettingEntry row = DwordSettingRow("OptionShown", app.settings.OptionShown);
+        WriteSettings({&row, 1});
+    }
+    // The zoom animation and the pen must keep up with the mouse.
+    SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_TIME_CRITICAL);
+    return 1;
+}
+
+LRESULT OnDestroy() {
+    DeleteAndClear(app.padPictureDC);
+    DeleteAndClear(app.padPictureBitmap);
+    PostQuitMessage(0);
+    return 0;
+}
+
+LRESULT OnKillFocus(HWND window) {
+    if (app.zoomActive && !app.saveDialogOpen) {
+        PostMessageW(window, WM_HOTKEY, static_cast<WPARAM>(HotkeyId::Zoom), 0);  // leave zoom
+    }
+    if (app.breakActive) {
+        ShowWindow(window, SW_HIDE);  // the break goes on counting; the tray icon shows it again
+    }
+    return 0;
+}
+
+LRESULT OnGetMinMaxInfo(MINMAXINFO* limits) {
+    if (limits != nullptr) {
+        limits->ptMaxSize = {app.captureWidth, app.captureHeight};
+        limits->ptMaxPosition = {0, 0};
+    }
+    return 1;
+}
+
+// ---- Modes not built yet -------------------------------------------------------------------
+// The handlers below answer as an idle program does: no zoom, no drawing, no break. They keep
+// their table rows so that the modes fill them in place.
+
+LRESULT OnPaint(HWND window) {
+    PAINTSTRUCT paint;
+    BeginPaint(window, &paint);
+    EndPaint(window, &paint);
+    return 0;
+}
+
+LRESULT OnTimer(HWND window, UINT message, WPARAM timerId, LPARAM lParam) {
+    switch (static_cast<MainTimer>(timerId)) {
+    case MainTimer::BreakCountdown:
+    case MainTimer::ZoomIn:
+    case MainTimer::ZoomOut:
+        return 0;
+    }
+    return DefWindowProcW(window, message, timerId, lParam);
+}
+
+LRESULT OnPointerDown(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+LRESULT OnHotkey(HWND, int) { return 1; }
+
+// ---- Commands ------------------------------------------------------------------------------
+
+LRESULT OnCommand(HWND window, WPARAM wParam, LPARAM lParam) {
+    const auto* row = FindDispatchRow(MainCommandTable(), LOWORD(wParam));
+    return row != nullptr ? row->handler(window, wParam, lParam, HIWORD(wParam)) : 0;
+}
+
+LRESULT CommandOptions(HWND window, WPARAM, LPARAM, WORD) {
+    OpenOptionsDialog(window);
+    return 0;
+}
+
+LRESULT CommandBreakTimer(HWND, WPARAM, LPARAM, WORD) { return 0; }
+
+LRESULT CommandDraw(HWND window, WPARAM, LPARAM, WORD) {
+    SendMessageW(window, WM_HOTKEY, static_cast<WPARAM>(HotkeyId::Draw), 0);
+    return 0;
+}
+
+LRESULT CommandZoom(HWND window, WPARAM, LPARAM, WORD) {
+    SendMessageW(window, WM_HOTKEY, static_cast<WPARAM>(HotkeyId::Zoom), 0);
+    return 0;
+}
+
+LRESULT CommandExit(HWND window, WPARAM, LPARAM, WORD) {
+    ExitProgram(window);
+    return 0;
+}
+
+LRESULT CommandCopy(HWND, WPARAM, LPARAM, WORD) { return 0; }
+
+LRESULT CommandSave(HWND, WPARAM, LPARAM, WORD) { return 0; }
+
+// ---- Tables --------------------------------------------------------------------------------
+// Each row unpacks wParam and lParam once for its typed handler.
+
+LRESULT Ignore(HWND, UINT, WPARAM, LPARAM) { return 0; }
+
+constexpr std::array<DispatchRow<MessageHandler>, 19> kMessageTable = {{
+    {WM_MOUSEMOVE, Ignore},
+    {WM_PAINT, [](HWND w, UINT, WPARAM, LPARAM) { return OnPaint(w); }},
+    {WM_KILLFOCUS, [](HWND w, UINT, WPARAM, LPARAM) { return OnKillFocus(w); }},
+    {WM_TIMER, OnTimer},
+    {WM_LBUTTONDOWN, Ignore},
+    {WM_LBUTTONUP, Ignore},
+    {WM_RBUTTONDOWN, Ignore},
+    {WM_MOUSEWHEEL, Ignore},
+    {WM_POINTERDOWN, OnPointerDown},
+    {WM_KEYDOWN, Ignore},
+    {WM_KEYUP, Ignore},
+    {WM_CHAR, Ignore},
+    {WM_HOTKEY,
+     [](HWND w, UINT, WPARAM id, LPARAM) { return OnHotkey(w, static_cast<int>(id)); }},
+    {WM_COMMAND, [](HWND w, UINT, WPARAM wp, LPARAM lp) { return OnCommand(w, wp, lp); }},
+    {kTrayNotifyMessage, Ignore},
+    {kEndTypingMessage, Ignore},
+    {WM_GETMINMAXINFO,
+     [](HWND, UINT, WPARAM, LPARAM lp) {
+         return OnGetMinMaxInfo(reinterpret_cast<MINMAXINFO*>(lp));
+     }},
+    {WM_CREATE, [](HWND w, UINT, WPARAM, LPARAM) { return OnCreate(w); }},
+    {WM_DESTROY, [](HWND, UINT, WPARAM, LPARAM) { return OnDestroy(); }},
+}};
+
+constexpr std::array<DispatchRow<CommandHandler>, 7> kCommandTable = {{
+    {static_cast<uint32_t>(Command::Options), CommandOptions},
+    {static_cast<uint32_t>(Command::BreakTimer), CommandBreakTimer},
+    {static_cast<uint32_t>(Command::Draw), CommandDraw},
+    {static_cast<uint32_t>(Command::Zoom), CommandZoom},
+    {static_cast<uint32_t>(Command::Exit), CommandExit},
+    {static_cast<uint32_t>(Command::Copy), CommandCopy},
+    {static_cast<uint32_t>(Command::Save), CommandSave},
+}};
+
+static_assert(IDM_SAVE == static_cast<int>(Command::Save));
+static_assert(IDM_COPY == static_cast<int>(Command::Copy));
+
+} // namespace
+
+std::span<const DispatchRow<MessageHandler>> MainMessageTable() { return kMessageTable; }
+
+std::span<const DispatchRow<CommandHandler>> MainCommandTable() { return kCommandTable; }
+
+LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    const auto* row = FindDispatchRow(MainMessageTable(), message);
+    return row != nullptr ? row->handler(window, message, wParam, lParam)
+                          : DefWindowProcW(window, message, wParam, lParam);
+}
+
+HWND CreateMainWindow(HINSTANCE instance) {
+    app.instance = instance;
+    if (optionalFunctions.MagInitialize == nullptr) {
+        // No live zoom on this system. Set before the settings are read, so a stored value
+        // still replaces it.
+        app.settings.HotkeyLivezoom = 0;
+    }
+    // The live-zoom window class is registered here once the live-zoom window exists.
+
+    WNDCLASSEXW windowClass = {};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = MainWindowProc;
+    windowClass.hInstance = instance;
+    // Fully transparent: over the zoom view the program paints its own pen marker.
+    windowClass.hCursor = LoadCursorW(instance, MAKEINTRESOURCEW(IDC_TRANSPARENT));
+    windowClass.lpszClassName = kMainWindowClass;
+    if (RegisterClassExW(&windowClass) == 0) {
+        return nullptr;
+    }
+    HWND window = CreateWindowExW(WS_EX_TOOLWINDOW, kMainWindowClass, kMainWindowTitle, WS_POPUP,
+                                  0, 0, 0, 0, nullptr, nullptr, instance, nullptr);
+    if (window == nullptr) {
+        return nullptr;
+    }
+    app.mainWindow = window;
+    ShowWindow(window, SW_HIDE);
+    // The tray icon is added here once the tray exists.
+    return window;
+}

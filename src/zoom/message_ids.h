@@ -1,0 +1,28 @@
+// Numbers the main window and its partners agree on: private messages, timers, commands.
+#pragma once
+
+#include <cstdint>
+
+constexpr uint32_t kWindowMessageUser = 0x400;  // WM_USER
+
+// Private messages of the main window.
+constexpr uint32_t kTrayNotifyMessage = kWindowMessageUser + 100;  // 1124
+constexpr uint32_t kEndTypingMessage = kWindowMessageUser + 101;   // 1125
+// Private messages of the live-zoom window.
+constexpr uint32_t kLiveZoomGetFactorMessage = kWindowMessageUser + 102;  // 1126
+constexpr uint32_t kLiveZoomGetSourceMessage = kWindowMessageUser + 103;  // 1127
+constexpr uint32_t kLiveZoomSetMessage = kWindowMessageUser + 104;        // 1128
+
+// Main window timers.
+enum class MainTimer : uint32_t { BreakCountdown = 0, ZoomIn = 1, ZoomOut = 2 };
+
+// Commands of the main window (tray menu, accelerators, second start).
+enum class Command : uint32_t {
+    Exit = 2,
+    Options = 1004,
+    Draw = 1007,
+    Zoom = 1009,
+    BreakTimer = 1011,
+    Save = 40001,
+    Copy = 40002,
+};
