@@ -8,6 +8,7 @@ set(VISTREL_PORTABLE_SOURCES
     src/shell/command_line.cpp
     src/zoom/hotkey_value.cpp
     src/zoom/zoom_levels.cpp
+    src/zoom/zoom_geometry.cpp
 )
 
 set(VISTREL_WINDOWS_SOURCES
@@ -20,6 +21,11 @@ set(VISTREL_WINDOWS_SOURCES
     src/zoom/main_window.cpp
     src/tray/tray_commands.cpp
     src/options/options_dialog.cpp
+    src/zoom/zoom_view.cpp
+    src/zoom/hotkey_actions.cpp
+    src/draw/undo_stack.cpp
+    src/draw/sticky_keys.cpp
+    src/breaktimer/break_screen.cpp
 )
 
 set(VISTREL_ENTRY_SOURCES src/shell/main.cpp)
@@ -34,6 +40,7 @@ set(VISTREL_PORTABLE_TESTS
     tests/zoom/hotkey_value_test.cpp
     tests/zoom/zoom_levels_test.cpp
     tests/zoom/dispatch_table_test.cpp
+    tests/zoom/zoom_geometry_test.cpp
 )
 
 # Tests against the real Windows API, one program each, run under Wine.
@@ -49,6 +56,7 @@ set(VISTREL_WINDOWS_TEST_PROGRAMS
 set(VISTREL_E2E_TEST_PROGRAMS
     startup_e2e:tests/e2e/startup_e2e.cpp
     hotkeys_e2e:tests/e2e/hotkeys_e2e.cpp
+    zoom_e2e:tests/e2e/zoom_e2e.cpp
 )
 set(VISTREL_E2E_SUPPORT_SOURCES tests/e2e/driver.cpp)
 set(VISTREL_WINDOWS_TEST_SUPPORT_SOURCES tests/support/message_box_watcher.cpp)

@@ -10,8 +10,10 @@
 #include "shell/optional_functions.h"
 #include "tray/tray_commands.h"
 #include "zoom/app_state.h"
+#include "zoom/hotkey_actions.h"
 #include "zoom/hotkeys.h"
 #include "zoom/message_ids.h"
+#include "zoom/zoom_view.h"
 
 namespace {
 
@@ -78,31 +80,11 @@ LRESULT OnGetMinMaxInfo(MINMAXINFO* limits) {
 }
 
 // ---- Modes not built yet -------------------------------------------------------------------
-// The handlers below answer as an idle program does: no zoom, no drawing, no break. They keep
-// their table rows so that the modes fill them in place.
-
-LRESULT OnPaint(HWND window) {
-    PAINTSTRUCT paint;
-    BeginPaint(window, &paint);
-    EndPaint(window, &paint);
-    return 0;
-}
-
-LRESULT OnTimer(HWND window, UINT message, WPARAM timerId, LPARAM lParam) {
-    switch (static_cast<MainTimer>(timerId)) {
-    case MainTimer::BreakCountdown:
-    case MainTimer::ZoomIn:
-    case MainTimer::ZoomOut:
-        return 0;
-    }
-    return DefWindowProcW(window, message, timerId, lParam);
-}
+// The stylus eraser answers as a system without pen input does until drawing has an undo.
 
 LRESULT OnPointerDown(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     return DefWindowProcW(window, message, wParam, lParam);
 }
-
-LRESULT OnHotkey(HWND, int) { return 1; }
 
 // ---- Commands ------------------------------------------------------------------------------
 
@@ -143,20 +125,19 @@ LRESULT CommandSave(HWND, WPARAM, LPARAM, WORD) { return 0; }
 LRESULT Ignore(HWND, UINT, WPARAM, LPARAM) { return 0; }
 
 constexpr std::array<DispatchRow<MessageHandler>, 19> kMessageTable = {{
-    {WM_MOUSEMOVE, Ignore},
-    {WM_PAINT, [](HWND w, UINT, WPARAM, LPARAM) { return OnPaint(w); }},
+    {WM_MOUSEMOVE, [](HWND w, UINT, WPARAM, LPARAM lp) { return OnZoomMouseMove(w, lp); }},
+    {WM_PAINT, [](HWND w, UINT, WPARAM, LPARAM) { return OnZoomPaint(w); }},
     {WM_KILLFOCUS, [](HWND w, UINT, WPARAM, LPARAM) { return OnKillFocus(w); }},
-    {WM_TIMER, OnTimer},
+    {WM_TIMER, OnZoomTimer},
     {WM_LBUTTONDOWN, Ignore},
     {WM_LBUTTONUP, Ignore},
-    {WM_RBUTTONDOWN, Ignore},
-    {WM_MOUSEWHEEL, Ignore},
+    {WM_RBUTTONDOWN, [](HWND w, UINT, WPARAM, LPARAM) { return OnZoomRightButtonDown(w); }},
+    {WM_MOUSEWHEEL, [](HWND w, UINT, WPARAM wp, LPARAM) { return OnZoomMouseWheel(w, wp); }},
     {WM_POINTERDOWN, OnPointerDown},
-    {WM_KEYDOWN, Ignore},
+    {WM_KEYDOWN, [](HWND w, UINT, WPARAM key, LPARAM) { return OnZoomKeyDown(w, key); }},
     {WM_KEYUP, Ignore},
     {WM_CHAR, Ignore},
-    {WM_HOTKEY,
-     [](HWND w, UINT, WPARAM id, LPARAM) { return OnHotkey(w, static_cast<int>(id)); }},
+    {WM_HOTKEY, [](HWND w, UINT, WPARAM id, LPARAM) { return OnHotkey(w, id); }},
     {WM_COMMAND, [](HWND w, UINT, WPARAM wp, LPARAM lp) { return OnCommand(w, wp, lp); }},
     {kTrayNotifyMessage, Ignore},
     {kEndTypingMessage, Ignore},

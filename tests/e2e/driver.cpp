@@ -227,3 +227,190 @@ std::wstring ExpectedHotkeyName(uint32_t value) {
     }
     return name + SystemKeyName(value & 0xFF);
 }
+
+namespace {
+
+void SendKey(WORD virtualKey, bool up) {
+    INPUT input = {};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = virtualKey;
+    input.ki.wScan = static_cast<WORD>(MapVirtualKeyW(virtualKey, MAPVK_VK_TO_VSC));
+    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    SendInput(1, &input, sizeof input);
+}
+
+void SendMouse(DWORD flags, LONG dx = 0, LONG dy = 0, DWORD data = 0) {
+    INPUT input = {};
+    input.type = INPUT_MOUSE;
+    input.mi.dx = dx;
+    input.mi.dy = dy;
+    input.mi.mouseData = data;
+    input.mi.dwFlags = flags;
+    SendInput(1, &input, sizeof input);
+}
+
+} // namespace
+
+void PressKey(WORD virtualKey) {
+    SendKey(virtualKey, false);
+    SendKey(virtualKey, true);
+}
+
+void PressShifted(WORD virtualKey) {
+    SendKey(VK_SHIFT, false);
+    PressKey(virtualKey);
+    SendKey(VK_SHIFT, true);
+}
+
+void MoveMouseTo(int x, int y) {
+    const int width = GetSystemMetrics(SM_CXSCREEN);
+    const int height = GetSystemMetrics(SM_CYSCREEN);
+    SendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE,
+              static_cast<LONG>((x + 0.5) * 65536 / width),
+              static_cast<LONG>((y + 0.5) * 65536 / height));
+}
+
+void TurnWheel(int delta) { SendMouse(MOUSEEVENTF_WHEEL, 0, 0, static_cast<DWORD>(delta)); }
+
+void ClickRight() {
+    SendMouse(MOUSEEVENTF_RIGHTDOWN);
+    SendMouse(MOUSEEVENTF_RIGHTUP);
+}
+
+Screenshot CaptureScreen() {
+    Screenshot shot;
+    shot.width = GetSystemMetrics(SM_CXSCREEN);
+    shot.height = GetSystemMetrics(SM_CYSCREEN);
+    shot.pixels.resize(static_cast<size_t>(shot.width) * shot.height);
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = shot.width;
+    info.bmiHeader.biHeight = -shot.height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ previous = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, shot.width, shot.height, screen, 0, 0, SRCCOPY);
+    GdiFlush();
+    const auto* source = static_cast<const uint32_t*>(bits);
+    for (size_t i = 0; i < shot.pixels.size(); ++i) {
+        shot.pixels[i] = source[i] & 0xFFFFFF;
+    }
+    SelectObject(memory, previous);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return shot;
+}
+
+bool SaveScreenshot(const Screenshot& shot, const std::wstring& path) {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    BITMAPINFOHEADER header = {};
+    header.biSize = sizeof header;
+    header.biWidth = shot.width;
+    header.biHeight = -shot.height;
+    header.biPlanes = 1;
+    header.biBitCount = 32;
+    const DWORD imageBytes = static_cast<DWORD>(shot.pixels.size() * 4);
+    BITMAPFILEHEADER fileHeader = {};
+    fileHeader.bfType = 0x4D42;
+    fileHeader.bfOffBits = sizeof fileHeader + sizeof header;
+    fileHeader.bfSize = fileHeader.bfOffBits + imageBytes;
+    DWORD written = 0;
+    WriteFile(file, &fileHeader, sizeof fileHeader, &written, nullptr);
+    WriteFile(file, &header, sizeof header, &written, nullptr);
+    WriteFile(file, shot.pixels.data(), imageBytes, &written, nullptr);
+    CloseHandle(file);
+    return true;
+}
+
+namespace {
+
+LRESULT CALLBACK PatternWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_PAINT) {
+        PAINTSTRUCT paint;
+        HDC dc = BeginPaint(window, &paint);
+        RECT client;
+        GetClientRect(window, &client);
+        const int width = client.right;
+        const int height = client.bottom;
+        std::vector<uint32_t> pixels(static_cast<size_t>(width) * height);
+        for (int y = 0; y < height; ++y) {
+            for (int x = 0; x < width; ++x) {
+                const uint32_t blue = static_cast<uint32_t>((x >> 8) << 4 | (y >> 8));
+                pixels[static_cast<size_t>(y) * width + x] =
+                    (static_cast<uint32_t>(x & 0xFF) << 16) | (static_cast<uint32_t>(y & 0xFF) << 8) |
+                    blue;
+            }
+        }
+        BITMAPINFO info = {};
+        info.bmiHeader.biSize = sizeof info.bmiHeader;
+        info.bmiHeader.biWidth = width;
+        info.bmiHeader.biHeight = -height;
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        SetDIBitsToDevice(dc, 0, 0, width, height, 0, 0, 0, height, pixels.data(), &info,
+                          DIB_RGB_COLORS);
+        EndPaint(window, &paint);
+        return 0;
+    }
+    if (message == WM_ERASEBKGND) {
+        return 1;
+    }
+    if (message == WM_DESTROY) {
+        PostQuitMessage(0);
+        return 0;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+} // namespace
+
+PatternWindow::PatternWindow() {
+    HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    thread = std::thread([this, ready] {
+        WNDCLASSW windowClass = {};
+        windowClass.lpfnWndProc = PatternWindowProc;
+        windowClass.hInstance = GetModuleHandleW(nullptr);
+        windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+        windowClass.lpszClassName = L"VistrelTestPattern";
+        RegisterClassW(&windowClass);
+        window = CreateWindowExW(WS_EX_TOPMOST, L"VistrelTestPattern", L"Test slide", WS_POPUP | WS_VISIBLE, 0,
+                                 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN),
+                                 nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+        SetForegroundWindow(window);
+        UpdateWindow(window);
+        SetEvent(ready);
+        MSG message;
+        while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+        UnregisterClassW(L"VistrelTestPattern", GetModuleHandleW(nullptr));
+    });
+    WaitForSingleObject(ready, 10000);
+    CloseHandle(ready);
+}
+
+PatternWindow::~PatternWindow() {
+    if (window != nullptr) {
+        PostMessageW(window, WM_CLOSE, 0, 0);
+    }
+    if (thread.joinable()) {
+        thread.join();
+    }
+}
+
+DecodedPoint DecodePattern(uint32_t pixel) {
+    const int red = static_cast<int>(pixel >> 16 & 0xFF);
+    const int green = static_cast<int>(pixel >> 8 & 0xFF);
+    const int blue = static_cast<int>(pixel & 0xFF);
+    return {(blue >> 4) * 256 + red, (blue & 0xF) * 256 + green};
+}

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "support/message_box_watcher.h"
@@ -78,3 +79,39 @@ bool WaitUntil(Condition condition, DWORD timeoutMs = 5000) {
     }
     return true;
 }
+
+// ---- Input, as a presenter gives it (SendInput) ----
+void PressKey(WORD virtualKey);
+// Holds Shift while pressing the key, as for the default hotkeys.
+void PressShifted(WORD virtualKey);
+// Moves the real cursor to a screen point (absolute move aimed at the pixel centre).
+void MoveMouseTo(int x, int y);
+void TurnWheel(int delta);
+void ClickRight();
+
+// ---- The screen ----
+// A 32-bit top-down copy of the whole screen, as the user sees it (BitBlt of the screen DC).
+struct Screenshot {
+    int width = 0;
+    int height = 0;
+    std::vector<uint32_t> pixels;  // 0x00RRGGBB
+    uint32_t At(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
+};
+Screenshot CaptureScreen();
+// Writes a .bmp file, for looking at what a failing test saw.
+bool SaveScreenshot(const Screenshot& shot, const std::wstring& path);
+
+// A full-screen window whose every pixel tells its own position: red = x mod 256, green =
+// y mod 256, blue = (x / 256) * 16 + y / 256. It runs on a thread of its own so it keeps painting
+// while the test waits.
+struct PatternWindow {
+    PatternWindow();
+    ~PatternWindow();
+    HWND window = nullptr;
+    std::thread thread;
+};
+struct DecodedPoint {
+    int x;
+    int y;
+};
+DecodedPoint DecodePattern(uint32_t pixel);

@@ -31,7 +31,7 @@ protected:
 };
 
 TEST_F(Hotkeys, DefaultsAreRegisteredButLiveZoomNeedsTheMagnifier) {
-    Start();
+    ASSERT_NO_FATAL_FAILURE(Start());
     EXPECT_TRUE(HotkeyHeldElsewhere(0x131));  // Shift+1 zoom
     EXPECT_TRUE(HotkeyHeldElsewhere(0x132));  // Shift+2 draw
     EXPECT_TRUE(HotkeyHeldElsewhere(0x133));  // Shift+3 break
@@ -43,7 +43,7 @@ TEST_F(Hotkeys, StoredValuesReplaceTheDefaults) {
     WriteSettingDword(L"HotkeyZoom", 0x231);      // Ctrl+1
     WriteSettingDword(L"HotkeyBreak", 0);         // no break hotkey
     WriteSettingDword(L"HotkeyLivezoom", 0x535);  // Shift+Alt+5, stored: registered anyway
-    Start();
+    ASSERT_NO_FATAL_FAILURE(Start());
     EXPECT_TRUE(HotkeyHeldElsewhere(0x231));
     EXPECT_FALSE(HotkeyHeldElsewhere(0x131));
     EXPECT_FALSE(HotkeyHeldElsewhere(0x133));

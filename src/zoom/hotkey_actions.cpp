@@ -1,0 +1,88 @@
+// Hotkey actions (see hotkey_actions.h).
+#include "zoom/hotkey_actions.h"
+
+#include "breaktimer/break_screen.h"
+#include "zoom/app_state.h"
+#include "zoom/hotkey_value.h"
+#include "zoom/message_ids.h"
+#include "zoom/zoom_view.h"
+
+namespace {
+
+bool LiveZoomShown() { return app.liveZoomWindow != nullptr && IsWindowVisible(app.liveZoomWindow); }
+
+void ZoomHotkey(HWND window) {
+    if (app.optionsDialog != nullptr) {
+        return;
+    }
+    if (app.breakActive) {
+        EndBreak(window);
+        return;
+    }
+    SendMessageW(window, kEndTypingMessage, 0, 0);
+    if (app.zoomActive) {
+        StartZoomOut(window);
+    } else {
+        EnterZoom(window);
+    }
+}
+
+void LiveZoomHotkey() {
+    if (app.zoomActive || app.breakActive) {
+        return;
+    }
+    if (app.liveZoomWindow == nullptr) {
+        // Fails where the magnification library is missing: the class is never registered.
+        app.liveZoomWindow = CreateWindowExW(
+            WS_EX_LAYERED | WS_EX_TOOLWINDOW | WS_EX_TRANSPARENT | WS_EX_TOPMOST, L"MagnifierClass",
+            L"Vistrel Live Zoom", WS_POPUP | WS_CLIPSIBLINGS, 0, 0, 0, 0, nullptr, nullptr,
+            app.instance, GetForegroundWindow());
+    } else if (IsWindowVisible(app.liveZoomWindow)) {
+        SendMessageW(app.liveZoomWindow, WM_KEYDOWN, VK_ESCAPE, 0);
+    } else {
+        ShowWindow(app.liveZoomWindow, SW_SHOW);
+    }
+}
+
+void DrawHotkey(HWND window) {
+    if (app.zoomActive) {
+        return;
+    }
+    const WPARAM zoomId = static_cast<WPARAM>(HotkeyId::Zoom);
+    if (LiveZoomShown()) {
+        SendMessageW(window, WM_HOTKEY, zoomId, 0);  // the takeover enters drawing itself
+        return;
+    }
+    SendMessageW(window, WM_HOTKEY, zoomId, 0);
+    // At 1.0 the zoom-in timer ends on its next tick; the click enters drawing mode.
+    app.currentZoom = 1.0f;
+    app.targetZoom = 1.0f;
+    SendMessageW(window, WM_LBUTTONDOWN, 0, MAKELPARAM(app.zoomPoint.x, app.zoomPoint.y));
+}
+
+void BreakHotkey(HWND window) {
+    // A running break starts again from its full length.
+    if (!app.zoomActive && !LiveZoomShown()) {
+        SendMessageW(window, WM_COMMAND, static_cast<WPARAM>(Command::BreakTimer), 0);
+    }
+}
+
+} // namespace
+
+LRESULT OnHotkey(HWND window, WPARAM id) {
+    switch (static_cast<HotkeyId>(id)) {
+    case HotkeyId::Zoom:
+        ZoomHotkey(window);
+        break;
+    case HotkeyId::LiveZoom:
+        LiveZoomHotkey();
+        break;
+    case HotkeyId::Draw:
+        DrawHotkey(window);
+        break;
+    case HotkeyId::Break:
+        BreakHotkey(window);
+        break;
+    }
+    return 1;
+}

@@ -1,0 +1,330 @@
+// The zoom view (see zoom_view.h).
+#include "zoom/zoom_view.h"
+
+#include "draw/sticky_keys.h"
+#include "draw/undo_stack.h"
+#include "shell/optional_functions.h"
+#include "zoom/app_state.h"
+#include "zoom/hotkey_value.h"
+#include "zoom/message_ids.h"
+#include "zoom/zoom_geometry.h"
+#include "zoom/zoom_levels.h"
+
+DWORD zoomExitPauseMs = 250;
+
+namespace {
+
+// SRCCOPY with CAPTUREBLT: layered windows are part of the capture.
+constexpr DWORD kCaptureCopy = SRCCOPY | CAPTUREBLT;
+constexpr UINT kAnimationIntervalMs = 20;
+
+CapturePoint ZoomPointOf() { return {app.zoomPoint.x, app.zoomPoint.y}; }
+
+void PutCursorOnZoomPoint() {
+    SetCursorPos(app.monitorRect.left + app.zoomPoint.x, app.monitorRect.top + app.zoomPoint.y);
+}
+
+RECT MonitorUnderCursor(POINT cursor) {
+    if (optionalFunctions.MonitorFromPoint != nullptr) {
+        HMONITOR monitor = optionalFunctions.MonitorFromPoint(cursor, MONITOR_DEFAULTTONEAREST);
+        MONITORINFO info = {};
+        info.cbSize = sizeof info;
+        if (monitor != nullptr && GetMonitorInfoW(monitor, &info)) {
+            return info.rcMonitor;
+        }
+    }
+    return {0, 0, GetDeviceCaps(app.displayDC, HORZRES), GetDeviceCaps(app.displayDC, VERTRES)};
+}
+
+// Deletes every surface and GDI object of a zoom. The DCs go first so that nothing is still
+// selected into one when its bitmap, pen or font is deleted.
+void DeleteZoomObjects() {
+    DeleteAndClear(app.displayDC);
+    DeleteAndClear(app.imageDC);
+    DeleteAndClear(app.cleanDC);
+    DeleteAndClear(app.scratchDC);
+    DeleteAndClear(app.typingFont);
+    DeleteAndClear(app.imageBitmap);
+    DeleteAndClear(app.cleanBitmap);
+    DeleteAndClear(app.scratchBitmap);
+    DeleteAndClear(app.pen);
+}
+
+// Freezes the live-zoom window's magnified picture for drawing at 1.0: the capture already
+// shows it, so only the cursor is mapped to where the magnified cursor was.
+void TakeOverLiveZoom(HWND window) {
+    const auto* source = reinterpret_cast<const RECT*>(
+        SendMessageW(app.liveZoomWindow, kLiveZoomGetSourceMessage, 0, 0));
+    if (source != nullptr) {
+        app.liveZoomSource = *source;
+    }
+    const auto* factor = reinterpret_cast<const float*>(
+        SendMessageW(app.liveZoomWindow, kLiveZoomGetFactorMessage, 0, 0));
+    if (factor != nullptr) {
+        app.liveZoomFactor = *factor;
+    }
+    SendMessageW(app.liveZoomWindow, kLiveZoomSetMessage, 1, 0);
+    app.currentZoom = 1.0f;
+    app.targetZoom = 1.0f;
+    app.fromLiveZoom = 1;
+    UpdateWindow(window);
+
+    POINT cursor = {};
+    GetCursorPos(&cursor);
+    const int whole = static_cast<int>(app.liveZoomFactor);
+    const RECT& s = app.liveZoomSource;
+    const int x = (cursor.x - (s.right - s.left) / 2 - s.left) * whole + app.monitorRect.left +
+                  app.captureWidth / 2;
+    const int y = (cursor.y - (s.bottom - s.top) / 2 - s.top) * whole + app.monitorRect.top +
+                  app.captureHeight / 2;
+    app.zoomPoint = {x - app.monitorRect.left, y - app.monitorRect.top};
+    SetCursorPos(x, y);
+    UpdateWindow(window);
+    SendMessageW(window, WM_LBUTTONDOWN, 0, MAKELPARAM(app.zoomPoint.x, app.zoomPoint.y));
+    UpdateWindow(window);
+    ShowWindow(app.liveZoomWindow, SW_HIDE);
+}
+
+void StartZoomIn(HWND window) {
+    app.zoomStep = kZoomInStep;
+    app.targetZoom = StartMagnification(app.settings.ZoominSliderLevel);
+    app.currentZoom = app.settings.AnimateZoom ? kZoomInStep : app.targetZoom;
+    SetTimer(window, static_cast<UINT_PTR>(MainTimer::ZoomIn), kAnimationIntervalMs, nullptr);
+}
+
+void UpdateCursorClip() {
+    if (app.currentZoom != 1.0f && app.drawMode) {
+        ClipToView(app.targetZoom);
+    } else {
+        ClipCursor(nullptr);
+    }
+}
+
+} // namespace
+
+void EnterZoom(HWND window) {
+    app.zoomActive = 1;
+    app.shapeKind = 0;
+    // A zoom owns fresh surfaces; whatever an interrupted one left goes first.
+    DeleteZoomObjects();
+    app.displayDC = CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
+    app.imageDC = CreateCompatibleDC(app.displayDC);
+    app.cleanDC = CreateCompatibleDC(app.displayDC);
+    app.scratchDC = CreateCompatibleDC(app.displayDC);
+
+    POINT cursor = {};
+    GetCursorPos(&cursor);
+    app.monitorRect = MonitorUnderCursor(cursor);
+    const int width = app.monitorRect.right - app.monitorRect.left;
+    const int height = app.monitorRect.bottom - app.monitorRect.top;
+    app.captureWidth = width;
+    app.captureHeight = height;
+    app.zoomPoint = {cursor.x - app.monitorRect.left, cursor.y - app.monitorRect.top};
+    const UINT bitsPerPixel = GetDeviceCaps(app.displayDC, BITSPIXEL);
+    const UINT planes = GetDeviceCaps(app.displayDC, PLANES);
+
+    app.imageBitmap = CreateBitmap(width, height, planes, bitsPerPixel, nullptr);
+    SelectObject(app.imageDC, app.imageBitmap);
+    // The typing font's record keeps this height afterwards.
+    app.settings.Font.lfHeight = height / 15;
+    const LOGFONTW font = TypingLogFont(app.settings);
+    app.typingFont = CreateFontIndirectW(&font);
+    SelectObject(app.imageDC, app.typingFont);
+    SetTextColor(app.imageDC, app.settings.PenColor);
+    SetBkMode(app.imageDC, TRANSPARENT);
+    app.cleanBitmap = CreateBitmap(width, height, planes, bitsPerPixel, nullptr);
+    SelectObject(app.cleanDC, app.cleanBitmap);
+    app.scratchBitmap = CreateBitmap(300, height, planes, bitsPerPixel, nullptr);
+    SelectObject(app.scratchDC, app.scratchBitmap);
+
+    BitBlt(app.imageDC, 0, 0, width, height, app.displayDC, app.monitorRect.left,
+           app.monitorRect.top, kCaptureCopy);
+    BitBlt(app.cleanDC, 0, 0, width, height, app.displayDC, app.monitorRect.left,
+           app.monitorRect.top, kCaptureCopy);
+
+    app.pen = CreatePen(PS_SOLID, app.settings.PenWidth, app.settings.PenColor);
+    app.padKind = 0;
+    app.caretFixed = 0;
+    app.drawMode = 0;
+    app.typingActive = 0;
+    app.imageModified = 0;
+    RestoreStickyKeys();
+    app.previousForeground = GetForegroundWindow();
+
+    SetWindowPos(window, HWND_TOPMOST, app.monitorRect.left, app.monitorRect.top, width, height,
+                 SWP_SHOWWINDOW);
+    SetForegroundWindow(window);
+    SetActiveWindow(window);
+
+    if (app.liveZoomWindow != nullptr && IsWindowVisible(app.liveZoomWindow)) {
+        TakeOverLiveZoom(window);
+    } else {
+        StartZoomIn(window);
+    }
+}
+
+void StartZoomOut(HWND window) {
+    if (app.fromLiveZoom || !app.settings.AnimateZoom || app.targetZoom == 1.0f) {
+        app.zoomStep = 0.0f;
+        app.currentZoom = 1.0f;
+        app.targetZoom = 1.0f;
+        SendMessageW(window, WM_TIMER, static_cast<WPARAM>(MainTimer::ZoomOut), 0);
+    } else {
+        app.zoomStep = kZoomOutStep;
+        app.targetZoom = 1.0f;
+        SetTimer(window, static_cast<UINT_PTR>(MainTimer::ZoomOut), kAnimationIntervalMs,
+                 nullptr);
+    }
+}
+
+void ClipToView(float zoom) {
+    const CapturePoint origin =
+        ComputeSourceOrigin(zoom, ZoomPointOf(), app.captureWidth, app.captureHeight);
+    const int left = app.monitorRect.left + origin.x;
+    const int top = app.monitorRect.top + origin.y;
+    app.viewRect = {left, top, left + VisibleExtent(app.captureWidth, zoom),
+                    top + VisibleExtent(app.captureHeight, zoom)};
+    ClipCursor(&app.viewRect);
+}
+
+void ZoomTick(HWND window, UINT_PTR timerId) {
+    ZoomMotion motion = {app.currentZoom, app.targetZoom, app.zoomStep};
+    if (AdvanceZoom(motion)) {
+        KillTimer(window, timerId);
+        PutCursorOnZoomPoint();
+    }
+    app.currentZoom = motion.current;
+    if (timerId == static_cast<UINT_PTR>(MainTimer::ZoomOut) && app.currentZoom == 1.0f) {
+        FinishZoom(window);
+    }
+    InvalidateRect(window, nullptr, FALSE);
+}
+
+void WheelZoom(HWND window, int notches) {
+    ZoomMotion motion = {app.currentZoom, app.targetZoom, app.zoomStep};
+    const bool startTimer = ApplyWheelZoom(motion, notches, app.settings.AnimateZoom != 0);
+    app.currentZoom = motion.current;
+    app.targetZoom = motion.target;
+    app.zoomStep = motion.step;
+    if (startTimer) {
+        SetTimer(window, static_cast<UINT_PTR>(MainTimer::ZoomIn), kAnimationIntervalMs, nullptr);
+    }
+    if (app.currentZoom != app.targetZoom) {
+        // The pen marker leaves the image while the view moves; drawing puts it back.
+        InvalidateRect(window, nullptr, FALSE);
+    }
+}
+
+void FinishZoom(HWND window) {
+    app.zoomActive = 0;
+    // A zoom-in tick still pending would put the cursor back on the zoom point after the
+    // presenter has moved on.
+    KillTimer(window, static_cast<UINT_PTR>(MainTimer::ZoomIn));
+    if (app.fromLiveZoom) {
+        const RECT& s = app.liveZoomSource;
+        SetCursorPos(s.left + (s.right - s.left) / 2, s.top + (s.bottom - s.top) / 2);
+        SendMessageW(window, WM_HOTKEY, static_cast<WPARAM>(HotkeyId::LiveZoom), 0);
+    }
+    ClearUndoStack();
+    SetForegroundWindow(app.previousForeground);
+    Sleep(zoomExitPauseMs);
+    ShowWindow(window, SW_HIDE);
+    ClipCursor(nullptr);
+    app.imageModified = 0;
+    app.typingActive = 0;
+    app.caretFixed = 0;
+    app.drawMode = 0;
+    RestoreStickyKeys();
+    DeleteZoomObjects();
+    SetFocus(app.previousForeground);
+    if (app.fromLiveZoom) {
+        SendMessageW(app.liveZoomWindow, kLiveZoomSetMessage,
+                     static_cast<WPARAM>(static_cast<int>(app.liveZoomFactor)),
+                     reinterpret_cast<LPARAM>(&app.liveZoomSource));
+        app.fromLiveZoom = 0;
+        // The pen width scaled by the takeover is put back with the pen.
+    }
+}
+
+LRESULT OnZoomPaint(HWND window) {
+    PAINTSTRUCT paint;
+    HDC dc = BeginPaint(window, &paint);
+    if (app.zoomActive && app.imageDC != nullptr) {
+        const CapturePoint origin = ComputeSourceOrigin(app.currentZoom, ZoomPointOf(),
+                                                        app.captureWidth, app.captureHeight);
+        SetStretchBltMode(dc, COLORONCOLOR);
+        StretchBlt(dc, 0, 0, app.captureWidth, app.captureHeight, app.imageDC, origin.x,
+                   origin.y, VisibleExtent(app.captureWidth, app.currentZoom),
+                   VisibleExtent(app.captureHeight, app.currentZoom), kCaptureCopy);
+    }
+    EndPaint(window, &paint);
+    return 0;
+}
+
+LRESULT OnZoomTimer(HWND window, UINT message, WPARAM timerId, LPARAM lParam) {
+    switch (static_cast<MainTimer>(timerId)) {
+    case MainTimer::BreakCountdown:
+        return 0;
+    case MainTimer::ZoomIn:
+    case MainTimer::ZoomOut:
+        ZoomTick(window, timerId);
+        return 0;
+    }
+    return DefWindowProcW(window, message, timerId, lParam);
+}
+
+LRESULT OnZoomMouseMove(HWND window, LPARAM position) {
+    if (!app.zoomActive || app.drawMode || app.typingActive || app.saveDialogOpen) {
+        return 0;
+    }
+    // Client coordinates of the zoom window are capture coordinates.
+    app.zoomPoint = {LOWORD(position), HIWORD(position)};
+    InvalidateRect(window, nullptr, FALSE);
+    return 0;
+}
+
+LRESULT OnZoomMouseWheel(HWND window, WPARAM wParam) {
+    const int notches = WheelNotches(GET_WHEEL_DELTA_WPARAM(wParam));
+    if (!app.zoomActive || app.typingActive) {
+        return 0;
+    }
+    if (app.drawMode && (GET_KEYSTATE_WPARAM(wParam) & MK_CONTROL)) {
+        UpdateCursorClip();  // the pen width changes here once drawing exists
+        return 1;
+    }
+    WheelZoom(window, notches);
+    UpdateCursorClip();
+    return 1;
+}
+
+LRESULT OnZoomKeyDown(HWND window, WPARAM virtualKey) {
+    switch (virtualKey) {
+    case VK_UP:
+    case VK_DOWN: {
+        if (!app.zoomActive || app.typingActive) {
+            return 0;
+        }
+        const bool ctrl = GetAsyncKeyState(VK_LCONTROL) != 0 || GetAsyncKeyState(VK_RCONTROL) != 0;
+        const short delta = virtualKey == VK_UP ? WHEEL_DELTA : -WHEEL_DELTA;
+        SendMessageW(window, WM_MOUSEWHEEL, MAKEWPARAM(ctrl ? MK_CONTROL : 0, delta), 0);
+        return 0;
+    }
+    case VK_ESCAPE:
+        if (app.typingActive) {
+            SendMessageW(window, kEndTypingMessage, 0, 0);
+        } else {
+            // Leaves the zoom view, drawing or the break screen.
+            PostMessageW(window, WM_HOTKEY, static_cast<WPARAM>(HotkeyId::Zoom), 0);
+        }
+        return 0;
+    default:
+        return 0;
+    }
+}
+
+LRESULT OnZoomRightButtonDown(HWND window) {
+    if (!app.drawMode && !app.typingActive) {
+        PostMessageW(window, WM_HOTKEY, static_cast<WPARAM>(HotkeyId::Zoom), 0);
+    }
+    return 0;
+}

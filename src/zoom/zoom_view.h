@@ -1,0 +1,35 @@
+// The frozen-screen zoom view on the main window: capturing the monitor under the cursor,
+// showing it magnified around the zoom point with the 20 ms animation, the wheel, panning, the
+// zoom keys, and the teardown when the zoom-out reaches 1.0.
+#pragma once
+
+#include <windows.h>
+
+// Captures the monitor under the cursor into imageDC and cleanDC, creates the pen and the
+// typing font, shows the main window over that monitor, topmost, and starts the zoom-in (or
+// takes over from a visible live zoom).
+void EnterZoom(HWND window);
+// Begins leaving the zoom view: animated down to 1.0, or at once without animation, after a
+// live-zoom takeover and when drawing without zoom.
+void StartZoomOut(HWND window);
+// Sets app.viewRect to the part of the capture shown at `zoom` and clips the cursor to it.
+void ClipToView(float zoom);
+// One animation tick of timer 1 (zoom in, wheel) or 2 (zoom out).
+void ZoomTick(HWND window, UINT_PTR timerId);
+// Changes the magnification by wheel notches and starts the animation.
+void WheelZoom(HWND window, int notches);
+// The end of the zoom-out: hides the window, gives the foreground back and frees every image
+// and GDI object of the zoom.
+void FinishZoom(HWND window);
+
+// Message handlers of the zoom view (the main window's table calls them).
+LRESULT OnZoomPaint(HWND window);
+LRESULT OnZoomTimer(HWND window, UINT message, WPARAM timerId, LPARAM lParam);
+LRESULT OnZoomMouseMove(HWND window, LPARAM position);
+LRESULT OnZoomMouseWheel(HWND window, WPARAM wParam);
+LRESULT OnZoomKeyDown(HWND window, WPARAM virtualKey);
+LRESULT OnZoomRightButtonDown(HWND window);
+
+// The pause that lets the previous foreground window repaint before the frozen image is hidden.
+// Tests that enter and leave zoom many times shorten it.
+extern DWORD zoomExitPauseMs;
