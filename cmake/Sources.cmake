@@ -49,6 +49,7 @@ set(VISTREL_WINDOWS_TEST_PROGRAMS
     hotkeys_wintest:tests/zoom/hotkeys_wintest.cpp
     main_window_wintest:tests/zoom/main_window_wintest.cpp
     shell_wintest:tests/shell/shell_wintest.cpp
+    zoom_view_wintest:tests/zoom/zoom_view_wintest.cpp
 )
 
 # End-to-end tests: each program starts dist/Vistrel64.exe in a Wine virtual desktop and drives

@@ -57,7 +57,8 @@ bool ScreenShowsView(float zoom, CapturePoint zoomPoint) {
     return ShowsView(CaptureScreen(), zoom, zoomPoint);
 }
 
-// With VISTREL_TEST_SHOTS set to a folder, keeps what the screen showed there, to look at.
+// Keeps what the screen shows as a .bmp in the folder VISTREL_TEST_SHOTS names (tests/support/
+// wine-run sets it to the folder of the run's prefixes), to look at.
 void KeepScreenshot(const wchar_t* name) {
     if (const wchar_t* folder = _wgetenv(L"VISTREL_TEST_SHOTS")) {
         SaveScreenshot(CaptureScreen(), std::wstring(folder) + L"\\" + name + L".bmp");
@@ -77,12 +78,14 @@ protected:
         WriteSettingDword(L"OptionShown", 1);
     }
     void TearDown() override {
+        if (HasFailure()) {
+            const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
+            const std::string name = std::string("failed-") + test->name();
+            KeepScreenshot(std::wstring(name.begin(), name.end()).c_str());
+        }
         if (mainWindow != nullptr) {
             PostCommand(mainWindow, kExitCommand);
             EXPECT_EQ(vistrel.WaitForExit(5000), 0u);
-        }
-        if (HasFailure()) {
-            SaveScreenshot(CaptureScreen(), L"zoom-failure.bmp");
         }
         ClearProgramRegistry();
     }
