@@ -71,3 +71,8 @@ foreach(entry IN LISTS VISTREL_E2E_TEST_PROGRAMS)
     # The program under test, as Wine sees it (drive Z: is the Unix root).
     set_property(TEST e2e.${name} APPEND PROPERTY ENVIRONMENT "VISTREL_EXE=${VISTREL_DIST_DIR}/Vistrel64.exe")
 endforeach()
+
+# Benchmarks: built with the program, run by tools/bench, never by the tests.
+add_executable(zoom_bench bench/zoom_bench.cpp)
+target_compile_options(zoom_bench PRIVATE ${VISTREL_WARNINGS})
+target_link_libraries(zoom_bench PRIVATE vistrel_core)

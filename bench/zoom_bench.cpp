@@ -1,0 +1,128 @@
+// Measures the zoom view: WM_PAINT at several magnifications, EnterZoom from the hotkey to the
+// first painted frame (with the screen capture measured apart), and a plain BitBlt of the same
+// size as the floor to compare with. Prints min, median and 95th percentile in milliseconds.
+// Run it with tools/bench (which sets up the screen size); it is not part of the tests.
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <vector>
+
+#include "settings/registry_store.h"
+#include "shell/optional_functions.h"
+#include "zoom/app_state.h"
+#include "zoom/main_window.h"
+#include "zoom/zoom_view.h"
+
+namespace {
+
+double NowMs() {
+    static LARGE_INTEGER frequency = [] {
+        LARGE_INTEGER f;
+        QueryPerformanceFrequency(&f);
+        return f;
+    }();
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return 1000.0 * static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+void Report(const char* what, std::vector<double> samples) {
+    std::sort(samples.begin(), samples.end());
+    const auto at = [&](double fraction) {
+        return samples[std::min(samples.size() - 1, static_cast<size_t>(fraction * samples.size()))];
+    };
+    std::printf("%-44s %8.2f %8.2f %8.2f\n", what, samples.front(), at(0.5), at(0.95));
+}
+
+std::vector<double> Time(int runs, const std::function<void()>& setUp,
+                         const std::function<void()>& work) {
+    std::vector<double> samples;
+    for (int i = 0; i < runs; ++i) {
+        setUp();
+        const double start = NowMs();
+        work();
+        GdiFlush();
+        samples.push_back(NowMs() - start);
+    }
+    return samples;
+}
+
+void Pump() {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        DispatchMessageW(&message);
+    }
+}
+
+} // namespace
+
+int main() {
+    DWORD shown = 1;
+    RegSetKeyValueW(HKEY_CURRENT_USER, kSettingsKeyPath, L"OptionShown", REG_DWORD, &shown,
+                    sizeof shown);
+    BindOptionalFunctions();
+    HWND window = CreateMainWindow(GetModuleHandleW(nullptr));
+    if (window == nullptr) {
+        std::fprintf(stderr, "no main window\n");
+        return 1;
+    }
+    zoomExitPauseMs = 0;
+    app.settings.AnimateZoom = 0;
+    const int width = GetSystemMetrics(SM_CXSCREEN);
+    const int height = GetSystemMetrics(SM_CYSCREEN);
+    std::printf("screen %d x %d\n%-44s %8s %8s %8s\n", width, height, "operation (ms)", "min",
+                "median", "p95");
+
+    // Floors: the screen capture itself and a plain copy of a capture-sized image to the window.
+    HDC display = CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
+    HDC memory = CreateCompatibleDC(display);
+    HBITMAP bitmap = CreateCompatibleBitmap(display, width, height);
+    HGDIOBJ previous = SelectObject(memory, bitmap);
+    Report("screen capture (BitBlt from the display)",
+           Time(30, [] {}, [&] {
+               BitBlt(memory, 0, 0, width, height, display, 0, 0, SRCCOPY | CAPTUREBLT);
+           }));
+
+    auto enter = [&] {
+        SendMessageW(window, WM_HOTKEY, 0, 0);
+        UpdateWindow(window);
+    };
+    auto leave = [&] {
+        if (app.zoomActive) {
+            SendMessageW(window, WM_HOTKEY, 0, 0);
+        }
+        Pump();
+    };
+    Report("EnterZoom: hotkey to first painted frame", Time(30, leave, enter));
+
+    // The last timed run left the zoom view open: paint into it.
+    Pump();
+    if (!app.zoomActive || !IsWindowVisible(window)) {
+        std::fprintf(stderr, "the zoom view is not open\n");
+        return 1;
+    }
+    HDC windowDC = GetDC(window);
+    Report("plain BitBlt of the same size (floor)", Time(100, [] {}, [&] {
+               BitBlt(windowDC, 0, 0, width, height, memory, 0, 0, SRCCOPY);
+           }));
+    ReleaseDC(window, windowDC);
+    for (float zoom : {1.1f, 2.0f, 4.0f}) {
+        app.currentZoom = zoom;
+        app.targetZoom = zoom;
+        char label[64];
+        std::snprintf(label, sizeof label, "zoom view WM_PAINT at %.1f", zoom);
+        Report(label, Time(100, [&] { InvalidateRect(window, nullptr, FALSE); },
+                           [&] { UpdateWindow(window); }));
+    }
+    leave();
+
+    SelectObject(memory, previous);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    DeleteDC(display);
+    DestroyWindow(window);
+    ReleaseOptionalFunctions();
+    return 0;
+}
