@@ -9,6 +9,7 @@ set(VISTREL_PORTABLE_SOURCES
     src/zoom/hotkey_value.cpp
     src/zoom/zoom_levels.cpp
     src/zoom/zoom_geometry.cpp
+    src/draw/draw_geometry.cpp
 )
 
 set(VISTREL_WINDOWS_SOURCES
@@ -25,6 +26,10 @@ set(VISTREL_WINDOWS_SOURCES
     src/zoom/hotkey_actions.cpp
     src/draw/undo_stack.cpp
     src/draw/sticky_keys.cpp
+    src/draw/pen.cpp
+    src/draw/strokes.cpp
+    src/draw/draw_keys.cpp
+    src/draw/stylus.cpp
     src/breaktimer/break_screen.cpp
 )
 

@@ -4,6 +4,9 @@
 
 #include <array>
 
+#include "draw/draw_keys.h"
+#include "draw/strokes.h"
+#include "draw/stylus.h"
 #include "options/options_dialog.h"
 #include "res/resource_ids.h"
 #include "settings/registry_store.h"
@@ -17,9 +20,7 @@
 
 namespace {
 
-#ifndef WM_POINTERDOWN
-constexpr UINT WM_POINTERDOWN = 0x0246;  // not in the Windows 7 headers
-#endif
+constexpr UINT kPointerDownMessage = 0x0246;  // WM_POINTERDOWN, newer than the Windows 7 headers
 
 // ---- Window life -----------------------------------------------------------------------
 
@@ -79,13 +80,6 @@ LRESULT OnGetMinMaxInfo(MINMAXINFO* limits) {
     return 1;
 }
 
-// ---- Modes not built yet -------------------------------------------------------------------
-// The stylus eraser answers as a system without pen input does until drawing has an undo.
-
-LRESULT OnPointerDown(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    return DefWindowProcW(window, message, wParam, lParam);
-}
-
 // ---- Commands ------------------------------------------------------------------------------
 
 LRESULT OnCommand(HWND window, WPARAM wParam, LPARAM lParam) {
@@ -125,16 +119,16 @@ LRESULT CommandSave(HWND, WPARAM, LPARAM, WORD) { return 0; }
 LRESULT Ignore(HWND, UINT, WPARAM, LPARAM) { return 0; }
 
 constexpr std::array<DispatchRow<MessageHandler>, 19> kMessageTable = {{
-    {WM_MOUSEMOVE, [](HWND w, UINT, WPARAM, LPARAM lp) { return OnZoomMouseMove(w, lp); }},
+    {WM_MOUSEMOVE, [](HWND w, UINT, WPARAM, LPARAM lp) { return OnMouseMove(w, lp); }},
     {WM_PAINT, [](HWND w, UINT, WPARAM, LPARAM) { return OnZoomPaint(w); }},
     {WM_KILLFOCUS, [](HWND w, UINT, WPARAM, LPARAM) { return OnKillFocus(w); }},
     {WM_TIMER, OnZoomTimer},
-    {WM_LBUTTONDOWN, Ignore},
-    {WM_LBUTTONUP, Ignore},
-    {WM_RBUTTONDOWN, [](HWND w, UINT, WPARAM, LPARAM) { return OnZoomRightButtonDown(w); }},
+    {WM_LBUTTONDOWN, [](HWND w, UINT, WPARAM wp, LPARAM lp) { return OnLeftButtonDown(w, wp, lp); }},
+    {WM_LBUTTONUP, [](HWND w, UINT, WPARAM, LPARAM lp) { return OnLeftButtonUp(w, lp); }},
+    {WM_RBUTTONDOWN, [](HWND w, UINT, WPARAM, LPARAM) { return OnRightButtonDown(w); }},
     {WM_MOUSEWHEEL, [](HWND w, UINT, WPARAM wp, LPARAM) { return OnZoomMouseWheel(w, wp); }},
-    {WM_POINTERDOWN, OnPointerDown},
-    {WM_KEYDOWN, [](HWND w, UINT, WPARAM key, LPARAM) { return OnZoomKeyDown(w, key); }},
+    {kPointerDownMessage, UndoWithPenEraser},
+    {WM_KEYDOWN, [](HWND w, UINT, WPARAM key, LPARAM) { return OnKeyDown(w, key); }},
     {WM_KEYUP, Ignore},
     {WM_CHAR, Ignore},
     {WM_HOTKEY, [](HWND w, UINT, WPARAM id, LPARAM) { return OnHotkey(w, id); }},

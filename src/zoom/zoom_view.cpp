@@ -1,6 +1,7 @@
 // The zoom view (see zoom_view.h).
 #include "zoom/zoom_view.h"
 
+#include "draw/pen.h"
 #include "draw/sticky_keys.h"
 #include "draw/undo_stack.h"
 #include "shell/optional_functions.h"
@@ -210,7 +211,10 @@ void WheelZoom(HWND window, int notches) {
         SetTimer(window, static_cast<UINT_PTR>(MainTimer::ZoomIn), kAnimationIntervalMs, nullptr);
     }
     if (app.currentZoom != app.targetZoom) {
-        // The pen marker leaves the image while the view moves; drawing puts it back.
+        // The pen marker leaves the image while the view moves; the next move paints it again.
+        if (app.drawMode && !app.strokeActive) {
+            RestoreUnderPen(app.penPoint.x, app.penPoint.y);
+        }
         InvalidateRect(window, nullptr, FALSE);
     }
 }
@@ -289,42 +293,11 @@ LRESULT OnZoomMouseWheel(HWND window, WPARAM wParam) {
         return 0;
     }
     if (app.drawMode && (GET_KEYSTATE_WPARAM(wParam) & MK_CONTROL)) {
-        UpdateCursorClip();  // the pen width changes here once drawing exists
+        SetPenWidth(window, app.penPoint.x, app.penPoint.y, app.settings.PenWidth + notches);
+        UpdateCursorClip();
         return 1;
     }
     WheelZoom(window, notches);
     UpdateCursorClip();
     return 1;
-}
-
-LRESULT OnZoomKeyDown(HWND window, WPARAM virtualKey) {
-    switch (virtualKey) {
-    case VK_UP:
-    case VK_DOWN: {
-        if (!app.zoomActive || app.typingActive) {
-            return 0;
-        }
-        const bool ctrl = GetAsyncKeyState(VK_LCONTROL) != 0 || GetAsyncKeyState(VK_RCONTROL) != 0;
-        const short delta = virtualKey == VK_UP ? WHEEL_DELTA : -WHEEL_DELTA;
-        SendMessageW(window, WM_MOUSEWHEEL, MAKEWPARAM(ctrl ? MK_CONTROL : 0, delta), 0);
-        return 0;
-    }
-    case VK_ESCAPE:
-        if (app.typingActive) {
-            SendMessageW(window, kEndTypingMessage, 0, 0);
-        } else {
-            // Leaves the zoom view, drawing or the break screen.
-            PostMessageW(window, WM_HOTKEY, static_cast<WPARAM>(HotkeyId::Zoom), 0);
-        }
-        return 0;
-    default:
-        return 0;
-    }
-}
-
-LRESULT OnZoomRightButtonDown(HWND window) {
-    if (!app.drawMode && !app.typingActive) {
-        PostMessageW(window, WM_HOTKEY, static_cast<WPARAM>(HotkeyId::Zoom), 0);
-    }
-    return 0;
 }

@@ -22,13 +22,12 @@ void WheelZoom(HWND window, int notches);
 // and GDI object of the zoom.
 void FinishZoom(HWND window);
 
-// Message handlers of the zoom view (the main window's table calls them).
+// Message handlers of the zoom view (the main window's table calls them; in drawing mode the
+// mouse belongs to draw/strokes.h).
 LRESULT OnZoomPaint(HWND window);
 LRESULT OnZoomTimer(HWND window, UINT message, WPARAM timerId, LPARAM lParam);
 LRESULT OnZoomMouseMove(HWND window, LPARAM position);
 LRESULT OnZoomMouseWheel(HWND window, WPARAM wParam);
-LRESULT OnZoomKeyDown(HWND window, WPARAM virtualKey);
-LRESULT OnZoomRightButtonDown(HWND window);
 
 // The pause that lets the previous foreground window repaint before the frozen image is hidden.
 // Tests that enter and leave zoom many times shorten it.

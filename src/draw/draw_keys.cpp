@@ -1,0 +1,179 @@
+// The zoom window's keys (see draw_keys.h).
+#include "draw/draw_keys.h"
+
+#include <gdiplus.h>
+
+#include "draw/pen.h"
+#include "draw/strokes.h"
+#include "draw/undo_stack.h"
+#include "zoom/app_state.h"
+#include "zoom/hotkey_value.h"
+#include "zoom/message_ids.h"
+
+namespace {
+
+constexpr int kBlackPad = 'K';
+constexpr int kWhitePad = 'W';
+
+// Marker out of the way, pixels under it saved from the image as it now is, marker painted.
+void ShowMarkerAtPen(HWND window) {
+    SaveUnderPen(app.penPoint.x, app.penPoint.y);
+    DrawPenMarker(app.penPoint.x, app.penPoint.y);
+    InvalidateSegment(window, {app.penPoint.x, app.penPoint.y},
+                      {app.penPoint.x, app.penPoint.y});
+}
+
+void EraseAll(HWND window) {
+    if (!app.imageModified || app.typingActive) {
+        return;
+    }
+    ClearUndoStack();  // erase-all cannot be undone
+    BitBlt(app.imageDC, 0, 0, app.captureWidth, app.captureHeight, app.cleanDC, 0, 0, SRCCOPY);
+    app.imageModified = 0;
+    if (app.drawMode) {
+        ShowMarkerAtPen(window);
+        app.imageModified = 1;
+    }
+    InvalidateRect(window, nullptr, FALSE);
+    app.padKind = 0;
+}
+
+void ShowPad(HWND window, int kind) {
+    if (!app.zoomActive || app.typingActive) {
+        return;
+    }
+    if (!app.drawMode) {
+        // As a click at the zoom point would: draw mode, and one undo snapshot.
+        SendMessageW(window, WM_LBUTTONDOWN, 0, MAKELPARAM(app.zoomPoint.x, app.zoomPoint.y));
+    }
+    RestoreUnderPen(app.penPoint.x, app.penPoint.y);
+    PushUndoSnapshot();  // one Ctrl+Z takes the pad away
+    app.padKind = kind;
+    app.imageModified = 1;
+    LoadPadPicture(kind);
+    FillPad({0, 0, app.captureWidth, app.captureHeight}, kind);
+    InvalidateRect(window, nullptr, FALSE);
+    ShowMarkerAtPen(window);
+}
+
+void CentrePen(HWND window) {
+    if (!app.drawMode || app.strokeActive) {
+        return;
+    }
+    const int x = app.captureWidth / 2;
+    const int y = app.captureHeight / 2;
+    SetCursorPos(app.monitorRect.left + x, app.monitorRect.top + y);
+    HoverTo(window, ClientPositionToImage(MAKELPARAM(x, y)));
+}
+
+void Undo(HWND window) {
+    if (GetKeyState(VK_CONTROL) >= 0 || !app.imageModified || app.strokeActive) {
+        return;
+    }
+    if (!PopUndoSnapshot()) {
+        return;
+    }
+    if (app.drawMode) {
+        ShowMarkerAtPen(window);
+    }
+    InvalidateRect(window, nullptr, FALSE);
+}
+
+void WheelNotchFromKey(HWND window, WPARAM virtualKey) {
+    const bool ctrl = GetAsyncKeyState(VK_LCONTROL) != 0 || GetAsyncKeyState(VK_RCONTROL) != 0;
+    const short delta = virtualKey == VK_UP ? WHEEL_DELTA : -WHEEL_DELTA;
+    SendMessageW(window, WM_MOUSEWHEEL, MAKEWPARAM(ctrl ? MK_CONTROL : 0, delta), 0);
+}
+
+HBITMAP DecodePicture(const wchar_t* path) {
+    Gdiplus::GpBitmap* picture = nullptr;
+    if (path[0] == 0 ||
+        Gdiplus::DllExports::GdipCreateBitmapFromFile(path, &picture) != Gdiplus::Ok) {
+        return nullptr;
+    }
+    HBITMAP bitmap = nullptr;
+    Gdiplus::DllExports::GdipCreateHBITMAPFromBitmap(picture, &bitmap, 0);
+    Gdiplus::DllExports::GdipDisposeImage(picture);
+    return bitmap;
+}
+
+} // namespace
+
+void LoadPadPicture(int kind) {
+    DeleteAndClear(app.padPictureDC);
+    DeleteAndClear(app.padPictureBitmap);
+    const Settings& s = app.settings;
+    const bool usePicture = kind == kWhitePad ? s.UseBKBmpW != 0 : s.UseBKBmpK != 0;
+    if (!usePicture) {
+        return;
+    }
+    HBITMAP picture = DecodePicture(kind == kWhitePad ? s.WPadBackgroundFile : s.KPadBackgroundFile);
+    if (picture == nullptr) {
+        return;  // unreadable or undecodable: the pad keeps its plain colour
+    }
+    app.padPictureDC = CreateCompatibleDC(app.displayDC);
+    app.padPictureBitmap =
+        CreateBitmap(app.captureWidth, app.captureHeight, GetDeviceCaps(app.displayDC, PLANES),
+                     GetDeviceCaps(app.displayDC, BITSPIXEL), nullptr);
+    SelectObject(app.padPictureDC, app.padPictureBitmap);
+    HDC pictureDC = CreateCompatibleDC(app.displayDC);
+    HGDIOBJ previous = SelectObject(pictureDC, picture);
+    BITMAP size = {};
+    GetObjectW(picture, sizeof size, &size);
+    SetStretchBltMode(app.padPictureDC, HALFTONE);
+    SetBrushOrgEx(app.padPictureDC, 0, 0, nullptr);
+    StretchBlt(app.padPictureDC, 0, 0, app.captureWidth, app.captureHeight, pictureDC, 0, 0,
+               size.bmWidth, size.bmHeight, SRCCOPY);
+    SelectObject(pictureDC, previous);
+    DeleteDC(pictureDC);
+    DeleteObject(picture);
+}
+
+void FillPad(const RECT& area, int kind) {
+    HBRUSH brush = CreateSolidBrush(kind == kBlackPad ? app.settings.PadColorK
+                                                      : app.settings.PadColorW);
+    FillRect(app.imageDC, &area, brush);
+    DeleteObject(brush);
+    const bool usePicture =
+        kind == kBlackPad ? app.settings.UseBKBmpK != 0 : app.settings.UseBKBmpW != 0;
+    if (usePicture && app.padPictureDC != nullptr) {
+        BitBlt(app.imageDC, area.left, area.top, area.right - area.left, area.bottom - area.top,
+               app.padPictureDC, area.left, area.top, SRCCOPY);
+    }
+}
+
+LRESULT OnKeyDown(HWND window, WPARAM virtualKey) {
+    switch (virtualKey) {
+    case VK_ESCAPE:
+        if (app.typingActive) {
+            SendMessageW(window, kEndTypingMessage, 0, 0);
+        } else {
+            // Leaves the zoom view, drawing or the break screen.
+            PostMessageW(window, WM_HOTKEY, static_cast<WPARAM>(HotkeyId::Zoom), 0);
+        }
+        break;
+    case VK_SPACE:
+        CentrePen(window);
+        break;
+    case VK_UP:
+    case VK_DOWN:
+        WheelNotchFromKey(window, virtualKey);
+        break;
+    case 'E':
+        EraseAll(window);
+        break;
+    case kBlackPad:
+    case kWhitePad:
+        ShowPad(window, static_cast<int>(virtualKey));
+        break;
+    case 'Z':
+        Undo(window);
+        break;
+    default:
+        // R, G, B, O, Y and P pick a pen colour; every other key does nothing. (Typing's keys,
+        // the break's Left and Right, and T on key-up arrive with their modes.)
+        SelectPenColorForKey(window, virtualKey);
+        break;
+    }
+    return 0;
+}

@@ -1,0 +1,120 @@
+// The pen and its marker (see pen.h).
+#include "draw/pen.h"
+
+#include "draw/draw_geometry.h"
+#include "draw/strokes.h"
+#include "settings/registry_store.h"
+#include "zoom/app_state.h"
+
+namespace {
+
+struct ColorKey {
+    WPARAM key;
+    uint32_t Settings::*slot;
+};
+
+constexpr ColorKey kColorKeys[] = {
+    {'R', &Settings::PenColorR}, {'G', &Settings::PenColorG}, {'B', &Settings::PenColorB},
+    {'O', &Settings::PenColorO}, {'Y', &Settings::PenColorY}, {'P', &Settings::PenColorP},
+};
+
+int MarkerSquare() { return 8 * app.settings.PenWidth; }
+
+void WriteSetting(const char* name, auto& value) {
+    const SettingEntry row = DwordSettingRow(name, value);
+    WriteSettings({&row, 1});
+}
+
+} // namespace
+
+bool SelectPenColorForKey(HWND window, WPARAM virtualKey) {
+    const ColorKey* match = nullptr;
+    for (const ColorKey& colorKey : kColorKeys) {
+        if (colorKey.key == virtualKey) {
+            match = &colorKey;
+        }
+    }
+    if (match == nullptr || app.typingActive) {
+        return false;  // while typing the letter is typed instead
+    }
+    if (app.breakActive && !app.settings.BreakUsePenColor) {
+        return false;
+    }
+    app.settings.PenColor = app.settings.*(match->slot);
+    WriteSetting("PenColor", app.settings.PenColor);
+    // The pen lives in the zoom's working image; during a break only the colour matters.
+    if (app.zoomActive) {
+        RebuildPen();
+        if (app.drawMode) {
+            RefreshPenMarker(window);
+        }
+    } else {
+        InvalidateRect(window, nullptr, TRUE);
+    }
+    return true;
+}
+
+void SetPenWidth(HWND window, int x, int y, int requested) {
+    if (!app.strokeActive) {
+        RestoreUnderPen(x, y);
+    }
+    const std::optional<int32_t> width = AcceptedPenWidth(requested, app.fromLiveZoom != 0);
+    if (!width) {
+        return;
+    }
+    app.settings.PenWidth = *width;
+    WriteSetting("PenWidth", app.settings.PenWidth);
+    SaveUnderPen(x, y);
+    // Leave drawing and enter it again at the pen: the marker is a dot of the new width
+    // until the pointer moves, which shows the presenter the width at once.
+    LeaveDrawMode();
+    SendMessageW(window, WM_LBUTTONDOWN, kReenterDrawing, MAKELPARAM(x, y));
+}
+
+void RebuildPen() {
+    // The new pen goes in before the old one is deleted: a pen still selected into a DC must
+    // not be deleted.
+    SetTextColor(app.imageDC, app.settings.PenColor);
+    HPEN previous = app.pen;
+    app.pen = CreatePen(PS_SOLID, app.settings.PenWidth, app.settings.PenColor);
+    SelectObject(app.imageDC, app.pen);
+    DeleteAndClear(previous);
+}
+
+void SaveUnderPen(int x, int y) {
+    const int side = MarkerSquare();
+    BitBlt(app.scratchDC, 0, 0, side, side, app.imageDC, x - side / 2, y - side / 2, SRCCOPY);
+}
+
+void RestoreUnderPen(int x, int y) {
+    const int side = MarkerSquare();
+    BitBlt(app.imageDC, x - side / 2, y - side / 2, side, side, app.scratchDC, 0, 0, SRCCOPY);
+}
+
+bool UseCrossMarker() {
+    return UseCrossMarker(app.settings.PenWidth, app.captureWidth, app.captureHeight,
+                          app.currentZoom);
+}
+
+void DrawPenMarker(int x, int y) {
+    HDC dc = app.imageDC;
+    if (UseCrossMarker()) {
+        // Each bar both ways, so both end pixels are painted (a line leaves out its last one).
+        HPEN cross = CreatePen(PS_SOLID, 2, app.settings.PenColor);
+        HGDIOBJ previous = SelectObject(dc, cross);
+        MoveToEx(dc, x - 5, y, nullptr);
+        LineTo(dc, x + 4, y);
+        LineTo(dc, x - 5, y);
+        MoveToEx(dc, x, y - 5, nullptr);
+        LineTo(dc, x, y + 4);
+        LineTo(dc, x, y - 5);
+        SelectObject(dc, previous);
+        DeleteObject(cross);
+        MoveToEx(dc, x, y, nullptr);
+    } else {
+        MoveToEx(dc, x, y, nullptr);
+        LineTo(dc, x, y);  // a dot of the pen's width
+    }
+}
+
+void RefreshPenMarker(HWND window) { HoverTo(window, {app.penPoint.x, app.penPoint.y}); }

@@ -1,0 +1,280 @@
+// Drawing mode, strokes and shapes (see strokes.h).
+#include "draw/strokes.h"
+
+#include "draw/pen.h"
+#include "draw/sticky_keys.h"
+#include "draw/undo_stack.h"
+#include "zoom/app_state.h"
+#include "zoom/hotkey_value.h"
+#include "zoom/message_ids.h"
+#include "zoom/zoom_view.h"
+
+namespace {
+
+CapturePoint ViewOrigin() {
+    return ComputeSourceOrigin(app.currentZoom, {app.zoomPoint.x, app.zoomPoint.y},
+                               app.captureWidth, app.captureHeight);
+}
+
+CapturePoint PenPoint() { return {app.penPoint.x, app.penPoint.y}; }
+
+void SetPenPoint(CapturePoint p) { app.penPoint = {p.x, p.y}; }
+
+ShapeKind CurrentShape() { return static_cast<ShapeKind>(app.shapeKind); }
+
+ImageRect ShapeRect() {
+    return {app.shapeRect.left, app.shapeRect.top, app.shapeRect.right, app.shapeRect.bottom};
+}
+
+void SetShapeRect(const ImageRect& r) { app.shapeRect = {r.left, r.top, r.right, r.bottom}; }
+
+void Dot(CapturePoint p) {
+    MoveToEx(app.imageDC, p.x, p.y, nullptr);
+    LineTo(app.imageDC, p.x, p.y);
+}
+
+void Segment(CapturePoint from, CapturePoint to) {
+    MoveToEx(app.imageDC, from.x, from.y, nullptr);
+    LineTo(app.imageDC, to.x, to.y);
+}
+
+void DrawArrow(CapturePoint tip, CapturePoint tail, int headLength, int headWidth) {
+    const auto corners = ArrowPolygon(tip, tail, headLength, headWidth);
+    std::array<POINT, 6> points;
+    for (size_t i = 0; i < points.size(); ++i) {
+        points[i] = {corners[i].x, corners[i].y};
+    }
+    HBRUSH fill = CreateSolidBrush(app.settings.PenColor);
+    HGDIOBJ previous = SelectObject(app.imageDC, fill);
+    Polygon(app.imageDC, points.data(), static_cast<int>(points.size()));
+    SelectObject(app.imageDC, previous);
+    DeleteObject(fill);
+}
+
+void DrawShape(const ImageRect& r) {
+    HDC dc = app.imageDC;
+    switch (CurrentShape()) {
+    case ShapeKind::Rectangle:
+        Rectangle(dc, r.left, r.top, r.right, r.bottom);
+        break;
+    case ShapeKind::Ellipse:
+        Ellipse(dc, r.left, r.top, r.right, r.bottom);
+        break;
+    case ShapeKind::Line:
+        // One past the end, so the end point itself is painted.
+        MoveToEx(dc, r.left, r.top, nullptr);
+        LineTo(dc, r.right + 1, r.bottom + 1);
+        break;
+    case ShapeKind::Arrow: {
+        // The arrow points at where the drag started.
+        const int head = 4 * app.settings.PenWidth;
+        DrawArrow({r.left, r.top}, {r.right, r.bottom}, head, head);
+        break;
+    }
+    case ShapeKind::Freehand:
+        break;
+    }
+}
+
+void InvalidateAll(HWND window) { InvalidateRect(window, nullptr, FALSE); }
+
+void EnterDrawMode(HWND window, CapturePoint p) {
+    if (!app.imageModified) {
+        BitBlt(app.imageDC, 0, 0, app.captureWidth, app.captureHeight, app.cleanDC, 0, 0,
+               SRCCOPY);
+        app.imageModified = 1;
+    }
+    RebuildPen();
+    SetPenPoint(p);
+    SaveUnderPen(p.x, p.y);
+    Dot(p);
+    InvalidateAll(window);
+    // After a live-zoom takeover strokes keep their on-screen thickness: the width is scaled
+    // by the live magnification until that zoom ends.
+    if (app.fromLiveZoom && app.savedPenWidth == 0) {
+        app.savedPenWidth = app.settings.PenWidth;
+        SetPenWidth(window, p.x, p.y,
+                    static_cast<int>(static_cast<float>(app.settings.PenWidth) * app.liveZoomFactor));
+    }
+    app.drawMode = 1;
+    SuppressStickyKeys();
+    ClipToView(app.currentZoom);
+}
+
+void StartStroke(WPARAM keys, CapturePoint p) {
+    const ShapeKind shape = ShapeForModifiers((keys & MK_SHIFT) != 0, (keys & MK_CONTROL) != 0,
+                                              GetKeyState(VK_TAB) < 0);
+    if (shape != ShapeKind::Freehand) {
+        RestoreUnderPen(app.penPoint.x, app.penPoint.y);
+        app.shapeKind = static_cast<int>(shape);
+        app.shapeAnchor = {p.x, p.y};
+        SetShapeRect({p.x, p.y, p.x, p.y});
+    } else {
+        Dot(PenPoint());  // a click without movement leaves a dot
+    }
+    app.strokeActive = 1;
+    SetROP2(app.imageDC, R2_COPYPEN);
+    SetPenPoint(p);
+    app.imageModified = 1;
+}
+
+void MoveShape(HWND window, CapturePoint p) {
+    SetROP2(app.imageDC, R2_NOTXORPEN);
+    ImageRect r = ShapeRect();
+    if (!r.IsPoint()) {
+        DrawShape(r);  // drawn a second time in this mode, the old preview disappears
+    }
+    if (CurrentShape() == ShapeKind::Line || CurrentShape() == ShapeKind::Arrow) {
+        r.right = p.x;
+        r.bottom = p.y;
+    } else {
+        r = SpannedRect({app.shapeAnchor.x, app.shapeAnchor.y}, p);
+    }
+    SetShapeRect(r);
+    if (!r.IsPoint()) {
+        DrawShape(r);
+    }
+    InvalidateAll(window);
+}
+
+void FinishShape(HWND window, CapturePoint p) {
+    ImageRect r = ShapeRect();
+    if (r.IsPoint()) {
+        return;  // a click without a drag draws no shape
+    }
+    SetROP2(app.imageDC, R2_NOTXORPEN);
+    DrawShape(r);
+    HGDIOBJ previousBrush = SelectObject(app.imageDC, GetStockObject(NULL_BRUSH));
+    SetROP2(app.imageDC, R2_COPYPEN);
+    if (CurrentShape() == ShapeKind::Line || CurrentShape() == ShapeKind::Arrow) {
+        SnapLine(r);
+        SetShapeRect(r);
+    }
+    DrawShape(r);  // hollow: rectangles and ellipses keep only their outline
+    InvalidateAll(window);
+    SelectObject(app.imageDC, previousBrush);
+    SetPenPoint(p);
+    SaveUnderPen(p.x, p.y);
+}
+
+} // namespace
+
+CapturePoint ClientPositionToImage(LPARAM position) {
+    ClipCursor(nullptr);
+    return ClientToImage(LOWORD(position), HIWORD(position), ViewOrigin(), app.currentZoom);
+}
+
+void InvalidateSegment(HWND window, CapturePoint a, CapturePoint b) {
+    const int margin = SegmentMargin(app.settings.PenWidth, UseCrossMarker());
+    const ClientRect r = SegmentClientRect(a, b, margin, ViewOrigin(), app.currentZoom);
+    const RECT area = {r.left, r.top, r.right, r.bottom};
+    InvalidateRect(window, &area, FALSE);
+}
+
+void HoverTo(HWND window, CapturePoint p) {
+    const CapturePoint from = PenPoint();
+    RestoreUnderPen(from.x, from.y);
+    SaveUnderPen(p.x, p.y);
+    DrawPenMarker(p.x, p.y);
+    InvalidateSegment(window, from, p);
+    SetPenPoint(p);
+}
+
+void LeaveDrawMode() {
+    app.drawMode = 0;
+    RestoreStickyKeys();
+}
+
+LRESULT OnLeftButtonDown(HWND window, WPARAM keys, LPARAM position) {
+    if (!app.zoomActive || app.typingActive) {
+        return 0;
+    }
+    const bool reentry = keys == kReenterDrawing;
+    // Drawing starts only with the zoom animation at rest. A pen-width change re-enters at
+    // once even while the view is still moving, or drawing would simply end.
+    if (!reentry && app.currentZoom != app.targetZoom) {
+        return 0;
+    }
+    if (app.imageModified) {
+        RestoreUnderPen(app.penPoint.x, app.penPoint.y);
+    }
+    if (!reentry) {
+        PushUndoSnapshot();  // every press can be undone, also the one that enters drawing
+    }
+    const CapturePoint p = reentry ? PenPoint() : ClientPositionToImage(position);
+    if (!app.drawMode) {
+        EnterDrawMode(window, p);
+    } else {
+        StartStroke(keys, p);
+    }
+    return 0;
+}
+
+LRESULT OnMouseMove(HWND window, LPARAM position) {
+    if (!app.zoomActive || app.saveDialogOpen || app.typingActive) {
+        return 0;
+    }
+    if (!app.drawMode) {
+        return OnZoomMouseMove(window, position);
+    }
+    const CapturePoint p = ClientPositionToImage(position);
+    if (app.strokeActive && CurrentShape() != ShapeKind::Freehand) {
+        MoveShape(window, p);
+    } else if (app.strokeActive) {
+        app.imageModified = 1;
+        SetROP2(app.imageDC, R2_COPYPEN);
+        Segment(PenPoint(), p);
+        InvalidateSegment(window, PenPoint(), p);
+    } else {
+        HoverTo(window, p);
+    }
+    SetPenPoint(p);
+    return 0;
+}
+
+LRESULT OnLeftButtonUp(HWND window, LPARAM position) {
+    if (!app.zoomActive || !app.drawMode || !app.strokeActive) {
+        return 0;
+    }
+    const CapturePoint p = ClientPositionToImage(position);
+    if (CurrentShape() != ShapeKind::Freehand) {
+        FinishShape(window, p);
+    } else {
+        Segment(PenPoint(), p);
+        InvalidateAll(window);
+        SetPenPoint(p);
+        SaveUnderPen(p.x, p.y);
+        DrawPenMarker(p.x, p.y);
+    }
+    app.strokeActive = 0;
+    app.shapeKind = static_cast<int>(ShapeKind::Freehand);
+    return 0;
+}
+
+LRESULT OnRightButtonDown(HWND window) {
+    const WPARAM zoomId = static_cast<WPARAM>(HotkeyId::Zoom);
+    if (app.zoomActive && app.typingActive) {
+        SendMessageW(window, kEndTypingMessage, 0, 0);
+    } else if (app.zoomActive && app.drawMode) {
+        if (!app.strokeActive) {
+            RestoreUnderPen(app.penPoint.x, app.penPoint.y);
+        } else if (CurrentShape() != ShapeKind::Freehand && !ShapeRect().IsPoint()) {
+            // A shape dragged so far is only a rubber band: take it out rather than leave an
+            // inverted outline in the picture.
+            SetROP2(app.imageDC, R2_NOTXORPEN);
+            DrawShape(ShapeRect());
+            SetROP2(app.imageDC, R2_COPYPEN);
+        }
+        SetCursorPos(app.monitorRect.left + app.zoomPoint.x, app.monitorRect.top + app.zoomPoint.y);
+        app.drawMode = 0;
+        app.strokeActive = 0;
+        app.shapeKind = static_cast<int>(ShapeKind::Freehand);
+        RestoreStickyKeys();
+        SendMessageW(window, kEndTypingMessage, 0, 0);
+        ClipCursor(nullptr);
+        InvalidateAll(window);
+    } else if (app.zoomActive || app.breakActive) {
+        PostMessageW(window, WM_HOTKEY, zoomId, 0);
+    }
+    return 0;
+}

@@ -1,0 +1,26 @@
+// Drawing mode on the frozen screen: entering and leaving it, freehand strokes and the shapes
+// (line, rectangle, ellipse, arrow) with their rubber-band previews, and the mouse messages
+// of the zoom window.
+#pragma once
+
+#include <windows.h>
+
+#include "draw/draw_geometry.h"
+
+// The wParam of an internal re-entry into drawing (a pen-width change): no modifiers, no
+// undo snapshot, at the pen point.
+constexpr WPARAM kReenterDrawing = static_cast<WPARAM>(-1);
+
+LRESULT OnLeftButtonDown(HWND window, WPARAM keys, LPARAM position);
+LRESULT OnLeftButtonUp(HWND window, LPARAM position);
+LRESULT OnMouseMove(HWND window, LPARAM position);
+LRESULT OnRightButtonDown(HWND window);
+
+// The image point shown at a client position of the current view; releases any cursor clip.
+CapturePoint ClientPositionToImage(LPARAM position);
+// The hover branch of a pointer move: the marker follows to image point p.
+void HoverTo(HWND window, CapturePoint p);
+// Invalidates the part of the window that shows segment a-b plus the marker's margin.
+void InvalidateSegment(HWND window, CapturePoint a, CapturePoint b);
+// Leaves drawing mode without touching the image (the pen-width change re-enters at once).
+void LeaveDrawMode();
