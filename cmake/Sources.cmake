@@ -63,6 +63,7 @@ set(VISTREL_E2E_TEST_PROGRAMS
     startup_e2e:tests/e2e/startup_e2e.cpp
     hotkeys_e2e:tests/e2e/hotkeys_e2e.cpp
     zoom_e2e:tests/e2e/zoom_e2e.cpp
+    draw_e2e:tests/e2e/draw_e2e.cpp
 )
 set(VISTREL_E2E_SUPPORT_SOURCES tests/e2e/driver.cpp)
 set(VISTREL_WINDOWS_TEST_SUPPORT_SOURCES tests/support/message_box_watcher.cpp)

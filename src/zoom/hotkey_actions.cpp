@@ -54,9 +54,11 @@ void DrawHotkey(HWND window) {
         return;
     }
     SendMessageW(window, WM_HOTKEY, zoomId, 0);
-    // At 1.0 the zoom-in timer ends on its next tick; the click enters drawing mode.
+    // At 1.0 there is nothing to animate. The zoom-in timer stops here rather than on its next
+    // tick, which would put the cursor back on the zoom point under a pen that already moves.
     app.currentZoom = 1.0f;
     app.targetZoom = 1.0f;
+    KillTimer(window, static_cast<UINT_PTR>(MainTimer::ZoomIn));
     SendMessageW(window, WM_LBUTTONDOWN, 0, MAKELPARAM(app.zoomPoint.x, app.zoomPoint.y));
 }
 

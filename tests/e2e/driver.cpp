@@ -3,7 +3,16 @@
 
 #include <cstdlib>
 
+#include <gtest/gtest.h>
+
 #include "zoom/hotkey_value.h"
+
+namespace {
+
+// The copy of the program that input goes to, for waiting until it has taken each event.
+HANDLE drivenProcess = nullptr;
+
+} // namespace
 
 std::wstring VistrelExePath() {
     const char* unixPath = std::getenv("VISTREL_EXE");
@@ -32,6 +41,9 @@ VistrelProcess::~VistrelProcess() { End(); }
 void VistrelProcess::End() {
     if (info.hProcess == nullptr) {
         return;
+    }
+    if (drivenProcess == info.hProcess) {
+        drivenProcess = nullptr;
     }
     if (Running()) {
         TerminateProcess(info.hProcess, 99);
@@ -68,6 +80,7 @@ VistrelProcess StartVistrel(const std::wstring& arguments) {
                         nullptr, &startup, &process.info)) {
         process.info = {};
     }
+    drivenProcess = process.info.hProcess;
     return process;
 }
 
@@ -94,6 +107,12 @@ BOOL CALLBACK FindMainWindow(HWND window, LPARAM context) {
 } // namespace
 
 HWND WaitForMainWindow(DWORD processId, DWORD timeoutMs) {
+    // The window can be found while its creation (settings, hotkeys) is still running; the
+    // program is ready once it first waits for input.
+    if (HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, processId)) {
+        WaitForInputIdle(process, timeoutMs);
+        CloseHandle(process);
+    }
     MainWindowSearch search = {processId, nullptr};
     WaitUntil(
         [&] {
@@ -268,9 +287,57 @@ void MoveMouseTo(int x, int y) {
     SendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE,
               static_cast<LONG>((x + 0.5) * 65536 / width),
               static_cast<LONG>((y + 0.5) * 65536 / height));
+    // Under Wine the move reaches the cursor position asynchronously. It also moves the X
+    // pointer, and the program whose window lies under it reports that motion back as input of
+    // its own, late: unless the program has taken it before the next event is sent, it arrives
+    // after that event and drags the cursor back. So wait for the position, then for the
+    // program to be idle again.
+    WaitUntil(
+        [=] {
+            POINT cursor = {};
+            GetCursorPos(&cursor);
+            return cursor.x == x && cursor.y == y;
+        },
+        1000);
+    if (drivenProcess != nullptr) {
+        WaitForInputIdle(drivenProcess, 1000);
+    }
 }
 
 void TurnWheel(int delta) { SendMouse(MOUSEEVENTF_WHEEL, 0, 0, static_cast<DWORD>(delta)); }
+
+namespace {
+
+// Button events carry their own absolute position: under Wine a late echo of an earlier
+// cursor move can otherwise give the button the position before the last move.
+void SendButtonAt(DWORD button, int x, int y) {
+    const int width = GetSystemMetrics(SM_CXSCREEN);
+    const int height = GetSystemMetrics(SM_CYSCREEN);
+    SendMouse(button | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE,
+              static_cast<LONG>((x + 0.5) * 65536 / width),
+              static_cast<LONG>((y + 0.5) * 65536 / height));
+}
+
+} // namespace
+
+void PressLeft(int x, int y) { SendButtonAt(MOUSEEVENTF_LEFTDOWN, x, y); }
+
+void ReleaseLeft(int x, int y) { SendButtonAt(MOUSEEVENTF_LEFTUP, x, y); }
+
+void PressWithCtrl(WORD virtualKey) {
+    SendKey(VK_CONTROL, false);
+    PressKey(virtualKey);
+    SendKey(VK_CONTROL, true);
+}
+
+void DragTo(int fromX, int fromY, int x, int y, int steps) {
+    MoveMouseTo(fromX, fromY);
+    PressLeft(fromX, fromY);
+    for (int i = 1; i <= steps; ++i) {
+        MoveMouseTo(fromX + (x - fromX) * i / steps, fromY + (y - fromY) * i / steps);
+    }
+    ReleaseLeft(x, y);
+}
 
 void ClickRight() {
     SendMouse(MOUSEEVENTF_RIGHTDOWN);
@@ -331,9 +398,30 @@ bool SaveScreenshot(const Screenshot& shot, const std::wstring& path) {
     return true;
 }
 
+void KeepScreenshot(const std::wstring& name) {
+    if (const wchar_t* folder = _wgetenv(L"VISTREL_TEST_SHOTS")) {
+        SaveScreenshot(CaptureScreen(), std::wstring(folder) + L"\\" + name + L".bmp");
+    }
+}
+
+void KeepScreenshotOfFailure() {
+    const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
+    if (test != nullptr && test->result()->Failed()) {
+        const std::string name = std::string("failed-") + test->test_suite_name() + "." + test->name();
+        KeepScreenshot(std::wstring(name.begin(), name.end()));
+    }
+}
+
 namespace {
 
 LRESULT CALLBACK PatternWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_PAINT && GetWindowLongPtrW(window, GWLP_USERDATA) != 0) {
+        PAINTSTRUCT paint;
+        HDC dc = BeginPaint(window, &paint);
+        FillRect(dc, &paint.rcPaint, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+        EndPaint(window, &paint);
+        return 0;
+    }
     if (message == WM_PAINT) {
         PAINTSTRUCT paint;
         HDC dc = BeginPaint(window, &paint);
@@ -373,9 +461,9 @@ LRESULT CALLBACK PatternWindowProc(HWND window, UINT message, WPARAM wParam, LPA
 
 } // namespace
 
-PatternWindow::PatternWindow() {
+PatternWindow::PatternWindow(SlideFill fill) {
     HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    thread = std::thread([this, ready] {
+    thread = std::thread([this, ready, fill] {
         WNDCLASSW windowClass = {};
         windowClass.lpfnWndProc = PatternWindowProc;
         windowClass.hInstance = GetModuleHandleW(nullptr);
@@ -385,6 +473,8 @@ PatternWindow::PatternWindow() {
         window = CreateWindowExW(WS_EX_TOPMOST, L"VistrelTestPattern", L"Test slide", WS_POPUP | WS_VISIBLE, 0,
                                  0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN),
                                  nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+        SetWindowLongPtrW(window, GWLP_USERDATA, fill == SlideFill::White ? 1 : 0);
+        InvalidateRect(window, nullptr, FALSE);
         SetForegroundWindow(window);
         UpdateWindow(window);
         SetEvent(ready);
@@ -397,6 +487,9 @@ PatternWindow::PatternWindow() {
     });
     WaitForSingleObject(ready, 10000);
     CloseHandle(ready);
+    // Activation completes asynchronously; a late one would take the focus from the program
+    // under test in the middle of the test.
+    WaitUntil([this] { return GetForegroundWindow() == window; });
 }
 
 PatternWindow::~PatternWindow() {
@@ -413,4 +506,17 @@ DecodedPoint DecodePattern(uint32_t pixel) {
     const int green = static_cast<int>(pixel >> 8 & 0xFF);
     const int blue = static_cast<int>(pixel & 0xFF);
     return {(blue >> 4) * 256 + red, (blue & 0xF) * 256 + green};
+}
+
+bool ScreenShowsPlainPattern() {
+    const Screenshot shot = CaptureScreen();
+    for (int y = 7; y < shot.height; y += 151) {
+        for (int x = 3; x < shot.width; x += 173) {
+            const DecodedPoint shown = DecodePattern(shot.At(x, y));
+            if (shown.x != x || shown.y != y) {
+                return false;
+            }
+        }
+    }
+    return true;
 }

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <thread>
@@ -35,7 +36,8 @@ struct VistrelProcess {
 // Starts the program with `arguments` appended to its quoted path.
 VistrelProcess StartVistrel(const std::wstring& arguments = L"");
 
-// The main window ("VistrelClass") of the given process, once it exists; none after the timeout.
+// The main window ("VistrelClass") of the given process once the program is ready (its window
+// created, its hotkeys registered, waiting for input); none after the timeout.
 HWND WaitForMainWindow(DWORD processId, DWORD timeoutMs = 10000);
 
 // Posts a command to the main window as the tray menu does.
@@ -53,7 +55,9 @@ bool KeyExists(const wchar_t* keyPath);
 void WriteString(const wchar_t* keyPath, const wchar_t* name, const std::wstring& value);
 
 // Global hotkeys, in the hotkey-control encoding (0x131 is Shift+1).
-// True when another program holds the combination: registering it here fails.
+// True when another program holds the combination: registering it here fails. The probe holds
+// the combination for a moment, so use it only when the program is not registering at the
+// same time (after WaitForMainWindow).
 bool HotkeyHeldElsewhere(uint32_t value);
 // Holds a combination for this process (as "another program") until Release or destruction.
 struct HeldHotkey {
@@ -84,10 +88,18 @@ bool WaitUntil(Condition condition, DWORD timeoutMs = 5000) {
 void PressKey(WORD virtualKey);
 // Holds Shift while pressing the key, as for the default hotkeys.
 void PressShifted(WORD virtualKey);
-// Moves the real cursor to a screen point (absolute move aimed at the pixel centre).
+// Moves the real cursor to a screen point (absolute move aimed at the pixel centre) and waits
+// until the system has it there (at most a second: a clipped cursor may never get there).
 void MoveMouseTo(int x, int y);
 void TurnWheel(int delta);
 void ClickRight();
+// The left button at a screen point (the event carries the position).
+void PressLeft(int x, int y);
+void ReleaseLeft(int x, int y);
+// Holds Ctrl while pressing the key (Ctrl+Z).
+void PressWithCtrl(WORD virtualKey);
+// Drags with the left button from the cursor's place through `steps` moves to (x, y).
+void DragTo(int fromX, int fromY, int x, int y, int steps = 10);
 
 // ---- The screen ----
 // A 32-bit top-down copy of the whole screen, as the user sees it (BitBlt of the screen DC).
@@ -100,12 +112,19 @@ struct Screenshot {
 Screenshot CaptureScreen();
 // Writes a .bmp file, for looking at what a failing test saw.
 bool SaveScreenshot(const Screenshot& shot, const std::wstring& path);
+// Keeps what the screen shows as NAME.bmp in the folder VISTREL_TEST_SHOTS names
+// (tests/support/wine-run sets it to the folder of the run's prefixes).
+void KeepScreenshot(const std::wstring& name);
+// In a fixture's TearDown: keeps the screen as failed-<test>.bmp when the test failed.
+void KeepScreenshotOfFailure();
 
-// A full-screen window whose every pixel tells its own position: red = x mod 256, green =
-// y mod 256, blue = (x / 256) * 16 + y / 256. It runs on a thread of its own so it keeps painting
-// while the test waits.
+// A full-screen, topmost window standing in for a slide. With the coordinate fill every pixel
+// tells its own position: red = x mod 256, green = y mod 256, blue = (x / 256) * 16 + y / 256;
+// the white fill is a blank slide to draw on. It runs on a thread of its own so it keeps
+// painting while the test waits.
+enum class SlideFill { Coordinates, White };
 struct PatternWindow {
-    PatternWindow();
+    explicit PatternWindow(SlideFill fill = SlideFill::Coordinates);
     ~PatternWindow();
     HWND window = nullptr;
     std::thread thread;
@@ -115,3 +134,5 @@ struct DecodedPoint {
     int y;
 };
 DecodedPoint DecodePattern(uint32_t pixel);
+// True when the screen shows the coordinate slide unchanged at a spread of points.
+bool ScreenShowsPlainPattern();

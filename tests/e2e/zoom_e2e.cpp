@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdlib>
 
 #include "e2e/driver.h"
 #include "zoom/zoom_geometry.h"
@@ -57,14 +56,6 @@ bool ScreenShowsView(float zoom, CapturePoint zoomPoint) {
     return ShowsView(CaptureScreen(), zoom, zoomPoint);
 }
 
-// Keeps what the screen shows as a .bmp in the folder VISTREL_TEST_SHOTS names (tests/support/
-// wine-run sets it to the folder of the run's prefixes), to look at.
-void KeepScreenshot(const wchar_t* name) {
-    if (const wchar_t* folder = _wgetenv(L"VISTREL_TEST_SHOTS")) {
-        SaveScreenshot(CaptureScreen(), std::wstring(folder) + L"\\" + name + L".bmp");
-    }
-}
-
 bool CursorAt(int x, int y) {
     POINT cursor = {};
     GetCursorPos(&cursor);
@@ -78,11 +69,7 @@ protected:
         WriteSettingDword(L"OptionShown", 1);
     }
     void TearDown() override {
-        if (HasFailure()) {
-            const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
-            const std::string name = std::string("failed-") + test->name();
-            KeepScreenshot(std::wstring(name.begin(), name.end()).c_str());
-        }
+        KeepScreenshotOfFailure();
         if (mainWindow != nullptr) {
             PostCommand(mainWindow, kExitCommand);
             EXPECT_EQ(vistrel.WaitForExit(5000), 0u);
