@@ -73,8 +73,8 @@ static_assert(std::size(kExpectedLoadTable) == kLoadedSettingCount);
 } // namespace
 
 // Names, types and sizes are what the registry holds, so their order and spelling (including
-// the historical "Highligter") must not drift; each row must point at its own field of the very
-// record it was built from, and a fresh record must carry the documented defaults.
+// "Highligter") must not drift; each row must point at its own field of the very record it was
+// built from, and a fresh record must carry the defaults.
 TEST(SettingsLoadTable, RowsMatchRegistryLayoutAndDefaults) {
     Settings settings;
     const auto table = SettingsLoadTable(settings);
@@ -91,16 +91,6 @@ TEST(SettingsLoadTable, RowsMatchRegistryLayoutAndDefaults) {
     }
 }
 
-TEST(SettingsLoadTable, FreshRecordHasEmptyStringsAndZeroFont) {
-    const Settings settings;
-    EXPECT_EQ(settings.WPadBackgroundFile[0], 0);
-    EXPECT_EQ(settings.KPadBackgroundFile[0], 0);
-    EXPECT_EQ(settings.BreakSoundFile[0], 0);
-    EXPECT_EQ(settings.BreakBackgroundFile[0], 0);
-    const FontRecord zero = {};
-    EXPECT_EQ(std::memcmp(&settings.Font, &zero, sizeof zero), 0);
-}
-
 TEST(SettingsRows, ExitWritesFontScaleThenPenColor) {
     Settings settings;
     const auto rows = ExitSettingRows(settings);
@@ -112,15 +102,6 @@ TEST(SettingsRows, ExitWritesFontScaleThenPenColor) {
         EXPECT_EQ(row.type, kRegDword);
         EXPECT_EQ(row.size, 4u);
     }
-}
-
-TEST(SettingsRows, DwordRowPointsAtTheGivenValue) {
-    int32_t width = 7;
-    const SettingEntry row = DwordSettingRow("PenWidth", width);
-    EXPECT_EQ(std::string_view(row.name), "PenWidth");
-    EXPECT_EQ(row.type, kRegDword);
-    EXPECT_EQ(row.data, &width);
-    EXPECT_EQ(row.size, 4u);
 }
 
 // A string is written with its terminator and nothing past it; an unterminated buffer is never
