@@ -2,7 +2,7 @@
 // freezes the slide at magnification 1, so each screen pixel is the working image's pixel.
 #include <gtest/gtest.h>
 
-#include "e2e/driver.h"
+#include "e2e/program_test.h"
 
 #include <objidl.h>
 #include <gdiplus.h>
@@ -64,25 +64,8 @@ bool WriteTwoColourPng(const std::wstring& path) {
     return saved;
 }
 
-class Draw : public ::testing::Test {
+class Draw : public ProgramTest {
 protected:
-    void SetUp() override {
-        ClearProgramRegistry();
-        WriteSettingDword(L"OptionShown", 1);
-    }
-    void TearDown() override {
-        KeepScreenshotOfFailure();
-        if (mainWindow != nullptr) {
-            PostCommand(mainWindow, kExitCommand);
-            EXPECT_EQ(vistrel.WaitForExit(5000), 0u);
-        }
-        ClearProgramRegistry();
-    }
-    void Start() {
-        vistrel = StartVistrel();
-        mainWindow = WaitForMainWindow(vistrel.Id());
-        ASSERT_NE(mainWindow, nullptr);
-    }
     // Freezes the slide for drawing with the draw hotkey, the cursor at (x, y).
     void DrawHotkeyAt(int x, int y) {
         MoveMouseTo(x, y);
@@ -95,13 +78,11 @@ protected:
         EXPECT_TRUE(WaitUntil([this] { return !IsWindowVisible(mainWindow); }));
         EXPECT_TRUE(WaitUntil(slideShows));
     }
-    VistrelProcess vistrel;
-    HWND mainWindow = nullptr;
 };
 
 TEST_F(Draw, StrokesShowInThePenColourAndColourKeysChangeIt) {
     PatternWindow slide(SlideFill::White);
-    ASSERT_NO_FATAL_FAILURE(Start());
+    ASSERT_NO_FATAL_FAILURE(StartProgram());
     ASSERT_NO_FATAL_FAILURE(DrawHotkeyAt(400, 300));
 
     DragTo(500, 300, 900, 300);
@@ -128,7 +109,7 @@ TEST_F(Draw, StrokesShowInThePenColourAndColourKeysChangeIt) {
 
 TEST_F(Draw, TheWhitePadCoversTheSlideAndUndoTakesItAway) {
     PatternWindow slide;
-    ASSERT_NO_FATAL_FAILURE(Start());
+    ASSERT_NO_FATAL_FAILURE(StartProgram());
     ASSERT_TRUE(WaitUntil(ScreenShowsPlainPattern));
     ASSERT_NO_FATAL_FAILURE(DrawHotkeyAt(960, 540));
 
@@ -155,7 +136,7 @@ TEST_F(Draw, TheBlackPadShowsItsPictureStretched) {
     WriteString(kTestSettingsKey, L"KPadBackgroundFile", picture);
 
     PatternWindow slide;
-    ASSERT_NO_FATAL_FAILURE(Start());
+    ASSERT_NO_FATAL_FAILURE(StartProgram());
     ASSERT_NO_FATAL_FAILURE(DrawHotkeyAt(960, 540));
     PressKey('K');
     // 64 x 48 stretched to 1920 x 1080: red on the left half, blue on the right.

@@ -2,36 +2,16 @@
 // and the conflict box naming a combination another program holds.
 #include <gtest/gtest.h>
 
-#include "e2e/driver.h"
+#include "e2e/program_test.h"
 
 namespace {
 
-constexpr uint32_t kExitCommand = 2;
-
-class Hotkeys : public ::testing::Test {
+class Hotkeys : public ProgramTest {
 protected:
-    void SetUp() override {
-        ClearProgramRegistry();
-        WriteSettingDword(L"OptionShown", 1);
-    }
-    void TearDown() override {
-        if (mainWindow != nullptr) {
-            PostCommand(mainWindow, kExitCommand);
-            EXPECT_EQ(vistrel.WaitForExit(5000), 0u);
-        }
-        ClearProgramRegistry();
-    }
-    void Start() {
-        vistrel = StartVistrel();
-        mainWindow = WaitForMainWindow(vistrel.Id());
-        ASSERT_NE(mainWindow, nullptr);
-    }
-    VistrelProcess vistrel;
-    HWND mainWindow = nullptr;
 };
 
 TEST_F(Hotkeys, DefaultsAreRegisteredButLiveZoomNeedsTheMagnifier) {
-    ASSERT_NO_FATAL_FAILURE(Start());
+    ASSERT_NO_FATAL_FAILURE(StartProgram());
     EXPECT_TRUE(HotkeyHeldElsewhere(0x131));  // Shift+1 zoom
     EXPECT_TRUE(HotkeyHeldElsewhere(0x132));  // Shift+2 draw
     EXPECT_TRUE(HotkeyHeldElsewhere(0x133));  // Shift+3 break
@@ -43,7 +23,7 @@ TEST_F(Hotkeys, StoredValuesReplaceTheDefaults) {
     WriteSettingDword(L"HotkeyZoom", 0x231);      // Ctrl+1
     WriteSettingDword(L"HotkeyBreak", 0);         // no break hotkey
     WriteSettingDword(L"HotkeyLivezoom", 0x535);  // Shift+Alt+5, stored: registered anyway
-    ASSERT_NO_FATAL_FAILURE(Start());
+    ASSERT_NO_FATAL_FAILURE(StartProgram());
     EXPECT_TRUE(HotkeyHeldElsewhere(0x231));
     EXPECT_FALSE(HotkeyHeldElsewhere(0x131));
     EXPECT_FALSE(HotkeyHeldElsewhere(0x133));

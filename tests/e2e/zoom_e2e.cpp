@@ -5,12 +5,10 @@
 
 #include <cmath>
 
-#include "e2e/driver.h"
+#include "e2e/program_test.h"
 #include "zoom/zoom_geometry.h"
 
 namespace {
-
-constexpr uint32_t kExitCommand = 2;
 
 // The magnification a screenshot shows, read from the pattern along the top row: 1.0 for the
 // plain pattern. The origin is the capture point shown at the top-left corner.
@@ -62,25 +60,11 @@ bool CursorAt(int x, int y) {
     return cursor.x == x && cursor.y == y;
 }
 
-class Zoom : public ::testing::Test {
+class Zoom : public ProgramTest {
 protected:
-    void SetUp() override {
-        ClearProgramRegistry();
-        WriteSettingDword(L"OptionShown", 1);
-    }
-    void TearDown() override {
-        KeepScreenshotOfFailure();
-        if (mainWindow != nullptr) {
-            PostCommand(mainWindow, kExitCommand);
-            EXPECT_EQ(vistrel.WaitForExit(5000), 0u);
-        }
-        ClearProgramRegistry();
-    }
     // Starts the program over the pattern with the cursor at (x, y).
     void Start(int x, int y) {
-        vistrel = StartVistrel();
-        mainWindow = WaitForMainWindow(vistrel.Id());
-        ASSERT_NE(mainWindow, nullptr);
+        ASSERT_NO_FATAL_FAILURE(StartProgram());
         ASSERT_TRUE(WaitUntil([] { return ScreenShowsView(1.0f, {0, 0}); }));
         MoveMouseTo(x, y);
         ASSERT_TRUE(WaitUntil([=] { return CursorAt(x, y); }));
@@ -92,8 +76,6 @@ protected:
         EXPECT_TRUE(WaitUntil([] { return ScreenShowsView(1.0f, {0, 0}); }));
     }
     PatternWindow slide;
-    VistrelProcess vistrel;
-    HWND mainWindow = nullptr;
 };
 
 TEST_F(Zoom, MagnifiesAroundTheCursorPansWheelsAndLeavesWithEscape) {
