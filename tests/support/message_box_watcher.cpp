@@ -1,11 +1,14 @@
 // Dialog box helpers for tests (see message_box_watcher.h).
 #include "support/message_box_watcher.h"
 
+#include <algorithm>
+
 namespace {
 
 struct DialogSearch {
     DWORD processId;
     HWND found;
+    const std::vector<HWND>* skip;  // boxes already answered, possibly not yet gone
 };
 
 BOOL CALLBACK FindDialogWindow(HWND window, LPARAM context) {
@@ -15,7 +18,9 @@ BOOL CALLBACK FindDialogWindow(HWND window, LPARAM context) {
     DWORD owner = 0;
     GetWindowThreadProcessId(window, &owner);
     if (wcscmp(className, L"#32770") == 0 && IsWindowVisible(window) &&
-        (search->processId == 0 || owner == search->processId)) {
+        (search->processId == 0 || owner == search->processId) &&
+        (search->skip == nullptr ||
+         std::find(search->skip->begin(), search->skip->end(), window) == search->skip->end())) {
         search->found = window;
         return FALSE;
     }
@@ -46,7 +51,7 @@ std::wstring DialogSnapshot::Text() const {
 HWND WaitForDialog(DWORD processId, DWORD timeoutMs) {
     const ULONGLONG deadline = GetTickCount64() + timeoutMs;
     do {
-        DialogSearch search = {processId, nullptr};
+        DialogSearch search = {processId, nullptr, nullptr};
         EnumWindows(FindDialogWindow, reinterpret_cast<LPARAM>(&search));
         if (search.found != nullptr) {
             return search.found;
@@ -99,4 +104,30 @@ std::optional<DialogSnapshot> MessageBoxWatcher::Result() {
         thread_.join();
     }
     return result_;
+}
+
+MessageBoxCollector::MessageBoxCollector()
+    : thread_([this] {
+          std::vector<HWND> answered;
+          while (!stop_.load()) {
+              DialogSearch search = {GetCurrentProcessId(), nullptr, &answered};
+              EnumWindows(FindDialogWindow, reinterpret_cast<LPARAM>(&search));
+              if (search.found == nullptr) {
+                  Sleep(10);
+                  continue;
+              }
+              boxes_.push_back(ReadDialog(search.found));
+              answered.push_back(search.found);
+              DismissDialog(search.found);
+          }
+      }) {}
+
+MessageBoxCollector::~MessageBoxCollector() { Stop(); }
+
+std::vector<DialogSnapshot> MessageBoxCollector::Stop() {
+    stop_.store(true);
+    if (thread_.joinable()) {
+        thread_.join();
+    }
+    return boxes_;
 }

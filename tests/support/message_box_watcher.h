@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <optional>
 #include <string>
 #include <thread>
@@ -38,4 +39,22 @@ public:
 private:
     std::thread thread_;
     std::optional<DialogSnapshot> result_;
+};
+
+// Answers every message box of this process from a thread of its own until Stop(), for calls
+// that may show no box, one or several. Each box blocks the call that showed it until it is
+// answered, so once that call has returned, Stop() has seen all of its boxes.
+class MessageBoxCollector {
+public:
+    MessageBoxCollector();
+    ~MessageBoxCollector();
+    MessageBoxCollector(const MessageBoxCollector&) = delete;
+    MessageBoxCollector& operator=(const MessageBoxCollector&) = delete;
+    // Ends the watch; the boxes answered, in the order they appeared.
+    std::vector<DialogSnapshot> Stop();
+
+private:
+    std::atomic<bool> stop_{false};
+    std::vector<DialogSnapshot> boxes_;
+    std::thread thread_;  // last: it starts using the members above at construction
 };
