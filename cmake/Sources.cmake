@@ -46,6 +46,7 @@ set(VISTREL_PORTABLE_TESTS
     tests/zoom/zoom_levels_test.cpp
     tests/zoom/dispatch_table_test.cpp
     tests/zoom/zoom_geometry_test.cpp
+    tests/draw/draw_geometry_test.cpp
 )
 
 # Tests against the real Windows API, one program each, run under Wine.
@@ -55,6 +56,7 @@ set(VISTREL_WINDOWS_TEST_PROGRAMS
     main_window_wintest:tests/zoom/main_window_wintest.cpp
     shell_wintest:tests/shell/shell_wintest.cpp
     zoom_view_wintest:tests/zoom/zoom_view_wintest.cpp
+    drawing_wintest:tests/draw/drawing_wintest.cpp
 )
 
 # End-to-end tests: each program starts dist/Vistrel64.exe in a Wine virtual desktop and drives
