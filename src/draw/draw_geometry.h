@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <optional>
 
+#include "settings/settings_values.h"
 #include "zoom/zoom_geometry.h"
 
 // Shapes as the modifier keys at the press choose them.
@@ -28,9 +29,6 @@ struct ImageRect {
 // 16-bit values; the result is cut to 16 bits as well.
 CapturePoint ClientToImage(uint16_t clientX, uint16_t clientY, CapturePoint viewOrigin,
                            float zoom);
-
-constexpr int32_t kSmallestPenWidth = 2;
-constexpr int32_t kLargestPenWidth = 30;
 
 // The width a request leads to, or none when the request is ignored (below 2, or above 30
 // outside a zoom taken over from live zoom, where the hand-off may exceed 30).

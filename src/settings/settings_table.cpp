@@ -1,6 +1,7 @@
 // The rows of the settings table (see settings_table.h).
 #include "settings/settings_table.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -75,4 +76,8 @@ SettingEntry StringSettingRowForWrite(const char* name, Utf16Unit* text) {
 
 void SanitizeLoadedSettings(Settings& settings) {
     settings.Font.lfFaceName[std::size(settings.Font.lfFaceName) - 1] = 0;
+    // The pen's own limits. A width outside them can only come from an edited registry or from
+    // an exit during a live-zoom takeover, whose scaled width may exceed 30; a width below 2
+    // would let the pen marker outgrow the square saved under it and leave marks behind.
+    settings.PenWidth = std::clamp(settings.PenWidth, kSmallestPenWidth, kLargestPenWidth);
 }

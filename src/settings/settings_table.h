@@ -31,5 +31,6 @@ SettingEntry DwordSettingRow(const char* name, uint32_t& value);
 SettingEntry StringSettingRowForWrite(const char* name, Utf16Unit* text);
 
 // Makes values that came from the registry safe to use where the registry can hand over
-// anything: today, a typing-font face name that fills its 32 units gets its terminator.
+// anything: a typing-font face name that fills its 32 units gets its terminator, and the pen
+// width comes back within 2 to 30.
 void SanitizeLoadedSettings(Settings& settings);

@@ -13,6 +13,10 @@ constexpr uint32_t kRegSz = 1;
 constexpr uint32_t kRegBinary = 3;
 constexpr uint32_t kRegDword = 4;
 
+// The pen's width limits in pixels (a live-zoom takeover alone may exceed the largest for a while).
+constexpr int32_t kSmallestPenWidth = 2;
+constexpr int32_t kLargestPenWidth = 30;
+
 // String settings are zero-terminated buffers of 260 UTF-16 units (520 bytes).
 constexpr int kSettingTextUnits = 260;
 
