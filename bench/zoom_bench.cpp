@@ -9,6 +9,7 @@
 #include <functional>
 #include <vector>
 
+#include "draw/undo_stack.h"
 #include "settings/registry_store.h"
 #include "shell/optional_functions.h"
 #include "zoom/app_state.h"
@@ -145,6 +146,60 @@ int main() {
                            [&] { UpdateWindow(window); }));
     }
     leave();
+
+    // Drawing at magnification 1 (the draw hotkey) and at 2: one pointer message and the paint
+    // it causes, with the area it invalidated; and one undo snapshot against a plain copy of the
+    // whole image.
+    for (float zoom : {1.0f, 2.0f}) {
+        SendMessageW(window, WM_HOTKEY, 2, 0);  // drawing at 1.0
+        if (zoom != 1.0f) {
+            app.currentZoom = zoom;
+            app.targetZoom = zoom;
+        }
+        UpdateWindow(window);
+        Pump();
+        const int cx = width / 2;
+        const int cy = height / 2;
+        long long area = 0;
+        int step = 0;
+        auto move = [&](WPARAM keys) {
+            ++step;
+            SendMessageW(window, WM_MOUSEMOVE, keys, MAKELPARAM(cx + (step % 40), cy + (step % 7)));
+            RECT dirty = {};
+            GetUpdateRect(window, &dirty, FALSE);
+            area += static_cast<long long>(dirty.right - dirty.left) * (dirty.bottom - dirty.top);
+            UpdateWindow(window);
+        };
+        char label[64];
+        std::snprintf(label, sizeof label, "hover move + paint at %.0f", zoom);
+        area = 0;
+        Report(label, Time(200, [] {}, [&] { move(0); }));
+        std::printf("%-44s %8.0f\n", "  mean invalidated pixels", area / 200.0);
+        SendMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(cx, cy));
+        std::snprintf(label, sizeof label, "freehand segment + paint at %.0f", zoom);
+        area = 0;
+        Report(label, Time(200, [] {}, [&] { move(MK_LBUTTON); }));
+        std::printf("%-44s %8.0f\n", "  mean invalidated pixels", area / 200.0);
+        SendMessageW(window, WM_LBUTTONUP, 0, MAKELPARAM(cx, cy));
+        std::snprintf(label, sizeof label, "full view paint at %.0f", zoom);
+        Report(label, Time(50, [&] { InvalidateRect(window, nullptr, FALSE); },
+                           [&] { UpdateWindow(window); }));
+        if (zoom == 1.0f) {
+            Report("undo snapshot push, 7 on an empty stack", Time(7, [] {}, [] { PushUndoSnapshot(); }));
+            Report("undo snapshot push on a full stack", Time(50, [] {}, [] { PushUndoSnapshot(); }));
+            ClearUndoStack();
+            HDC copyDC = CreateCompatibleDC(app.imageDC);
+            HBITMAP copy = CreateCompatibleBitmap(app.imageDC, width, height);
+            HGDIOBJ old = SelectObject(copyDC, copy);
+            Report("plain full-image BitBlt (floor)", Time(20, [] {}, [&] {
+                       BitBlt(copyDC, 0, 0, width, height, app.imageDC, 0, 0, SRCCOPY);
+                   }));
+            SelectObject(copyDC, old);
+            DeleteObject(copy);
+            DeleteDC(copyDC);
+        }
+        leave();
+    }
 
     SelectObject(memory, previous);
     DeleteObject(bitmap);

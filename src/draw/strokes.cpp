@@ -3,6 +3,7 @@
 
 #include "draw/pen.h"
 #include "draw/sticky_keys.h"
+#include "draw/typing.h"
 #include "draw/undo_stack.h"
 #include "zoom/app_state.h"
 #include "zoom/hotkey_value.h"
@@ -140,7 +141,10 @@ void MoveShape(HWND window, CapturePoint p) {
 void FinishShape(HWND window, CapturePoint p) {
     ImageRect r = ShapeRect();
     if (r.IsPoint()) {
-        return;  // a click without a drag draws no shape
+        // A click without a drag draws no shape; a move that came back to the press point left
+        // the previews' mix mode behind, and the next marker must not be drawn inverted.
+        SetROP2(app.imageDC, R2_COPYPEN);
+        return;
     }
     SetROP2(app.imageDC, R2_NOTXORPEN);
     DrawShape(r);
@@ -186,8 +190,11 @@ void LeaveDrawMode() {
 }
 
 LRESULT OnLeftButtonDown(HWND window, WPARAM keys, LPARAM position) {
-    if (!app.zoomActive || app.typingActive) {
+    if (!app.zoomActive) {
         return 0;
+    }
+    if (app.typingActive) {
+        return OnTypingLeftButton(window);
     }
     const bool reentry = keys == kReenterDrawing;
     // Drawing starts only with the zoom animation at rest. A pen-width change re-enters at
@@ -211,8 +218,11 @@ LRESULT OnLeftButtonDown(HWND window, WPARAM keys, LPARAM position) {
 }
 
 LRESULT OnMouseMove(HWND window, LPARAM position) {
-    if (!app.zoomActive || app.saveDialogOpen || app.typingActive) {
+    if (!app.zoomActive || app.saveDialogOpen) {
         return 0;
+    }
+    if (app.typingActive) {
+        return OnTypingMouseMove(window, position);
     }
     if (!app.drawMode) {
         return OnZoomMouseMove(window, position);

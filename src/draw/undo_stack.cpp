@@ -13,16 +13,38 @@ void FreeSnapshot(UndoSnapshot* snapshot) {
     delete snapshot;
 }
 
-void DropOldestSnapshot() {
+// Unlinks the bottom (oldest) snapshot and hands it over.
+UndoSnapshot* TakeOldestSnapshot() {
     UndoSnapshot** link = &app.undoStack;
     if (*link == nullptr) {
-        return;
+        return nullptr;
     }
     while ((*link)->next != nullptr) {
         link = &(*link)->next;
     }
-    FreeSnapshot(*link);
+    UndoSnapshot* oldest = *link;
     *link = nullptr;
+    return oldest;
+}
+
+UndoSnapshot* NewSnapshot() {
+    HBITMAP bitmap = CreateCompatibleBitmap(app.imageDC, app.captureWidth, app.captureHeight);
+    if (bitmap == nullptr) {
+        return nullptr;
+    }
+    auto* snapshot = new UndoSnapshot;
+    snapshot->bitmap = bitmap;
+    snapshot->dc = CreateCompatibleDC(app.imageDC);
+    SelectObject(snapshot->dc, snapshot->bitmap);
+    return snapshot;
+}
+
+void FreeList(UndoSnapshot*& list) {
+    while (list != nullptr) {
+        UndoSnapshot* snapshot = list;
+        list = snapshot->next;
+        FreeSnapshot(snapshot);
+    }
 }
 
 } // namespace
@@ -36,17 +58,18 @@ int UndoDepth() {
 }
 
 void PushUndoSnapshot() {
+    UndoSnapshot* snapshot = nullptr;
     if (UndoDepth() >= kUndoDepth) {
-        DropOldestSnapshot();
+        snapshot = TakeOldestSnapshot();  // the oldest is dropped; its surface is reused
+    } else if (app.undoSpares != nullptr) {
+        snapshot = app.undoSpares;
+        app.undoSpares = snapshot->next;
+    } else {
+        snapshot = NewSnapshot();
     }
-    HBITMAP bitmap = CreateCompatibleBitmap(app.imageDC, app.captureWidth, app.captureHeight);
-    if (bitmap == nullptr) {
-        return;
+    if (snapshot == nullptr) {
+        return;  // no memory for a snapshot: this change cannot be undone
     }
-    auto* snapshot = new UndoSnapshot;
-    snapshot->bitmap = bitmap;
-    snapshot->dc = CreateCompatibleDC(app.imageDC);
-    SelectObject(snapshot->dc, snapshot->bitmap);
     BitBlt(snapshot->dc, 0, 0, app.captureWidth, app.captureHeight, app.imageDC, 0, 0, SRCCOPY);
     snapshot->next = app.undoStack;
     app.undoStack = snapshot;
@@ -60,14 +83,12 @@ bool PopUndoSnapshot() {
     }
     BitBlt(app.imageDC, 0, 0, app.captureWidth, app.captureHeight, top->dc, 0, 0, SRCCOPY);
     app.undoStack = top->next;
-    FreeSnapshot(top);
+    top->next = app.undoSpares;
+    app.undoSpares = top;
     return true;
 }
 
 void ClearUndoStack() {
-    while (app.undoStack != nullptr) {
-        UndoSnapshot* snapshot = app.undoStack;
-        app.undoStack = snapshot->next;
-        FreeSnapshot(snapshot);
-    }
+    FreeList(app.undoStack);
+    FreeList(app.undoSpares);
 }

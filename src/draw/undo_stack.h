@@ -1,6 +1,9 @@
 // The undo stack: whole-image snapshots of the working image, newest first, at most seven.
 // Before each change the whole image is copied; Ctrl+Z copies the newest copy back. There is
-// no redo. Each snapshot owns its DC and bitmap.
+// no redo. Each snapshot owns its DC and bitmap. Surfaces are recycled within a zoom: a push
+// over seven reuses the oldest one, and a popped one is kept for the next push, because making
+// a fresh monitor-sized bitmap costs several times the copy itself. Stack and spares together
+// never hold more than seven.
 #pragma once
 
 #include <windows.h>
@@ -19,7 +22,7 @@ void PushUndoSnapshot();
 // Restores imageDC from the newest snapshot and frees it; beeps (700 Hz, 200 ms) and returns
 // false when there is none.
 bool PopUndoSnapshot();
-// Frees every snapshot and empties app.undoStack.
+// Frees every snapshot and spare and empties app.undoStack.
 void ClearUndoStack();
 int UndoDepth();
 

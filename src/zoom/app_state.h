@@ -68,6 +68,7 @@ struct AppState {
     POINT textPoint = {};
     POINT typingReturnPoint = {};
     UndoSnapshot* undoStack = nullptr;
+    UndoSnapshot* undoSpares = nullptr;  // popped snapshots kept for reuse; with the stack, at most 7
     TypedGlyph* typedCharacters = nullptr;
 
     // Break screen.
