@@ -10,6 +10,8 @@ set(VISTREL_PORTABLE_SOURCES
     src/zoom/zoom_levels.cpp
     src/zoom/zoom_geometry.cpp
     src/draw/draw_geometry.cpp
+    src/draw/typing_rules.cpp
+    src/output/file_names.cpp
 )
 
 set(VISTREL_WINDOWS_SOURCES
@@ -30,6 +32,8 @@ set(VISTREL_WINDOWS_SOURCES
     src/draw/strokes.cpp
     src/draw/draw_keys.cpp
     src/draw/stylus.cpp
+    src/draw/typing.cpp
+    src/output/copy_save.cpp
     src/breaktimer/break_screen.cpp
 )
 
@@ -47,6 +51,8 @@ set(VISTREL_PORTABLE_TESTS
     tests/zoom/dispatch_table_test.cpp
     tests/zoom/zoom_geometry_test.cpp
     tests/draw/draw_geometry_test.cpp
+    tests/draw/typing_rules_test.cpp
+    tests/output/file_names_test.cpp
 )
 
 # Tests against the real Windows API, one program each, run under Wine.
@@ -66,6 +72,8 @@ set(VISTREL_E2E_TEST_PROGRAMS
     hotkeys_e2e:tests/e2e/hotkeys_e2e.cpp
     zoom_e2e:tests/e2e/zoom_e2e.cpp
     draw_e2e:tests/e2e/draw_e2e.cpp
+    type_save_e2e:tests/e2e/type_save_e2e.cpp
 )
 set(VISTREL_E2E_SUPPORT_SOURCES tests/e2e/driver.cpp)
-set(VISTREL_WINDOWS_TEST_SUPPORT_SOURCES tests/support/message_box_watcher.cpp)
+set(VISTREL_WINDOWS_TEST_SUPPORT_SOURCES tests/support/message_box_watcher.cpp
+    tests/support/main_window_fixture.cpp)

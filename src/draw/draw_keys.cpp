@@ -5,6 +5,7 @@
 
 #include "draw/pen.h"
 #include "draw/strokes.h"
+#include "draw/typing.h"
 #include "draw/undo_stack.h"
 #include "zoom/app_state.h"
 #include "zoom/hotkey_value.h"
@@ -57,7 +58,8 @@ void ShowPad(HWND window, int kind) {
 }
 
 void CentrePen(HWND window) {
-    if (!app.drawMode || app.strokeActive) {
+    // While typing, Space types a space and leaves the pen where it is.
+    if (!app.drawMode || app.strokeActive || app.typingActive) {
         return;
     }
     const int x = app.captureWidth / 2;
@@ -143,6 +145,9 @@ void FillPad(const RECT& area, int kind) {
 }
 
 LRESULT OnKeyDown(HWND window, WPARAM virtualKey) {
+    if (OnTypingKey(window, virtualKey)) {
+        return 0;  // Enter, Backspace and Delete edit the text
+    }
     switch (virtualKey) {
     case VK_ESCAPE:
         if (app.typingActive) {
@@ -170,8 +175,8 @@ LRESULT OnKeyDown(HWND window, WPARAM virtualKey) {
         Undo(window);
         break;
     default:
-        // R, G, B, O, Y and P pick a pen colour; every other key does nothing. (Typing's keys,
-        // the break's Left and Right, and T on key-up arrive with their modes.)
+        // R, G, B, O, Y and P pick a pen colour; every other key does nothing. (The break's
+        // Left and Right arrive with the break screen; T starts typing on its key-up.)
         SelectPenColorForKey(window, virtualKey);
         break;
     }

@@ -7,7 +7,9 @@
 #include "draw/draw_keys.h"
 #include "draw/strokes.h"
 #include "draw/stylus.h"
+#include "draw/typing.h"
 #include "options/options_dialog.h"
+#include "output/copy_save.h"
 #include "res/resource_ids.h"
 #include "settings/registry_store.h"
 #include "shell/optional_functions.h"
@@ -109,9 +111,9 @@ LRESULT CommandExit(HWND window, WPARAM, LPARAM, WORD) {
     return 0;
 }
 
-LRESULT CommandCopy(HWND, WPARAM, LPARAM, WORD) { return 0; }
+LRESULT CommandCopy(HWND window, WPARAM, LPARAM, WORD) { return CopyScreenToClipboard(window); }
 
-LRESULT CommandSave(HWND, WPARAM, LPARAM, WORD) { return 0; }
+LRESULT CommandSave(HWND window, WPARAM, LPARAM, WORD) { return SaveZoomedImage(window); }
 
 // ---- Tables --------------------------------------------------------------------------------
 // Each row unpacks wParam and lParam once for its typed handler.
@@ -129,12 +131,12 @@ constexpr std::array<DispatchRow<MessageHandler>, 19> kMessageTable = {{
     {WM_MOUSEWHEEL, [](HWND w, UINT, WPARAM wp, LPARAM) { return OnZoomMouseWheel(w, wp); }},
     {kPointerDownMessage, UndoWithPenEraser},
     {WM_KEYDOWN, [](HWND w, UINT, WPARAM key, LPARAM) { return OnKeyDown(w, key); }},
-    {WM_KEYUP, Ignore},
-    {WM_CHAR, Ignore},
+    {WM_KEYUP, [](HWND w, UINT, WPARAM key, LPARAM lp) { return OnKeyUp(w, key, lp); }},
+    {WM_CHAR, [](HWND w, UINT, WPARAM ch, LPARAM) { return OnTypingChar(w, ch); }},
     {WM_HOTKEY, [](HWND w, UINT, WPARAM id, LPARAM) { return OnHotkey(w, id); }},
     {WM_COMMAND, [](HWND w, UINT, WPARAM wp, LPARAM lp) { return OnCommand(w, wp, lp); }},
     {kTrayNotifyMessage, Ignore},
-    {kEndTypingMessage, Ignore},
+    {kEndTypingMessage, [](HWND w, UINT, WPARAM reason, LPARAM) { return EndTyping(w, reason); }},
     {WM_GETMINMAXINFO,
      [](HWND, UINT, WPARAM, LPARAM lp) {
          return OnGetMinMaxInfo(reinterpret_cast<MINMAXINFO*>(lp));

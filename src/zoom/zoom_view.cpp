@@ -3,6 +3,7 @@
 
 #include "draw/pen.h"
 #include "draw/sticky_keys.h"
+#include "draw/typing.h"
 #include "draw/undo_stack.h"
 #include "shell/optional_functions.h"
 #include "zoom/app_state.h"
@@ -289,8 +290,11 @@ LRESULT OnZoomMouseMove(HWND window, LPARAM position) {
 
 LRESULT OnZoomMouseWheel(HWND window, WPARAM wParam) {
     const int notches = WheelNotches(GET_WHEEL_DELTA_WPARAM(wParam));
-    if (!app.zoomActive || app.typingActive) {
+    if (!app.zoomActive) {
         return 0;
+    }
+    if (app.typingActive) {
+        return OnTypingWheel(window, notches);
     }
     if (app.drawMode && (GET_KEYSTATE_WPARAM(wParam) & MK_CONTROL)) {
         SetPenWidth(window, app.penPoint.x, app.penPoint.y, app.settings.PenWidth + notches);

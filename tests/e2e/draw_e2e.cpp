@@ -81,6 +81,9 @@ protected:
 };
 
 TEST_F(Draw, StrokesShowInThePenColourAndColourKeysChangeIt) {
+    // The pointer goes first: a window appearing under it makes the X server report where it
+    // is, and a late report would move it back.
+    MoveMouseTo(400, 300);
     PatternWindow slide(SlideFill::White);
     ASSERT_NO_FATAL_FAILURE(StartProgram());
     ASSERT_NO_FATAL_FAILURE(DrawHotkeyAt(400, 300));
@@ -108,6 +111,7 @@ TEST_F(Draw, StrokesShowInThePenColourAndColourKeysChangeIt) {
 }
 
 TEST_F(Draw, TheWhitePadCoversTheSlideAndUndoTakesItAway) {
+    MoveMouseTo(960, 540);
     PatternWindow slide;
     ASSERT_NO_FATAL_FAILURE(StartProgram());
     ASSERT_TRUE(WaitUntil(ScreenShowsPlainPattern));
@@ -135,6 +139,7 @@ TEST_F(Draw, TheBlackPadShowsItsPictureStretched) {
     WriteSettingDword(L"UseBKBmpK", 1);
     WriteString(kTestSettingsKey, L"KPadBackgroundFile", picture);
 
+    MoveMouseTo(960, 540);
     PatternWindow slide;
     ASSERT_NO_FATAL_FAILURE(StartProgram());
     ASSERT_NO_FATAL_FAILURE(DrawHotkeyAt(960, 540));

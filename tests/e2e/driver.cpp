@@ -123,6 +123,37 @@ HWND WaitForMainWindow(DWORD processId, DWORD timeoutMs) {
     return search.found;
 }
 
+std::vector<HWND> VisibleWindowsOf(DWORD processId, const wchar_t* className) {
+    struct Search {
+        DWORD processId;
+        const wchar_t* className;
+        std::vector<HWND> found;
+    } search = {processId, className, {}};
+    EnumWindows(
+        [](HWND window, LPARAM context) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(context);
+            wchar_t name[64] = {};
+            GetClassNameW(window, name, 64);
+            DWORD owner = 0;
+            GetWindowThreadProcessId(window, &owner);
+            if (owner == s->processId && wcscmp(name, s->className) == 0 &&
+                IsWindowVisible(window)) {
+                s->found.push_back(window);
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+bool HasKeyboardFocus(HWND window) {
+    GUITHREADINFO thread = {};
+    thread.cbSize = sizeof thread;
+    return GetForegroundWindow() == window &&
+           GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &thread) &&
+           thread.hwndFocus == window;
+}
+
 void PostCommand(HWND mainWindow, uint32_t command) {
     PostMessageW(mainWindow, WM_COMMAND, command, 0);
 }
@@ -284,23 +315,32 @@ void PressShifted(WORD virtualKey) {
 void MoveMouseTo(int x, int y) {
     const int width = GetSystemMetrics(SM_CXSCREEN);
     const int height = GetSystemMetrics(SM_CYSCREEN);
-    SendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE,
-              static_cast<LONG>((x + 0.5) * 65536 / width),
-              static_cast<LONG>((y + 0.5) * 65536 / height));
+    auto there = [=] {
+        POINT cursor = {};
+        GetCursorPos(&cursor);
+        return cursor.x == x && cursor.y == y;
+    };
     // Under Wine the move reaches the cursor position asynchronously. It also moves the X
     // pointer, and the program whose window lies under it reports that motion back as input of
-    // its own, late: unless the program has taken it before the next event is sent, it arrives
-    // after that event and drags the cursor back. So wait for the position, then for the
-    // program to be idle again.
-    WaitUntil(
-        [=] {
-            POINT cursor = {};
-            GetCursorPos(&cursor);
-            return cursor.x == x && cursor.y == y;
-        },
-        1000);
-    if (drivenProcess != nullptr) {
-        WaitForInputIdle(drivenProcess, 1000);
+    // its own, late: a report of an earlier move that is taken after this one drags the cursor
+    // back. So wait for the position, for the program to be idle, and for the position to stay;
+    // when a late report moved it, move again.
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        SendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE,
+                  static_cast<LONG>((x + 0.5) * 65536 / width),
+                  static_cast<LONG>((y + 0.5) * 65536 / height));
+        WaitUntil(there, 1000);
+        if (drivenProcess != nullptr) {
+            WaitForInputIdle(drivenProcess, 1000);
+        }
+        bool stayed = true;
+        for (int look = 0; look < 3 && stayed; ++look) {
+            Sleep(20);
+            stayed = there();
+        }
+        if (stayed) {
+            return;
+        }
     }
 }
 
@@ -490,6 +530,19 @@ PatternWindow::PatternWindow(SlideFill fill) {
     // Activation completes asynchronously; a late one would take the focus from the program
     // under test in the middle of the test.
     WaitUntil([this] { return GetForegroundWindow() == window; });
+    // The taskbar is topmost too and now and then comes out above the slide: put the slide on
+    // top until its bottom row shows.
+    const bool white = fill == SlideFill::White;
+    WaitUntil([this, white] {
+        const Screenshot shot = CaptureScreen();
+        const int y = shot.height - 3;
+        const uint32_t pixel = shot.At(7, y);
+        if (white ? pixel == 0xFFFFFF : DecodePattern(pixel).y == y) {
+            return true;
+        }
+        SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        return false;
+    });
 }
 
 PatternWindow::~PatternWindow() {

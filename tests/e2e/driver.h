@@ -40,6 +40,14 @@ VistrelProcess StartVistrel(const std::wstring& arguments = L"");
 // created, its hotkeys registered, waiting for input); none after the timeout.
 HWND WaitForMainWindow(DWORD processId, DWORD timeoutMs = 10000);
 
+// The visible top-level windows of `className` that belong to the process, in z-order: for
+// instance its dialog boxes ("#32770") when one box opens another.
+std::vector<HWND> VisibleWindowsOf(DWORD processId, const wchar_t* className);
+
+// True when keys go to `window`: it is the foreground window and has its thread's keyboard
+// focus (activation sets the focus a little after the foreground changes).
+bool HasKeyboardFocus(HWND window);
+
 // Posts a command to the main window as the tray menu does.
 void PostCommand(HWND mainWindow, uint32_t command);
 

@@ -7,8 +7,8 @@ namespace {
 
 struct DialogSearch {
     DWORD processId;
-    HWND found;
     const std::vector<HWND>* skip;  // boxes already answered, possibly not yet gone
+    HWND found;
 };
 
 BOOL CALLBACK FindDialogWindow(HWND window, LPARAM context) {
@@ -19,19 +19,23 @@ BOOL CALLBACK FindDialogWindow(HWND window, LPARAM context) {
     GetWindowThreadProcessId(window, &owner);
     if (wcscmp(className, L"#32770") == 0 && IsWindowVisible(window) &&
         (search->processId == 0 || owner == search->processId) &&
-        (search->skip == nullptr ||
-         std::find(search->skip->begin(), search->skip->end(), window) == search->skip->end())) {
+        std::find(search->skip->begin(), search->skip->end(), window) == search->skip->end()) {
         search->found = window;
         return FALSE;
     }
     return TRUE;
 }
 
+HWND FindDialog(DWORD processId, const std::vector<HWND>& skip = {}) {
+    DialogSearch search = {processId, &skip, nullptr};
+    EnumWindows(FindDialogWindow, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
 std::wstring WindowText(HWND window) {
     wchar_t text[1024] = {};
-    DWORD_PTR copied = 0;
     SendMessageTimeoutW(window, WM_GETTEXT, std::size(text), reinterpret_cast<LPARAM>(text),
-                        SMTO_ABORTIFHUNG, 2000, &copied);
+                        SMTO_ABORTIFHUNG, 2000, nullptr);
     return text;
 }
 
@@ -40,25 +44,19 @@ std::wstring WindowText(HWND window) {
 std::wstring DialogSnapshot::Text() const {
     std::wstring joined;
     for (const std::wstring& text : texts) {
-        if (!joined.empty()) {
-            joined += L"\n";
-        }
-        joined += text;
+        joined += (joined.empty() ? L"" : L"\n") + text;
     }
     return joined;
 }
 
 HWND WaitForDialog(DWORD processId, DWORD timeoutMs) {
     const ULONGLONG deadline = GetTickCount64() + timeoutMs;
-    do {
-        DialogSearch search = {processId, nullptr, nullptr};
-        EnumWindows(FindDialogWindow, reinterpret_cast<LPARAM>(&search));
-        if (search.found != nullptr) {
-            return search.found;
-        }
+    HWND found = FindDialog(processId);
+    while (found == nullptr && GetTickCount64() < deadline) {
         Sleep(20);
-    } while (GetTickCount64() < deadline);
-    return nullptr;
+        found = FindDialog(processId);
+    }
+    return found;
 }
 
 bool NoDialogWithin(DWORD processId, DWORD timeoutMs) {
@@ -66,17 +64,14 @@ bool NoDialogWithin(DWORD processId, DWORD timeoutMs) {
 }
 
 DialogSnapshot ReadDialog(HWND dialog) {
-    DialogSnapshot snapshot;
-    snapshot.caption = WindowText(dialog);
+    DialogSnapshot snapshot = {WindowText(dialog), {}};
     for (HWND child = GetWindow(dialog, GW_CHILD); child != nullptr;
          child = GetWindow(child, GW_HWNDNEXT)) {
         wchar_t className[32] = {};
         GetClassNameW(child, className, 32);
-        if (_wcsicmp(className, L"Static") == 0) {
-            std::wstring text = WindowText(child);
-            if (!text.empty()) {
-                snapshot.texts.push_back(text);
-            }
+        const std::wstring text = WindowText(child);
+        if (_wcsicmp(className, L"Static") == 0 && !text.empty()) {
+            snapshot.texts.push_back(text);
         }
     }
     return snapshot;
@@ -84,45 +79,19 @@ DialogSnapshot ReadDialog(HWND dialog) {
 
 void DismissDialog(HWND dialog) { PostMessageW(dialog, WM_COMMAND, IDOK, 0); }
 
-MessageBoxWatcher::MessageBoxWatcher(DWORD timeoutMs)
-    : thread_([this, timeoutMs] {
-          HWND box = WaitForDialog(GetCurrentProcessId(), timeoutMs);
-          if (box != nullptr) {
-              result_ = ReadDialog(box);
-              DismissDialog(box);
-          }
-      }) {}
-
-MessageBoxWatcher::~MessageBoxWatcher() {
-    if (thread_.joinable()) {
-        thread_.join();
-    }
-}
-
-std::optional<DialogSnapshot> MessageBoxWatcher::Result() {
-    if (thread_.joinable()) {
-        thread_.join();
-    }
-    return result_;
-}
-
 MessageBoxCollector::MessageBoxCollector()
     : thread_([this] {
           std::vector<HWND> answered;
           while (!stop_.load()) {
-              DialogSearch search = {GetCurrentProcessId(), nullptr, &answered};
-              EnumWindows(FindDialogWindow, reinterpret_cast<LPARAM>(&search));
-              if (search.found == nullptr) {
+              if (HWND box = FindDialog(GetCurrentProcessId(), answered)) {
+                  boxes_.push_back(ReadDialog(box));
+                  answered.push_back(box);
+                  DismissDialog(box);
+              } else {
                   Sleep(10);
-                  continue;
               }
-              boxes_.push_back(ReadDialog(search.found));
-              answered.push_back(search.found);
-              DismissDialog(search.found);
           }
       }) {}
-
-MessageBoxCollector::~MessageBoxCollector() { Stop(); }
 
 std::vector<DialogSnapshot> MessageBoxCollector::Stop() {
     stop_.store(true);

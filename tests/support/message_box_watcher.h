@@ -6,7 +6,6 @@
 #include <windows.h>
 
 #include <atomic>
-#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -14,8 +13,7 @@
 struct DialogSnapshot {
     std::wstring caption;
     std::vector<std::wstring> texts;  // the Static children, in z-order
-    // All Static texts joined with newlines, for matching.
-    std::wstring Text() const;
+    std::wstring Text() const;        // the texts joined with newlines, for matching
 };
 
 // Waits for a visible dialog box owned by `processId` (0: any process); none after the timeout.
@@ -23,35 +21,15 @@ HWND WaitForDialog(DWORD processId, DWORD timeoutMs);
 // True when no dialog box of `processId` shows up within `timeoutMs`.
 bool NoDialogWithin(DWORD processId, DWORD timeoutMs);
 DialogSnapshot ReadDialog(HWND dialog);
-// Presses the box's default button.
-void DismissDialog(HWND dialog);
+void DismissDialog(HWND dialog);  // presses the default button
 
-// Answers the next message box of this process from a thread of its own: reads it, presses OK.
-class MessageBoxWatcher {
-public:
-    explicit MessageBoxWatcher(DWORD timeoutMs = 5000);
-    ~MessageBoxWatcher();
-    MessageBoxWatcher(const MessageBoxWatcher&) = delete;
-    MessageBoxWatcher& operator=(const MessageBoxWatcher&) = delete;
-    // Waits for the watcher; the box it answered, if one came.
-    std::optional<DialogSnapshot> Result();
-
-private:
-    std::thread thread_;
-    std::optional<DialogSnapshot> result_;
-};
-
-// Answers every message box of this process from a thread of its own until Stop(), for calls
-// that may show no box, one or several. Each box blocks the call that showed it until it is
-// answered, so once that call has returned, Stop() has seen all of its boxes.
+// Answers every message box of this process from its own thread until Stop(). A box blocks the
+// call that showed it until answered, so once that call has returned, Stop() has seen it.
 class MessageBoxCollector {
 public:
     MessageBoxCollector();
-    ~MessageBoxCollector();
-    MessageBoxCollector(const MessageBoxCollector&) = delete;
-    MessageBoxCollector& operator=(const MessageBoxCollector&) = delete;
-    // Ends the watch; the boxes answered, in the order they appeared.
-    std::vector<DialogSnapshot> Stop();
+    ~MessageBoxCollector() { Stop(); }
+    std::vector<DialogSnapshot> Stop();  // the boxes answered, in the order they appeared
 
 private:
     std::atomic<bool> stop_{false};

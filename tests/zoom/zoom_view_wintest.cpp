@@ -7,57 +7,32 @@
 
 #include <vector>
 
-#include "settings/registry_store.h"
-#include "shell/optional_functions.h"
+#include "draw/undo_stack.h"
+#include "support/main_window_fixture.h"
 #include "zoom/app_state.h"
-#include "zoom/main_window.h"
-#include "zoom/zoom_view.h"
 
 namespace {
 
-class ZoomView : public ::testing::Test {
+class ZoomView : public MainWindowTest {
 protected:
-    void SetUp() override {
-        RegDeleteTreeW(HKEY_CURRENT_USER, kVendorKeyPath);
-        DWORD shown = 1;
-        RegSetKeyValueW(HKEY_CURRENT_USER, kSettingsKeyPath, L"OptionShown", REG_DWORD, &shown,
-                        sizeof shown);
-        ResetAppState();
-        BindOptionalFunctions();
-        window = CreateMainWindow(GetModuleHandleW(nullptr));
-        ASSERT_NE(window, nullptr);
-        zoomExitPauseMs = 0;
-    }
-    void TearDown() override {
-        for (int id = 0; id < 4; ++id) {
-            UnregisterHotKey(window, id);
-        }
-        DestroyWindow(window);
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-        }
-        UnregisterClassW(kMainWindowClass, GetModuleHandleW(nullptr));
-        SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_NORMAL);
-        ReleaseOptionalFunctions();
-        zoomExitPauseMs = 250;
-    }
     void PressZoom() { SendMessageW(window, WM_HOTKEY, 0, 0); }
-    // Runs the window's timers until the zoom has ended.
-    void PumpUntilZoomEnds() {
-        const ULONGLONG deadline = GetTickCount64() + 5000;
-        MSG message;
-        while (app.zoomActive && GetTickCount64() < deadline) {
-            if (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-                DispatchMessageW(&message);
-            } else {
-                Sleep(1);
-            }
-        }
-    }
-    HWND window = nullptr;
 };
 
+// Dispatches what the queue holds, as the message loop would.
+void DispatchQueued() {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        DispatchMessageW(&message);
+    }
+}
+
+std::vector<HGDIOBJ> ZoomObjects() {
+    return {app.displayDC,   app.imageDC,       app.cleanDC, app.scratchDC, app.imageBitmap,
+            app.cleanBitmap, app.scratchBitmap, app.pen,     app.typingFont};
+}
+
 TEST_F(ZoomView, EnteringCapturesTheMonitorAndLeavingDeletesEveryObject) {
+    CreateMain();
     SetCursorPos(600, 300);
     PressZoom();
     ASSERT_EQ(app.zoomActive, 1);
@@ -69,61 +44,56 @@ TEST_F(ZoomView, EnteringCapturesTheMonitorAndLeavingDeletesEveryObject) {
     EXPECT_TRUE(GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOPMOST);
     EXPECT_EQ(app.targetZoom, 2.0f);
     EXPECT_EQ(app.settings.Font.lfHeight, app.captureHeight / 15);
-
-    const std::vector<HGDIOBJ> objects = {
-        app.displayDC,   app.imageDC,     app.cleanDC,       app.scratchDC, app.imageBitmap,
-        app.cleanBitmap, app.scratchBitmap, app.pen,         app.typingFont};
+    const std::vector<HGDIOBJ> objects = ZoomObjects();
     for (HGDIOBJ object : objects) {
-        ASSERT_NE(object, nullptr);
-        EXPECT_NE(GetObjectType(object), 0u);
+        EXPECT_NE(GetObjectType(object), 0u) << object;
     }
-    BITMAP image = {};
-    GetObjectW(app.scratchBitmap, sizeof image, &image);
-    EXPECT_EQ(image.bmWidth, 300);
-    EXPECT_EQ(image.bmHeight, app.captureHeight);
+    BITMAP scratch = {};
+    GetObjectW(app.scratchBitmap, sizeof scratch, &scratch);
+    EXPECT_EQ(scratch.bmWidth, 300);
+    EXPECT_EQ(scratch.bmHeight, app.captureHeight);
 
-    PressZoom();  // animated zoom-out from 2.0
-    PumpUntilZoomEnds();
+    // A press while the view is still zooming in neither draws nor takes a snapshot.
+    SendMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(600, 300));
+    EXPECT_EQ(app.drawMode, 0);
+    EXPECT_EQ(UndoDepth(), 0);
+
+    PressZoom();  // animated zoom-out: the window's timers run until it ends
+    for (const ULONGLONG end = GetTickCount64() + 5000; app.zoomActive && GetTickCount64() < end;) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+        DispatchQueued();
+    }
     ASSERT_EQ(app.zoomActive, 0);
-    EXPECT_EQ(app.currentZoom, 1.0f);
     EXPECT_FALSE(IsWindowVisible(window));
     for (HGDIOBJ object : objects) {
         EXPECT_EQ(GetObjectType(object), 0u) << object;
     }
-    EXPECT_EQ(app.displayDC, nullptr);
-    EXPECT_EQ(app.imageDC, nullptr);
-    EXPECT_EQ(app.cleanDC, nullptr);
-    EXPECT_EQ(app.scratchDC, nullptr);
-    EXPECT_EQ(app.imageBitmap, nullptr);
-    EXPECT_EQ(app.cleanBitmap, nullptr);
-    EXPECT_EQ(app.scratchBitmap, nullptr);
-    EXPECT_EQ(app.pen, nullptr);
-    EXPECT_EQ(app.typingFont, nullptr);
+    EXPECT_EQ(ZoomObjects(), std::vector<HGDIOBJ>(objects.size(), nullptr));
     POINT cursor = {};
     GetCursorPos(&cursor);
     EXPECT_EQ(cursor.x, 600);
     EXPECT_EQ(cursor.y, 300);
 }
 
-TEST_F(ZoomView, TheZoomHotkeyWaitsWhileTheOptionsDialogIsOpen) {
+TEST_F(ZoomView, TheZoomHotkeyWaitsForTheOptionsDialogAndEndsADrawHotkeyZoomAtOnce) {
+    CreateMain();
     app.optionsDialog = window;  // any window: only its presence counts
     PressZoom();
     EXPECT_EQ(app.zoomActive, 0);
-    EXPECT_FALSE(IsWindowVisible(window));
     app.optionsDialog = nullptr;
-}
 
-TEST_F(ZoomView, DrawHotkeyShowsTheCaptureAtOneAndTheZoomHotkeyEndsItAtOnce) {
     SendMessageW(window, WM_HOTKEY, 2, 0);
     ASSERT_EQ(app.zoomActive, 1);
     EXPECT_EQ(app.currentZoom, 1.0f);
     EXPECT_EQ(app.targetZoom, 1.0f);
-    PressZoom();  // no animation at 1.0: the zoom ends inside the hotkey
+    EXPECT_EQ(app.drawMode, 1);
+    PressZoom();  // nothing to animate at 1.0: the zoom ends inside the hotkey
     EXPECT_EQ(app.zoomActive, 0);
     EXPECT_EQ(app.imageDC, nullptr);
 }
 
 TEST_F(ZoomView, AThousandZoomsLeaveTheWorkingSetFlat) {
+    CreateMain();
     app.settings.AnimateZoom = 0;  // each second press ends the zoom at once
     auto workingSet = [] {
         PROCESS_MEMORY_COUNTERS counters = {};
@@ -136,11 +106,7 @@ TEST_F(ZoomView, AThousandZoomsLeaveTheWorkingSetFlat) {
             PressZoom();
             PressZoom();
             ASSERT_EQ(app.zoomActive, 0);
-            // As the message loop would: window-manager traffic must not pile up in the queue.
-            MSG message;
-            while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-                DispatchMessageW(&message);
-            }
+            DispatchQueued();  // window-manager traffic must not pile up in the queue
         }
     };
     zoomInAndOut(50);

@@ -1,0 +1,220 @@
+// Typing mode (see typing.h).
+#include "draw/typing.h"
+
+#include "draw/draw_keys.h"
+#include "draw/pen.h"
+#include "draw/strokes.h"
+#include "draw/typing_rules.h"
+#include "draw/undo_stack.h"
+#include "settings/registry_store.h"
+#include "zoom/app_state.h"
+#include "zoom/message_ids.h"
+#include "zoom/zoom_view.h"
+
+namespace {
+
+void FreeTypedGlyphs() {
+    while (app.typedCharacters != nullptr) {
+        TypedGlyph* glyph = app.typedCharacters;
+        app.typedCharacters = glyph->previous;
+        delete glyph;
+    }
+}
+
+void RemoveCaret() {
+    const RECT& r = app.caretRect;
+    BitBlt(app.imageDC, r.left, r.top, r.right - r.left, r.bottom - r.top, app.scratchDC, 0, 0,
+           SRCCOPY);
+}
+
+void DrawCaret(HWND window, POINT at) {
+    app.caretRect = {at.x, at.y, at.x, at.y};
+    DrawTextW(app.imageDC, L"|", 1, &app.caretRect, DT_CALCRECT);
+    const RECT& r = app.caretRect;
+    BitBlt(app.scratchDC, 0, 0, r.right - r.left, r.bottom - r.top, app.imageDC, r.left, r.top,
+           SRCCOPY);
+    DrawTextW(app.imageDC, L"|", 1, &app.caretRect, 0);
+    InvalidateRect(window, nullptr, TRUE);
+}
+
+// The typing font, sized from the monitor height, the magnification and FontScale.
+void SizeTypingFont() {
+    // The font leaves the DC before it is deleted.
+    SelectObject(app.imageDC, GetStockObject(SYSTEM_FONT));
+    DeleteAndClear(app.typingFont);
+    const TextSize size =
+        TypingTextSize(app.captureHeight, app.currentZoom, app.settings.FontScale);
+    app.settings.Font.lfHeight = size.height;
+    if (size.nonAntialiased) {
+        app.settings.Font.lfQuality = NONANTIALIASED_QUALITY;
+    }
+    const LOGFONTW font = TypingLogFont(app.settings);
+    app.typingFont = CreateFontIndirectW(&font);
+    SelectObject(app.imageDC, app.typingFont);
+}
+
+// The screen position that shows an image point in the current view.
+POINT ScreenPointOf(POINT image) {
+    const CapturePoint origin = ComputeSourceOrigin(
+        app.currentZoom, {app.zoomPoint.x, app.zoomPoint.y}, app.captureWidth, app.captureHeight);
+    return {app.monitorRect.left + static_cast<LONG>((image.x - origin.x) * app.currentZoom),
+            app.monitorRect.top + static_cast<LONG>((image.y - origin.y) * app.currentZoom)};
+}
+
+void BeginTyping(HWND window, LPARAM lParam) {
+    if (app.typingActive || !app.zoomActive) {
+        return;
+    }
+    const bool internal = lParam == 0;
+    if (!app.drawMode && internal) {
+        SendMessageW(window, WM_LBUTTONDOWN, 0, MAKELPARAM(app.zoomPoint.x, app.zoomPoint.y));
+    }
+    app.typingReturnPoint = app.zoomPoint;
+    app.textPoint = app.penPoint;
+    app.typingActive = 1;
+    app.caretFixed = 0;
+    SizeTypingFont();
+    if (app.drawMode && !internal) {
+        RestoreUnderPen(app.penPoint.x, app.penPoint.y);
+        PushUndoSnapshot();  // one Ctrl+Z takes away everything typed in this visit
+    } else if (!app.drawMode) {
+        // From plain zoom the text starts under the pointer, mapped through the view as every
+        // pointer position is.
+        const CapturePoint p = ClientPositionToImage(MAKELPARAM(app.zoomPoint.x, app.zoomPoint.y));
+        app.textPoint = {p.x, p.y};
+    }
+    DrawCaret(window, app.textPoint);
+}
+
+} // namespace
+
+LRESULT OnKeyUp(HWND window, WPARAM virtualKey, LPARAM lParam) {
+    if (virtualKey == 'T') {
+        BeginTyping(window, lParam);
+    }
+    return 0;
+}
+
+LRESULT EndTyping(HWND window, WPARAM reason) {
+    if (!app.typingActive) {
+        return 1;
+    }
+    app.typingActive = 0;
+    RemoveCaret();
+    InvalidateRect(window, nullptr, FALSE);
+    FreeTypedGlyphs();
+    const bool sizeChange = reason == 1;
+    if (app.drawMode && sizeChange) {
+        return 1;
+    }
+    if (app.drawMode) {
+        app.penPoint = {app.caretRect.left, app.caretRect.top};
+        const POINT screen = ScreenPointOf(app.penPoint);
+        SetCursorPos(screen.x, screen.y);
+        SaveUnderPen(app.penPoint.x, app.penPoint.y);
+        DrawPenMarker(app.penPoint.x, app.penPoint.y);
+        InvalidateRect(window, nullptr, FALSE);
+    } else {
+        app.penPoint = app.typingReturnPoint;
+        SaveUnderPen(app.penPoint.x, app.penPoint.y);
+        SetCursorPos(app.monitorRect.left + app.typingReturnPoint.x,
+                     app.monitorRect.top + app.typingReturnPoint.y);
+        SendMessageW(window, WM_MOUSEMOVE, 0,
+                     MAKELPARAM(app.typingReturnPoint.x, app.typingReturnPoint.y));
+    }
+    return 1;
+}
+
+LRESULT OnTypingChar(HWND window, WPARAM character) {
+    if (!app.typingActive || character == VK_BACK) {
+        return 0;
+    }
+    app.caretFixed = 1;
+    app.imageModified = 1;
+    RemoveCaret();
+    const wchar_t text = static_cast<wchar_t>(character);
+    RECT r = {app.textPoint.x, app.textPoint.y, app.textPoint.x, app.textPoint.y};
+    DrawTextW(app.imageDC, &text, 1, &r, DT_CALCRECT);
+    DrawTextW(app.imageDC, &text, 1, &r, 0);
+    InvalidateRect(window, nullptr, TRUE);
+    app.textPoint.x += r.right - r.left;
+    app.typedCharacters = new TypedGlyph{r, app.typedCharacters};
+    DrawCaret(window, app.textPoint);
+    return 0;
+}
+
+bool OnTypingKey(HWND window, WPARAM virtualKey) {
+    if (!app.typingActive) {
+        return false;
+    }
+    if (virtualKey == VK_RETURN) {
+        RemoveCaret();
+        RECT line = {0, 0, 0, 0};
+        DrawTextW(app.imageDC, L"X", 1, &line, DT_CALCRECT);
+        // The new line starts in the column where the caret was last placed.
+        app.textPoint = {app.penPoint.x, app.textPoint.y + line.bottom - line.top};
+        DrawCaret(window, app.textPoint);
+        return true;
+    }
+    if (virtualKey == VK_BACK || virtualKey == VK_DELETE) {
+        TypedGlyph* glyph = app.typedCharacters;
+        if (glyph != nullptr) {
+            RemoveCaret();
+            const RECT r = glyph->area;
+            if (app.padKind != 0) {
+                FillPad(r, app.padKind);
+            } else {
+                BitBlt(app.imageDC, r.left, r.top, r.right - r.left, r.bottom - r.top, app.cleanDC,
+                       r.left, r.top, SRCCOPY);
+            }
+            InvalidateRect(window, nullptr, FALSE);
+            app.textPoint = {r.left, r.top};
+            app.typedCharacters = glyph->previous;
+            delete glyph;
+            DrawCaret(window, app.textPoint);
+        }
+        return true;
+    }
+    return false;
+}
+
+LRESULT OnTypingMouseMove(HWND window, LPARAM position) {
+    if (app.caretFixed) {
+        return 0;
+    }
+    RemoveCaret();
+    // The pointer is mapped through the view, so the caret lands under it at every
+    // magnification (a client position taken as an image position would be right at 1 only).
+    const CapturePoint p = ClientPositionToImage(position);
+    app.penPoint = {p.x, p.y};
+    app.textPoint = app.penPoint;
+    DrawCaret(window, app.textPoint);
+    InvalidateRect(window, nullptr, FALSE);
+    return 0;
+}
+
+LRESULT OnTypingLeftButton(HWND window) {
+    if (app.caretFixed) {
+        SendMessageW(window, kEndTypingMessage, 0, 0);
+    } else {
+        app.caretFixed = 1;
+    }
+    return 0;
+}
+
+LRESULT OnTypingWheel(HWND window, int notches) {
+    const std::optional<int32_t> scale = NextFontScale(app.settings.FontScale, notches);
+    if (!scale) {
+        return 0;
+    }
+    SendMessageW(window, kEndTypingMessage, 1, 0);
+    app.settings.FontScale = *scale;  // stored at Exit
+    app.penPoint = {app.caretRect.left, app.caretRect.top};
+    SendMessageW(window, WM_KEYUP, 'T', 0);
+    if (app.currentZoom != 1.0f && app.drawMode) {
+        ClipToView(app.targetZoom);
+    } else {
+        ClipCursor(nullptr);
+    }
+    return 0;
+}

@@ -1,0 +1,158 @@
+// Copy and save (see copy_save.h).
+#include "output/copy_save.h"
+
+#include <objidl.h>
+#include <commdlg.h>
+#include <gdiplus.h>
+
+#include <array>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "output/file_names.h"
+#include "zoom/app_state.h"
+#include "zoom/zoom_geometry.h"
+
+namespace gdip = Gdiplus::DllExports;
+
+LRESULT CopyScreenToClipboard(HWND mainWindow) {
+    HDC display = CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
+    const int width = GetDeviceCaps(display, HORZRES);
+    const int height = GetDeviceCaps(display, VERTRES);
+    HBITMAP bitmap = CreateCompatibleBitmap(display, width, height);
+    HDC memory = CreateCompatibleDC(display);
+    bool handedOver = false;
+    if (bitmap != nullptr && memory != nullptr) {
+        HGDIOBJ previous = SelectObject(memory, bitmap);
+        SetStretchBltMode(memory, COLORONCOLOR);
+        StretchBlt(memory, 0, 0, width, height, display, 0, 0, width, height, SRCCOPY);
+        SelectObject(memory, previous);
+        if (OpenClipboard(mainWindow)) {
+            EmptyClipboard();
+            handedOver = SetClipboardData(CF_BITMAP, bitmap) != nullptr;  // it owns it now
+            CloseClipboard();
+        }
+    }
+    DeleteAndClear(memory);
+    DeleteAndClear(display);
+    if (!handedOver) {
+        DeleteAndClear(bitmap);
+    }
+    return 0;
+}
+
+int FindPngEncoder(CLSID& encoder) {
+    UINT count = 0;
+    UINT bytes = 0;
+    gdip::GdipGetImageEncodersSize(&count, &bytes);
+    if (bytes == 0) {
+        return -1;
+    }
+    std::vector<unsigned char> buffer(bytes);
+    auto* codecs = reinterpret_cast<Gdiplus::ImageCodecInfo*>(buffer.data());
+    if (gdip::GdipGetImageEncoders(count, bytes, codecs) != Gdiplus::Ok) {
+        return -1;
+    }
+    for (UINT i = 0; i < count; ++i) {
+        if (codecs[i].MimeType != nullptr && wcscmp(codecs[i].MimeType, L"image/png") == 0) {
+            encoder = codecs[i].Clsid;
+            return static_cast<int>(i);
+        }
+    }
+    return -1;
+}
+
+DWORD SaveBitmapAsPng(const wchar_t* path, HBITMAP bitmap) {
+    Gdiplus::GpBitmap* image = nullptr;
+    if (gdip::GdipCreateBitmapFromHBITMAP(bitmap, nullptr, &image) != Gdiplus::Ok) {
+        return GetLastError();
+    }
+    CLSID encoder = {};
+    DWORD result = 0;
+    if (FindPngEncoder(encoder) < 0 ||
+        gdip::GdipSaveImageToFile(image, path, &encoder, nullptr) != Gdiplus::Ok) {
+        result = GetLastError();
+    }
+    gdip::GdipDisposeImage(image);
+    return result;
+}
+
+namespace {
+
+// The view as it is on screen, stretched to `width` x `height`.
+HBITMAP RenderView(int width, int height) {
+    const float zoom = app.currentZoom;
+    const CapturePoint origin = ComputeSourceOrigin(zoom, {app.zoomPoint.x, app.zoomPoint.y},
+                                                    app.captureWidth, app.captureHeight);
+    HBITMAP bitmap = CreateCompatibleBitmap(app.imageDC, width, height);
+    HDC memory = CreateCompatibleDC(app.imageDC);
+    if (bitmap != nullptr && memory != nullptr) {
+        HGDIOBJ previous = SelectObject(memory, bitmap);
+        SetStretchBltMode(memory, COLORONCOLOR);
+        StretchBlt(memory, 0, 0, width, height, app.imageDC, origin.x, origin.y,
+                   VisibleExtent(app.captureWidth, zoom), VisibleExtent(app.captureHeight, zoom),
+                   SRCCOPY);
+        SelectObject(memory, previous);
+    }
+    DeleteAndClear(memory);
+    return bitmap;
+}
+
+// Appends ".png" to a name typed without one. The dialog asked before replacing the name it
+// returned; the name with ".png" added is a different file, so ask for that one here.
+bool CompletePath(HWND owner, std::array<wchar_t, MAX_PATH + 8>& path) {
+    if (!NeedsPngExtension(path.data())) {
+        return true;
+    }
+    wcscat(path.data(), L".png");
+    if (GetFileAttributesW(path.data()) == INVALID_FILE_ATTRIBUTES) {
+        return true;
+    }
+    std::wstring question = std::wstring(path.data()) + L" already exists.\nDo you want to replace it?";
+    return MessageBoxW(owner, question.c_str(), L"Save zoomed screen...",
+                       MB_YESNO | MB_ICONWARNING) == IDYES;
+}
+
+} // namespace
+
+LRESULT SaveZoomedImage(HWND mainWindow) {
+    SYSTEMTIME now = {};
+    GetLocalTime(&now);
+    std::array<wchar_t, MAX_PATH + 8> path = {};
+    DefaultSaveName({now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond},
+                    std::span<wchar_t, MAX_PATH>(path.data(), MAX_PATH));
+
+    POINT cursor = {};
+    GetCursorPos(&cursor);
+    ClipCursor(nullptr);
+    app.saveDialogOpen = 1;
+
+    OPENFILENAMEW dialog = {};
+    dialog.lStructSize = sizeof dialog;
+    dialog.hwndOwner = mainWindow;
+    dialog.hInstance = app.instance;
+    dialog.lpstrTitle = L"Save zoomed screen...";
+    dialog.lpstrFilter = L"Zoomed PNG\0*.png\0Actual size PNG\0*.png\0";
+    dialog.nFilterIndex = 1;
+    dialog.lpstrFile = path.data();
+    dialog.nMaxFile = MAX_PATH;
+    // Replacing an existing file is asked first: a presenter saving a series of screens must
+    // not lose an earlier one to a name typed twice.
+    dialog.Flags = OFN_READONLY | OFN_LONGNAMES | OFN_OVERWRITEPROMPT;
+    if (GetSaveFileNameW(&dialog) && CompletePath(mainWindow, path)) {
+        const bool actualSize = dialog.nFilterIndex == 2;
+        const int width = actualSize ? VisibleExtent(app.captureWidth, app.currentZoom)
+                                     : app.captureWidth;
+        const int height = actualSize ? VisibleExtent(app.captureHeight, app.currentZoom)
+                                      : app.captureHeight;
+        HBITMAP view = RenderView(width, height);
+        if (view != nullptr) {
+            SaveBitmapAsPng(path.data(), view);
+        }
+        DeleteAndClear(view);
+    }
+    app.saveDialogOpen = 0;
+    SetCursorPos(cursor.x, cursor.y);
+    return 0;
+}

@@ -1,0 +1,15 @@
+// Handing the screen on: Ctrl+C copies what the primary display shows to the clipboard, Ctrl+S
+// saves the zoomed view with its annotations as a PNG file, at its size on screen or at the
+// size of the captured pixels.
+#pragma once
+
+#include <windows.h>
+
+// Command 40002. Returns 0.
+LRESULT CopyScreenToClipboard(HWND mainWindow);
+// Command 40001: the save dialog, then the PNG. Returns 0.
+LRESULT SaveZoomedImage(HWND mainWindow);
+// 0 on success, else the thread's last error code.
+DWORD SaveBitmapAsPng(const wchar_t* path, HBITMAP bitmap);
+// The index of the PNG encoder with its class id, or -1.
+int FindPngEncoder(CLSID& encoder);

@@ -1,0 +1,55 @@
+// The main window fixture (see main_window_fixture.h).
+#include "support/main_window_fixture.h"
+
+#include "settings/registry_store.h"
+#include "shell/optional_functions.h"
+#include "zoom/app_state.h"
+#include "zoom/main_window.h"
+#include "zoom/zoom_view.h"
+
+std::optional<DWORD> StoredSetting(const wchar_t* name) {
+    DWORD value = 0;
+    DWORD size = sizeof value;
+    return RegGetValueW(HKEY_CURRENT_USER, kSettingsKeyPath, name, RRF_RT_REG_DWORD, nullptr,
+                        &value, &size) == ERROR_SUCCESS
+               ? std::optional<DWORD>(value)
+               : std::nullopt;
+}
+
+void MainWindowTest::SetUp() {
+    RegDeleteTreeW(HKEY_CURRENT_USER, kVendorKeyPath);
+    const DWORD shown = 1;
+    ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, kSettingsKeyPath, L"OptionShown", REG_DWORD,
+                              &shown, sizeof shown),
+              ERROR_SUCCESS);
+    ResetAppState();
+    BindOptionalFunctions();
+    zoomExitPauseMs = 0;
+}
+
+void MainWindowTest::CreateMain() {
+    MessageBoxCollector collector;
+    window = CreateMainWindow(GetModuleHandleW(nullptr));
+    boxes = collector.Stop();
+    ASSERT_NE(window, nullptr);
+}
+
+void MainWindowTest::TearDown() {
+    if (IsWindow(window)) {
+        if (app.zoomActive) {
+            app.settings.AnimateZoom = 0;
+            SendMessageW(window, WM_HOTKEY, 0, 0);
+        }
+        for (int id = 0; id < 4; ++id) {
+            UnregisterHotKey(window, id);
+        }
+        DestroyWindow(window);
+    }
+    MSG message;  // WM_DESTROY posted WM_QUIT: it would end the next modal loop
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+    }
+    UnregisterClassW(kMainWindowClass, GetModuleHandleW(nullptr));
+    SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_NORMAL);
+    ReleaseOptionalFunctions();
+    zoomExitPauseMs = 250;
+}

@@ -1,0 +1,22 @@
+// The real main window inside the test program: created as start-up creates it, over fresh
+// stored settings (OptionShown = 1 only) and application state, and torn down after each test.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <vector>
+
+#include "support/message_box_watcher.h"
+
+// A DWORD under the program's settings key, if there is one.
+std::optional<DWORD> StoredSetting(const wchar_t* name);
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;  // leaves a zoom still up at once, then frees everything
+    void CreateMain();         // the boxes creation showed land in `boxes`
+    HWND window = nullptr;
+    std::vector<DialogSnapshot> boxes;
+};
