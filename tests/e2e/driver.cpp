@@ -84,28 +84,6 @@ VistrelProcess StartVistrel(const std::wstring& arguments) {
     return process;
 }
 
-namespace {
-
-struct MainWindowSearch {
-    DWORD processId;
-    HWND found;
-};
-
-BOOL CALLBACK FindMainWindow(HWND window, LPARAM context) {
-    auto* search = reinterpret_cast<MainWindowSearch*>(context);
-    wchar_t className[64] = {};
-    GetClassNameW(window, className, 64);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    if (owner == search->processId && wcscmp(className, L"VistrelClass") == 0) {
-        search->found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-} // namespace
-
 HWND WaitForMainWindow(DWORD processId, DWORD timeoutMs) {
     // The window can be found while its creation (settings, hotkeys) is still running; the
     // program is ready once it first waits for input.
@@ -113,37 +91,15 @@ HWND WaitForMainWindow(DWORD processId, DWORD timeoutMs) {
         WaitForInputIdle(process, timeoutMs);
         CloseHandle(process);
     }
-    MainWindowSearch search = {processId, nullptr};
+    HWND found = nullptr;
     WaitUntil(
         [&] {
-            EnumWindows(FindMainWindow, reinterpret_cast<LPARAM>(&search));
-            return search.found != nullptr;
+            const std::vector<HWND> windows = TopLevelWindowsOf(processId, L"VistrelClass", false);
+            found = windows.empty() ? nullptr : windows.front();
+            return found != nullptr;
         },
         timeoutMs);
-    return search.found;
-}
-
-std::vector<HWND> VisibleWindowsOf(DWORD processId, const wchar_t* className) {
-    struct Search {
-        DWORD processId;
-        const wchar_t* className;
-        std::vector<HWND> found;
-    } search = {processId, className, {}};
-    EnumWindows(
-        [](HWND window, LPARAM context) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(context);
-            wchar_t name[64] = {};
-            GetClassNameW(window, name, 64);
-            DWORD owner = 0;
-            GetWindowThreadProcessId(window, &owner);
-            if (owner == s->processId && wcscmp(name, s->className) == 0 &&
-                IsWindowVisible(window)) {
-                s->found.push_back(window);
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    return found;
 }
 
 bool HasKeyboardFocus(HWND window) {

@@ -40,9 +40,6 @@ VistrelProcess StartVistrel(const std::wstring& arguments = L"");
 // created, its hotkeys registered, waiting for input); none after the timeout.
 HWND WaitForMainWindow(DWORD processId, DWORD timeoutMs = 10000);
 
-// The visible top-level windows of `className` that belong to the process, in z-order: for
-// instance its dialog boxes ("#32770") when one box opens another.
-std::vector<HWND> VisibleWindowsOf(DWORD processId, const wchar_t* className);
 
 // True when keys go to `window`: it is the foreground window and has its thread's keyboard
 // focus (activation sets the focus a little after the foreground changes).

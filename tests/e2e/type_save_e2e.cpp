@@ -201,7 +201,7 @@ TEST_F(TypeAndSave, CopyAndBothSaveSizesShowTheViewANameGetsPngAndReplacingIsAsk
     HWND dialog = SaveWithDialog(1, L"zoomed.png");
     HWND question = nullptr;
     ASSERT_TRUE(WaitUntil([&] {
-        const std::vector<HWND> boxes = VisibleWindowsOf(vistrel.Id(), L"#32770");
+        const std::vector<HWND> boxes = TopLevelWindowsOf(vistrel.Id(), L"#32770", true);
         question = boxes.size() == 2 ? boxes[boxes[0] == dialog] : nullptr;
         return question != nullptr;
     }));

@@ -5,31 +5,13 @@
 
 namespace {
 
-struct DialogSearch {
-    DWORD processId;
-    const std::vector<HWND>* skip;  // boxes already answered, possibly not yet gone
-    HWND found;
-};
-
-BOOL CALLBACK FindDialogWindow(HWND window, LPARAM context) {
-    auto* search = reinterpret_cast<DialogSearch*>(context);
-    wchar_t className[32] = {};
-    GetClassNameW(window, className, 32);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    if (wcscmp(className, L"#32770") == 0 && IsWindowVisible(window) &&
-        (search->processId == 0 || owner == search->processId) &&
-        std::find(search->skip->begin(), search->skip->end(), window) == search->skip->end()) {
-        search->found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
 HWND FindDialog(DWORD processId, const std::vector<HWND>& skip = {}) {
-    DialogSearch search = {processId, &skip, nullptr};
-    EnumWindows(FindDialogWindow, reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    for (HWND box : TopLevelWindowsOf(processId, L"#32770", true)) {
+        if (std::find(skip.begin(), skip.end(), box) == skip.end()) {
+            return box;  // not one already answered that is still on its way out
+        }
+    }
+    return nullptr;
 }
 
 std::wstring WindowText(HWND window) {
@@ -40,6 +22,30 @@ std::wstring WindowText(HWND window) {
 }
 
 } // namespace
+
+std::vector<HWND> TopLevelWindowsOf(DWORD processId, const wchar_t* className, bool visibleOnly) {
+    struct Search {
+        DWORD processId;
+        const wchar_t* className;
+        bool visibleOnly;
+        std::vector<HWND> found;
+    } search = {processId, className, visibleOnly, {}};
+    EnumWindows(
+        [](HWND window, LPARAM context) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(context);
+            wchar_t name[64] = {};
+            GetClassNameW(window, name, 64);
+            DWORD owner = 0;
+            GetWindowThreadProcessId(window, &owner);
+            if ((s->processId == 0 || owner == s->processId) && wcscmp(name, s->className) == 0 &&
+                (!s->visibleOnly || IsWindowVisible(window))) {
+                s->found.push_back(window);
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
 
 std::wstring DialogSnapshot::Text() const {
     std::wstring joined;

@@ -16,6 +16,9 @@ struct DialogSnapshot {
     std::wstring Text() const;        // the texts joined with newlines, for matching
 };
 
+// The top-level windows of a class that a process (0: any process) owns, in z-order.
+std::vector<HWND> TopLevelWindowsOf(DWORD processId, const wchar_t* className, bool visibleOnly);
+
 // Waits for a visible dialog box owned by `processId` (0: any process); none after the timeout.
 HWND WaitForDialog(DWORD processId, DWORD timeoutMs);
 // True when no dialog box of `processId` shows up within `timeoutMs`.
