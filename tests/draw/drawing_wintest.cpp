@@ -242,6 +242,19 @@ TEST_F(Drawing, ASecondStickyKeysSuppressionKeepsThePresentersRecord) {
     RestoreStickyKeys();
 }
 
+TEST_F(Drawing, SpaceCentresThePenButNotDuringAStroke) {
+    EnterDrawing();
+    Move(kAside);
+    Key(VK_SPACE);
+    EXPECT_EQ(app.penPoint.x, app.captureWidth / 2);
+    EXPECT_EQ(app.penPoint.y, app.captureHeight / 2);
+    Move(kAside);
+    Press(kAside);
+    Key(VK_SPACE);
+    EXPECT_EQ(app.penPoint.x, kAside.x);
+    Send(WM_LBUTTONUP, 0, kAside);
+}
+
 // Stands in for the system's pen information.
 POINTER_PEN_INFO penInfo;
 BOOL WINAPI StandInPenInfo(UINT32, void* out) {
