@@ -12,6 +12,7 @@ set(VISTREL_PORTABLE_SOURCES
     src/draw/draw_geometry.cpp
     src/draw/typing_rules.cpp
     src/output/file_names.cpp
+    src/breaktimer/break_rules.cpp
 )
 
 set(VISTREL_WINDOWS_SOURCES
@@ -35,6 +36,7 @@ set(VISTREL_WINDOWS_SOURCES
     src/draw/typing.cpp
     src/output/copy_save.cpp
     src/breaktimer/break_screen.cpp
+    src/lang/apply_language.cpp
 )
 
 set(VISTREL_ENTRY_SOURCES src/shell/main.cpp)
@@ -53,6 +55,7 @@ set(VISTREL_PORTABLE_TESTS
     tests/draw/draw_geometry_test.cpp
     tests/draw/typing_rules_test.cpp
     tests/output/file_names_test.cpp
+    tests/breaktimer/break_rules_test.cpp
 )
 
 # Tests against the real Windows API, one program each, run under Wine.
@@ -63,6 +66,7 @@ set(VISTREL_WINDOWS_TEST_PROGRAMS
     shell_wintest:tests/shell/shell_wintest.cpp
     zoom_view_wintest:tests/zoom/zoom_view_wintest.cpp
     drawing_wintest:tests/draw/drawing_wintest.cpp
+    breaktimer_wintest:tests/breaktimer/break_screen_wintest.cpp
 )
 
 # End-to-end tests: each program starts dist/Vistrel64.exe in a Wine virtual desktop and drives
@@ -73,6 +77,7 @@ set(VISTREL_E2E_TEST_PROGRAMS
     zoom_e2e:tests/e2e/zoom_e2e.cpp
     draw_e2e:tests/e2e/draw_e2e.cpp
     type_save_e2e:tests/e2e/type_save_e2e.cpp
+    break_e2e:tests/e2e/break_e2e.cpp
 )
 set(VISTREL_E2E_SUPPORT_SOURCES tests/e2e/driver.cpp)
 set(VISTREL_WINDOWS_TEST_SUPPORT_SOURCES tests/support/message_box_watcher.cpp

@@ -1,13 +1,301 @@
 // The break screen (see break_screen.h).
 #include "breaktimer/break_screen.h"
 
+#include <objidl.h>
+#include <gdiplus.h>
+
+#include <array>
+
+#include "breaktimer/break_rules.h"
+#include "settings/registry_store.h"
+#include "shell/optional_functions.h"
 #include "zoom/app_state.h"
+#include "zoom/main_window.h"
 #include "zoom/message_ids.h"
 
-// Nothing starts a break yet; ending one hides the window and stops the countdown.
-void EndBreak(HWND mainWindow) {
-    ShowWindow(mainWindow, SW_HIDE);
+namespace {
+
+constexpr DWORD kCaptureCopy = SRCCOPY | CAPTUREBLT;
+constexpr UINT kTickMs = 1000;
+constexpr UINT_PTR kBreakTimer = static_cast<UINT_PTR>(MainTimer::BreakCountdown);
+
+HBITMAP LoadPicture(const wchar_t* path) {
+    Gdiplus::GpBitmap* picture = nullptr;
+    if (Gdiplus::DllExports::GdipCreateBitmapFromFile(path, &picture) != Gdiplus::Ok) {
+        return nullptr;
+    }
+    HBITMAP bitmap = nullptr;
+    Gdiplus::DllExports::GdipCreateHBITMAPFromBitmap(picture, &bitmap, 0);
+    Gdiplus::DllExports::GdipDisposeImage(picture);
+    return bitmap;
+}
+
+// The monitor's current picture at about 31 percent brightness over black.
+HBITMAP MakeFadedDesktop(const RECT& area) {
+    const int width = area.right - area.left;
+    const int height = area.bottom - area.top;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+    HGDIOBJ previous = SelectObject(memory, bitmap);
+    HBRUSH black = CreateSolidBrush(0);
+    const RECT all = {0, 0, width, height};
+    FillRect(memory, &all, black);
+    DeleteObject(black);
+    const BLENDFUNCTION fade = {AC_SRC_OVER, 0, 0x4F, 0};
+    AlphaBlend(memory, 0, 0, width, height, screen, area.left, area.top, width, height, fade);
+    SelectObject(memory, previous);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return bitmap;
+}
+
+void AttachSecondDisplay() {
+    DEVMODEW mode = {};
+    mode.dmSize = sizeof mode;
+    EnumDisplaySettingsW(nullptr, ENUM_CURRENT_SETTINGS, &mode);
+    mode.dmFields = 0x7C000A;
+    if (ChangeDisplaySettingsExW(L"\\\\.\\DISPLAY2", &mode, nullptr,
+                                 CDS_UPDATEREGISTRY | CDS_NORESET, nullptr) != DISP_CHANGE_SUCCESSFUL ||
+        ChangeDisplaySettingsExW(nullptr, nullptr, nullptr, 0, nullptr) != DISP_CHANGE_SUCCESSFUL) {
+        return;
+    }
+    // The break then goes to the monitor under the cursor, which lies on the primary display.
+    if (HWND window = FindWindowW(kMainWindowClass, nullptr)) {
+        SetWindowPos(window, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    SetCursorPos(1, 1);
+}
+
+void DetachSecondDisplay() {
+    DEVMODEW mode = {};
+    mode.dmSize = sizeof mode;
+    mode.dmFields = 0x7C000A;
+    if (ChangeDisplaySettingsExW(L"\\\\.\\DISPLAY2", &mode, nullptr,
+                                 CDS_UPDATEREGISTRY | CDS_NORESET, nullptr) == DISP_CHANGE_SUCCESSFUL) {
+        ChangeDisplaySettingsExW(nullptr, nullptr, nullptr, 0, nullptr);
+    }
+}
+
+// Frees everything a break made (pictures, fonts, DCs and the bitmap).
+void ReleaseBreakObjects() {
+    DeleteAndClear(app.breakPictureDC);
+    DeleteAndClear(app.breakPictureBitmap);
+    DeleteAndClear(app.imageDC);  // deselects the fonts and the bitmap first
+    DeleteAndClear(app.displayDC);
+    DeleteAndClear(app.breakTimerFont);
+    DeleteAndClear(app.breakExpiredFont);
+    DeleteAndClear(app.breakBitmap);
+}
+
+// Screen saver and power phases off for the break; what the presenter had is recorded once,
+// so a restarted break does not record its own switched-off state.
+void SuspendPowerSaving() {
+    if (!app.powerStateSaved) {
+        SystemParametersInfoW(SPI_GETSCREENSAVEACTIVE, 0, &app.savedScreenSaverActive, 0);
+        SystemParametersInfoW(SPI_GETPOWEROFFACTIVE, 0, &app.savedPowerOffActive, 0);
+        SystemParametersInfoW(SPI_GETLOWPOWERACTIVE, 0, &app.savedLowPowerActive, 0);
+        app.powerStateSaved = 1;
+    }
+    SystemParametersInfoW(SPI_SETSCREENSAVEACTIVE, 0, nullptr, 0);
+    SystemParametersInfoW(SPI_SETPOWEROFFACTIVE, 0, nullptr, 0);
+    SystemParametersInfoW(SPI_SETLOWPOWERACTIVE, 0, nullptr, 0);
+}
+
+void RestorePowerSaving() {
+    if (!app.powerStateSaved) {
+        return;
+    }
+    SystemParametersInfoW(SPI_SETSCREENSAVEACTIVE, app.savedScreenSaverActive ? 1 : 0, nullptr, 0);
+    SystemParametersInfoW(SPI_SETPOWEROFFACTIVE, app.savedPowerOffActive ? 1 : 0, nullptr, 0);
+    SystemParametersInfoW(SPI_SETLOWPOWERACTIVE, app.savedLowPowerActive ? 1 : 0, nullptr, 0);
+    app.powerStateSaved = 0;
+}
+
+HFONT FontOfHeight(int height) {
+    app.settings.Font.lfHeight = height;  // the record keeps it; every user sets its own
+    const LOGFONTW font = TypingLogFont(app.settings);
+    return CreateFontIndirectW(&font);
+}
+
+SIZE MeasureText(const wchar_t* text) {
+    RECT r = {0, 0, 0, 0};
+    DrawTextW(app.imageDC, text, -1, &r, DT_CALCRECT | DT_NOPREFIX | DT_NOCLIP);
+    return {r.right - r.left, r.bottom - r.top};
+}
+
+void RestartTimer(HWND window) {
+    KillTimer(window, kBreakTimer);
+    SetTimer(window, kBreakTimer, kTickMs, nullptr);
+}
+
+} // namespace
+
+LRESULT StartBreak(HWND window) {
+    const Settings& s = app.settings;
+    if (app.breakActive) {
+        ReleaseBreakObjects();  // a running break starts again from the full time
+    }
+    app.breakActive = 1;
+    app.breakSecondsLeft = InitialBreakSeconds(s.BreakTimeout);
+    app.displayDC = CreateDCW(L"DISPLAY", nullptr, nullptr, nullptr);
+    if (s.BreakShowBackgroundFile && !s.BreakShowDesktop) {
+        app.breakPictureBitmap = LoadPicture(s.BreakBackgroundFile);
+        if (app.breakPictureBitmap == nullptr) {
+            ShowErrorMessage(L"Error loading background bitmap", window, GetLastError());
+            app.breakActive = 0;
+            DeleteAndClear(app.displayDC);
+            return 0;
+        }
+        app.breakPictureDC = CreateCompatibleDC(app.displayDC);
+        SelectObject(app.breakPictureDC, app.breakPictureBitmap);
+    }
+    if (s.BreakOnSecondary) {
+        AttachSecondDisplay();
+    }
+    POINT cursor = {};
+    GetCursorPos(&cursor);
+    app.monitorRect = {0, 0, GetDeviceCaps(app.displayDC, HORZRES),
+                       GetDeviceCaps(app.displayDC, VERTRES)};
+    if (optionalFunctions.MonitorFromPoint != nullptr) {
+        MONITORINFO info = {};
+        info.cbSize = sizeof info;
+        HMONITOR monitor = optionalFunctions.MonitorFromPoint(cursor, MONITOR_DEFAULTTONEAREST);
+        if (monitor != nullptr && GetMonitorInfoW(monitor, &info)) {
+            app.monitorRect = info.rcMonitor;
+        }
+    }
+    const int width = app.monitorRect.right - app.monitorRect.left;
+    const int height = app.monitorRect.bottom - app.monitorRect.top;
+    app.captureWidth = width;
+    app.captureHeight = height;
+    if (s.BreakShowBackgroundFile && s.BreakShowDesktop) {
+        app.breakPictureBitmap = MakeFadedDesktop(app.monitorRect);
+        app.breakPictureDC = CreateCompatibleDC(app.displayDC);
+        SelectObject(app.breakPictureDC, app.breakPictureBitmap);
+    }
+    app.breakTimerFont = FontOfHeight(height / 5);
+    app.breakExpiredFont = FontOfHeight(height / 8);
+    DeleteAndClear(app.imageDC);
+    app.imageDC = CreateCompatibleDC(app.displayDC);
+    app.breakBitsPerPixel = GetDeviceCaps(app.displayDC, BITSPIXEL);
+    app.breakPlanes = GetDeviceCaps(app.displayDC, PLANES);
+    app.breakBitmap = CreateBitmap(width, height, app.breakPlanes, app.breakBitsPerPixel, nullptr);
+    SelectObject(app.imageDC, app.breakBitmap);
+    SetBkMode(app.imageDC, TRANSPARENT);
+    SelectObject(app.imageDC, app.breakTimerFont);
+
+    const uint32_t opacity = BreakOpacityPercent(s.BreakOpacity);
+    if (optionalFunctions.SetLayeredWindowAttributes != nullptr && opacity != 100) {
+        SetWindowLongW(window, GWL_EXSTYLE, GetWindowLongW(window, GWL_EXSTYLE) | WS_EX_LAYERED);
+        optionalFunctions.SetLayeredWindowAttributes(window, 0,
+                                                     static_cast<BYTE>(opacity * 255 / 100),
+                                                     LWA_ALPHA);
+        RedrawWindow(window, nullptr, nullptr,
+                     RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_FRAME);
+    }
+    SuspendPowerSaving();
+    SendMessageW(window, WM_TIMER, kBreakTimer, 0);
+    SetTimer(window, kBreakTimer, kTickMs, nullptr);
+    BringWindowToTop(window);
+    SetForegroundWindow(window);
+    SetActiveWindow(window);
+    SetWindowPos(window, HWND_TOPMOST, app.monitorRect.left, app.monitorRect.top, width, height,
+                 SWP_SHOWWINDOW);
+    return 0;
+}
+
+void BreakTick(HWND window) {
+    if (!app.breakActive) {
+        return;
+    }
+    app.breakSecondsLeft -= 1;
+    InvalidateRect(window, nullptr, FALSE);
+    if (app.breakSecondsLeft == 0 && app.settings.BreakPlaySoundFile) {
+        PlaySoundW(app.settings.BreakSoundFile, nullptr, SND_FILENAME | SND_ASYNC);
+    }
+}
+
+void PaintBreakScreen(HWND window) {
+    PAINTSTRUCT paint;
+    HDC dc = BeginPaint(window, &paint);
+    const int width = app.captureWidth;
+    const int height = app.captureHeight;
+    const RECT all = {0, 0, width, height};
+    FillRect(app.imageDC, &all, GetSysColorBrush(COLOR_WINDOW));
+    if (app.breakPictureBitmap != nullptr) {
+        BITMAP picture = {};
+        GetObjectW(app.breakPictureBitmap, sizeof picture, &picture);
+        SetStretchBltMode(app.imageDC, HALFTONE);
+        if (app.settings.BreakBackgroundStretch) {
+            StretchBlt(app.imageDC, 0, 0, width, height, app.breakPictureDC, 0, 0,
+                       picture.bmWidth, picture.bmHeight, kCaptureCopy);
+        } else {
+            BitBlt(app.imageDC, (width - picture.bmWidth) / 2, (height - picture.bmHeight) / 2,
+                   picture.bmWidth, picture.bmHeight, app.breakPictureDC, 0, 0, kCaptureCopy);
+        }
+    }
+    // The colour keys may have changed the pen colour since the last paint.
+    SetTextColor(app.imageDC, app.settings.BreakUsePenColor ? app.settings.PenColor
+                                                            : app.settings.BreakFontColor);
+    std::array<wchar_t, 32> countdown = {};
+    CountdownText(app.breakSecondsLeft, countdown);
+    const SIZE size = MeasureText(countdown.data());
+    std::array<wchar_t, 32> expired = {};
+    SIZE expiredSize = {0, 0};
+    const bool showExpired = app.settings.ShowExpiredTime && app.breakSecondsLeft < 0;
+    if (showExpired) {
+        ExpiredText(app.breakSecondsLeft, expired);
+        HGDIOBJ previous = SelectObject(app.imageDC, app.breakExpiredFont);
+        expiredSize = MeasureText(expired.data());
+        SelectObject(app.imageDC, previous);
+    }
+    const TextPlace place = CountdownPlace(static_cast<uint32_t>(app.settings.BreakTimerPosition),
+                                           width, height, size.cx, size.cy, expiredSize.cy);
+    RECT text = {place.left, place.top, place.left + size.cx, place.top + size.cy};
+    DrawTextW(app.imageDC, countdown.data(), -1, &text, DT_NOPREFIX | DT_NOCLIP);
+    if (showExpired) {
+        const int left = text.left + (size.cx - expiredSize.cx) / 2;
+        RECT line = {left, text.bottom + 10, left + expiredSize.cx, text.bottom + 10 + expiredSize.cy};
+        HGDIOBJ previous = SelectObject(app.imageDC, app.breakExpiredFont);
+        DrawTextW(app.imageDC, expired.data(), -1, &line, DT_NOPREFIX | DT_NOCLIP);
+        SelectObject(app.imageDC, previous);
+    }
+    BitBlt(dc, 0, 0, width, height, app.imageDC, 0, 0, kCaptureCopy);
+    EndPaint(window, &paint);
+}
+
+bool AdjustBreakSeconds(HWND window, WPARAM virtualKey) {
+    if (!app.breakActive || (virtualKey != VK_LEFT && virtualKey != VK_RIGHT)) {
+        return false;
+    }
+    app.breakSecondsLeft = AdjustedBreakSeconds(app.breakSecondsLeft, virtualKey == VK_RIGHT ? 10 : -10);
+    RestartTimer(window);  // the next tick comes a full second later
+    InvalidateRect(window, nullptr, TRUE);
+    return true;
+}
+
+void WheelBreak(HWND window, int notches) {
+    app.breakSecondsLeft = WheeledBreakSeconds(app.breakSecondsLeft, notches);
+    RestartTimer(window);
+    InvalidateRect(window, nullptr, TRUE);
+}
+
+void EndBreak(HWND window) {
+    if (app.settings.BreakOnSecondary) {
+        DetachSecondDisplay();
+    }
+    ShowWindow(window, SW_HIDE);
     SetFocus(GetDesktopWindow());
-    KillTimer(mainWindow, static_cast<UINT_PTR>(MainTimer::BreakCountdown));
+    KillTimer(window, kBreakTimer);
     app.breakActive = 0;
+    ReleaseBreakObjects();
+    // Put back exactly what the presenter had: a screen saver switched off stays off.
+    RestorePowerSaving();
+    // The translucency goes with the break (looked up on the window: the opacity setting may
+    // have changed meanwhile).
+    const LONG style = GetWindowLongW(window, GWL_EXSTYLE);
+    if (style & WS_EX_LAYERED) {
+        SetWindowLongW(window, GWL_EXSTYLE, style & ~WS_EX_LAYERED);
+    }
 }

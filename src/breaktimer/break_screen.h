@@ -1,7 +1,20 @@
-// The break screen: a full-monitor countdown on the main window.
+// The break screen: the main window turned into a full-monitor countdown over the window
+// colour, a picture or the faded desktop, with an alarm at zero and, optionally, the time since.
 #pragma once
 
 #include <windows.h>
 
-// Ends a running break: hides the main window and frees the break screen's objects.
+// Command 1011 (tray menu, break hotkey): starts the break, or starts it again from the full
+// time. Returns 0.
+LRESULT StartBreak(HWND mainWindow);
+// Timer 0: one second less; the alarm on the tick that reaches exactly 0.
+void BreakTick(HWND mainWindow);
+// WM_PAINT while the break is up.
+void PaintBreakScreen(HWND mainWindow);
+// Left and Right during the break; false for other keys or outside a break.
+bool AdjustBreakSeconds(HWND mainWindow, WPARAM virtualKey);
+// The wheel, Up and Down during the break.
+void WheelBreak(HWND mainWindow, int notches);
+// Ends the break: hides the window, frees the break's objects, puts the presenter's screen
+// saver and power settings back, and takes the translucency away.
 void EndBreak(HWND mainWindow);

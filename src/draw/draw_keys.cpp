@@ -3,6 +3,7 @@
 
 #include <gdiplus.h>
 
+#include "breaktimer/break_screen.h"
 #include "draw/pen.h"
 #include "draw/strokes.h"
 #include "draw/typing.h"
@@ -164,6 +165,10 @@ LRESULT OnKeyDown(HWND window, WPARAM virtualKey) {
     case VK_DOWN:
         WheelNotchFromKey(window, virtualKey);
         break;
+    case VK_LEFT:
+    case VK_RIGHT:
+        AdjustBreakSeconds(window, virtualKey);  // ten seconds more or less in a break
+        break;
     case 'E':
         EraseAll(window);
         break;
@@ -175,8 +180,8 @@ LRESULT OnKeyDown(HWND window, WPARAM virtualKey) {
         Undo(window);
         break;
     default:
-        // R, G, B, O, Y and P pick a pen colour; every other key does nothing. (The break's
-        // Left and Right arrive with the break screen; T starts typing on its key-up.)
+        // R, G, B, O, Y and P pick a pen colour; every other key does nothing (T starts
+        // typing on its key-up).
         SelectPenColorForKey(window, virtualKey);
         break;
     }

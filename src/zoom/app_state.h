@@ -80,6 +80,12 @@ struct AppState {
     HBITMAP breakBitmap = nullptr;  // selected into imageDC during a break
     int breakBitsPerPixel = 0;
     int breakPlanes = 0;
+    // The presenter's screen-saver and power settings, recorded when a break switched them off
+    // and put back as they were when it ends (valid while powerStateSaved is 1).
+    int powerStateSaved = 0;
+    BOOL savedScreenSaverActive = FALSE;
+    BOOL savedLowPowerActive = FALSE;
+    BOOL savedPowerOffActive = FALSE;
 
     // The in-memory settings, with their defaults until ReadSettings replaces them.
     Settings settings;

@@ -4,6 +4,7 @@
 
 #include <array>
 
+#include "breaktimer/break_screen.h"
 #include "draw/draw_keys.h"
 #include "draw/strokes.h"
 #include "draw/stylus.h"
@@ -74,6 +75,15 @@ LRESULT OnKillFocus(HWND window) {
     return 0;
 }
 
+// The zoom view when a zoom is up, else the break screen when a break is.
+LRESULT OnPaint(HWND window) {
+    if (!app.zoomActive && app.breakActive) {
+        PaintBreakScreen(window);
+        return 0;
+    }
+    return OnZoomPaint(window);
+}
+
 LRESULT OnGetMinMaxInfo(MINMAXINFO* limits) {
     if (limits != nullptr) {
         limits->ptMaxSize = {app.captureWidth, app.captureHeight};
@@ -94,7 +104,7 @@ LRESULT CommandOptions(HWND window, WPARAM, LPARAM, WORD) {
     return 0;
 }
 
-LRESULT CommandBreakTimer(HWND, WPARAM, LPARAM, WORD) { return 0; }
+LRESULT CommandBreakTimer(HWND window, WPARAM, LPARAM, WORD) { return StartBreak(window); }
 
 LRESULT CommandDraw(HWND window, WPARAM, LPARAM, WORD) {
     SendMessageW(window, WM_HOTKEY, static_cast<WPARAM>(HotkeyId::Draw), 0);
@@ -118,11 +128,9 @@ LRESULT CommandSave(HWND window, WPARAM, LPARAM, WORD) { return SaveZoomedImage(
 // ---- Tables --------------------------------------------------------------------------------
 // Each row unpacks wParam and lParam once for its typed handler.
 
-LRESULT Ignore(HWND, UINT, WPARAM, LPARAM) { return 0; }
-
 constexpr std::array<DispatchRow<MessageHandler>, 19> kMessageTable = {{
     {WM_MOUSEMOVE, [](HWND w, UINT, WPARAM, LPARAM lp) { return OnMouseMove(w, lp); }},
-    {WM_PAINT, [](HWND w, UINT, WPARAM, LPARAM) { return OnZoomPaint(w); }},
+    {WM_PAINT, [](HWND w, UINT, WPARAM, LPARAM) { return OnPaint(w); }},
     {WM_KILLFOCUS, [](HWND w, UINT, WPARAM, LPARAM) { return OnKillFocus(w); }},
     {WM_TIMER, OnZoomTimer},
     {WM_LBUTTONDOWN, [](HWND w, UINT, WPARAM wp, LPARAM lp) { return OnLeftButtonDown(w, wp, lp); }},
@@ -135,7 +143,7 @@ constexpr std::array<DispatchRow<MessageHandler>, 19> kMessageTable = {{
     {WM_CHAR, [](HWND w, UINT, WPARAM ch, LPARAM) { return OnTypingChar(w, ch); }},
     {WM_HOTKEY, [](HWND w, UINT, WPARAM id, LPARAM) { return OnHotkey(w, id); }},
     {WM_COMMAND, [](HWND w, UINT, WPARAM wp, LPARAM lp) { return OnCommand(w, wp, lp); }},
-    {kTrayNotifyMessage, Ignore},
+    {kTrayNotifyMessage, [](HWND w, UINT, WPARAM, LPARAM lp) { return OnTrayNotify(w, lp); }},
     {kEndTypingMessage, [](HWND w, UINT, WPARAM reason, LPARAM) { return EndTyping(w, reason); }},
     {WM_GETMINMAXINFO,
      [](HWND, UINT, WPARAM, LPARAM lp) {
@@ -196,6 +204,6 @@ HWND CreateMainWindow(HINSTANCE instance) {
     }
     app.mainWindow = window;
     ShowWindow(window, SW_HIDE);
-    // The tray icon is added here once the tray exists.
+    UpdateTrayIcon(window);
     return window;
 }

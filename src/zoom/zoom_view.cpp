@@ -1,6 +1,7 @@
 // The zoom view (see zoom_view.h).
 #include "zoom/zoom_view.h"
 
+#include "breaktimer/break_screen.h"
 #include "draw/pen.h"
 #include "draw/sticky_keys.h"
 #include "draw/typing.h"
@@ -269,6 +270,7 @@ LRESULT OnZoomPaint(HWND window) {
 LRESULT OnZoomTimer(HWND window, UINT message, WPARAM timerId, LPARAM lParam) {
     switch (static_cast<MainTimer>(timerId)) {
     case MainTimer::BreakCountdown:
+        BreakTick(window);
         return 0;
     case MainTimer::ZoomIn:
     case MainTimer::ZoomOut:
@@ -290,6 +292,9 @@ LRESULT OnZoomMouseMove(HWND window, LPARAM position) {
 
 LRESULT OnZoomMouseWheel(HWND window, WPARAM wParam) {
     const int notches = WheelNotches(GET_WHEEL_DELTA_WPARAM(wParam));
+    if (app.breakActive) {
+        WheelBreak(window, notches);  // whole minutes
+    }
     if (!app.zoomActive) {
         return 0;
     }
