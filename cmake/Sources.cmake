@@ -78,6 +78,7 @@ set(VISTREL_E2E_TEST_PROGRAMS
     draw_e2e:tests/e2e/draw_e2e.cpp
     type_save_e2e:tests/e2e/type_save_e2e.cpp
     break_e2e:tests/e2e/break_e2e.cpp
+    break_screen_e2e:tests/e2e/break_screen_e2e.cpp
 )
 set(VISTREL_E2E_SUPPORT_SOURCES tests/e2e/driver.cpp)
 set(VISTREL_WINDOWS_TEST_SUPPORT_SOURCES tests/support/message_box_watcher.cpp

@@ -4,9 +4,6 @@
 
 #include "e2e/program_test.h"
 
-#include <objidl.h>
-#include <gdiplus.h>
-
 namespace {
 
 constexpr uint32_t kExitCommand = 2;
@@ -36,32 +33,6 @@ bool StrokeAppears(int y, int x0, int x1, uint32_t colour, const wchar_t* name) 
     }
     KeepScreenshot(name);
     return false;
-}
-
-// Writes a 64 x 48 PNG: left half red, right half blue.
-bool WriteTwoColourPng(const std::wstring& path) {
-    ULONG_PTR token = 0;
-    Gdiplus::GdiplusStartupInput input;
-    Gdiplus::GdiplusStartup(&token, &input, nullptr);
-    std::vector<uint32_t> pixels(64 * 48);
-    for (int y = 0; y < 48; ++y) {
-        for (int x = 0; x < 64; ++x) {
-            pixels[y * 64 + x] = x < 32 ? 0xFFFF0000 : 0xFF0000FF;  // ARGB
-        }
-    }
-    Gdiplus::GpBitmap* bitmap = nullptr;
-    Gdiplus::DllExports::GdipCreateBitmapFromScan0(64, 48, 64 * 4, PixelFormat32bppARGB,
-                                                   reinterpret_cast<BYTE*>(pixels.data()),
-                                                   &bitmap);
-    // The PNG encoder's class id.
-    const CLSID png = {0x557CF406, 0x1A04, 0x11D3, {0x9A, 0x73, 0x00, 0x00, 0xF8, 0x1E, 0xF3, 0x2E}};
-    const bool saved = bitmap != nullptr && Gdiplus::DllExports::GdipSaveImageToFile(
-                                                bitmap, path.c_str(), &png, nullptr) == Gdiplus::Ok;
-    if (bitmap != nullptr) {
-        Gdiplus::DllExports::GdipDisposeImage(bitmap);
-    }
-    Gdiplus::GdiplusShutdown(token);
-    return saved;
 }
 
 class Draw : public ProgramTest {
@@ -135,7 +106,7 @@ TEST_F(Draw, TheBlackPadShowsItsPictureStretched) {
     wchar_t folder[MAX_PATH] = {};
     GetTempPathW(MAX_PATH, folder);
     const std::wstring picture = std::wstring(folder) + L"vistrel-pad.png";
-    ASSERT_TRUE(WriteTwoColourPng(picture));
+    ASSERT_TRUE(WriteTwoColourPng(picture, 64, 48, 0xFFFF0000, 0xFF0000FF));
     WriteSettingDword(L"UseBKBmpK", 1);
     WriteString(kTestSettingsKey, L"KPadBackgroundFile", picture);
 

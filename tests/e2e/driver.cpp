@@ -1,6 +1,9 @@
 // Outside driving of the program for end-to-end tests (see driver.h).
 #include "e2e/driver.h"
 
+#include <objidl.h>
+#include <gdiplus.h>
+
 #include <cstdlib>
 
 #include <gtest/gtest.h>
@@ -367,6 +370,30 @@ Screenshot CaptureScreen() {
     DeleteDC(memory);
     ReleaseDC(nullptr, screen);
     return shot;
+}
+
+bool WriteTwoColourPng(const std::wstring& path, int width, int height, uint32_t left,
+                       uint32_t right) {
+    ULONG_PTR token = 0;
+    Gdiplus::GdiplusStartupInput input;
+    Gdiplus::GdiplusStartup(&token, &input, nullptr);
+    std::vector<uint32_t> pixels(static_cast<size_t>(width) * height);
+    for (size_t i = 0; i < pixels.size(); ++i) {
+        pixels[i] = static_cast<int>(i % width) < width / 2 ? left : right;
+    }
+    Gdiplus::GpBitmap* bitmap = nullptr;
+    Gdiplus::DllExports::GdipCreateBitmapFromScan0(width, height, width * 4, PixelFormat32bppARGB,
+                                                   reinterpret_cast<BYTE*>(pixels.data()),
+                                                   &bitmap);
+    // The PNG encoder's class id.
+    const CLSID png = {0x557CF406, 0x1A04, 0x11D3, {0x9A, 0x73, 0x00, 0x00, 0xF8, 0x1E, 0xF3, 0x2E}};
+    const bool saved = bitmap != nullptr && Gdiplus::DllExports::GdipSaveImageToFile(
+                                                bitmap, path.c_str(), &png, nullptr) == Gdiplus::Ok;
+    if (bitmap != nullptr) {
+        Gdiplus::DllExports::GdipDisposeImage(bitmap);
+    }
+    Gdiplus::GdiplusShutdown(token);
+    return saved;
 }
 
 bool SaveScreenshot(const Screenshot& shot, const std::wstring& path) {

@@ -115,6 +115,9 @@ struct Screenshot {
     uint32_t At(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
 };
 Screenshot CaptureScreen();
+// Writes a PNG of width x height, its left half one colour and its right half another (ARGB).
+bool WriteTwoColourPng(const std::wstring& path, int width, int height, uint32_t left,
+                       uint32_t right);
 // Writes a .bmp file, for looking at what a failing test saw.
 bool SaveScreenshot(const Screenshot& shot, const std::wstring& path);
 // Keeps what the screen shows as NAME.bmp in the folder VISTREL_TEST_SHOTS names
