@@ -35,6 +35,7 @@ set(VISTREL_WINDOWS_SOURCES
     src/draw/stylus.cpp
     src/draw/typing.cpp
     src/output/copy_save.cpp
+    src/output/picture_files.cpp
     src/breaktimer/break_screen.cpp
     src/lang/apply_language.cpp
 )

@@ -1,16 +1,15 @@
 // The break screen (see break_screen.h).
 #include "breaktimer/break_screen.h"
 
-#include <objidl.h>
-#include <gdiplus.h>
-
 #include <array>
 
 #include "breaktimer/break_rules.h"
+#include "output/picture_files.h"
 #include "settings/registry_store.h"
 #include "shell/optional_functions.h"
 #include "zoom/app_state.h"
 #include "zoom/main_window.h"
+#include "zoom/zoom_view.h"
 #include "zoom/message_ids.h"
 
 namespace {
@@ -18,17 +17,6 @@ namespace {
 constexpr DWORD kCaptureCopy = SRCCOPY | CAPTUREBLT;
 constexpr UINT kTickMs = 1000;
 constexpr UINT_PTR kBreakTimer = static_cast<UINT_PTR>(MainTimer::BreakCountdown);
-
-HBITMAP LoadPicture(const wchar_t* path) {
-    Gdiplus::GpBitmap* picture = nullptr;
-    if (Gdiplus::DllExports::GdipCreateBitmapFromFile(path, &picture) != Gdiplus::Ok) {
-        return nullptr;
-    }
-    HBITMAP bitmap = nullptr;
-    Gdiplus::DllExports::GdipCreateHBITMAPFromBitmap(picture, &bitmap, 0);
-    Gdiplus::DllExports::GdipDisposeImage(picture);
-    return bitmap;
-}
 
 // The monitor's current picture at about 31 percent brightness over black.
 HBITMAP MakeFadedDesktop(const RECT& area) {
@@ -140,7 +128,7 @@ LRESULT StartBreak(HWND window) {
     app.breakSecondsLeft = InitialBreakSeconds(s.BreakTimeout);
     app.displayDC = CreateDCW(L"DISPLAY", nullptr, nullptr, nullptr);
     if (s.BreakShowBackgroundFile && !s.BreakShowDesktop) {
-        app.breakPictureBitmap = LoadPicture(s.BreakBackgroundFile);
+        app.breakPictureBitmap = LoadPictureFile(s.BreakBackgroundFile);
         if (app.breakPictureBitmap == nullptr) {
             ShowErrorMessage(L"Error loading background bitmap", window, GetLastError());
             app.breakActive = 0;
@@ -155,16 +143,7 @@ LRESULT StartBreak(HWND window) {
     }
     POINT cursor = {};
     GetCursorPos(&cursor);
-    app.monitorRect = {0, 0, GetDeviceCaps(app.displayDC, HORZRES),
-                       GetDeviceCaps(app.displayDC, VERTRES)};
-    if (optionalFunctions.MonitorFromPoint != nullptr) {
-        MONITORINFO info = {};
-        info.cbSize = sizeof info;
-        HMONITOR monitor = optionalFunctions.MonitorFromPoint(cursor, MONITOR_DEFAULTTONEAREST);
-        if (monitor != nullptr && GetMonitorInfoW(monitor, &info)) {
-            app.monitorRect = info.rcMonitor;
-        }
-    }
+    app.monitorRect = MonitorAt(cursor, app.displayDC);
     const int width = app.monitorRect.right - app.monitorRect.left;
     const int height = app.monitorRect.bottom - app.monitorRect.top;
     app.captureWidth = width;

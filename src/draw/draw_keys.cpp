@@ -1,13 +1,12 @@
 // The zoom window's keys (see draw_keys.h).
 #include "draw/draw_keys.h"
 
-#include <gdiplus.h>
-
 #include "breaktimer/break_screen.h"
 #include "draw/pen.h"
 #include "draw/strokes.h"
 #include "draw/typing.h"
 #include "draw/undo_stack.h"
+#include "output/picture_files.h"
 #include "zoom/app_state.h"
 #include "zoom/hotkey_value.h"
 #include "zoom/message_ids.h"
@@ -88,18 +87,6 @@ void WheelNotchFromKey(HWND window, WPARAM virtualKey) {
     SendMessageW(window, WM_MOUSEWHEEL, MAKEWPARAM(ctrl ? MK_CONTROL : 0, delta), 0);
 }
 
-HBITMAP DecodePicture(const wchar_t* path) {
-    Gdiplus::GpBitmap* picture = nullptr;
-    if (path[0] == 0 ||
-        Gdiplus::DllExports::GdipCreateBitmapFromFile(path, &picture) != Gdiplus::Ok) {
-        return nullptr;
-    }
-    HBITMAP bitmap = nullptr;
-    Gdiplus::DllExports::GdipCreateHBITMAPFromBitmap(picture, &bitmap, 0);
-    Gdiplus::DllExports::GdipDisposeImage(picture);
-    return bitmap;
-}
-
 } // namespace
 
 void LoadPadPicture(int kind) {
@@ -110,7 +97,7 @@ void LoadPadPicture(int kind) {
     if (!usePicture) {
         return;
     }
-    HBITMAP picture = DecodePicture(kind == kWhitePad ? s.WPadBackgroundFile : s.KPadBackgroundFile);
+    HBITMAP picture = LoadPictureFile(kind == kWhitePad ? s.WPadBackgroundFile : s.KPadBackgroundFile);
     if (picture == nullptr) {
         return;  // unreadable or undecodable: the pad keeps its plain colour
     }

@@ -27,18 +27,6 @@ void PutCursorOnZoomPoint() {
     SetCursorPos(app.monitorRect.left + app.zoomPoint.x, app.monitorRect.top + app.zoomPoint.y);
 }
 
-RECT MonitorUnderCursor(POINT cursor) {
-    if (optionalFunctions.MonitorFromPoint != nullptr) {
-        HMONITOR monitor = optionalFunctions.MonitorFromPoint(cursor, MONITOR_DEFAULTTONEAREST);
-        MONITORINFO info = {};
-        info.cbSize = sizeof info;
-        if (monitor != nullptr && GetMonitorInfoW(monitor, &info)) {
-            return info.rcMonitor;
-        }
-    }
-    return {0, 0, GetDeviceCaps(app.displayDC, HORZRES), GetDeviceCaps(app.displayDC, VERTRES)};
-}
-
 // Deletes every surface and GDI object of a zoom. The DCs go first so that nothing is still
 // selected into one when its bitmap, pen or font is deleted.
 void DeleteZoomObjects() {
@@ -105,6 +93,18 @@ void UpdateCursorClip() {
 
 } // namespace
 
+RECT MonitorAt(POINT point, HDC display) {
+    if (optionalFunctions.MonitorFromPoint != nullptr) {
+        HMONITOR monitor = optionalFunctions.MonitorFromPoint(point, MONITOR_DEFAULTTONEAREST);
+        MONITORINFO info = {};
+        info.cbSize = sizeof info;
+        if (monitor != nullptr && GetMonitorInfoW(monitor, &info)) {
+            return info.rcMonitor;
+        }
+    }
+    return {0, 0, GetDeviceCaps(display, HORZRES), GetDeviceCaps(display, VERTRES)};
+}
+
 void EnterZoom(HWND window) {
     app.zoomActive = 1;
     app.shapeKind = 0;
@@ -117,7 +117,7 @@ void EnterZoom(HWND window) {
 
     POINT cursor = {};
     GetCursorPos(&cursor);
-    app.monitorRect = MonitorUnderCursor(cursor);
+    app.monitorRect = MonitorAt(cursor, app.displayDC);
     const int width = app.monitorRect.right - app.monitorRect.left;
     const int height = app.monitorRect.bottom - app.monitorRect.top;
     app.captureWidth = width;

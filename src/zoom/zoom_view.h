@@ -5,6 +5,10 @@
 
 #include <windows.h>
 
+// The screen rectangle of the monitor at a point; without per-monitor support (or an answer),
+// the primary display's size from (0, 0), read from `display`.
+RECT MonitorAt(POINT point, HDC display);
+
 // Captures the monitor under the cursor into imageDC and cleanDC, creates the pen and the
 // typing font, shows the main window over that monitor, topmost, and starts the zoom-in (or
 // takes over from a visible live zoom).
