@@ -141,13 +141,9 @@ LRESULT StartBreak(HWND window) {
     if (s.BreakOnSecondary) {
         AttachSecondDisplay();
     }
-    POINT cursor = {};
-    GetCursorPos(&cursor);
-    app.monitorRect = MonitorAt(cursor, app.displayDC);
-    const int width = app.monitorRect.right - app.monitorRect.left;
-    const int height = app.monitorRect.bottom - app.monitorRect.top;
-    app.captureWidth = width;
-    app.captureHeight = height;
+    SelectMonitorUnderCursor(app.displayDC);
+    const int width = app.captureWidth;
+    const int height = app.captureHeight;
     if (s.BreakShowBackgroundFile && s.BreakShowDesktop) {
         app.breakPictureBitmap = MakeFadedDesktop(app.monitorRect);
         app.breakPictureDC = CreateCompatibleDC(app.displayDC);

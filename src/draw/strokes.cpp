@@ -12,11 +12,6 @@
 
 namespace {
 
-CapturePoint ViewOrigin() {
-    return ComputeSourceOrigin(app.currentZoom, {app.zoomPoint.x, app.zoomPoint.y},
-                               app.captureWidth, app.captureHeight);
-}
-
 CapturePoint PenPoint() { return {app.penPoint.x, app.penPoint.y}; }
 
 void SetPenPoint(CapturePoint p) { app.penPoint = {p.x, p.y}; }
@@ -165,12 +160,12 @@ void FinishShape(HWND window, CapturePoint p) {
 
 CapturePoint ClientPositionToImage(LPARAM position) {
     ClipCursor(nullptr);
-    return ClientToImage(LOWORD(position), HIWORD(position), ViewOrigin(), app.currentZoom);
+    return ClientToImage(LOWORD(position), HIWORD(position), ViewOrigin(app.currentZoom), app.currentZoom);
 }
 
 void InvalidateSegment(HWND window, CapturePoint a, CapturePoint b) {
     const int margin = SegmentMargin(app.settings.PenWidth, UseCrossMarker());
-    const ClientRect r = SegmentClientRect(a, b, margin, ViewOrigin(), app.currentZoom);
+    const ClientRect r = SegmentClientRect(a, b, margin, ViewOrigin(app.currentZoom), app.currentZoom);
     const RECT area = {r.left, r.top, r.right, r.bottom};
     InvalidateRect(window, &area, FALSE);
 }

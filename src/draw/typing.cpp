@@ -55,8 +55,7 @@ void SizeTypingFont() {
 
 // The screen position that shows an image point in the current view.
 POINT ScreenPointOf(POINT image) {
-    const CapturePoint origin = ComputeSourceOrigin(
-        app.currentZoom, {app.zoomPoint.x, app.zoomPoint.y}, app.captureWidth, app.captureHeight);
+    const CapturePoint origin = ViewOrigin(app.currentZoom);
     return {app.monitorRect.left + static_cast<LONG>((image.x - origin.x) * app.currentZoom),
             app.monitorRect.top + static_cast<LONG>((image.y - origin.y) * app.currentZoom)};
 }

@@ -12,7 +12,7 @@
 
 #include "output/file_names.h"
 #include "zoom/app_state.h"
-#include "zoom/zoom_geometry.h"
+#include "zoom/zoom_view.h"
 
 namespace gdip = Gdiplus::DllExports;
 
@@ -83,8 +83,7 @@ namespace {
 // The view as it is on screen, stretched to `width` x `height`.
 HBITMAP RenderView(int width, int height) {
     const float zoom = app.currentZoom;
-    const CapturePoint origin = ComputeSourceOrigin(zoom, {app.zoomPoint.x, app.zoomPoint.y},
-                                                    app.captureWidth, app.captureHeight);
+    const CapturePoint origin = ViewOrigin(zoom);
     HBITMAP bitmap = CreateCompatibleBitmap(app.imageDC, width, height);
     HDC memory = CreateCompatibleDC(app.imageDC);
     if (bitmap != nullptr && memory != nullptr) {

@@ -21,8 +21,6 @@ namespace {
 constexpr DWORD kCaptureCopy = SRCCOPY | CAPTUREBLT;
 constexpr UINT kAnimationIntervalMs = 20;
 
-CapturePoint ZoomPointOf() { return {app.zoomPoint.x, app.zoomPoint.y}; }
-
 void PutCursorOnZoomPoint() {
     SetCursorPos(app.monitorRect.left + app.zoomPoint.x, app.monitorRect.top + app.zoomPoint.y);
 }
@@ -93,16 +91,26 @@ void UpdateCursorClip() {
 
 } // namespace
 
-RECT MonitorAt(POINT point, HDC display) {
+POINT SelectMonitorUnderCursor(HDC display) {
+    POINT cursor = {};
+    GetCursorPos(&cursor);
+    app.monitorRect = {0, 0, GetDeviceCaps(display, HORZRES), GetDeviceCaps(display, VERTRES)};
     if (optionalFunctions.MonitorFromPoint != nullptr) {
-        HMONITOR monitor = optionalFunctions.MonitorFromPoint(point, MONITOR_DEFAULTTONEAREST);
+        HMONITOR monitor = optionalFunctions.MonitorFromPoint(cursor, MONITOR_DEFAULTTONEAREST);
         MONITORINFO info = {};
         info.cbSize = sizeof info;
         if (monitor != nullptr && GetMonitorInfoW(monitor, &info)) {
-            return info.rcMonitor;
+            app.monitorRect = info.rcMonitor;
         }
     }
-    return {0, 0, GetDeviceCaps(display, HORZRES), GetDeviceCaps(display, VERTRES)};
+    app.captureWidth = app.monitorRect.right - app.monitorRect.left;
+    app.captureHeight = app.monitorRect.bottom - app.monitorRect.top;
+    return cursor;
+}
+
+CapturePoint ViewOrigin(float zoom) {
+    return ComputeSourceOrigin(zoom, {app.zoomPoint.x, app.zoomPoint.y}, app.captureWidth,
+                               app.captureHeight);
 }
 
 void EnterZoom(HWND window) {
@@ -115,13 +123,9 @@ void EnterZoom(HWND window) {
     app.cleanDC = CreateCompatibleDC(app.displayDC);
     app.scratchDC = CreateCompatibleDC(app.displayDC);
 
-    POINT cursor = {};
-    GetCursorPos(&cursor);
-    app.monitorRect = MonitorAt(cursor, app.displayDC);
-    const int width = app.monitorRect.right - app.monitorRect.left;
-    const int height = app.monitorRect.bottom - app.monitorRect.top;
-    app.captureWidth = width;
-    app.captureHeight = height;
+    const POINT cursor = SelectMonitorUnderCursor(app.displayDC);
+    const int width = app.captureWidth;
+    const int height = app.captureHeight;
     app.zoomPoint = {cursor.x - app.monitorRect.left, cursor.y - app.monitorRect.top};
     const UINT bitsPerPixel = GetDeviceCaps(app.displayDC, BITSPIXEL);
     const UINT planes = GetDeviceCaps(app.displayDC, PLANES);
@@ -181,8 +185,7 @@ void StartZoomOut(HWND window) {
 }
 
 void ClipToView(float zoom) {
-    const CapturePoint origin =
-        ComputeSourceOrigin(zoom, ZoomPointOf(), app.captureWidth, app.captureHeight);
+    const CapturePoint origin = ViewOrigin(zoom);
     const int left = app.monitorRect.left + origin.x;
     const int top = app.monitorRect.top + origin.y;
     app.viewRect = {left, top, left + VisibleExtent(app.captureWidth, zoom),
@@ -256,8 +259,7 @@ LRESULT OnZoomPaint(HWND window) {
     PAINTSTRUCT paint;
     HDC dc = BeginPaint(window, &paint);
     if (app.zoomActive && app.imageDC != nullptr) {
-        const CapturePoint origin = ComputeSourceOrigin(app.currentZoom, ZoomPointOf(),
-                                                        app.captureWidth, app.captureHeight);
+        const CapturePoint origin = ViewOrigin(app.currentZoom);
         SetStretchBltMode(dc, COLORONCOLOR);
         StretchBlt(dc, 0, 0, app.captureWidth, app.captureHeight, app.imageDC, origin.x,
                    origin.y, VisibleExtent(app.captureWidth, app.currentZoom),

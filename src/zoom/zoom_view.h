@@ -5,9 +5,14 @@
 
 #include <windows.h>
 
-// The screen rectangle of the monitor at a point; without per-monitor support (or an answer),
-// the primary display's size from (0, 0), read from `display`.
-RECT MonitorAt(POINT point, HDC display);
+#include "zoom/zoom_geometry.h"
+
+// Makes the monitor under the cursor the screen's area (monitorRect, captureWidth and
+// captureHeight); without per-monitor support, or an answer, the primary display's size from
+// (0, 0), read from `display`. Returns the cursor position.
+POINT SelectMonitorUnderCursor(HDC display);
+// The top-left image point of the view shown at magnification `zoom` around zoomPoint.
+CapturePoint ViewOrigin(float zoom);
 
 // Captures the monitor under the cursor into imageDC and cleanDC, creates the pen and the
 // typing font, shows the main window over that monitor, topmost, and starts the zoom-in (or
