@@ -15,14 +15,20 @@ target_compile_definitions(vistrel_core PUBLIC ${VISTREL_WIN_DEFINITIONS})
 target_compile_options(vistrel_core PRIVATE ${VISTREL_WARNINGS})
 target_link_libraries(vistrel_core PUBLIC ${VISTREL_WIN_LIBS})
 
-add_executable(Vistrel64 WIN32 ${VISTREL_ENTRY_SOURCES} ${VISTREL_RESOURCE_SOURCES})
+# The resources are one object that the program and the Windows tests link alike, so tests see
+# the real dialog templates and the built-in language document. windres does not report what the
+# script includes: every file under src/res counts as a dependency.
+add_library(vistrel_resources OBJECT ${VISTREL_RESOURCE_SOURCES})
+target_compile_definitions(vistrel_resources PRIVATE ${VISTREL_WIN_DEFINITIONS})
+file(GLOB_RECURSE VISTREL_RESOURCE_FILES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/src/res/*)
+set_property(SOURCE ${VISTREL_RESOURCE_SOURCES} APPEND PROPERTY OBJECT_DEPENDS
+    ${VISTREL_RESOURCE_FILES})
+
+add_executable(Vistrel64 WIN32 ${VISTREL_ENTRY_SOURCES} $<TARGET_OBJECTS:vistrel_resources>)
 target_compile_options(Vistrel64 PRIVATE ${VISTREL_WARNINGS})
 target_link_options(Vistrel64 PRIVATE -municode -s)
 target_link_libraries(Vistrel64 PRIVATE vistrel_core)
 set_target_properties(Vistrel64 PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${VISTREL_DIST_DIR})
-set_property(SOURCE ${VISTREL_RESOURCE_SOURCES} APPEND PROPERTY OBJECT_DEPENDS
-    ${PROJECT_SOURCE_DIR}/src/res/vistrel.ico ${PROJECT_SOURCE_DIR}/src/res/transparent.cur
-    ${PROJECT_SOURCE_DIR}/src/res/vistrel.manifest)
 
 # GoogleTest from Debian's sources, cross-built without pthreads.
 set(gtest_disable_pthreads ON CACHE BOOL "" FORCE)
@@ -49,7 +55,7 @@ function(vistrel_add_wine_tests layer)
         string(REPLACE ":" ";" parts ${entry})
         list(GET parts 0 name)
         list(GET parts 1 source)
-        add_executable(${name} ${source} ${ARGV_EXTRA_SOURCES})
+        add_executable(${name} ${source} $<TARGET_OBJECTS:vistrel_resources>)
         target_compile_options(${name} PRIVATE ${VISTREL_WARNINGS})
         target_link_libraries(${name} PRIVATE vistrel_test_support gtest_main)
         add_test(NAME ${layer}.${name} COMMAND ${name})
