@@ -38,6 +38,7 @@ set(VISTREL_WINDOWS_SOURCES
     src/output/picture_files.cpp
     src/breaktimer/break_screen.cpp
     src/lang/apply_language.cpp
+    src/lang/language_catalogue.cpp
 )
 
 set(VISTREL_ENTRY_SOURCES src/shell/main.cpp)
