@@ -1,7 +1,8 @@
 # Cross build for 64-bit Windows: the program, the Windows-layer tests and the end-to-end tests.
 enable_language(RC)
 
-set(VISTREL_DIST_DIR ${PROJECT_SOURCE_DIR}/dist)
+set(VISTREL_DIST_DIR ${PROJECT_SOURCE_DIR}/dist CACHE PATH
+    "Where the program is written; helpers and scratch builds point it elsewhere")
 set(VISTREL_WIN_LIBS user32 gdi32 gdiplus comctl32 comdlg32 shell32 advapi32 ole32 winmm
     version msimg32 psapi kernel32)
 # Windows 7 headers: newer entry points are bound at run time, never imported.
