@@ -20,10 +20,18 @@ target_link_libraries(native_tests PRIVATE vistrel_portable GTest::gtest_main)
 include(GoogleTest)
 gtest_discover_tests(native_tests TEST_PREFIX "native." DISCOVERY_TIMEOUT 30)
 
+# A one-minute run of the XML reader's fuzzer (tools/fuzz builds it with clang into the build
+# tree and fuzzes a scratch copy of the seed corpus). Longer runs: tools/fuzz [seconds].
+add_test(NAME fuzz.xml_reader COMMAND ${PROJECT_SOURCE_DIR}/tools/fuzz 60)
+set_tests_properties(fuzz.xml_reader PROPERTIES LABELS fuzz TIMEOUT 600
+    ENVIRONMENT VISTREL_FUZZ_DIR=${CMAKE_BINARY_DIR}/fuzz)
+
 option(VISTREL_WINDOWS "Also cross-build the Windows program and its tests" ON)
 if(VISTREL_WINDOWS)
     include(ExternalProject)
     set(VISTREL_WINDOWS_BINARY_DIR ${CMAKE_BINARY_DIR}/windows)
+    set(VISTREL_DIST_DIR ${PROJECT_SOURCE_DIR}/dist CACHE PATH
+        "Where the Windows build writes the programs; scratch builds point it elsewhere")
     ExternalProject_Add(windows
         SOURCE_DIR ${PROJECT_SOURCE_DIR}
         BINARY_DIR ${VISTREL_WINDOWS_BINARY_DIR}
@@ -32,6 +40,7 @@ if(VISTREL_WINDOWS)
             -DCMAKE_BUILD_TYPE=Release
             -DVISTREL_WERROR=${VISTREL_WERROR}
             -DVISTREL_GTEST_SOURCE_DIR=${VISTREL_GTEST_SOURCE_DIR}
+            -DVISTREL_DIST_DIR=${VISTREL_DIST_DIR}
         BUILD_ALWAYS ON
         INSTALL_COMMAND ""
         USES_TERMINAL_BUILD ON)

@@ -13,6 +13,7 @@ set(VISTREL_PORTABLE_SOURCES
     src/draw/typing_rules.cpp
     src/output/file_names.cpp
     src/breaktimer/break_rules.cpp
+    src/lang/xml_reader.cpp
 )
 
 set(VISTREL_WINDOWS_SOURCES
@@ -58,6 +59,7 @@ set(VISTREL_PORTABLE_TESTS
     tests/draw/typing_rules_test.cpp
     tests/output/file_names_test.cpp
     tests/breaktimer/break_rules_test.cpp
+    tests/lang/xml_reader_test.cpp
 )
 
 # Tests against the real Windows API, one program each, run under Wine.

@@ -1,0 +1,362 @@
+// The in-place XML reader: structure, references, internal subsets, errors, UTF-16, the element
+// chains, and the limits that keep hostile documents harmless.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "lang/xml_reader.h"
+
+namespace {
+
+// Owns a writable copy of the bytes, which must outlive the document.
+struct Parsed {
+    explicit Parsed(const std::string& text) : bytes(text.begin(), text.end()) {
+        doc = ParseXmlBuffer(bytes.data(), bytes.size());
+    }
+    ~Parsed() { FreeXml(doc); }
+    Parsed(const Parsed&) = delete;
+    Parsed& operator=(const Parsed&) = delete;
+
+    XmlElement* root() const { return &doc->root; }
+    std::string error() const { return doc->errorText; }
+
+    std::vector<char> bytes;
+    XmlDocument* doc;
+};
+
+std::string ErrorOf(const std::string& text) {
+    return Parsed(text).error();
+}
+
+std::string Utf16(const std::u16string& text, bool bigEndian) {
+    std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+    for (char16_t unit : text) {
+        const char high = static_cast<char>(unit >> 8), low = static_cast<char>(unit & 0xFF);
+        bytes += bigEndian ? std::string{high, low} : std::string{low, high};
+    }
+    return bytes;
+}
+
+TEST(XmlStructure, EmptyElementWithAttribute) {
+    Parsed xml("<a x='1'/>");
+    ASSERT_NE(xml.doc, nullptr);
+    EXPECT_EQ(xml.error(), "");
+    EXPECT_STREQ(xml.root()->name, "a");
+    EXPECT_STREQ(XmlAttr(xml.root(), "x"), "1");
+    EXPECT_STREQ(xml.root()->text, "");
+    EXPECT_EQ(xml.doc->openElement, nullptr);
+}
+
+TEST(XmlStructure, LastByteClosesTheDocumentButNeverJoinsANameOrText) {
+    Parsed whole("<a>hi</a>");
+    EXPECT_EQ(whole.error(), "");
+    EXPECT_STREQ(whole.root()->text, "hi");
+    EXPECT_EQ(ErrorOf("<a>hi</a"), "[error near line 1]: missing >");
+    EXPECT_EQ(ErrorOf("<a>hi</ab"), "[error near line 1]: missing >");
+    Parsed trailing("<a>hi</a>\r\ntail");
+    EXPECT_EQ(trailing.error(), "");
+    EXPECT_STREQ(trailing.root()->text, "hi");
+}
+
+TEST(XmlStructure, TextIsConcatenatedAndChildrenKnowWhereTheyStand) {
+    Parsed xml("<a>x<b/>y</a>");
+    EXPECT_STREQ(xml.root()->text, "xy");
+    ASSERT_NE(XmlChild(xml.root(), "b"), nullptr);
+    EXPECT_EQ(XmlChild(xml.root(), "b")->textOffset, 1u);
+    EXPECT_EQ(XmlChild(xml.root(), "b")->parent, xml.root());
+}
+
+TEST(XmlStructure, CdataCommentsAndWhatPrecedesTheRoot) {
+    Parsed xml("\xEF\xBB\xBF junk <!-- c --><a>1<![CDATA[<&amp;>\r\n]]><!-- - -->2</a> after");
+    EXPECT_EQ(xml.error(), "");
+    EXPECT_STREQ(xml.root()->text, "1<&amp;>\n2");
+}
+
+TEST(XmlStructure, AttributesOddForms) {
+    Parsed xml("<a b c = \"2\" d=3 e=\"\"/>");
+    EXPECT_EQ(xml.error(), "");
+    EXPECT_STREQ(XmlAttr(xml.root(), "b"), "");
+    EXPECT_STREQ(XmlAttr(xml.root(), "c"), "2");
+    EXPECT_STREQ(XmlAttr(xml.root(), "d"), "");
+    EXPECT_STREQ(XmlAttr(xml.root(), "3"), ""); // an unquoted value reads as the next name
+    EXPECT_STREQ(XmlAttr(xml.root(), "e"), "");
+    EXPECT_EQ(XmlAttr(xml.root(), "f"), nullptr);
+    // A pair without a name is dropped rather than ending the list early.
+    Parsed nameless("<a ='1' z='2'/>");
+    EXPECT_STREQ(XmlAttr(nameless.root(), "z"), "2");
+}
+
+TEST(XmlStructure, InstructionsAreKeptByTargetWithTheirPlace) {
+    Parsed xml(
+        "<?xml version='1.0' standalone='yes'?><?pi one?><a><?pi two?><?q?></a><?pi three?>");
+    EXPECT_EQ(xml.error(), "");
+    EXPECT_EQ(xml.doc->standalone, 1);
+    ASSERT_EQ(xml.doc->instructionCount, 2u);
+    char** pi = xml.doc->instructions[0];
+    EXPECT_STREQ(pi[0], "pi");
+    EXPECT_STREQ(pi[1], "one");
+    EXPECT_STREQ(pi[2], "two");
+    EXPECT_STREQ(pi[3], "three");
+    EXPECT_EQ(pi[4], nullptr);
+    EXPECT_STREQ(pi[5], "<>>");
+    char** q = xml.doc->instructions[1];
+    EXPECT_STREQ(q[0], "q");
+    EXPECT_STREQ(q[1], ""); // an empty instruction is kept, not taken for the end of the list
+    EXPECT_EQ(q[2], nullptr);
+    EXPECT_STREQ(q[3], ">");
+    EXPECT_EQ(Parsed("<?xml standalone='no'?><a/>").doc->standalone, 0);
+}
+
+TEST(XmlReferences, PredefinedAndCharacterReferences) {
+    Parsed hex("<a>&lt;&amp;lt;&#x4E2D;</a>");
+    EXPECT_STREQ(hex.root()->text, "<&lt;\xE4\xB8\xAD");
+    Parsed decimal("<a>&lt;&amp;lt;&#20013;</a>");
+    EXPECT_STREQ(decimal.root()->text, "<&lt;\xE4\xB8\xAD");
+    Parsed all("<a>&gt;&quot;&apos;&#x1F600;&#x7FFFFFFF;&#99999999999;&#-1;&# 65;&#+66;</a>");
+    EXPECT_STREQ(all.root()->text, ">\"'\xF0\x9F\x98\x80\xFD\xBF\xBF\xBF\xBF\xBF"
+                                   "\xFD\xBF\xBF\xBF\xBF\xBF\xFF"
+                                   "AB");
+}
+
+TEST(XmlReferences, WhatIsNoReferenceStaysLiterally) {
+    EXPECT_STREQ(Parsed("<a>&nbsp;&#0;&#x41&#;&#xG;&</a>").root()->text,
+                 "&nbsp;&#0;&#x41&#;&#xG;&");
+    // A reference cut off by the end of a text or of the buffer reads nothing beyond it.
+    EXPECT_STREQ(Parsed("<a>x&#</a>").root()->text, "x&#");
+    EXPECT_STREQ(XmlAttr(Parsed("<a v='&#x'/>").root(), "v"), "&#x");
+    EXPECT_EQ(ErrorOf("<a>&#"), "[error near line 1]: unclosed tag <a>");
+    EXPECT_EQ(ErrorOf("<a v='&#"), "[error near line 1]: missing '");
+}
+
+TEST(XmlReferences, LineEndsAndWhiteSpace) {
+    Parsed xml("<a v='1\t2\r\n3\n4&#10;5'>x\r\ny\rz</a>");
+    EXPECT_STREQ(XmlAttr(xml.root(), "v"), "1 2 3 4\n5");
+    EXPECT_STREQ(xml.root()->text, "x\ny\nz");
+}
+
+TEST(XmlDoctype, DeclaredEntitiesAreDecodedWhenDeclared) {
+    Parsed xml("<!DOCTYPE a [<!ENTITY e '&#60;b&#62;'><!ENTITY % p \"[%q;]\">"
+               "<!ENTITY f \"%p;&e;\">]><a>&e;|&f;</a>");
+    EXPECT_EQ(xml.error(), "");
+    EXPECT_STREQ(xml.root()->text, "<b>|[%q;]<b>");
+    EXPECT_EQ(xml.root()->firstChild, nullptr);
+    ASSERT_EQ(xml.doc->entityCount, 7u);
+    EXPECT_STREQ(xml.doc->entities[10], "e;");
+}
+
+TEST(XmlDoctype, GrownEntityValuesAndTextsAreOwned) {
+    // The values grow when a parameter entity is longer than its reference; freeing them is
+    // checked by the leak detector.
+    Parsed xml("<!DOCTYPE a [<!ENTITY % p 'a long parameter value'>"
+               "<!ENTITY e '%p;%p;'><!ATTLIST a v CDATA '&e;'>]><a>&e;<b/>&e;</a>");
+    EXPECT_EQ(xml.error(), "");
+    EXPECT_STREQ(XmlAttr(xml.root(), "v"), "a long parameter valuea long parameter value");
+    EXPECT_EQ(std::string(xml.root()->text),
+              std::string(XmlAttr(xml.root(), "v")) + XmlAttr(xml.root(), "v"));
+    EXPECT_NE(xml.root()->flags & kXmlOwnsValue, 0);
+}
+
+TEST(XmlDoctype, CircularEntitiesAreRefused) {
+    EXPECT_EQ(ErrorOf("<!DOCTYPE a [<!ENTITY a 'x&a;'>]><a/>"),
+              "[error near line 1]: circular entity declaration &a;");
+    EXPECT_EQ(ErrorOf("<!DOCTYPE a [\n<!ENTITY a '&b;'>\n<!ENTITY b '&a;'>]><a/>"),
+              "[error near line 3]: circular entity declaration &b;");
+    EXPECT_EQ(ErrorOf("<!DOCTYPE a [<!ENTITY % p '%p;'><!ENTITY % q '%p;'>]><a/>"),
+              "[error near line 1]: circular entity declaration &p;");
+}
+
+TEST(XmlDoctype, AttlistDefaultsAndModes) {
+    Parsed xml("<!DOCTYPE a [<!ATTLIST a v CDATA 'one' t NMTOKENS #IMPLIED>"
+               "<!ATTLIST a w (x|y) #FIXED ' y ' n CDATA #IMPLIED>"
+               "<!ATTLIST b v NOTATION (p) 'p'>]>"
+               "<a t=' x \t y ' n=' 1 '><a/><b/></a>");
+    EXPECT_EQ(xml.error(), "");
+    EXPECT_STREQ(XmlAttr(xml.root(), "v"), "one");
+    EXPECT_STREQ(XmlAttr(xml.root(), "t"), "x y");
+    EXPECT_STREQ(XmlAttr(xml.root(), "n"), " 1 ");
+    EXPECT_STREQ(XmlAttr(xml.root(), "w"), "y"); // the second ATTLIST adds to the same entry
+    XmlElement* inner = XmlChild(xml.root(), "a");
+    EXPECT_STREQ(XmlAttr(inner, "v"), "one");
+    EXPECT_EQ(XmlAttr(inner, "t"), nullptr);
+    EXPECT_STREQ(XmlAttr(XmlChild(xml.root(), "b"), "v"), "p");
+    EXPECT_EQ(xml.doc->declarationCount, 2u);
+}
+
+TEST(XmlDoctype, AttlistErrorsAndUnclosedDoctype) {
+    EXPECT_EQ(ErrorOf("<!DOCTYPE a [<!ATTLIST ]><a/>"), "[error near line 1]: unclosed <!ATTLIST");
+    EXPECT_EQ(ErrorOf("<!DOCTYPE a [<!ATTLIST a v CDATA bad>]><a/>"),
+              "[error near line 1]: malformed <!ATTLIST");
+    EXPECT_EQ(ErrorOf("<!DOCTYPE a [<!ATTLIST a v (x|y>]><a/>"),
+              "[error near line 1]: malformed <!ATTLIST");
+    EXPECT_EQ(ErrorOf("<!DOCTYPE a [<!ATTLIST a v CDATA 'x>]><a/>"),
+              "[error near line 1]: malformed <!ATTLIST");
+    EXPECT_EQ(ErrorOf("<!DOCTYPE a [<!ENTITY e 'x'>"), "[error near line 1]: unclosed <!DOCTYPE");
+    EXPECT_EQ(ErrorOf("<!DOCTYPE a"), "[error near line 1]: unclosed <!DOCTYPE");
+    // A parameter reference in the subset ends it quietly; the document goes on.
+    Parsed xml("<!DOCTYPE a [%x; <!ENTITY e 'y'>]><a>&e;</a>");
+    EXPECT_EQ(xml.error(), "");
+    EXPECT_STREQ(xml.root()->text, "&e;");
+}
+
+TEST(XmlErrors, ExactTextsAndLines) {
+    const struct {
+        const char* input;
+        const char* error;
+    } cases[] = {
+        {"", "[error near line 1]: root tag missing"},
+        {"plain text", "[error near line 1]: root tag missing"},
+        {"<!-- only -->\n\n", "[error near line 2]: root tag missing"},
+        {"<a/>\n<b/>", "[error near line 2]: markup outside of root element"},
+        {"<a x='1/>", "[error near line 1]: missing '"},
+        {"<a\nx=\"1/>", "[error near line 1]: missing \""},
+        {"<a/", "[error near line 1]: missing >"},
+        {"<a x y/ >", "[error near line 1]: missing >"},
+        {"<a>\n<b c>", "[error near line 2]: unclosed tag <b>"},
+        {"<a>text", "[error near line 1]: unclosed tag <a>"},
+        {"<a></b>", "[error near line 1]: unexpected closing tag </b>"},
+        {"</a>", "[error near line 1]: unexpected closing tag </a>"},
+        {"<a>\n<!-- a -- b -->\n</a>", "[error near line 2]: unclosed <!--"},
+        {"<a><![CDATA[x</a>", "[error near line 1]: unclosed <![CDATA["},
+        {"<a>\n\n<?pi x</a>", "[error near line 3]: unclosed <?"},
+        {"<a>< b/></a>", "[error near line 1]: unexpected <"},
+        {"<a>\n\n<b>\n</c>", "[error near line 4]: unexpected closing tag </c>"},
+    };
+    for (const auto& test : cases) {
+        EXPECT_EQ(ErrorOf(test.input), test.error) << test.input;
+    }
+}
+
+TEST(XmlErrors, ThePartialTreeIsKept) {
+    Parsed xml("<L><Language id='1'/><Language id='2'><x></y></Language></L>");
+    EXPECT_EQ(xml.error(), "[error near line 1]: unexpected closing tag </y>");
+    XmlElement* first = XmlChild(xml.root(), "Language");
+    ASSERT_NE(first, nullptr);
+    ASSERT_NE(first->nextSameName, nullptr);
+    EXPECT_STREQ(XmlAttr(first->nextSameName, "id"), "2");
+}
+
+TEST(XmlUtf16, BothByteOrdersGiveTheUtf8Tree) {
+    const std::u16string text =
+        u"<L><Language id=\"2052\" name=\"\u7B80\u4F53\"/>\U0001F600</L>\r\n";
+    for (bool bigEndian : {false, true}) {
+        Parsed xml(Utf16(text, bigEndian));
+        EXPECT_EQ(xml.error(), "");
+        EXPECT_STREQ(XmlAttr(XmlChild(xml.root(), "Language"), "name"), "\xE7\xAE\x80\xE4\xBD\x93");
+        EXPECT_STREQ(xml.root()->text, "\xF0\x9F\x98\x80");
+    }
+}
+
+TEST(XmlUtf16, OddLengthsLoneSurrogatesAndEmptyFiles) {
+    EXPECT_EQ(ErrorOf("\xFF\xFE"), "[error near line 1]: root tag missing");
+    EXPECT_EQ(ErrorOf("\xFF"), "[error near line 1]: root tag missing");
+    EXPECT_EQ(ErrorOf(Utf16(u"<a/>", false) + "x"), ""); // the odd byte is ignored
+    // A high surrogate takes the next unit, whatever it is.
+    Parsed pair(Utf16(u"<a>\xDBFF\xDFFF|x\xD800y</a>", false));
+    EXPECT_STREQ(pair.root()->text, "\xF4\x8F\xBF\xBF|x\xF0\x90\x81\xB9");
+    Parsed last(Utf16(u"<a/>\xDC00", false)); // a last surrogate is encoded as it is
+    EXPECT_EQ(last.error(), "");
+    EXPECT_EQ(last.doc->workEnd - last.doc->workStart, 7);
+}
+
+TEST(XmlLinks, ChainsByNameAndByOrder) {
+    Parsed xml("<r><b i='1'/><c/><b i='2'/><d/></r>");
+    XmlElement* b = XmlChild(xml.root(), "b");
+    ASSERT_NE(b, nullptr);
+    EXPECT_STREQ(XmlAttr(b, "i"), "1");
+    ASSERT_NE(b->nextSameName, nullptr);
+    EXPECT_STREQ(XmlAttr(b->nextSameName, "i"), "2");
+    EXPECT_EQ(b->nextSameName->nextSameName, nullptr);
+    EXPECT_EQ(b->nextOtherName, XmlChild(xml.root(), "c"));
+    EXPECT_EQ(b->nextOtherName->nextOtherName, XmlChild(xml.root(), "d"));
+    EXPECT_EQ(b->nextInOrder, XmlChild(xml.root(), "c"));
+    EXPECT_EQ(b->nextInOrder->nextInOrder, b->nextSameName);
+    EXPECT_EQ(xml.root()->firstChild, b);
+    EXPECT_EQ(XmlChild(xml.root(), "B"), nullptr);
+    EXPECT_EQ(XmlChild(nullptr, "b"), nullptr);
+    EXPECT_EQ(XmlAttr(nullptr, "i"), nullptr);
+    FreeXml(nullptr);
+}
+
+TEST(XmlLimits, GeometricEntityExpansionStopsWithAnError) {
+    std::string subset = "<!ENTITY l0 'lol'>";
+    for (int level = 1; level <= 9; ++level) {
+        subset += "<!ENTITY l" + std::to_string(level) + " '";
+        for (int i = 0; i < 10; ++i) {
+            subset += "&l" + std::to_string(level - 1) + ";";
+        }
+        subset += "'>";
+    }
+    const std::string head = "<!DOCTYPE a [" + subset + "]>\n";
+    EXPECT_EQ(ErrorOf(head + "<a>&l9;</a>"), "[error near line 2]: entity expansion too large");
+    EXPECT_EQ(ErrorOf(head + "<a v='&l9;'/>"), "[error near line 2]: entity expansion too large");
+    // The same entities used a little are fine.
+    Parsed small(head + "<a>&l2;</a>");
+    EXPECT_EQ(small.error(), "");
+    EXPECT_EQ(std::string(small.root()->text).size(), 300u);
+}
+
+TEST(XmlLimits, LongEntityChainsStopWithAnError) {
+    // Each declaration looks through all earlier ones: the name lookups are bounded as well.
+    std::string subset = "<!ENTITY e0 'x'>";
+    for (int i = 1; i < 5000; ++i) {
+        subset += "<!ENTITY e" + std::to_string(i) + " '&e" + std::to_string(i - 1) + ";'>";
+    }
+    EXPECT_EQ(ErrorOf("<!DOCTYPE a [" + subset + "]><a/>"),
+              "[error near line 1]: entity expansion too large");
+}
+
+TEST(XmlLimits, ManyPredefinedEntitiesStayWithinTheBudget) {
+    std::string text = "<a>";
+    for (int i = 0; i < 300000; ++i) {
+        text += "&amp;";
+    }
+    Parsed xml(text + "</a>");
+    EXPECT_EQ(xml.error(), "");
+    EXPECT_EQ(std::string(xml.root()->text), std::string(300000, '&'));
+}
+
+TEST(XmlLimits, DeepNestingParsesAndFrees) {
+    constexpr int depth = 100000;
+    std::string text;
+    for (int i = 0; i < depth; ++i) {
+        text += "<e>";
+    }
+    Parsed open(text);
+    EXPECT_EQ(open.error(), "[error near line 1]: unclosed tag <e>");
+    for (int i = 0; i < depth; ++i) {
+        text += "</e>";
+    }
+    Parsed closed(text);
+    EXPECT_EQ(closed.error(), "");
+}
+
+TEST(XmlStream, ReadsTheWholeFileAndOwnsIt) {
+    std::FILE* file = std::tmpfile();
+    ASSERT_NE(file, nullptr);
+    std::string text = "<a>";
+    for (int i = 0; i < 3000; ++i) {
+        text += "<b>x</b>";
+    }
+    text += "</a>";
+    std::fwrite(text.data(), 1, text.size(), file);
+    std::rewind(file);
+    XmlDocument* doc = ParseXmlStream(file);
+    std::fclose(file);
+    ASSERT_NE(doc, nullptr);
+    EXPECT_STREQ(doc->errorText, "");
+    EXPECT_EQ(doc->inputLength, -1);
+    int count = 0;
+    for (XmlElement* b = XmlChild(&doc->root, "b"); b != nullptr; b = b->nextSameName) {
+        ++count;
+    }
+    EXPECT_EQ(count, 3000);
+    FreeXml(doc);
+    XmlDocument* none = ParseXmlStream(nullptr);
+    ASSERT_NE(none, nullptr);
+    EXPECT_STREQ(none->errorText, "[error near line 1]: root tag missing");
+    FreeXml(none);
+}
+
+} // namespace
