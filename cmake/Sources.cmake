@@ -14,6 +14,7 @@ set(VISTREL_PORTABLE_SOURCES
     src/output/file_names.cpp
     src/breaktimer/break_rules.cpp
     src/lang/xml_reader.cpp
+    src/lang/language_rules.cpp
 )
 
 set(VISTREL_WINDOWS_SOURCES
@@ -60,6 +61,7 @@ set(VISTREL_PORTABLE_TESTS
     tests/output/file_names_test.cpp
     tests/breaktimer/break_rules_test.cpp
     tests/lang/xml_reader_test.cpp
+    tests/lang/language_rules_test.cpp
 )
 
 # Tests against the real Windows API, one program each, run under Wine.
@@ -71,6 +73,7 @@ set(VISTREL_WINDOWS_TEST_PROGRAMS
     zoom_view_wintest:tests/zoom/zoom_view_wintest.cpp
     drawing_wintest:tests/draw/drawing_wintest.cpp
     breaktimer_wintest:tests/breaktimer/break_screen_wintest.cpp
+    language_wintest:tests/lang/language_wintest.cpp
 )
 
 # End-to-end tests: each program starts dist/Vistrel64.exe in a Wine virtual desktop and drives
@@ -83,6 +86,7 @@ set(VISTREL_E2E_TEST_PROGRAMS
     type_save_e2e:tests/e2e/type_save_e2e.cpp
     break_e2e:tests/e2e/break_e2e.cpp
     break_screen_e2e:tests/e2e/break_screen_e2e.cpp
+    language_e2e:tests/e2e/language_e2e.cpp
 )
 set(VISTREL_E2E_SUPPORT_SOURCES tests/e2e/driver.cpp)
 set(VISTREL_WINDOWS_TEST_SUPPORT_SOURCES tests/support/message_box_watcher.cpp

@@ -30,6 +30,16 @@ inline constexpr unsigned kFirstLanguageCommand = 2000;
 
 // Start-up: collects the built-in documents and the "*.lang" files of the current directory.
 bool BuildLanguageCatalogue();
+// Append one entry per Language element of a built-in document or of a file in the current
+// directory. A file that cannot be opened adds nothing.
+bool AddLanguagesFromResource(const wchar_t* name, const wchar_t* type);
+bool AddLanguagesFromFile(const wchar_t* name);
+// True when some catalogue entry has the record's texts (each compared within its field).
+bool IsKnownLanguage(const LanguageEntry* record);
+// The registry value "Lang": read into `record` (a value longer than 604 bytes is not taken),
+// written from the current language.
+bool ReadLangValue(LanguageEntry& record);
+bool WriteLangValue();
 // Start-up: the stored language when the catalogue still has it, else the one matching the user's
 // interface language, else entry 0. Not stored.
 const LanguageEntry& ChooseStartupLanguage();
@@ -44,3 +54,6 @@ void FreeLanguageCatalogue();
 const LanguageEntry* LanguageCatalogue();       // entry 0, or nullptr before start-up
 const LanguageEntry& CurrentLanguage();
 const XmlElement* ActiveLanguageElement();      // nullptr when nothing is translated
+
+// The user's interface language; tests replace it.
+extern LANGID(WINAPI* userInterfaceLanguage)();

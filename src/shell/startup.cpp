@@ -7,6 +7,7 @@
 #include <shellapi.h>
 #include <gdiplus.h>
 
+#include "lang/language_catalogue.h"
 #include "res/resource_ids.h"
 #include "settings/registry_store.h"
 #include "shell/command_line.h"
@@ -50,6 +51,9 @@ int RunVistrel(HINSTANCE instance) {
     if (SingleInstanceCheck()) {
         return 0;
     }
+    // The chosen language is loaded before any window exists, so each translates as it is built.
+    BuildLanguageCatalogue();
+    LoadCurrentLanguage(&ChooseStartupLanguage());
     BindOptionalFunctions();
     StoreProgramPath();
     app.windowsVersion = LOWORD(GetVersion());
@@ -80,5 +84,7 @@ int RunVistrel(HINSTANCE instance) {
     ReleaseOptionalFunctions();
     Gdiplus::GdiplusShutdown(gdiplusToken);
     CoUninitialize();
+    FreeLanguageCatalogue();
+    UnloadLanguage();
     return static_cast<int>(message.wParam);
 }
