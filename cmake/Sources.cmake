@@ -14,6 +14,7 @@ set(VISTREL_PORTABLE_SOURCES
     src/output/file_names.cpp
     src/breaktimer/break_rules.cpp
     src/lang/xml_reader.cpp
+    src/draw/advanced_rules.cpp
     src/lang/language_rules.cpp
 )
 
@@ -39,6 +40,9 @@ set(VISTREL_WINDOWS_SOURCES
     src/output/copy_save.cpp
     src/output/picture_files.cpp
     src/breaktimer/break_screen.cpp
+    src/draw/dialog_controls.cpp
+    src/draw/advanced_draw_dialog.cpp
+    src/breaktimer/advanced_break_dialog.cpp
     src/lang/apply_language.cpp
     src/lang/language_catalogue.cpp
 )
@@ -61,6 +65,7 @@ set(VISTREL_PORTABLE_TESTS
     tests/output/file_names_test.cpp
     tests/breaktimer/break_rules_test.cpp
     tests/lang/xml_reader_test.cpp
+    tests/draw/advanced_rules_test.cpp
     tests/lang/language_rules_test.cpp
 )
 
@@ -74,6 +79,8 @@ set(VISTREL_WINDOWS_TEST_PROGRAMS
     drawing_wintest:tests/draw/drawing_wintest.cpp
     breaktimer_wintest:tests/breaktimer/break_screen_wintest.cpp
     language_wintest:tests/lang/language_wintest.cpp
+    advanced_draw_wintest:tests/draw/advanced_draw_wintest.cpp
+    advanced_break_wintest:tests/breaktimer/advanced_break_wintest.cpp
 )
 
 # End-to-end tests: each program starts dist/Vistrel64.exe in a Wine virtual desktop and drives
@@ -90,4 +97,5 @@ set(VISTREL_E2E_TEST_PROGRAMS
 )
 set(VISTREL_E2E_SUPPORT_SOURCES tests/e2e/driver.cpp)
 set(VISTREL_WINDOWS_TEST_SUPPORT_SOURCES tests/support/message_box_watcher.cpp
-    tests/support/main_window_fixture.cpp)
+    tests/support/main_window_fixture.cpp
+    tests/support/dialog_runner.cpp)

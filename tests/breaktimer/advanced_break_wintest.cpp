@@ -1,0 +1,254 @@
+// The advanced break options dialog, run modally as the Break page runs it and driven like a
+// user: what opening shows, which files block OK and with which text, what OK stores, that
+// Cancel stores nothing, and pictures of the dialog in English and Simplified Chinese.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <commdlg.h>
+
+#include <cwchar>
+#include <optional>
+#include <string>
+
+#include "breaktimer/advanced_break_dialog.h"
+#include "res/advanced_controls.h"
+#include "res/resource_ids.h"
+#include "settings/registry_store.h"
+#include "shell/optional_functions.h"
+#include "support/dialog_runner.h"
+#include "support/main_window_fixture.h"
+#include "zoom/app_state.h"
+
+namespace {
+
+std::optional<std::wstring> StoredText(const wchar_t* name) {
+    wchar_t text[MAX_PATH] = {};
+    DWORD size = sizeof text;
+    return RegGetValueW(HKEY_CURRENT_USER, kSettingsKeyPath, name, RRF_RT_REG_SZ, nullptr, text,
+                        &size) == ERROR_SUCCESS
+               ? std::optional<std::wstring>(text)
+               : std::nullopt;
+}
+
+std::wstring TempFolder() {
+    wchar_t folder[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, folder);
+    return folder;
+}
+
+void Put(wchar_t (&setting)[kSettingTextUnits], const std::wstring& text) {
+    wcsncpy(setting, text.c_str(), kSettingTextUnits - 1);
+}
+
+int CheckedPosition(const ModalDialog& dialog) {
+    for (int radio = 0; radio < 9; ++radio) {
+        if (dialog.Checked(IDC_BREAK_POSITION_FIRST + radio)) {
+            return radio;
+        }
+    }
+    return -1;
+}
+
+bool WaitUntilGone(HWND window) {
+    for (int tries = 0; tries < 250 && IsWindow(window); ++tries) {
+        Sleep(20);
+    }
+    return !IsWindow(window);
+}
+
+bool WaitUntilText(const ModalDialog& dialog, int id, const std::wstring& text) {
+    for (int tries = 0; tries < 250 && dialog.Text(id) != text; ++tries) {
+        Sleep(20);
+    }
+    return dialog.Text(id) == text;
+}
+
+class AdvancedBreak : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        RegDeleteTreeW(HKEY_CURRENT_USER, kVendorKeyPath);
+        ResetAppState();
+        app.instance = GetModuleHandleW(nullptr);
+        BindOptionalFunctions();
+        wchar_t path[MAX_PATH] = {};
+        GetTempFileNameW(TempFolder().c_str(), L"snd", 0, path); // creates the file
+        existing = path;
+    }
+    void TearDown() override {
+        UseEnglish();
+        ReleaseOptionalFunctions();
+        RegDeleteTreeW(HKEY_CURRENT_USER, kVendorKeyPath);
+        DeleteFileW(existing.c_str());
+    }
+    std::wstring existing;
+    const std::wstring missing = TempFolder() + L"no-such-break-file.wav";
+};
+
+TEST_F(AdvancedBreak, OpeningShowsTheStoredSettings) {
+    Settings& s = app.settings;
+    s.BreakTimerPosition = 2;
+    s.BreakOpacity = 55;
+    s.BreakShowBackgroundFile = 1;
+    s.BreakShowDesktop = 0;
+    Put(s.BreakSoundFile, missing);
+    ModalDialog dialog(IDD_ADVANCED_BREAK, AdvancedBreakDialogProc);
+    ASSERT_NE(dialog.window, nullptr);
+    EXPECT_EQ(CheckedPosition(dialog), 2);
+    EXPECT_EQ(SendMessageW(dialog.Item(IDC_BREAK_OPACITY), CB_GETCURSEL, 0, 0), 4); // 50%
+    EXPECT_EQ(SendMessageW(dialog.Item(IDC_BREAK_OPACITY), CB_GETCOUNT, 0, 0), 10);
+    EXPECT_TRUE(dialog.Enabled(IDC_BREAK_OPACITY)); // Wine has layered windows
+    EXPECT_FALSE(dialog.Checked(IDC_BREAK_PLAY_SOUND));
+    for (int id : {IDC_BREAK_SOUND_LABEL, IDC_BREAK_SOUND_FILE, IDC_BREAK_SOUND_BROWSE}) {
+        EXPECT_FALSE(dialog.Enabled(id)) << id;
+    }
+    EXPECT_EQ(dialog.Text(IDC_BREAK_SOUND_FILE), missing);
+    EXPECT_TRUE(dialog.Checked(IDC_BREAK_IMAGE_FILE));
+    EXPECT_FALSE(dialog.Checked(IDC_BREAK_FADED_DESKTOP));
+    // The groups follow their check boxes.
+    dialog.Click(IDC_BREAK_PLAY_SOUND);
+    EXPECT_TRUE(dialog.Enabled(IDC_BREAK_SOUND_BROWSE));
+    dialog.Click(IDC_BREAK_SHOW_BACKGROUND);
+    for (int id = IDC_BREAK_FADED_DESKTOP; id <= IDC_BREAK_STRETCH; ++id) {
+        EXPECT_FALSE(dialog.Enabled(id)) << id;
+    }
+}
+
+TEST_F(AdvancedBreak, APositionOutsideTheGridChecksNoRadioAndOkKeepsIt) {
+    app.settings.BreakTimerPosition = 9;
+    app.settings.BreakOpacity = 5; // selects no opacity either
+    ModalDialog dialog(IDD_ADVANCED_BREAK, AdvancedBreakDialogProc);
+    ASSERT_NE(dialog.window, nullptr);
+    EXPECT_EQ(CheckedPosition(dialog), -1);
+    EXPECT_FALSE(dialog.Checked(IDC_BREAK_SHOW_BACKGROUND)); // the control after the grid
+    ASSERT_TRUE(dialog.PressAndWaitForEnd(IDOK));
+    EXPECT_EQ(StoredSetting(L"BreakTimerPosition"), 9u);
+    EXPECT_EQ(StoredSetting(L"BreakOpacity"), 5u);
+}
+
+TEST_F(AdvancedBreak, WithoutLayeredWindowsTheOpacityListIsDisabled) {
+    optionalFunctions.SetLayeredWindowAttributes = nullptr;
+    ModalDialog dialog(IDD_ADVANCED_BREAK, AdvancedBreakDialogProc);
+    ASSERT_NE(dialog.window, nullptr);
+    EXPECT_FALSE(dialog.Enabled(IDC_BREAK_OPACITY));
+}
+
+TEST_F(AdvancedBreak, AMissingSoundBlocksOkWithItsTextAndStoresNothing) {
+    ModalDialog dialog(IDD_ADVANCED_BREAK, AdvancedBreakDialogProc);
+    ASSERT_NE(dialog.window, nullptr);
+    dialog.Click(IDC_BREAK_PLAY_SOUND);
+    for (const std::wstring& path : {std::wstring(), missing}) {
+        dialog.SetText(IDC_BREAK_SOUND_FILE, path);
+        const DialogSnapshot box = PressAndReadBox(dialog, IDOK);
+        EXPECT_EQ(box.caption, L"Error");
+        EXPECT_EQ(box.Text(), L"The specified sound file is inacessible");
+        EXPECT_FALSE(dialog.Ended());
+        EXPECT_EQ(StoredSetting(L"BreakPlaySoundFile"), std::nullopt);
+    }
+    dialog.SetText(IDC_BREAK_SOUND_FILE, existing);
+    dialog.Click(IDC_BREAK_POSITION_FIRST + 8);
+    SendMessageW(dialog.Item(IDC_BREAK_OPACITY), CB_SETCURSEL, 6, 0);
+    ASSERT_TRUE(dialog.PressAndWaitForEnd(IDOK));
+    EXPECT_EQ(StoredSetting(L"BreakPlaySoundFile"), 1u);
+    EXPECT_EQ(StoredText(L"BreakSoundFile"), existing);
+    EXPECT_EQ(StoredSetting(L"BreakTimerPosition"), 8u);
+    EXPECT_EQ(StoredSetting(L"BreakOpacity"), 70u);
+    EXPECT_EQ(app.settings.BreakTimerPosition, 8);
+}
+
+TEST_F(AdvancedBreak, OnlyAPictureBackgroundNeedsItsFileAndPathsAreAlwaysStored) {
+    Put(app.settings.BreakBackgroundFile, missing);
+    Put(app.settings.BreakSoundFile, missing); // the sound is off: not looked at
+    ModalDialog dialog(IDD_ADVANCED_BREAK, AdvancedBreakDialogProc);
+    ASSERT_NE(dialog.window, nullptr);
+    dialog.Click(IDC_BREAK_SHOW_BACKGROUND);
+    dialog.Click(IDC_BREAK_IMAGE_FILE);
+    const DialogSnapshot box = PressAndReadBox(dialog, IDOK);
+    EXPECT_EQ(box.caption, L"Error");
+    EXPECT_EQ(box.Text(), L"The specified background file is inacessible");
+    EXPECT_EQ(StoredSetting(L"BreakShowBackgroundFile"), std::nullopt);
+    dialog.Click(IDC_BREAK_FADED_DESKTOP); // the faded desktop needs no file
+    dialog.Click(IDC_BREAK_STRETCH);
+    ASSERT_TRUE(dialog.PressAndWaitForEnd(IDOK));
+    const std::pair<const wchar_t*, DWORD> dwords[] = {
+        {L"BreakPlaySoundFile", 0},      {L"BreakOpacity", 100},   {L"BreakTimerPosition", 4},
+        {L"BreakShowBackgroundFile", 1}, {L"BreakShowDesktop", 1}, {L"BreakBackgroundStretch", 1},
+    };
+    for (const auto& [name, value] : dwords) {
+        EXPECT_EQ(StoredSetting(name), value) << name;
+    }
+    EXPECT_EQ(StoredText(L"BreakBackgroundFile"), missing);
+    EXPECT_EQ(StoredText(L"BreakSoundFile"), missing);
+}
+
+TEST_F(AdvancedBreak, BrowsingStartsInThePathsFolderAndOnlyOkChangesTheEdit) {
+    wchar_t media[MAX_PATH] = {};
+    ExpandEnvironmentStringsW(L"%WINDIR%\\Media", media, MAX_PATH);
+    CreateDirectoryW(media, nullptr); // a fresh prefix may not have it
+    ModalDialog dialog(IDD_ADVANCED_BREAK, AdvancedBreakDialogProc);
+    ASSERT_NE(dialog.window, nullptr);
+    dialog.Click(IDC_BREAK_PLAY_SOUND);
+    dialog.SetText(IDC_BREAK_SOUND_FILE, L"chimes.wav");
+    const std::wstring tempFolder = TempFolder();
+    struct Step {
+        int answer;
+        std::wstring folder;
+        std::wstring after;
+    };
+    for (const Step& step :
+         {Step{IDCANCEL, media, L"chimes.wav"},
+          Step{IDOK, media, existing}, // a name typed into the chooser
+          Step{IDCANCEL, tempFolder.substr(0, tempFolder.size() - 1), existing}}) {
+        dialog.ClickLater(IDC_BREAK_SOUND_BROWSE);
+        HWND chooser = WaitForOtherDialog(dialog.window);
+        ASSERT_NE(chooser, nullptr);
+        wchar_t text[MAX_PATH] = {};
+        GetWindowTextW(chooser, text, MAX_PATH);
+        EXPECT_STREQ(text, L"Specify sound file...");
+        SendMessageW(chooser, CDM_GETFOLDERPATH, MAX_PATH, reinterpret_cast<LPARAM>(text));
+        EXPECT_EQ(_wcsicmp(text, step.folder.c_str()), 0) << text;
+        if (step.answer == IDOK) {
+            HWND name = FindWindowExW(GetDlgItem(chooser, 1148), nullptr, L"ComboBox", nullptr);
+            SendMessageW(FindWindowExW(name, nullptr, L"Edit", nullptr), WM_SETTEXT, 0,
+                         reinterpret_cast<LPARAM>(existing.c_str()));
+        }
+        PostMessageW(chooser, WM_COMMAND, step.answer, 0);
+        ASSERT_TRUE(WaitUntilGone(chooser));
+        EXPECT_TRUE(WaitUntilText(dialog, IDC_BREAK_SOUND_FILE, step.after));
+    }
+}
+
+TEST_F(AdvancedBreak, CancelStoresNothing) {
+    ModalDialog dialog(IDD_ADVANCED_BREAK, AdvancedBreakDialogProc);
+    ASSERT_NE(dialog.window, nullptr);
+    dialog.Click(IDC_BREAK_SHOW_BACKGROUND);
+    dialog.Click(IDC_BREAK_POSITION_FIRST);
+    ASSERT_TRUE(dialog.PressAndWaitForEnd(IDCANCEL));
+    EXPECT_EQ(app.settings.BreakShowBackgroundFile, 0);
+    EXPECT_EQ(app.settings.BreakTimerPosition, 4);
+    EXPECT_EQ(StoredSetting(L"BreakShowBackgroundFile"), std::nullopt);
+    EXPECT_EQ(StoredSetting(L"BreakTimerPosition"), std::nullopt);
+}
+
+TEST_F(AdvancedBreak, PicturesInEnglishAndSimplifiedChinese) {
+    Settings& s = app.settings;
+    s.BreakPlaySoundFile = 1;
+    s.BreakShowBackgroundFile = 1;
+    Put(s.BreakSoundFile, L"C:\\windows\\Media\\chimes.wav");
+    Put(s.BreakBackgroundFile, L"C:\\users\\presenter\\Pictures\\coffee.jpg");
+    {
+        ModalDialog dialog(IDD_ADVANCED_BREAK, AdvancedBreakDialogProc);
+        ASSERT_NE(dialog.window, nullptr);
+        EXPECT_TRUE(KeepWindowPicture(dialog.window, L"advanced-break-en"));
+    }
+    ASSERT_TRUE(UseBuiltInChinese());
+    ModalDialog dialog(IDD_ADVANCED_BREAK, AdvancedBreakDialogProc);
+    ASSERT_NE(dialog.window, nullptr);
+    wchar_t title[64] = {};
+    GetWindowTextW(dialog.window, title, 64);
+    EXPECT_STRNE(title, L"Advanced Break Options");
+    EXPECT_NE(dialog.Text(IDC_BREAK_PLAY_SOUND), L"Play Sound on Expiration");
+    EXPECT_TRUE(KeepWindowPicture(dialog.window, L"advanced-break-zh"));
+}
+
+} // namespace

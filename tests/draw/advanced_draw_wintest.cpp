@@ -1,0 +1,228 @@
+// The advanced draw options dialog, run modally as the Draw page runs it and driven like a user:
+// what OK stores and when a picture blocks it, colours from the real colour chooser, the
+// swatches on screen, and pictures of the dialog in English and Simplified Chinese.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <cwchar>
+#include <optional>
+#include <string>
+
+#include "draw/advanced_draw_dialog.h"
+#include "res/advanced_controls.h"
+#include "res/resource_ids.h"
+#include "settings/registry_store.h"
+#include "shell/optional_functions.h"
+#include "support/dialog_runner.h"
+#include "support/main_window_fixture.h"
+#include "zoom/app_state.h"
+
+namespace {
+
+constexpr int kChooserRed = 706; // the colour chooser's red, green and blue edits
+constexpr COLORREF kChosen = RGB(0x12, 0x9A, 0xD6);
+
+std::optional<std::wstring> StoredText(const wchar_t* name) {
+    wchar_t text[MAX_PATH] = {};
+    DWORD size = sizeof text;
+    return RegGetValueW(HKEY_CURRENT_USER, kSettingsKeyPath, name, RRF_RT_REG_SZ, nullptr, text,
+                        &size) == ERROR_SUCCESS
+               ? std::optional<std::wstring>(text)
+               : std::nullopt;
+}
+
+std::wstring TempFolder() {
+    wchar_t folder[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, folder);
+    return folder;
+}
+
+std::wstring ExistingPicture() {
+    wchar_t path[MAX_PATH] = {};
+    GetTempFileNameW(TempFolder().c_str(), L"pad", 0, path); // creates the file
+    return path;
+}
+
+void Put(wchar_t (&setting)[kSettingTextUnits], const std::wstring& text) {
+    wcsncpy(setting, text.c_str(), kSettingTextUnits - 1);
+}
+
+COLORREF ScreenPixel(int x, int y) {
+    HDC screen = GetDC(nullptr);
+    const COLORREF pixel = GetPixel(screen, x, y);
+    ReleaseDC(nullptr, screen);
+    return pixel;
+}
+
+COLORREF SwatchCentre(HWND button) {
+    RECT area = {};
+    GetWindowRect(button, &area);
+    return ScreenPixel((area.left + area.right) / 2, (area.top + area.bottom) / 2);
+}
+
+template <typename Condition> bool WaitUntil(Condition condition, DWORD timeoutMs = 5000) {
+    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+    while (!condition()) {
+        if (GetTickCount64() >= deadline) {
+            return condition();
+        }
+        Sleep(20);
+    }
+    return true;
+}
+
+// Clicks a colour button and picks `colour` in the real colour chooser.
+void ChooseColour(const ModalDialog& dialog, int button, COLORREF colour) {
+    dialog.ClickLater(button);
+    HWND chooser = WaitForOtherDialog(dialog.window);
+    ASSERT_NE(chooser, nullptr);
+    const int parts[] = {GetRValue(colour), GetGValue(colour), GetBValue(colour)};
+    for (int part = 0; part < 3; ++part) {
+        SetDlgItemTextW(chooser, kChooserRed + part, std::to_wstring(parts[part]).c_str());
+    }
+    PostMessageW(chooser, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(WaitUntil([chooser] { return !IsWindow(chooser); }));
+}
+
+class AdvancedDraw : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        RegDeleteTreeW(HKEY_CURRENT_USER, kVendorKeyPath);
+        ResetAppState();
+        app.instance = GetModuleHandleW(nullptr);
+        BindOptionalFunctions();
+    }
+    void TearDown() override {
+        UseEnglish();
+        ReleaseOptionalFunctions();
+        RegDeleteTreeW(HKEY_CURRENT_USER, kVendorKeyPath);
+    }
+    const std::wstring missing = TempFolder() + L"no-such-pad-picture.png";
+};
+
+TEST_F(AdvancedDraw, OkStoresTheFourteenValuesAndTestsOnlyTickedPictures) {
+    const std::wstring picture = ExistingPicture();
+    Settings& s = app.settings;
+    s.PenColorO = 0x123456;
+    s.PadColorW = 0xABCDEF;
+    s.HighligterSupported = 1;
+    s.UseBKBmpK = 1;
+    Put(s.KPadBackgroundFile, picture);
+    Put(s.WPadBackgroundFile, missing); // not ticked: never looked at
+    {
+        ModalDialog dialog(IDD_ADVANCED_DRAW, AdvancedDrawDialogProc);
+        ASSERT_NE(dialog.window, nullptr);
+        // The highlighter controls stay hidden but carry their values.
+        EXPECT_FALSE(IsWindowVisible(dialog.Item(IDC_HIGHLIGHT_OPACITY)));
+        EXPECT_TRUE(dialog.Checked(IDC_HIGHLIGHT_SUPPORT));
+        EXPECT_EQ(SendMessageW(dialog.Item(IDC_HIGHLIGHT_OPACITY), CB_GETCURSEL, 0, 0), 4);
+        EXPECT_TRUE(dialog.Enabled(IDC_BLACKBOARD_PICTURE));
+        EXPECT_FALSE(dialog.Enabled(IDC_WHITEBOARD_PICTURE));
+        EXPECT_FALSE(dialog.Enabled(IDC_WHITEBOARD_BROWSE));
+        EXPECT_EQ(dialog.Text(IDC_WHITEBOARD_PICTURE), missing);
+        ASSERT_TRUE(dialog.PressAndWaitForEnd(IDOK));
+    }
+    const std::pair<const wchar_t*, DWORD> dwords[] = {
+        {L"PenColorR", 0xFF},        {L"PenColorG", 0xFF00},     {L"PenColorB", 0xFF0000},
+        {L"PenColorO", 0x123456},    {L"PenColorP", 0xFF80FF},   {L"PenColorY", 0xFFFF},
+        {L"HighligterSupported", 1}, {L"HighligterOpacity", 50}, {L"PadColorW", 0xABCDEF},
+        {L"PadColorK", 0},           {L"UseBKBmpW", 0},          {L"UseBKBmpK", 1},
+    };
+    for (const auto& [name, value] : dwords) {
+        EXPECT_EQ(StoredSetting(name), value) << name;
+    }
+    EXPECT_EQ(StoredText(L"WPadBackgroundFile"), missing);
+    EXPECT_EQ(StoredText(L"KPadBackgroundFile"), picture);
+    EXPECT_EQ(StoredSetting(L"PenColor"), std::nullopt); // the current colour is not this dialog's
+    DeleteFileW(picture.c_str());
+}
+
+TEST_F(AdvancedDraw, ATickedMissingPictureKeepsTheDialogOpenAndStoresNothing) {
+    Put(app.settings.WPadBackgroundFile, missing);
+    ModalDialog dialog(IDD_ADVANCED_DRAW, AdvancedDrawDialogProc);
+    ASSERT_NE(dialog.window, nullptr);
+    dialog.Click(IDC_WHITEBOARD_USE_PICTURE);
+    EXPECT_TRUE(dialog.Enabled(IDC_WHITEBOARD_PICTURE));
+    EXPECT_TRUE(dialog.Enabled(IDC_WHITEBOARD_BROWSE));
+    for (int tick : {IDC_WHITEBOARD_USE_PICTURE, IDC_BLACKBOARD_USE_PICTURE}) {
+        if (tick == IDC_BLACKBOARD_USE_PICTURE) { // now the blackboard's, with an empty path
+            dialog.Click(IDC_WHITEBOARD_USE_PICTURE);
+            dialog.Click(IDC_BLACKBOARD_USE_PICTURE);
+        }
+        const DialogSnapshot box = PressAndReadBox(dialog, IDOK);
+        EXPECT_EQ(box.caption, L"Error");
+        EXPECT_EQ(box.Text(), L"The specified image file is inacessible");
+        EXPECT_FALSE(dialog.Ended());
+        EXPECT_EQ(StoredSetting(L"UseBKBmpW"), std::nullopt);
+    }
+    dialog.Click(IDC_BLACKBOARD_USE_PICTURE);
+    EXPECT_FALSE(dialog.Enabled(IDC_BLACKBOARD_PICTURE));
+    ASSERT_TRUE(dialog.PressAndWaitForEnd(IDOK));
+    EXPECT_EQ(StoredSetting(L"UseBKBmpW"), 0u);
+    EXPECT_EQ(StoredText(L"WPadBackgroundFile"), missing);
+}
+
+TEST_F(AdvancedDraw, AChosenColourShowsInItsSwatchAndOnlyOkStoresIt) {
+    for (int close : {IDCANCEL, IDOK}) {
+        ModalDialog dialog(IDD_ADVANCED_DRAW, AdvancedDrawDialogProc);
+        ASSERT_NE(dialog.window, nullptr);
+        HWND slotO = dialog.Item(IDC_SLOT_O);
+        EXPECT_TRUE(WaitUntil([slotO] { return SwatchCentre(slotO) == 0x80FF; }));
+        ChooseColour(dialog, IDC_SLOT_O, kChosen);
+        EXPECT_TRUE(WaitUntil([slotO] { return SwatchCentre(slotO) == kChosen; }));
+        ASSERT_TRUE(dialog.PressAndWaitForEnd(close));
+        if (close == IDCANCEL) {
+            EXPECT_EQ(app.settings.PenColorO, 0x80FFu);
+            EXPECT_EQ(StoredSetting(L"PenColorO"), std::nullopt);
+        }
+    }
+    EXPECT_EQ(app.settings.PenColorO, kChosen);
+    EXPECT_EQ(StoredSetting(L"PenColorO"), kChosen);
+}
+
+TEST_F(AdvancedDraw, ADisabledSwatchIsVeiledInACheckerboardOfButtonFace) {
+    app.settings.PadColorK = RGB(0, 0, 0);
+    ModalDialog dialog(IDD_ADVANCED_DRAW, AdvancedDrawDialogProc);
+    ASSERT_NE(dialog.window, nullptr);
+    HWND button = dialog.Item(IDC_BLACKBOARD_COLOR);
+    RECT area = {};
+    GetWindowRect(button, &area);
+    const int x = (area.left + area.right) / 2;
+    const int y = (area.top + area.bottom) / 2;
+    ASSERT_TRUE(WaitUntil([&] { return ScreenPixel(x, y) == 0 && ScreenPixel(x + 1, y) == 0; }));
+    EnableWindow(button, FALSE);
+    const COLORREF face = GetSysColor(COLOR_BTNFACE);
+    // Client (0, 0) is the window's corner: x + y even in client terms shows the face.
+    const bool evenHere = ((x - area.left + y - area.top) & 1) == 0;
+    const COLORREF here = evenHere ? face : 0;
+    const COLORREF next = evenHere ? 0 : face;
+    EXPECT_TRUE(WaitUntil([&] {
+        return ScreenPixel(x, y) == here && ScreenPixel(x + 1, y) == next &&
+               ScreenPixel(x, y + 1) == next && ScreenPixel(x + 1, y + 1) == here;
+    })) << std::hex
+        << ScreenPixel(x, y) << " " << ScreenPixel(x + 1, y);
+}
+
+TEST_F(AdvancedDraw, PicturesInEnglishAndSimplifiedChinese) {
+    Settings& s = app.settings;
+    s.UseBKBmpK = 1;
+    s.UseBKBmpW = 1;
+    Put(s.KPadBackgroundFile, L"C:\\users\\presenter\\Pictures\\chalkboard.png");
+    Put(s.WPadBackgroundFile, L"C:\\users\\presenter\\Pictures\\grid.png");
+    {
+        ModalDialog dialog(IDD_ADVANCED_DRAW, AdvancedDrawDialogProc);
+        ASSERT_NE(dialog.window, nullptr);
+        EXPECT_TRUE(KeepWindowPicture(dialog.window, L"advanced-draw-en"));
+    }
+    ASSERT_TRUE(UseBuiltInChinese());
+    ModalDialog dialog(IDD_ADVANCED_DRAW, AdvancedDrawDialogProc);
+    ASSERT_NE(dialog.window, nullptr);
+    wchar_t title[64] = {};
+    GetWindowTextW(dialog.window, title, 64);
+    EXPECT_STRNE(title, L"Advanced Draw Options");
+    EXPECT_NE(dialog.Text(IDC_BLACKBOARD_USE_PICTURE), L"Show background bitmap");
+    EXPECT_TRUE(KeepWindowPicture(dialog.window, L"advanced-draw-zh"));
+}
+
+} // namespace
