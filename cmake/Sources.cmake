@@ -14,6 +14,7 @@ set(VISTREL_PORTABLE_SOURCES
     src/output/file_names.cpp
     src/breaktimer/break_rules.cpp
     src/lang/xml_reader.cpp
+    src/options/options_rules.cpp
     src/draw/advanced_rules.cpp
     src/lang/language_rules.cpp
 )
@@ -28,6 +29,8 @@ set(VISTREL_WINDOWS_SOURCES
     src/zoom/main_window.cpp
     src/tray/tray_commands.cpp
     src/options/options_dialog.cpp
+    src/options/option_pages.cpp
+    src/options/font_dialog.cpp
     src/zoom/zoom_view.cpp
     src/zoom/hotkey_actions.cpp
     src/draw/undo_stack.cpp
@@ -65,6 +68,7 @@ set(VISTREL_PORTABLE_TESTS
     tests/output/file_names_test.cpp
     tests/breaktimer/break_rules_test.cpp
     tests/lang/xml_reader_test.cpp
+    tests/options/options_rules_test.cpp
     tests/draw/advanced_rules_test.cpp
     tests/lang/language_rules_test.cpp
 )
@@ -81,18 +85,21 @@ set(VISTREL_WINDOWS_TEST_PROGRAMS
     language_wintest:tests/lang/language_wintest.cpp
     advanced_draw_wintest:tests/draw/advanced_draw_wintest.cpp
     advanced_break_wintest:tests/breaktimer/advanced_break_wintest.cpp
+    options_wintest:tests/options/options_wintest.cpp
 )
 
 # End-to-end tests: each program starts dist/Vistrel64.exe in a Wine virtual desktop and drives
 # it from outside only.
 set(VISTREL_E2E_TEST_PROGRAMS
     startup_e2e:tests/e2e/startup_e2e.cpp
+    options_e2e:tests/e2e/options_e2e.cpp
     hotkeys_e2e:tests/e2e/hotkeys_e2e.cpp
     zoom_e2e:tests/e2e/zoom_e2e.cpp
     draw_e2e:tests/e2e/draw_e2e.cpp
     type_save_e2e:tests/e2e/type_save_e2e.cpp
     break_e2e:tests/e2e/break_e2e.cpp
     break_screen_e2e:tests/e2e/break_screen_e2e.cpp
+    advanced_e2e:tests/e2e/advanced_e2e.cpp
     language_e2e:tests/e2e/language_e2e.cpp
 )
 set(VISTREL_E2E_SUPPORT_SOURCES tests/e2e/driver.cpp)

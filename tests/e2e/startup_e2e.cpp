@@ -28,6 +28,17 @@ TEST_F(Startup, FirstRunStoresOnlyThePathAndOptionShownAndExitSavesPen) {
     EXPECT_FALSE(IsWindowVisible(mainWindow));
     EXPECT_TRUE(GetWindowLongW(mainWindow, GWL_EXSTYLE) & WS_EX_TOOLWINDOW);
 
+    // The first run opens the options dialog; the hotkeys wait for its OK or Cancel.
+    HWND options = nullptr;
+    ASSERT_TRUE(WaitUntil([&] {
+        options = FindWindowW(L"#32770", L"Vistrel -  www.tarnove.example");
+        return options != nullptr && IsWindowVisible(options) &&
+               WaitForInputIdle(vistrel.info.hProcess, 0) == 0;
+    }));
+    EXPECT_FALSE(HotkeyHeldElsewhere(0x131));
+    EXPECT_FALSE(ReadSettingDword(L"OptionShown").has_value());
+    PostMessageW(options, WM_COMMAND, IDCANCEL, 0);
+
     // The defaults stay in memory: only the program path and the first-run mark are stored.
     ASSERT_TRUE(WaitUntil([] { return ReadSettingDword(L"OptionShown") == 1u; }));
     std::vector<std::wstring> names = SettingValueNames();
@@ -36,7 +47,7 @@ TEST_F(Startup, FirstRunStoresOnlyThePathAndOptionShownAndExitSavesPen) {
     EXPECT_EQ(ReadString(kTestSettingsKey, L"Filepath"), VistrelExePath());
     EXPECT_FALSE(ReadString(kTestRunKey, L"Vistrel").has_value());
 
-    // The first run ends with working hotkeys although no dialog was confirmed.
+    // The first run ends with working hotkeys although the dialog was cancelled.
     EXPECT_TRUE(WaitUntil([] { return HotkeyHeldElsewhere(0x131); }));
 
     PostCommand(mainWindow, kExitCommand);
@@ -48,7 +59,8 @@ TEST_F(Startup, FirstRunStoresOnlyThePathAndOptionShownAndExitSavesPen) {
 TEST_F(Startup, SecondStartHandsOverToTheRunningInstance) {
     WriteSettingDword(L"OptionShown", 1);
     // Another program holds Shift+3 while the first instance starts, so that instance cannot
-    // register it; the hand-over (command 1004) registers the hotkeys again once it is free.
+    // register it; the hand-over (command 1004) opens the options dialog, whose Cancel registers
+    // the hotkeys again once it is free.
     HeldHotkey taken(kShiftThree);
     ASSERT_TRUE(taken.held);
     VistrelProcess first = StartVistrel();
@@ -66,6 +78,11 @@ TEST_F(Startup, SecondStartHandsOverToTheRunningInstance) {
     // Five looks for the options dialog, 100 ms apart, then it gives up.
     EXPECT_LT(GetTickCount64() - started, 3000u);
     EXPECT_TRUE(first.Running());
+    HWND options = FindWindowW(L"#32770", L"Vistrel -  www.tarnove.example");
+    ASSERT_NE(options, nullptr);
+    EXPECT_TRUE(IsWindowVisible(options));
+    EXPECT_TRUE(GetWindowLongW(options, GWL_EXSTYLE) & WS_EX_TOPMOST);
+    PostMessageW(options, WM_COMMAND, IDCANCEL, 0);
     EXPECT_TRUE(WaitUntil([] { return HotkeyHeldElsewhere(kShiftThree); }));
     EXPECT_EQ(WaitForMainWindow(second.Id(), 0), nullptr);
 
