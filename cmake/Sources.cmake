@@ -16,6 +16,7 @@ set(VISTREL_PORTABLE_SOURCES
     src/lang/xml_reader.cpp
     src/options/options_rules.cpp
     src/draw/advanced_rules.cpp
+    src/livezoom/live_zoom_rules.cpp
     src/lang/language_rules.cpp
 )
 
@@ -48,6 +49,7 @@ set(VISTREL_WINDOWS_SOURCES
     src/breaktimer/advanced_break_dialog.cpp
     src/lang/apply_language.cpp
     src/lang/language_catalogue.cpp
+    src/livezoom/live_zoom_window.cpp
 )
 
 set(VISTREL_ENTRY_SOURCES src/shell/main.cpp)
@@ -70,6 +72,7 @@ set(VISTREL_PORTABLE_TESTS
     tests/lang/xml_reader_test.cpp
     tests/options/options_rules_test.cpp
     tests/draw/advanced_rules_test.cpp
+    tests/livezoom/live_zoom_rules_test.cpp
     tests/lang/language_rules_test.cpp
 )
 
@@ -85,6 +88,7 @@ set(VISTREL_WINDOWS_TEST_PROGRAMS
     language_wintest:tests/lang/language_wintest.cpp
     advanced_draw_wintest:tests/draw/advanced_draw_wintest.cpp
     advanced_break_wintest:tests/breaktimer/advanced_break_wintest.cpp
+    livezoom_wintest:tests/livezoom/live_zoom_wintest.cpp
     options_wintest:tests/options/options_wintest.cpp
 )
 
@@ -101,6 +105,7 @@ set(VISTREL_E2E_TEST_PROGRAMS
     break_screen_e2e:tests/e2e/break_screen_e2e.cpp
     advanced_e2e:tests/e2e/advanced_e2e.cpp
     language_e2e:tests/e2e/language_e2e.cpp
+    livezoom_e2e:tests/e2e/livezoom_e2e.cpp
 )
 set(VISTREL_E2E_SUPPORT_SOURCES tests/e2e/driver.cpp)
 set(VISTREL_WINDOWS_TEST_SUPPORT_SOURCES tests/support/message_box_watcher.cpp

@@ -83,3 +83,15 @@ endforeach()
 add_executable(zoom_bench bench/zoom_bench.cpp)
 target_compile_options(zoom_bench PRIVATE ${VISTREL_WARNINGS})
 target_link_libraries(zoom_bench PRIVATE vistrel_core)
+
+# A stand-in magnification.dll for the live-zoom tests (Wine has none): the end-to-end test
+# copies it into its prefix's system directory. Never written beside the program.
+add_library(magnification_standin SHARED
+    tests/support/magnification_standin/magnification_standin.cpp)
+target_compile_definitions(magnification_standin PRIVATE ${VISTREL_WIN_DEFINITIONS})
+target_compile_options(magnification_standin PRIVATE ${VISTREL_WARNINGS})
+set_target_properties(magnification_standin PROPERTIES OUTPUT_NAME magnification PREFIX ""
+    RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/magnification_standin)
+if(TARGET livezoom_e2e)
+    add_dependencies(livezoom_e2e magnification_standin)
+endif()

@@ -101,5 +101,10 @@ void ExitProgram(HWND mainWindow) {
     Shell_NotifyIconW(NIM_DELETE, &icon);
     const auto rows = ExitSettingRows(app.settings);
     WriteSettings(rows);
+    // A live zoom still showing hid the system cursor; its window gives the cursor back as it
+    // is destroyed, which the end of the process alone would not do.
+    if (app.liveZoomWindow != nullptr) {
+        DestroyWindow(app.liveZoomWindow);
+    }
     DestroyWindow(mainWindow);
 }

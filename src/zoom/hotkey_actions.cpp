@@ -2,6 +2,7 @@
 #include "zoom/hotkey_actions.h"
 
 #include "breaktimer/break_screen.h"
+#include "livezoom/live_zoom_window.h"
 #include "zoom/app_state.h"
 #include "zoom/hotkey_value.h"
 #include "zoom/message_ids.h"
@@ -34,8 +35,8 @@ void LiveZoomHotkey() {
     if (app.liveZoomWindow == nullptr) {
         // Fails where the magnification library is missing: the class is never registered.
         app.liveZoomWindow = CreateWindowExW(
-            WS_EX_LAYERED | WS_EX_TOOLWINDOW | WS_EX_TRANSPARENT | WS_EX_TOPMOST, L"MagnifierClass",
-            L"Vistrel Live Zoom", WS_POPUP | WS_CLIPSIBLINGS, 0, 0, 0, 0, nullptr, nullptr,
+            WS_EX_LAYERED | WS_EX_TOOLWINDOW | WS_EX_TRANSPARENT | WS_EX_TOPMOST, kLiveZoomClass,
+            kLiveZoomTitle, WS_POPUP | WS_CLIPSIBLINGS, 0, 0, 0, 0, nullptr, nullptr,
             app.instance, GetForegroundWindow());
     } else if (IsWindowVisible(app.liveZoomWindow)) {
         SendMessageW(app.liveZoomWindow, WM_KEYDOWN, VK_ESCAPE, 0);

@@ -9,6 +9,7 @@
 #include "draw/strokes.h"
 #include "draw/stylus.h"
 #include "draw/typing.h"
+#include "livezoom/live_zoom_window.h"
 #include "options/options_dialog.h"
 #include "output/copy_save.h"
 #include "res/resource_ids.h"
@@ -180,12 +181,13 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
 
 HWND CreateMainWindow(HINSTANCE instance) {
     app.instance = instance;
-    if (optionalFunctions.MagInitialize == nullptr) {
+    if (optionalFunctions.MagInitialize != nullptr) {
+        RegisterLiveZoomClass(instance);
+    } else {
         // No live zoom on this system. Set before the settings are read, so a stored value
         // still replaces it.
         app.settings.HotkeyLivezoom = 0;
     }
-    // The live-zoom window class is registered here once the live-zoom window exists.
 
     WNDCLASSEXW windowClass = {};
     windowClass.cbSize = sizeof windowClass;

@@ -6,6 +6,7 @@
 #include "draw/sticky_keys.h"
 #include "draw/typing.h"
 #include "draw/undo_stack.h"
+#include "livezoom/live_zoom_rules.h"
 #include "shell/optional_functions.h"
 #include "zoom/app_state.h"
 #include "zoom/hotkey_value.h"
@@ -60,14 +61,13 @@ void TakeOverLiveZoom(HWND window) {
 
     POINT cursor = {};
     GetCursorPos(&cursor);
-    const int whole = static_cast<int>(app.liveZoomFactor);
     const RECT& s = app.liveZoomSource;
-    const int x = (cursor.x - (s.right - s.left) / 2 - s.left) * whole + app.monitorRect.left +
-                  app.captureWidth / 2;
-    const int y = (cursor.y - (s.bottom - s.top) / 2 - s.top) * whole + app.monitorRect.top +
-                  app.captureHeight / 2;
-    app.zoomPoint = {x - app.monitorRect.left, y - app.monitorRect.top};
-    SetCursorPos(x, y);
+    const RECT& m = app.monitorRect;
+    const LivePoint mapped =
+        TakeoverCursor({cursor.x, cursor.y}, {s.left, s.top, s.right, s.bottom}, app.liveZoomFactor,
+                       {m.left, m.top, m.right, m.bottom});
+    app.zoomPoint = {mapped.x - m.left, mapped.y - m.top};
+    SetCursorPos(mapped.x, mapped.y);
     UpdateWindow(window);
     SendMessageW(window, WM_LBUTTONDOWN, 0, MAKELPARAM(app.zoomPoint.x, app.zoomPoint.y));
     UpdateWindow(window);
@@ -251,7 +251,14 @@ void FinishZoom(HWND window) {
                      static_cast<WPARAM>(static_cast<int>(app.liveZoomFactor)),
                      reinterpret_cast<LPARAM>(&app.liveZoomSource));
         app.fromLiveZoom = 0;
-        // The pen width scaled by the takeover is put back with the pen.
+        // Strokes were widened by the live level for the frozen magnified image; the pen
+        // gets its own width back (nothing was widened when drawing never started).
+        if (app.savedPenWidth != 0) {
+            SetPenWidth(window, app.penPoint.x, app.penPoint.y,
+                        RestoredPenWidth(app.settings.PenWidth, app.savedPenWidth,
+                                         app.liveZoomFactor));
+            app.savedPenWidth = 0;
+        }
     }
 }
 

@@ -1,0 +1,356 @@
+// The live-zoom window (see live_zoom_window.h).
+#include "livezoom/live_zoom_window.h"
+
+#include <array>
+
+#include "livezoom/live_zoom_rules.h"
+#include "shell/optional_functions.h"
+#include "zoom/app_state.h"
+#include "zoom/message_ids.h"
+#include "zoom/zoom_levels.h"
+
+LiveZoomState liveZoom;
+
+namespace {
+
+constexpr DWORD kShowMagnifiedCursor = 0x0001;  // MS_SHOWMAGNIFIEDCURSOR of the "Magnifier" class
+constexpr DWORD kShownExStyle = WS_EX_LAYERED | WS_EX_TRANSPARENT | WS_EX_TOPMOST;
+
+bool BeforeWindows7() {
+    return ::BeforeWindows7(app.windowsVersion);
+}
+
+bool Composition() {
+    return liveZoom.compositionEnabled != 0;
+}
+
+LiveRect Monitor() {
+    const RECT& m = liveZoom.liveMonitor.rcMonitor;
+    return {m.left, m.top, m.right, m.bottom};
+}
+
+LiveLevels Levels() {
+    return {liveZoom.liveLevel, liveZoom.liveTarget, liveZoom.liveStep};
+}
+
+void SetLevels(const LiveLevels& levels) {
+    liveZoom.liveLevel = levels.level;
+    liveZoom.liveTarget = levels.target;
+    liveZoom.liveStep = levels.step;
+}
+
+// The user notification state, 1 (not present) when the query is missing or fails.
+int NotificationState() {
+    int state = kNotificationStateUnknown;
+    if (optionalFunctions.SHQueryUserNotificationState != nullptr) {
+        int answer = 0;
+        if (SUCCEEDED(optionalFunctions.SHQueryUserNotificationState(&answer))) {
+            state = answer;
+        }
+    }
+    return state;
+}
+
+void ApplyLiveTransform(float level, int x, int y) {
+    if (optionalFunctions.MagSetWindowTransform == nullptr) {
+        return;
+    }
+    const std::array<float, 9> matrix = LiveTransform(level, x, y);
+    MagnifierTransform transform;
+    static_assert(sizeof transform == sizeof matrix);
+    for (size_t i = 0; i < matrix.size(); ++i) {
+        transform.v[i / 3][i % 3] = matrix[i];
+    }
+    optionalFunctions.MagSetWindowTransform(liveZoom.magnifierControl, &transform);
+}
+
+void ShowSystemCursor(BOOL show) {
+    if (optionalFunctions.ShowSystemCursor != nullptr) {
+        optionalFunctions.ShowSystemCursor(show);
+        liveZoom.systemCursorHidden = show ? 0 : 1;
+    }
+}
+
+void StartKeepAliveTimer(HWND window) {
+    KillTimer(window, static_cast<UINT_PTR>(LiveTimer::KeepAlive));
+    SetTimer(window, static_cast<UINT_PTR>(LiveTimer::KeepAlive), kKeepAliveMs, nullptr);
+}
+
+void CarryOut(HWND window, KeepAliveAction action) {
+    switch (action) {
+    case KeepAliveAction::StartTimer:
+    case KeepAliveAction::RestartTimer:
+        StartKeepAliveTimer(window);
+        break;
+    case KeepAliveAction::KillTimer:
+        KillTimer(window, static_cast<UINT_PTR>(LiveTimer::KeepAlive));
+        break;
+    case KeepAliveAction::Destroy:
+        DestroyWindow(window);
+        break;
+    case KeepAliveAction::Nothing:
+        break;
+    }
+}
+
+// The monitor under the cursor; without per-monitor support, or an answer, the primary
+// display's size from (0, 0).
+void SelectLiveMonitor(POINT cursor) {
+    HMONITOR monitor = optionalFunctions.MonitorFromPoint != nullptr
+                           ? optionalFunctions.MonitorFromPoint(cursor, MONITOR_DEFAULTTONEAREST)
+                           : nullptr;
+    liveZoom.liveMonitor.cbSize = sizeof(MONITORINFO);
+    if (monitor != nullptr && GetMonitorInfoW(monitor, &liveZoom.liveMonitor)) {
+        return;
+    }
+    HDC screen = GetDC(nullptr);
+    liveZoom.liveMonitor.rcMonitor = {0, 0, GetDeviceCaps(screen, HORZRES),
+                                      GetDeviceCaps(screen, VERTRES)};
+    ReleaseDC(nullptr, screen);
+}
+
+// ---- Handlers ------------------------------------------------------------------------------
+
+void Tick(HWND window) {
+    POINT cursor = {};
+    GetCursorPos(&cursor);
+    const LivePoint origin = LiveSourceOrigin({cursor.x, cursor.y}, Monitor(), liveZoom.liveLevel);
+    LiveLevels levels = Levels();
+    AdvanceLiveLevel(levels);
+    SetLevels(levels);
+    if (liveZoom.liveLevel != 0.0f) {
+        ApplyLiveTransform(liveZoom.liveLevel, origin.x, origin.y);
+    }
+    SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
+    // Without a control there is nothing to redraw; a null window would redraw every window.
+    if (liveZoom.magnifierControl != nullptr) {
+        InvalidateRect(liveZoom.magnifierControl, nullptr, TRUE);
+    }
+    if (liveZoom.liveTarget == kLiveHideLevel) {
+        ShowWindow(window, SW_HIDE);
+    }
+}
+
+void KeepAliveCheck(HWND window) {
+    const bool visible = IsWindowVisible(window) != 0;
+    const int state = visible ? kNotificationStateUnknown : NotificationState();
+    CarryOut(window, KeepAliveDecision(KeepAliveEvent::Timer, state,
+                                       optionalFunctions.SHQueryUserNotificationState != nullptr,
+                                       visible, liveZoom.notifiableAtCreation != 0));
+}
+
+LRESULT OnTimer(HWND window, WPARAM id, LPARAM) {
+    switch (static_cast<LiveTimer>(id)) {
+    case LiveTimer::Tick:
+        Tick(window);
+        break;
+    case LiveTimer::KeepAlive:
+        KeepAliveCheck(window);
+        break;
+    }
+    return 0;
+}
+
+LRESULT OnKeyDown(HWND window, WPARAM key, LPARAM) {
+    if (key == VK_ESCAPE) {
+        LiveLevels levels = Levels();
+        LiveZoomEnd(levels, Composition());
+        SetLevels(levels);
+        return 0;
+    }
+    if (key == VK_UP || key == VK_DOWN) {
+        // The window has no wheel handler: plain Up and Down change nothing.
+        const WORD keys = GetAsyncKeyState(VK_LCONTROL) != 0 ? MK_CONTROL : 0;
+        const short delta = key == VK_UP ? WHEEL_DELTA : -WHEEL_DELTA;
+        SendMessageW(window, WM_MOUSEWHEEL, MAKEWPARAM(keys, delta), 0);
+        return 1;
+    }
+    return 0;
+}
+
+LRESULT OnGetFactor(HWND, WPARAM, LPARAM) {
+    return reinterpret_cast<LRESULT>(&liveZoom.liveLevel);
+}
+
+LRESULT OnGetSource(HWND, WPARAM, LPARAM) {
+    return reinterpret_cast<LRESULT>(&liveZoom.liveSource);
+}
+
+LRESULT OnSet(HWND, WPARAM level, LPARAM source) {
+    if (source != 0) {
+        liveZoom.liveSource = *reinterpret_cast<const RECT*>(source);
+    }
+    const float whole = static_cast<float>(static_cast<uint32_t>(level));
+    liveZoom.liveLevel = whole;
+    liveZoom.liveTarget = whole;
+    ApplyLiveTransform(liveZoom.liveLevel, liveZoom.liveSource.left, liveZoom.liveSource.top);
+    return 0;
+}
+
+LRESULT OnHotkey(HWND, WPARAM id, LPARAM) {
+    LiveLevels levels = Levels();
+    switch (static_cast<LiveHotkey>(id)) {
+    case LiveHotkey::ZoomIn:
+        LiveZoomIn(levels, Composition());
+        break;
+    case LiveHotkey::ZoomOut:
+        LiveZoomOut(levels, Composition());
+        break;
+    default:
+        levels.target = levels.level;
+        break;
+    }
+    SetLevels(levels);
+    return 0;
+}
+
+LRESULT OnSize(HWND window, WPARAM, LPARAM) {
+    if (liveZoom.magnifierControl != nullptr) {
+        RECT client = {};
+        GetClientRect(window, &client);
+        SetWindowPos(liveZoom.magnifierControl, nullptr, client.left, client.top,
+                     client.right - client.left, client.bottom - client.top, 0);
+    }
+    return 0;
+}
+
+void Show(HWND window) {
+    POINT cursor = {};
+    GetCursorPos(&cursor);
+    SelectLiveMonitor(cursor);
+    const RECT& m = liveZoom.liveMonitor.rcMonitor;
+    const int width = m.right - m.left;
+    const int height = m.bottom - m.top;
+    liveZoom.liveSource = {0, 0, width, height};
+    // The tool-window style given at creation goes: the window is shown as it is.
+    SetWindowLongW(window, GWL_EXSTYLE, kShownExStyle);
+    SetWindowPos(window, HWND_TOPMOST, m.left, m.top, width, height, 0);
+    UpdateWindow(window);
+    SetLevels(ShowLevels(app.fromLiveZoom != 0, StartMagnification(app.settings.ZoominSliderLevel),
+                         Composition()));
+    RegisterHotKey(window, static_cast<int>(LiveHotkey::ZoomIn), MOD_CONTROL, VK_UP);
+    RegisterHotKey(window, static_cast<int>(LiveHotkey::ZoomOut), MOD_CONTROL, VK_DOWN);
+    ShowSystemCursor(FALSE);  // only the magnified cursor is seen
+    GetCursorPos(&cursor);
+    SetCursorPos(cursor.x, cursor.y);
+    SendMessageW(window, WM_TIMER, static_cast<WPARAM>(LiveTimer::Tick), 0);
+    SetTimer(window, static_cast<UINT_PTR>(LiveTimer::Tick), kLiveTickMs, nullptr);
+}
+
+void Hide(HWND window) {
+    KillTimer(window, static_cast<UINT_PTR>(LiveTimer::Tick));
+    ShowSystemCursor(TRUE);
+    // The hotkeys go before the window may: they belong to it.
+    UnregisterHotKey(window, static_cast<int>(LiveHotkey::ZoomIn));
+    UnregisterHotKey(window, static_cast<int>(LiveHotkey::ZoomOut));
+    if (!BeforeWindows7()) {
+        DestroyWindow(window);
+        return;
+    }
+    CarryOut(window, KeepAliveDecision(KeepAliveEvent::Hide, NotificationState(),
+                                       optionalFunctions.SHQueryUserNotificationState != nullptr,
+                                       false, liveZoom.notifiableAtCreation != 0));
+}
+
+LRESULT OnShowWindow(HWND window, WPARAM shown, LPARAM) {
+    if (shown == TRUE) {
+        Show(window);
+    } else {
+        Hide(window);
+    }
+    return 0;
+}
+
+LRESULT OnSettingChange(HWND window, WPARAM, LPARAM) {
+    if (BeforeWindows7()) {
+        CarryOut(window, KeepAliveDecision(
+                             KeepAliveEvent::SettingChange, NotificationState(),
+                             optionalFunctions.SHQueryUserNotificationState != nullptr,
+                             IsWindowVisible(window) != 0, liveZoom.notifiableAtCreation != 0));
+    }
+    return 0;
+}
+
+LRESULT OnCreate(HWND window, WPARAM, LPARAM create) {
+    // The class is registered only where the library is, but a test may bind less.
+    if (optionalFunctions.MagInitialize != nullptr) {
+        optionalFunctions.MagInitialize();
+    }
+    if (optionalFunctions.SetLayeredWindowAttributes != nullptr) {
+        optionalFunctions.SetLayeredWindowAttributes(window, 0, 255, LWA_ALPHA);
+    }
+    if (optionalFunctions.DwmIsCompositionEnabled != nullptr) {
+        BOOL enabled = FALSE;
+        optionalFunctions.DwmIsCompositionEnabled(&enabled);
+        liveZoom.compositionEnabled = enabled ? 1 : 0;
+    }
+    liveZoom.magnifierControl = CreateWindowExW(0, L"Magnifier", L"MagnifierWindow",
+                                                WS_CHILD | WS_VISIBLE | kShowMagnifiedCursor, 0, 0,
+                                                0, 0, window, nullptr, app.instance, nullptr);
+    ShowWindow(window, SW_SHOW);
+    // The application the presenter works in keeps the keyboard.
+    const auto* params = reinterpret_cast<const CREATESTRUCTW*>(create);
+    SetForegroundWindow(static_cast<HWND>(params->lpCreateParams));
+    if (BeforeWindows7()) {
+        const int state = NotificationState();
+        liveZoom.notifiableAtCreation = state == kAcceptsNotifications ? 1 : 0;
+        CarryOut(window,
+                 KeepAliveDecision(KeepAliveEvent::Creation, state,
+                                   optionalFunctions.SHQueryUserNotificationState != nullptr, true,
+                                   liveZoom.notifiableAtCreation != 0));
+    }
+    return 0;
+}
+
+LRESULT OnDestroy(HWND window, WPARAM, LPARAM) {
+    // Destroyed while shown (a setting change before Windows 7): the cursor and Ctrl+Up and
+    // Ctrl+Down must come back.
+    if (liveZoom.systemCursorHidden) {
+        ShowSystemCursor(TRUE);
+    }
+    UnregisterHotKey(window, static_cast<int>(LiveHotkey::ZoomIn));
+    UnregisterHotKey(window, static_cast<int>(LiveHotkey::ZoomOut));
+    liveZoom.magnifierControl = nullptr;
+    if (app.liveZoomWindow == window) {
+        app.liveZoomWindow = nullptr;
+    }
+    return 0;
+}
+
+constexpr std::array<DispatchRow<LiveZoomHandler>, 11> kLiveZoomTable = {{
+    {WM_TIMER, OnTimer},
+    {WM_KEYDOWN, OnKeyDown},
+    {kLiveZoomGetFactorMessage, OnGetFactor},
+    {kLiveZoomGetSourceMessage, OnGetSource},
+    {kLiveZoomSetMessage, OnSet},
+    {WM_HOTKEY, OnHotkey},
+    {WM_SIZE, OnSize},
+    {WM_SHOWWINDOW, OnShowWindow},
+    {WM_SETTINGCHANGE, OnSettingChange},
+    {WM_CREATE, OnCreate},
+    {WM_DESTROY, OnDestroy},
+}};
+
+}  // namespace
+
+std::span<const DispatchRow<LiveZoomHandler>> LiveZoomMessageTable() {
+    return kLiveZoomTable;
+}
+
+LRESULT CALLBACK LiveZoomWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    const auto* row = FindDispatchRow(LiveZoomMessageTable(), message);
+    return row != nullptr ? row->handler(window, wParam, lParam)
+                          : DefWindowProcW(window, message, wParam, lParam);
+}
+
+void RegisterLiveZoomClass(HINSTANCE instance) {
+    WNDCLASSEXW windowClass = {};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.style = CS_HREDRAW | CS_VREDRAW;
+    windowClass.lpfnWndProc = LiveZoomWindowProc;
+    windowClass.hInstance = instance;
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    windowClass.lpszClassName = kLiveZoomClass;
+    RegisterClassExW(&windowClass);
+}

@@ -1,0 +1,83 @@
+// A stand-in for the system's magnification library, for the live-zoom tests under Wine, which
+// has none. It registers a "Magnifier" window class that draws nothing and records what the
+// program asks of it (see standin_record.h). Never shipped with the program.
+#include <windows.h>
+
+#include "standin_record.h"
+
+namespace {
+
+HINSTANCE module = nullptr;
+HANDLE mapping = nullptr;
+StandInRecord* record = nullptr;
+
+StandInRecord* Record() {
+    if (record == nullptr) {
+        mapping = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
+                                     sizeof(StandInRecord), kStandInMappingName);
+        if (mapping != nullptr) {
+            record = static_cast<StandInRecord*>(
+                MapViewOfFile(mapping, FILE_MAP_ALL_ACCESS, 0, 0, sizeof(StandInRecord)));
+        }
+    }
+    return record;
+}
+
+LRESULT CALLBACK MagnifierProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_PAINT) {
+        PAINTSTRUCT paint;
+        BeginPaint(window, &paint);
+        EndPaint(window, &paint);
+        return 0;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+}  // namespace
+
+extern "C" {
+
+__declspec(dllexport) BOOL WINAPI MagInitialize() {
+    WNDCLASSEXW windowClass = {};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.style = CS_GLOBALCLASS;  // created with the program's instance, as the real one
+    windowClass.lpfnWndProc = MagnifierProc;
+    windowClass.hInstance = module;
+    windowClass.lpszClassName = L"Magnifier";
+    RegisterClassExW(&windowClass);
+    if (StandInRecord* r = Record()) {
+        InterlockedIncrement(&r->initializeCalls);
+    }
+    return TRUE;
+}
+
+__declspec(dllexport) BOOL WINAPI MagUninitialize() {
+    UnregisterClassW(L"Magnifier", module);
+    if (StandInRecord* r = Record()) {
+        InterlockedIncrement(&r->uninitializeCalls);
+    }
+    return TRUE;
+}
+
+__declspec(dllexport) BOOL WINAPI MagSetWindowTransform(HWND, const float* matrix) {
+    StandInRecord* r = Record();
+    if (r == nullptr || matrix == nullptr) {
+        return FALSE;
+    }
+    StandInTransform& slot =
+        r->transforms[static_cast<unsigned long>(r->transformCount) % kStandInHistory];
+    for (int i = 0; i < 9; ++i) {
+        slot.m[i] = matrix[i];
+    }
+    InterlockedIncrement(&r->transformCount);
+    return TRUE;
+}
+
+}  // extern "C"
+
+BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, void*) {
+    if (reason == DLL_PROCESS_ATTACH) {
+        module = instance;
+    }
+    return TRUE;
+}

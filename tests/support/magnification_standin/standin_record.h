@@ -1,0 +1,20 @@
+// What the stand-in magnification library records, in a named shared mapping that the live-zoom
+// tests read from their own process: how often it was initialised and every transform handed
+// to it, in order (a ring of the last kStandInHistory).
+#pragma once
+
+#include <cstdint>
+
+constexpr const wchar_t* kStandInMappingName = L"VistrelMagnifierStandIn";
+constexpr uint32_t kStandInHistory = 4096;
+
+struct StandInTransform {
+    float m[9];  // row by row
+};
+
+struct StandInRecord {
+    volatile long initializeCalls;
+    volatile long uninitializeCalls;
+    volatile long transformCount;  // raised after the transform is in its slot
+    StandInTransform transforms[kStandInHistory];
+};
