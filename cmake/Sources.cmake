@@ -6,6 +6,7 @@ set(VISTREL_PORTABLE_SOURCES
     src/settings/stored_value.cpp
     src/settings/error_text.cpp
     src/shell/command_line.cpp
+    src/shell/relaunch_rules.cpp
     src/zoom/hotkey_value.cpp
     src/zoom/zoom_levels.cpp
     src/zoom/zoom_geometry.cpp
@@ -25,6 +26,7 @@ set(VISTREL_WINDOWS_SOURCES
     src/shell/optional_functions.cpp
     src/shell/single_instance.cpp
     src/shell/startup.cpp
+    src/shell/relaunch.cpp
     src/zoom/app_state.cpp
     src/zoom/hotkeys.cpp
     src/zoom/main_window.cpp
@@ -61,6 +63,7 @@ set(VISTREL_PORTABLE_TESTS
     tests/settings/stored_value_test.cpp
     tests/settings/error_text_test.cpp
     tests/shell/command_line_test.cpp
+    tests/shell/relaunch_rules_test.cpp
     tests/zoom/hotkey_value_test.cpp
     tests/zoom/zoom_levels_test.cpp
     tests/zoom/dispatch_table_test.cpp
@@ -82,6 +85,7 @@ set(VISTREL_WINDOWS_TEST_PROGRAMS
     hotkeys_wintest:tests/zoom/hotkeys_wintest.cpp
     main_window_wintest:tests/zoom/main_window_wintest.cpp
     shell_wintest:tests/shell/shell_wintest.cpp
+    relaunch_wintest:tests/shell/relaunch_wintest.cpp
     zoom_view_wintest:tests/zoom/zoom_view_wintest.cpp
     drawing_wintest:tests/draw/drawing_wintest.cpp
     breaktimer_wintest:tests/breaktimer/break_screen_wintest.cpp
@@ -97,6 +101,7 @@ set(VISTREL_WINDOWS_TEST_PROGRAMS
 set(VISTREL_E2E_TEST_PROGRAMS
     startup_e2e:tests/e2e/startup_e2e.cpp
     options_e2e:tests/e2e/options_e2e.cpp
+    carrier_e2e:tests/e2e/carrier_e2e.cpp
     hotkeys_e2e:tests/e2e/hotkeys_e2e.cpp
     zoom_e2e:tests/e2e/zoom_e2e.cpp
     draw_e2e:tests/e2e/draw_e2e.cpp

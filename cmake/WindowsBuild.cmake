@@ -25,11 +25,57 @@ file(GLOB_RECURSE VISTREL_RESOURCE_FILES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}
 set_property(SOURCE ${VISTREL_RESOURCE_SOURCES} APPEND PROPERTY OBJECT_DEPENDS
     ${VISTREL_RESOURCE_FILES})
 
+# Adds to `target` a resource script that carries `file` as BINRES 103, the 64-bit build that
+# the 32-bit program runs (src/shell/relaunch.h).
+function(vistrel_carry target file)
+    set(script ${CMAKE_CURRENT_BINARY_DIR}/${target}_carried.rc)
+    file(GENERATE OUTPUT ${script} CONTENT "103 BINRES \"${file}\"\n")
+    target_sources(${target} PRIVATE ${script})
+    set_property(SOURCE ${script} APPEND PROPERTY OBJECT_DEPENDS ${file})
+endfunction()
+
+# The 32-bit build (cmake/mingw-i686.cmake) is the program plus the relaunch, carrying the
+# 64-bit program that the 64-bit build wrote before. Only the program: the tests run 64-bit.
+if(CMAKE_SYSTEM_PROCESSOR STREQUAL "i686")
+    set(VISTREL_CARRIED_BUILD ${VISTREL_DIST_DIR}/Vistrel64.exe CACHE FILEPATH
+        "The 64-bit program that the 32-bit one carries")
+    target_compile_definitions(vistrel_core PUBLIC VISTREL_CARRIER)
+    add_executable(Vistrel WIN32 ${VISTREL_ENTRY_SOURCES} $<TARGET_OBJECTS:vistrel_resources>)
+    vistrel_carry(Vistrel ${VISTREL_CARRIED_BUILD})
+    target_compile_options(Vistrel PRIVATE ${VISTREL_WARNINGS})
+    target_link_options(Vistrel PRIVATE -municode -s)
+    target_link_libraries(Vistrel PRIVATE vistrel_core)
+    set_target_properties(Vistrel PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${VISTREL_DIST_DIR})
+    return()
+endif()
+
 add_executable(Vistrel64 WIN32 ${VISTREL_ENTRY_SOURCES} $<TARGET_OBJECTS:vistrel_resources>)
 target_compile_options(Vistrel64 PRIVATE ${VISTREL_WARNINGS})
 target_link_options(Vistrel64 PRIVATE -municode -s)
 target_link_libraries(Vistrel64 PRIVATE vistrel_core)
 set_target_properties(Vistrel64 PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${VISTREL_DIST_DIR})
+
+# The 32-bit program, built once this one is written: its own configuration of this project
+# with the i686 toolchain.
+option(VISTREL_BUILD_CARRIER "Also build the 32-bit program carrying this one (Vistrel.exe)"
+    ON)
+if(VISTREL_BUILD_CARRIER)
+    include(ExternalProject)
+    set(VISTREL_CARRIER_BINARY_DIR ${CMAKE_BINARY_DIR}/carrier CACHE PATH
+        "Build folder of the 32-bit program")
+    ExternalProject_Add(carrier
+        SOURCE_DIR ${PROJECT_SOURCE_DIR}
+        BINARY_DIR ${VISTREL_CARRIER_BINARY_DIR}
+        CMAKE_ARGS
+            -DCMAKE_TOOLCHAIN_FILE=${PROJECT_SOURCE_DIR}/cmake/mingw-i686.cmake
+            -DCMAKE_BUILD_TYPE=${CMAKE_BUILD_TYPE}
+            -DVISTREL_WERROR=${VISTREL_WERROR}
+            -DVISTREL_DIST_DIR=${VISTREL_DIST_DIR}
+        BUILD_ALWAYS ON
+        INSTALL_COMMAND ""
+        DEPENDS Vistrel64
+        USES_TERMINAL_BUILD ON)
+endif()
 
 # GoogleTest from Debian's sources, cross-built without pthreads.
 set(gtest_disable_pthreads ON CACHE BOOL "" FORCE)
@@ -94,4 +140,19 @@ set_target_properties(magnification_standin PROPERTIES OUTPUT_NAME magnification
     RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/magnification_standin)
 if(TARGET livezoom_e2e)
     add_dependencies(livezoom_e2e magnification_standin)
+endif()
+
+# The relaunch: the Windows test carries a stand-in child; the end-to-end test carries the
+# program as the 32-bit one does, and checks what the 32-bit build carries.
+add_executable(child_stub WIN32 tests/shell/child_stub.cpp)
+target_include_directories(child_stub PRIVATE src)
+target_compile_definitions(child_stub PRIVATE ${VISTREL_WIN_DEFINITIONS})
+target_compile_options(child_stub PRIVATE ${VISTREL_WARNINGS})
+target_link_options(child_stub PRIVATE -municode)
+vistrel_carry(relaunch_wintest ${CMAKE_CURRENT_BINARY_DIR}/child_stub.exe)
+add_dependencies(relaunch_wintest child_stub)
+target_link_libraries(relaunch_wintest PRIVATE vistrel_e2e_driver)
+vistrel_carry(carrier_e2e ${VISTREL_DIST_DIR}/Vistrel64.exe)
+if(VISTREL_BUILD_CARRIER)
+    add_dependencies(carrier_e2e carrier)
 endif()

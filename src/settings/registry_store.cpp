@@ -8,6 +8,8 @@
 
 #include "settings/error_text.h"
 #include "settings/stored_value.h"
+#include "shell/relaunch.h"
+#include "shell/relaunch_rules.h"
 
 namespace {
 
@@ -42,6 +44,22 @@ bool ReadPathValue(HKEY root, const wchar_t* keyPath, const wchar_t* valueName,
     SettingEntry row = {"", kRegSz, out, sizeof out};
     TakeStoredValue(row, kRegSz, buffer.data(), size);
     return true;
+}
+
+// Started by the 32-bit program on a 64-bit system, `Filepath` names the written-out copy,
+// which is deleted when the program exits: logon must start the 32-bit program instead. It
+// names itself in the environment; it is taken only when `path` is its copy, so a name
+// inherited from elsewhere changes nothing.
+void PreferCarrier(wchar_t (&path)[MAX_PATH]) {
+    wchar_t carrier[MAX_PATH] = {};
+    const DWORD length = GetEnvironmentVariableW(kCarrierPathVariable, carrier, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) {
+        return;
+    }
+    if (CompareStringOrdinal(ExtractedBuildName(carrier).c_str(), -1, path, -1, TRUE) ==
+        CSTR_EQUAL) {
+        wcscpy(path, carrier);
+    }
 }
 
 } // namespace
@@ -101,6 +119,7 @@ bool SetAutoStart(HWND owner, bool enable) {
         if (enable) {
             wchar_t path[MAX_PATH] = {};
             if (ReadPathValue(HKEY_CURRENT_USER, kSettingsKeyPath, L"Filepath", path, status)) {
+                PreferCarrier(path);
                 // Quoted, so that a path with spaces starts the program and not a prefix of it.
                 wchar_t command[MAX_PATH + 3] = {};
                 int length = swprintf(command, std::size(command), L"\"%ls\"", path);

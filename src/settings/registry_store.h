@@ -23,7 +23,8 @@ void WriteSettings(std::span<const SettingEntry> rows);
 // Writes `Filepath`: the full path of the running program.
 void StoreProgramPath();
 
-// Sets or removes the Run value "Vistrel" (the program named by `Filepath`, quoted). Failures
+// Sets or removes the Run value "Vistrel" (the program named by `Filepath`, quoted; the 32-bit
+// program instead when `Filepath` names the copy it wrote out and runs). Failures
 // show "Error configuring auto start" with the system's reason and return false.
 bool SetAutoStart(HWND owner, bool enable);
 bool IsAutoStart();

@@ -12,6 +12,7 @@
 #include "settings/registry_store.h"
 #include "shell/command_line.h"
 #include "shell/optional_functions.h"
+#include "shell/relaunch.h"
 #include "shell/single_instance.h"
 #include "zoom/app_state.h"
 #include "zoom/main_window.h"
@@ -44,6 +45,13 @@ void ClearSettingsAndReport() {
 } // namespace
 
 int RunVistrel(HINSTANCE instance) {
+#ifdef VISTREL_CARRIER
+    // The 32-bit program carries the 64-bit build; on a 64-bit system that build is the
+    // program, and this process only runs it.
+    if (Is64BitSystem()) {
+        return RunEmbedded64BitBuild();
+    }
+#endif
     if (ClearSettingsRequested()) {
         ClearSettingsAndReport();
         return 1;

@@ -1,0 +1,118 @@
+// End to end: the 32-bit program. Its build carries the 64-bit program byte for byte; and the
+// 64-bit program, run the way the 32-bit one runs it (this test carries it too and runs the
+// same relaunch), keeps the auto-start entry on the 32-bit program, which outlives the copy.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <future>
+#include <iterator>
+#include <string>
+
+#include "e2e/driver.h"
+#include "shell/relaunch.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr uint32_t kOptionsCommand = 1004;
+constexpr uint32_t kExitCommand = 2;
+constexpr int kRunAtLogonBox = 1045;
+
+std::string FileBytes(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+// dist/Vistrel.exe, beside the 64-bit program.
+fs::path CarrierProgram() {
+    return fs::path(VistrelExePath()).parent_path() / L"Vistrel.exe";
+}
+
+TEST(CarrierBuild, IsA32BitProgramCarryingThe64BitOneByteForByte) {
+    const std::string carrier = FileBytes(CarrierProgram());
+    ASSERT_GT(carrier.size(), 0x200u) << "no " << CarrierProgram();
+    IMAGE_DOS_HEADER dos;
+    carrier.copy(reinterpret_cast<char*>(&dos), sizeof dos);
+    ASSERT_EQ(dos.e_magic, IMAGE_DOS_SIGNATURE);
+    IMAGE_NT_HEADERS32 nt;
+    ASSERT_GE(carrier.size(), dos.e_lfanew + sizeof nt);
+    carrier.copy(reinterpret_cast<char*>(&nt), sizeof nt, dos.e_lfanew);
+    EXPECT_EQ(nt.Signature, IMAGE_NT_SIGNATURE);
+    EXPECT_EQ(nt.FileHeader.Machine, IMAGE_FILE_MACHINE_I386);
+    EXPECT_EQ(nt.OptionalHeader.Magic, IMAGE_NT_OPTIONAL_HDR32_MAGIC);
+    EXPECT_EQ(nt.OptionalHeader.Subsystem, IMAGE_SUBSYSTEM_WINDOWS_GUI);
+
+    HMODULE image = LoadLibraryExW(CarrierProgram().c_str(), nullptr,
+                                   LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    ASSERT_NE(image, nullptr);
+    HRSRC found = FindResourceW(image, MAKEINTRESOURCEW(kEmbeddedBuildId), kEmbeddedBuildType);
+    ASSERT_NE(found, nullptr);
+    const auto* bytes = static_cast<const char*>(LockResource(LoadResource(image, found)));
+    const std::string carried(bytes, SizeofResource(image, found));
+    FreeLibrary(image);
+    EXPECT_TRUE(carried == FileBytes(VistrelExePath()))
+        << "carried " << carried.size() << " bytes, not the 64-bit program";
+}
+
+// The 32-bit program lies in a folder with a space in its name; the test runs the relaunch
+// for it and is the waiting 32-bit process meanwhile.
+TEST(Carrier, AutoStartFromTheRunningCopyStartsThe32BitProgramAtLogon) {
+    ClearProgramRegistry();
+    WriteSettingDword(L"OptionShown", 1);
+    const fs::path folder = fs::temp_directory_path() / L"Present Tools";
+    const fs::path program = folder / L"Vistrel.exe", copy = folder / L"Vistrel64.exe";
+    fs::create_directories(folder);
+    fs::copy_file(CarrierProgram(), program, fs::copy_options::overwrite_existing);
+
+    auto carrier = std::async(std::launch::async, [&] {
+        return RunEmbeddedBuild(GetModuleHandleW(nullptr), program.c_str());
+    });
+    HWND mainWindow = nullptr;
+    DWORD child = 0;
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+            const auto windows = TopLevelWindowsOf(0, L"VistrelClass", false);
+            mainWindow = windows.empty() ? nullptr : windows.front();
+            return mainWindow != nullptr;
+        },
+        10000));
+    GetWindowThreadProcessId(mainWindow, &child);
+    // Ends the child whatever happens below, so the waiting relaunch returns.
+    struct EndChild {
+        DWORD id;
+        ~EndChild() {
+            if (HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id)) {
+                TerminateProcess(process, 99);
+                WaitForSingleObject(process, 5000);
+                CloseHandle(process);
+            }
+        }
+    } endChild{child};
+
+    if (mainWindow != nullptr && WaitForMainWindow(child) == mainWindow) {
+        EXPECT_EQ(ReadString(kTestSettingsKey, L"Filepath"), copy.wstring());
+        EXPECT_TRUE(GetFileAttributesW(copy.c_str()) & FILE_ATTRIBUTE_HIDDEN);
+
+        PostCommand(mainWindow, kOptionsCommand);
+        HWND options = WaitForDialog(child, 10000);
+        ASSERT_NE(options, nullptr);
+        SendDlgItemMessageW(options, kRunAtLogonBox, BM_SETCHECK, BST_CHECKED, 0);
+        PostMessageW(options, WM_COMMAND, IDOK, 0);
+        EXPECT_TRUE(WaitUntil([&] { return !IsWindow(options); }));
+        EXPECT_EQ(ReadString(kTestRunKey, L"Vistrel"), L"\"" + program.wstring() + L"\"");
+        PostCommand(mainWindow, kExitCommand);
+    }
+    ASSERT_EQ(carrier.wait_for(std::chrono::seconds(10)), std::future_status::ready);
+    EXPECT_EQ(carrier.get(), 0);
+    EXPECT_FALSE(fs::exists(copy)) << "the copy goes when the program ends";
+    EXPECT_TRUE(fs::exists(program)) << "logon starts a program that is there";
+
+    ClearProgramRegistry();
+    std::error_code ignored;
+    fs::remove_all(folder, ignored);
+}
+
+} // namespace

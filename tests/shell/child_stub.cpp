@@ -1,0 +1,51 @@
+// Stands in for the carried 64-bit build in the relaunch tests: records what it was started
+// with and ends with a chosen code, optionally after the test lets it.
+//   VISTREL_STUB_RECORD  file to write: the command line, the program's own path, its file
+//                        attributes and the carrier's path variable, one per line (UTF-16)
+//   VISTREL_STUB_HOLD    name of an event to wait for before ending (at most a minute)
+//   VISTREL_STUB_EXIT    the exit code, in decimal
+#include <windows.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "shell/relaunch.h"
+
+namespace {
+
+std::wstring Variable(const wchar_t* name) {
+    wchar_t value[1024] = {};
+    const DWORD length = GetEnvironmentVariableW(name, value, 1024);
+    return length < 1024 ? value : L"";
+}
+
+void Record(const std::wstring& file) {
+    wchar_t self[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    const std::wstring text = std::wstring(GetCommandLineW()) + L"\n" + self + L"\n" +
+                              std::to_wstring(GetFileAttributesW(self)) + L"\n" +
+                              Variable(kCarrierPathVariable) + L"\n";
+    // Written under another name first, so a test that sees the record sees all of it.
+    const std::wstring part = file + L".part";
+    HANDLE out = CreateFileW(part.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD written = 0;
+    WriteFile(out, text.data(), static_cast<DWORD>(text.size() * sizeof(wchar_t)), &written,
+              nullptr);
+    CloseHandle(out);
+    MoveFileW(part.c_str(), file.c_str());
+}
+
+} // namespace
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    const std::wstring record = Variable(L"VISTREL_STUB_RECORD");
+    if (!record.empty()) {
+        Record(record);
+    }
+    const std::wstring hold = Variable(L"VISTREL_STUB_HOLD");
+    if (HANDLE event = hold.empty() ? nullptr : OpenEventW(SYNCHRONIZE, FALSE, hold.c_str())) {
+        WaitForSingleObject(event, 60000);
+        CloseHandle(event);
+    }
+    return _wtoi(Variable(L"VISTREL_STUB_EXIT").c_str());
+}
