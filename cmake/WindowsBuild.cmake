@@ -116,6 +116,9 @@ vistrel_add_wine_tests(windows ${VISTREL_WINDOWS_TEST_PROGRAMS})
 add_library(vistrel_e2e_driver STATIC ${VISTREL_E2E_SUPPORT_SOURCES})
 target_link_libraries(vistrel_e2e_driver PUBLIC vistrel_test_support)
 vistrel_add_wine_tests(e2e ${VISTREL_E2E_TEST_PROGRAMS})
+# Tests that show Chinese texts get a CJK font in their copy of the prefix (tests/support/wine-run).
+set_property(TEST windows.advanced_draw_wintest windows.advanced_break_wintest e2e.language_e2e
+    APPEND PROPERTY ENVIRONMENT VISTREL_CJK_FONT_LINK=1)
 foreach(entry IN LISTS VISTREL_E2E_TEST_PROGRAMS)
     string(REPLACE ":" ";" parts ${entry})
     list(GET parts 0 name)
