@@ -7,6 +7,9 @@
 #include <cstdarg>
 #include <cstdlib>
 #include <cstring>
+#include <new>
+#include <string_view>
+#include <unordered_map>
 
 static_assert(offsetof(XmlDocument, root) == 0, "a document must pass for its document element");
 
@@ -46,13 +49,21 @@ constexpr std::size_t kEntityLookupsPerInputByte = 16;
 
 constexpr std::size_t kNotFound = static_cast<std::size_t>(-1);
 
-// One open element: the length of its text so far and the ends of its child chains, so that
-// inserting a child costs no walk in the common cases.
+// The first and the last child of one name, found by name, so that a child with many siblings
+// is linked without walking them: a hostile file with a million of them must not stall start-up.
+struct NameChain {
+    XmlElement* first;
+    XmlElement* last;
+};
+using NameIndex = std::unordered_map<std::string_view, NameChain>;
+
+// One open element: the length of its text so far and the ends of its child chains.
 struct OpenFrame {
     XmlElement* element;
     std::size_t textLength;
     XmlElement* lastChild;
     XmlElement* lastFirstOfName;
+    NameIndex* names;  // from the second child on; deleted when the element closes
 };
 
 struct XmlParser {
@@ -919,33 +930,49 @@ bool AddXmlText(XmlParser& parser, char* bytes, std::size_t length, char mode) {
     return joined != nullptr;
 }
 
-// Offsets never decrease while parsing, so a new child always goes last in every chain.
-void InsertChild(OpenFrame& frame, XmlElement* child) {
+// Offsets never decrease while parsing, so a new child always goes last in every chain. False
+// when memory ran out; nothing is linked then.
+bool InsertChild(OpenFrame& frame, XmlElement* child) {
     XmlElement* parent = frame.element;
     if (frame.lastChild == nullptr) {
         parent->firstChild = child;
         frame.lastFirstOfName = child;
-    } else {
-        frame.lastChild->nextInOrder = child;
-        if (std::strcmp(frame.lastChild->name, child->name) == 0) {
-            frame.lastChild->nextSameName = child;
-        } else {
-            XmlElement* first = parent->firstChild;
-            while (first != nullptr && std::strcmp(first->name, child->name) != 0) {
-                first = first->nextOtherName;
-            }
-            if (first != nullptr) {
-                while (first->nextSameName != nullptr) {
-                    first = first->nextSameName;
+        frame.lastChild = child;
+        return true;
+    }
+    NameChain* chain = nullptr;
+    try {
+        if (frame.names == nullptr) {
+            frame.names = new NameIndex;
+            for (XmlElement* first = parent->firstChild; first != nullptr;
+                 first = first->nextOtherName) {
+                XmlElement* last = first;
+                while (last->nextSameName != nullptr) {
+                    last = last->nextSameName;
                 }
-                first->nextSameName = child;
-            } else {
-                frame.lastFirstOfName->nextOtherName = child;
-                frame.lastFirstOfName = child;
+                frame.names->emplace(first->name, NameChain{first, last});
             }
         }
+        const auto [entry, added] = frame.names->try_emplace(child->name, NameChain{child, child});
+        chain = added ? nullptr : &entry->second;
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    frame.lastChild->nextInOrder = child;
+    if (chain != nullptr) {
+        chain->last->nextSameName = child;
+        chain->last = child;
+    } else {
+        frame.lastFirstOfName->nextOtherName = child;
+        frame.lastFirstOfName = child;
     }
     frame.lastChild = child;
+    return true;
+}
+
+void CloseFrame(OpenFrame& frame) {
+    delete frame.names;
+    frame.names = nullptr;
 }
 
 // Takes ownership of `attributes`.
@@ -980,15 +1007,20 @@ bool OpenElement(XmlParser& parser, char* name, char** attributes) {
     element->text = gEmptyString;
     element->textOffset = frame.textLength;
     element->parent = parent;
-    InsertChild(frame, element);
-    parser.frames[parser.depth++] = {element, 0, nullptr, nullptr};
+    if (!InsertChild(frame, element)) {
+        parser.outOfMemory = true;
+        std::free(element);
+        FreeAttributes(attributes);
+        return false;
+    }
+    parser.frames[parser.depth++] = {element, 0, nullptr, nullptr, nullptr};
     doc->openElement = element;
     return true;
 }
 
 void CloseElement(XmlParser& parser) {
     parser.doc->openElement = parser.doc->openElement->parent;
-    --parser.depth;
+    CloseFrame(parser.frames[--parser.depth]);
 }
 
 bool ClosesHere(const XmlParser& parser, const char* p) {
@@ -1333,9 +1365,12 @@ XmlDocument* ParseXmlBuffer(char* buffer, std::size_t length) {
     parser.doc = doc;
     parser.frames = frames;
     parser.frameCapacity = 16;
-    parser.frames[0] = {&doc->root, 0, nullptr, nullptr};
+    parser.frames[0] = {&doc->root, 0, nullptr, nullptr, nullptr};
     parser.depth = 1;
     Parse(parser, buffer, length);
+    for (std::size_t i = 0; i < parser.depth; ++i) {
+        CloseFrame(parser.frames[i]);  // elements left open by an error or a missing end tag
+    }
     std::free(parser.frames);
     if (parser.outOfMemory) {
         FreeXml(doc);

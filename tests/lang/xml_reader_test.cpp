@@ -332,6 +332,34 @@ TEST(XmlLimits, DeepNestingParsesAndFrees) {
     EXPECT_EQ(closed.error(), "");
 }
 
+TEST(XmlLimits, ManySiblingsAreLinkedWithoutWalkingTheirChains) {
+    // Alternating names and all-distinct names: each child is linked at once, not after a walk
+    // through its earlier siblings (which took minutes for a megabyte).
+    std::string text = "<r>";
+    for (int i = 0; i < 100000; ++i) {
+        text += i % 2 ? "<a/>" : "<b/>";
+    }
+    for (int i = 0; i < 50000; ++i) {
+        text += "<n" + std::to_string(i) + "/>";
+    }
+    Parsed xml(text + "<a/></r>");
+    ASSERT_EQ(xml.error(), "");
+    int as = 0;
+    const XmlElement* last = nullptr;
+    for (const XmlElement* a = XmlChild(xml.root(), "a"); a != nullptr; a = a->nextSameName) {
+        ++as;
+        last = a;
+    }
+    EXPECT_EQ(as, 50001);
+    EXPECT_EQ(last->nextInOrder, nullptr);  // the last child of all
+    int names = 0;
+    for (const XmlElement* e = xml.root()->firstChild; e != nullptr; e = e->nextOtherName) {
+        ++names;
+    }
+    EXPECT_EQ(names, 50002);  // b, a, then n0 to n49999
+    EXPECT_STREQ(xml.root()->firstChild->nextOtherName->name, "a");
+}
+
 TEST(XmlStream, ReadsTheWholeFileAndOwnsIt) {
     std::FILE* file = std::tmpfile();
     ASSERT_NE(file, nullptr);
