@@ -16,6 +16,7 @@
 #include "shell/optional_functions.h"
 #include "support/dialog_runner.h"
 #include "support/main_window_fixture.h"
+#include "support/wait_until.h"
 #include "zoom/app_state.h"
 
 namespace {
@@ -59,17 +60,6 @@ COLORREF SwatchCentre(HWND button) {
     RECT area = {};
     GetWindowRect(button, &area);
     return ScreenPixel((area.left + area.right) / 2, (area.top + area.bottom) / 2);
-}
-
-template <typename Condition> bool WaitUntil(Condition condition, DWORD timeoutMs = 5000) {
-    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
-    while (!condition()) {
-        if (GetTickCount64() >= deadline) {
-            return condition();
-        }
-        Sleep(20);
-    }
-    return true;
 }
 
 // Clicks a colour button and picks `colour` in the real colour chooser.

@@ -73,8 +73,11 @@ TEST_F(AdvancedDraw, APadColourPickedInTheDialogIsTheColourOfTheBlackboard) {
     PostCommand(mainWindow, kOptionsCommand);
     HWND options = WaitForNewDialog(vistrel.Id(), {});
     ASSERT_NE(options, nullptr);
-    HWND advancedButton = FindDescendant(options, kDrawPageAdvanced);
-    ASSERT_NE(advancedButton, nullptr);
+    // The dialog may show before its pages are all built.
+    HWND advancedButton = nullptr;
+    ASSERT_TRUE(WaitUntil([&] {
+        return (advancedButton = FindDescendant(options, kDrawPageAdvanced)) != nullptr;
+    }));
     PostMessageW(advancedButton, BM_CLICK, 0, 0);
     HWND advanced = WaitForNewDialog(vistrel.Id(), {options});
     ASSERT_NE(advanced, nullptr);

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "support/message_box_watcher.h"
+#include "support/wait_until.h"
 
 // The program under test as a Windows path (from VISTREL_EXE, a Unix path under drive Z:).
 std::wstring VistrelExePath();
@@ -76,18 +77,6 @@ struct HeldHotkey {
 // The system's readable name of a combination, composed as the program composes it.
 std::wstring ExpectedHotkeyName(uint32_t value);
 
-// Waits until `condition` holds or the timeout passes; the condition's last answer.
-template <typename Condition>
-bool WaitUntil(Condition condition, DWORD timeoutMs = 5000) {
-    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
-    while (!condition()) {
-        if (GetTickCount64() >= deadline) {
-            return condition();
-        }
-        Sleep(20);
-    }
-    return true;
-}
 
 // ---- Input, as a presenter gives it (SendInput) ----
 void PressKey(WORD virtualKey);

@@ -62,7 +62,9 @@ protected:
     void SetUp() override {
         wchar_t temp[MAX_PATH];
         GetTempPathW(MAX_PATH, temp);
-        directory = std::wstring(temp) + L"vistrel-lang-" + std::to_wstring(GetTickCount64());
+        static int tests = 0;
+        directory = std::wstring(temp) + L"vistrel-lang-" +
+                    std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++tests);
         ASSERT_TRUE(CreateDirectoryW(directory.c_str(), nullptr));
         GetCurrentDirectoryW(MAX_PATH, previous);
         ASSERT_TRUE(SetCurrentDirectoryW(directory.c_str()));

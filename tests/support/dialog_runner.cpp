@@ -6,21 +6,7 @@
 #include <cwchar>
 
 #include "lang/language_catalogue.h"
-
-namespace {
-
-template <typename Condition> bool WaitFor(Condition condition, DWORD timeoutMs) {
-    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
-    while (!condition()) {
-        if (GetTickCount64() >= deadline) {
-            return condition();
-        }
-        Sleep(10);
-    }
-    return true;
-}
-
-} // namespace
+#include "support/wait_until.h"
 
 ModalDialog::ModalDialog(int templateId, DLGPROC procedure) {
     thread_ = std::thread([this, templateId, procedure] {
@@ -30,7 +16,7 @@ ModalDialog::ModalDialog(int templateId, DLGPROC procedure) {
         ended_.store(true);
     });
     // The dialog is the visible dialog box of that thread.
-    WaitFor(
+    WaitUntil(
         [&] {
             for (HWND box : TopLevelWindowsOf(GetCurrentProcessId(), L"#32770", true)) {
                 if (GetWindowThreadProcessId(box, nullptr) == dialogThread_.load()) {
@@ -45,7 +31,7 @@ ModalDialog::ModalDialog(int templateId, DLGPROC procedure) {
 ModalDialog::~ModalDialog() {
     // A test that failed half-way may leave a box or chooser open over the dialog: everything the
     // dialog's thread shows is cancelled until the dialog ends.
-    WaitFor(
+    WaitUntil(
         [this] {
             for (HWND box : TopLevelWindowsOf(GetCurrentProcessId(), L"#32770", false)) {
                 if (GetWindowThreadProcessId(box, nullptr) == dialogThread_.load()) {
@@ -84,12 +70,12 @@ void ModalDialog::SetText(int id, const std::wstring& text) const {
 
 bool ModalDialog::PressAndWaitForEnd(int id, DWORD timeoutMs) {
     PostMessageW(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0);
-    return WaitFor([this] { return ended_.load(); }, timeoutMs);
+    return WaitUntil([this] { return ended_.load(); }, timeoutMs);
 }
 
 HWND WaitForOtherDialog(HWND except, DWORD timeoutMs) {
     HWND found = nullptr;
-    WaitFor(
+    WaitUntil(
         [&] {
             for (HWND box : TopLevelWindowsOf(GetCurrentProcessId(), L"#32770", true)) {
                 if (box != except) {
@@ -110,7 +96,7 @@ DialogSnapshot PressAndReadBox(ModalDialog& dialog, int id) {
     }
     DialogSnapshot snapshot = ReadDialog(box);
     DismissDialog(box);
-    WaitFor([box] { return !IsWindow(box); }, 5000);
+    WaitUntil([box] { return !IsWindow(box); }, 5000);
     return snapshot;
 }
 
