@@ -232,6 +232,18 @@ TEST_F(Languages, SelectingStoresTheEntryAndLoadsItsOwnElement) {
     DestroyMenu(menu);
 }
 
+TEST_F(Languages, OverLongIdsAndNamesAreCutAlikeSoTheyStillLoad) {
+    const std::string name(40, 'N');
+    WriteFile(L"long.lang", "<L><Language id='123456789' name='" + name +
+                                "'><Section name='TrayMenu'/></Language></L>");
+    ASSERT_TRUE(BuildLanguageCatalogue());
+    const LanguageEntry* entry = Entries().back();
+    EXPECT_EQ(std::wstring(entry->langId), L"1234567");
+    EXPECT_EQ(std::wstring(entry->displayName), std::wstring(31, L'N'));
+    ASSERT_NO_FATAL_FAILURE(Use(entry->displayName));
+    EXPECT_NE(ActiveLanguageElement(), nullptr);
+}
+
 // A window with the options dialog's kind of controls, and a menu with the tray's commands.
 struct TestTargets {
     HWND window = nullptr;
