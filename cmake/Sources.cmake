@@ -113,6 +113,8 @@ set(VISTREL_E2E_TEST_PROGRAMS
     livezoom_e2e:tests/e2e/livezoom_e2e.cpp
 )
 set(VISTREL_E2E_SUPPORT_SOURCES tests/e2e/driver.cpp)
+# The tour that tools/run plays without a display, driven like the end-to-end tests.
+set(VISTREL_TOUR_SOURCES tests/e2e/tour.cpp)
 set(VISTREL_WINDOWS_TEST_SUPPORT_SOURCES tests/support/message_box_watcher.cpp
     tests/support/main_window_fixture.cpp
     tests/support/dialog_runner.cpp)

@@ -10,8 +10,27 @@ set(VISTREL_WIN_DEFINITIONS UNICODE _UNICODE NOMINMAX _WIN32_WINNT=0x0601 WINVER
 
 add_link_options(-static -static-libgcc -static-libstdc++)
 
+# The version, set once by project(VERSION) in CMakeLists.txt, for the version resource and the
+# code (src/res/product.h includes this header).
+set(VISTREL_GENERATED_DIR ${CMAKE_BINARY_DIR}/generated)
+foreach(part MAJOR MINOR PATCH TWEAK)
+    set(VISTREL_VERSION_${part} ${PROJECT_VERSION_${part}})
+    if(VISTREL_VERSION_${part} STREQUAL "")
+        set(VISTREL_VERSION_${part} 0)
+    endif()
+endforeach()
+file(CONFIGURE OUTPUT ${VISTREL_GENERATED_DIR}/vistrel_version.h CONTENT [[
+/* Written by CMake from project(VERSION) in CMakeLists.txt: change the version there. */
+#pragma once
+#define VISTREL_VERSION_MAJOR @VISTREL_VERSION_MAJOR@
+#define VISTREL_VERSION_MINOR @VISTREL_VERSION_MINOR@
+#define VISTREL_VERSION_PATCH @VISTREL_VERSION_PATCH@
+#define VISTREL_VERSION_BUILD @VISTREL_VERSION_TWEAK@
+#define VISTREL_VERSION_TEXT "@VISTREL_VERSION_MAJOR@.@VISTREL_VERSION_MINOR@.@VISTREL_VERSION_PATCH@.@VISTREL_VERSION_TWEAK@"
+]] @ONLY)
+
 add_library(vistrel_core STATIC ${VISTREL_PORTABLE_SOURCES} ${VISTREL_WINDOWS_SOURCES})
-target_include_directories(vistrel_core PUBLIC src)
+target_include_directories(vistrel_core PUBLIC src ${VISTREL_GENERATED_DIR})
 target_compile_definitions(vistrel_core PUBLIC ${VISTREL_WIN_DEFINITIONS})
 target_compile_options(vistrel_core PRIVATE ${VISTREL_WARNINGS})
 target_link_libraries(vistrel_core PUBLIC ${VISTREL_WIN_LIBS})
@@ -21,6 +40,7 @@ target_link_libraries(vistrel_core PUBLIC ${VISTREL_WIN_LIBS})
 # script includes: every file under src/res counts as a dependency.
 add_library(vistrel_resources OBJECT ${VISTREL_RESOURCE_SOURCES})
 target_compile_definitions(vistrel_resources PRIVATE ${VISTREL_WIN_DEFINITIONS})
+target_include_directories(vistrel_resources PRIVATE ${VISTREL_GENERATED_DIR})
 file(GLOB_RECURSE VISTREL_RESOURCE_FILES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/src/res/*)
 set_property(SOURCE ${VISTREL_RESOURCE_SOURCES} APPEND PROPERTY OBJECT_DEPENDS
     ${VISTREL_RESOURCE_FILES})
@@ -32,6 +52,13 @@ function(vistrel_carry target file)
     file(GENERATE OUTPUT ${script} CONTENT "103 BINRES \"${file}\"\n")
     target_sources(${target} PRIVATE ${script})
     set_property(SOURCE ${script} APPEND PROPERTY OBJECT_DEPENDS ${file})
+endfunction()
+
+# A program written anew makes the SHA-256 list beside it stale: it goes until the list is
+# written again once both programs are built (release_sums below).
+function(vistrel_outdate_sums target)
+    add_custom_command(TARGET ${target} POST_BUILD
+        COMMAND ${CMAKE_COMMAND} -E rm -f ${VISTREL_DIST_DIR}/SHA256SUMS VERBATIM)
 endfunction()
 
 # The 32-bit build (cmake/mingw-i686.cmake) is the program plus the relaunch, carrying the
@@ -46,6 +73,7 @@ if(CMAKE_SYSTEM_PROCESSOR STREQUAL "i686")
     target_link_options(Vistrel PRIVATE -municode -s)
     target_link_libraries(Vistrel PRIVATE vistrel_core)
     set_target_properties(Vistrel PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${VISTREL_DIST_DIR})
+    vistrel_outdate_sums(Vistrel)
     return()
 endif()
 
@@ -54,6 +82,7 @@ target_compile_options(Vistrel64 PRIVATE ${VISTREL_WARNINGS})
 target_link_options(Vistrel64 PRIVATE -municode -s)
 target_link_libraries(Vistrel64 PRIVATE vistrel_core)
 set_target_properties(Vistrel64 PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${VISTREL_DIST_DIR})
+vistrel_outdate_sums(Vistrel64)
 
 # The 32-bit program, built once this one is written: its own configuration of this project
 # with the i686 toolchain.
@@ -75,6 +104,39 @@ if(VISTREL_BUILD_CARRIER)
         INSTALL_COMMAND ""
         DEPENDS Vistrel64
         USES_TERMINAL_BUILD ON)
+endif()
+
+# The release: dist/SHA256SUMS lists the programs of this build (sha256sum -c reads it), written
+# after both are built. Without the carrier only Vistrel64.exe is listed: a Vistrel.exe left
+# from an earlier build may carry another 64-bit program.
+set(VISTREL_RELEASE_FILES Vistrel64.exe)
+if(VISTREL_BUILD_CARRIER)
+    set(VISTREL_RELEASE_FILES Vistrel.exe,Vistrel64.exe)
+endif()
+set(sums_script ${CMAKE_BINARY_DIR}/write_sha256sums.cmake)
+file(WRITE ${sums_script} [[
+string(REPLACE "," ";" files "${FILES}")
+set(lines "")
+foreach(name IN LISTS files)
+    file(SHA256 "${DIR}/${name}" hash)
+    string(APPEND lines "${hash}  ${name}\n")
+endforeach()
+file(WRITE "${DIR}/SHA256SUMS" "${lines}")
+]])
+add_custom_target(release_sums ALL
+    COMMAND ${CMAKE_COMMAND} -DDIR=${VISTREL_DIST_DIR} -DFILES=${VISTREL_RELEASE_FILES}
+        -P ${sums_script}
+    COMMENT "Writing ${VISTREL_DIST_DIR}/SHA256SUMS" VERBATIM)
+add_dependencies(release_sums Vistrel64)
+if(VISTREL_BUILD_CARRIER)
+    add_dependencies(release_sums carrier)
+endif()
+
+# Everything below is tests and benchmarks, built on GoogleTest's sources. Where they are missing
+# (a build on Windows itself, say) the programs above are the whole build.
+if(NOT EXISTS ${VISTREL_GTEST_SOURCE_DIR}/CMakeLists.txt)
+    message(STATUS "No GoogleTest sources in ${VISTREL_GTEST_SOURCE_DIR}: programs only, no tests")
+    return()
 endif()
 
 # GoogleTest from Debian's sources, cross-built without pthreads.
@@ -127,6 +189,17 @@ foreach(entry IN LISTS VISTREL_E2E_TEST_PROGRAMS)
     # The program under test, as Wine sees it (drive Z: is the Unix root).
     set_property(TEST e2e.${name} APPEND PROPERTY ENVIRONMENT "VISTREL_EXE=${VISTREL_DIST_DIR}/Vistrel64.exe")
 endforeach()
+
+# The tour (tools/run plays it without a display): a sample slide and every mode driven from
+# outside, one PNG per step; as a test it checks the pixels of each step and keeps the PNGs in
+# the build tree's tour/.
+add_executable(tour ${VISTREL_TOUR_SOURCES})
+target_compile_options(tour PRIVATE ${VISTREL_WARNINGS})
+target_link_libraries(tour PRIVATE vistrel_e2e_driver)
+add_dependencies(tour Vistrel64)
+add_test(NAME e2e.tour COMMAND tour ${CMAKE_CURRENT_BINARY_DIR}/tour)
+set_tests_properties(e2e.tour PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 240 LABELS e2e
+    ENVIRONMENT "VISTREL_EXE=${VISTREL_DIST_DIR}/Vistrel64.exe")
 
 # Benchmarks: built with the program, run by tools/bench, never by the tests.
 add_executable(zoom_bench bench/zoom_bench.cpp)

@@ -1,0 +1,601 @@
+// The tour: a sample slide on screen, then the program driven from outside as a presenter uses
+// it: the zoom, a freehand stroke, an arrow, a rectangle, text in two colours, the white pad,
+// the break screen and the options dialog. Each step is kept as a PNG in the folder named by the
+// first argument, and the pixels that matter are checked, so the tour doubles as a smoke test.
+// tools/run plays it when there is no display; the tests run it under tests/support/wine-run.
+#include <windows.h>
+#include <objidl.h>
+#include <gdiplus.h>
+#include <shellapi.h>
+
+#include <cstdio>
+#include <cstring>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "e2e/driver.h"
+#include "res/options_controls.h"
+#include "res/product.h"
+#include "zoom/zoom_geometry.h"
+
+namespace {
+
+constexpr uint32_t kExitCommand = 2;
+constexpr uint32_t kOptionsCommand = 1004;
+constexpr uint32_t kWhite = 0xFFFFFF; // colours as a screenshot holds them: 0x00RRGGBB
+constexpr uint32_t kRed = 0xFF0000;
+constexpr uint32_t kGreen = 0x00FF00;
+constexpr uint32_t kBlue = 0x0000FF;
+
+// ---- The sample slide ----------------------------------------------------------------------
+
+constexpr RECT kTitleBand = {0, 0, 1920, 170};
+constexpr int kBulletX = 110;
+constexpr int kBulletY[3] = {250, 350, 450};
+constexpr const wchar_t* kBullets[3] = {L"\x2022  Revenue up 18 % on last year",
+                                        L"\x2022  Three new markets opened",
+                                        L"\x2022  Costs held flat"};
+constexpr int kChartBase = 850;
+constexpr int kBarLeft[4] = {1160, 1330, 1500, 1670};
+constexpr int kBarHeight[4] = {250, 330, 420, 520};
+constexpr int kBarWidth = 110;
+constexpr COLORREF kBarColours[4] = {RGB(91, 155, 213), RGB(237, 125, 49), RGB(165, 165, 165),
+                                     RGB(255, 192, 0)};
+
+HFONT SlideFont(int height, int weight) {
+    return CreateFontW(height, 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                       OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY, DEFAULT_PITCH,
+                       L"Tahoma");
+}
+
+void Text(HDC dc, int x, int y, const wchar_t* text, HFONT font, COLORREF colour) {
+    HGDIOBJ previous = SelectObject(dc, font);
+    SetTextColor(dc, colour);
+    TextOutW(dc, x, y, text, lstrlenW(text));
+    SelectObject(dc, previous);
+}
+
+void Fill(HDC dc, RECT area, COLORREF colour) {
+    HBRUSH brush = CreateSolidBrush(colour);
+    FillRect(dc, &area, brush);
+    DeleteObject(brush);
+}
+
+// A title band, three bullets and a bar chart: something a presenter would point at.
+void PaintSlide(HDC dc, int width, int height) {
+    Fill(dc, {0, 0, width, height}, RGB(255, 255, 255));
+    Fill(dc, kTitleBand, RGB(31, 59, 115));
+    SetBkMode(dc, TRANSPARENT);
+    HFONT title = SlideFont(96, FW_BOLD);
+    HFONT body = SlideFont(56, FW_NORMAL);
+    HFONT small = SlideFont(36, FW_NORMAL);
+    Text(dc, 90, 34, L"Quarterly results", title, RGB(255, 255, 255));
+    for (int i = 0; i < 3; ++i) {
+        Text(dc, kBulletX, kBulletY[i], kBullets[i], body, RGB(50, 50, 50));
+    }
+    Fill(dc, {1120, 300, 1124, kChartBase + 2}, RGB(90, 90, 90));
+    Fill(dc, {1120, kChartBase, 1820, kChartBase + 4}, RGB(90, 90, 90));
+    for (int i = 0; i < 4; ++i) {
+        Fill(dc, {kBarLeft[i], kChartBase - kBarHeight[i], kBarLeft[i] + kBarWidth, kChartBase},
+             kBarColours[i]);
+        const wchar_t label[3] = {L'Q', static_cast<wchar_t>(L'1' + i), 0};
+        Text(dc, kBarLeft[i] + 32, kChartBase + 16, label, small, RGB(90, 90, 90));
+    }
+    Text(dc, 90, 990, L"Vistrel tour \x2014 a sample slide", small, RGB(140, 140, 140));
+    DeleteObject(title);
+    DeleteObject(body);
+    DeleteObject(small);
+}
+
+// The slide as pixels, painted here exactly as the slide window paints it.
+Screenshot RenderSlide(int width, int height) {
+    Screenshot slide = {width, height, std::vector<uint32_t>(static_cast<size_t>(width) * height)};
+    BITMAPINFO info = {};
+    info.bmiHeader = {sizeof info.bmiHeader, width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    HDC dc = CreateCompatibleDC(nullptr);
+    HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ previous = SelectObject(dc, bitmap);
+    PaintSlide(dc, width, height);
+    GdiFlush();
+    const auto* pixels = static_cast<const uint32_t*>(bits);
+    for (size_t i = 0; i < slide.pixels.size(); ++i) {
+        slide.pixels[i] = pixels[i] & 0xFFFFFF;
+    }
+    SelectObject(dc, previous);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    return slide;
+}
+
+// The slide in a full-screen topmost window of its own thread, so it keeps painting while the
+// tour waits.
+struct SlideWindow {
+    explicit SlideWindow(const Screenshot& picture);
+    ~SlideWindow();
+    HWND window = nullptr;
+    std::thread thread;
+};
+
+LRESULT CALLBACK SlideWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_PAINT) {
+        PAINTSTRUCT paint;
+        HDC dc = BeginPaint(window, &paint);
+        const auto* picture =
+            reinterpret_cast<const Screenshot*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+        if (picture != nullptr) {
+            BITMAPINFO info = {};
+            info.bmiHeader = {sizeof info.bmiHeader,
+                              picture->width,
+                              -picture->height,
+                              1,
+                              32,
+                              BI_RGB,
+                              0,
+                              0,
+                              0,
+                              0,
+                              0};
+            SetDIBitsToDevice(dc, 0, 0, picture->width, picture->height, 0, 0, 0, picture->height,
+                              picture->pixels.data(), &info, DIB_RGB_COLORS);
+        }
+        EndPaint(window, &paint);
+        return 0;
+    }
+    if (message == WM_ERASEBKGND) {
+        return 1;
+    }
+    if (message == WM_DESTROY) {
+        PostQuitMessage(0);
+        return 0;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+SlideWindow::SlideWindow(const Screenshot& picture) {
+    HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    thread = std::thread([this, ready, &picture] {
+        WNDCLASSW windowClass = {};
+        windowClass.lpfnWndProc = SlideWindowProc;
+        windowClass.hInstance = GetModuleHandleW(nullptr);
+        windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+        windowClass.lpszClassName = L"VistrelTourSlide";
+        RegisterClassW(&windowClass);
+        window = CreateWindowExW(WS_EX_TOPMOST, L"VistrelTourSlide", L"Quarterly results", WS_POPUP,
+                                 0, 0, picture.width, picture.height, nullptr, nullptr,
+                                 GetModuleHandleW(nullptr), nullptr);
+        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&picture));
+        ShowWindow(window, SW_SHOW);
+        SetForegroundWindow(window);
+        UpdateWindow(window);
+        SetEvent(ready);
+        MSG message;
+        while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+            DispatchMessageW(&message);
+        }
+        UnregisterClassW(L"VistrelTourSlide", GetModuleHandleW(nullptr));
+    });
+    WaitForSingleObject(ready, 10000);
+    CloseHandle(ready);
+    // Activation completes late under Wine, and the taskbar, topmost too, now and then comes
+    // out on top: wait for both before the program starts.
+    WaitUntil([this] { return GetForegroundWindow() == window; });
+    WaitUntil([this, &picture] {
+        const Screenshot shot = CaptureScreen();
+        const int y = shot.height - 3;
+        if (shot.At(7, y) == picture.At(7, y)) {
+            return true;
+        }
+        SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        return false;
+    });
+}
+
+SlideWindow::~SlideWindow() {
+    if (window != nullptr) {
+        PostMessageW(window, WM_CLOSE, 0, 0);
+    }
+    if (thread.joinable()) {
+        thread.join();
+    }
+}
+
+// ---- Looking at the screen -----------------------------------------------------------------
+
+// The share of a grid of sample points where the screen shows what `expected` says.
+double ShareMatching(const Screenshot& shot, const std::function<uint32_t(int, int)>& expected) {
+    int same = 0;
+    int all = 0;
+    for (int y = 2; y < shot.height; y += 7) {
+        for (int x = 3; x < shot.width; x += 7) {
+            same += shot.At(x, y) == expected(x, y) ? 1 : 0;
+            ++all;
+        }
+    }
+    return static_cast<double>(same) / all;
+}
+
+// The view of the slide magnified `zoom` times around `point`, as the zoom window shows it.
+std::function<uint32_t(int, int)> ZoomedSlide(const Screenshot& slide, float zoom, POINT point) {
+    const CapturePoint origin =
+        ComputeSourceOrigin(zoom, {point.x, point.y}, slide.width, slide.height);
+    const int visibleWidth = VisibleExtent(slide.width, zoom);
+    const int visibleHeight = VisibleExtent(slide.height, zoom);
+    return [&slide, origin, visibleWidth, visibleHeight](int x, int y) {
+        return slide.At(origin.x + x * visibleWidth / slide.width,
+                        origin.y + y * visibleHeight / slide.height);
+    };
+}
+
+// True when a pixel of `colour` lies within one pixel of (x, y): a 3-pixel pen covers the
+// ideal line even where rounding moves it by one.
+bool ColourNear(const Screenshot& shot, int x, int y, uint32_t colour) {
+    for (int dy = -1; dy <= 1; ++dy) {
+        for (int dx = -1; dx <= 1; ++dx) {
+            if (shot.At(x + dx, y + dy) == colour) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+int CountColour(const Screenshot& shot, RECT area, uint32_t colour) {
+    int count = 0;
+    for (int y = area.top; y < area.bottom; ++y) {
+        for (int x = area.left; x < area.right; ++x) {
+            count += shot.At(x, y) == colour ? 1 : 0;
+        }
+    }
+    return count;
+}
+
+// The screen colour of a COLORREF setting.
+uint32_t ScreenColour(DWORD colorref) {
+    return (colorref & 0xFF) << 16 | (colorref & 0xFF00) | (colorref >> 16 & 0xFF);
+}
+
+// ---- Keeping pictures ----------------------------------------------------------------------
+
+bool WritePng(const Screenshot& shot, const std::wstring& path) {
+    ULONG_PTR token = 0;
+    Gdiplus::GdiplusStartupInput input;
+    if (Gdiplus::GdiplusStartup(&token, &input, nullptr) != Gdiplus::Ok) {
+        return false;
+    }
+    std::vector<uint32_t> pixels = shot.pixels;
+    Gdiplus::GpBitmap* bitmap = nullptr;
+    Gdiplus::DllExports::GdipCreateBitmapFromScan0(shot.width, shot.height, shot.width * 4,
+                                                   PixelFormat32bppRGB,
+                                                   reinterpret_cast<BYTE*>(pixels.data()), &bitmap);
+    const CLSID png = {
+        0x557CF406, 0x1A04, 0x11D3, {0x9A, 0x73, 0x00, 0x00, 0xF8, 0x1E, 0xF3, 0x2E}};
+    const bool saved = bitmap != nullptr && Gdiplus::DllExports::GdipSaveImageToFile(
+                                                bitmap, path.c_str(), &png, nullptr) == Gdiplus::Ok;
+    if (bitmap != nullptr) {
+        Gdiplus::DllExports::GdipDisposeImage(bitmap);
+    }
+    Gdiplus::GdiplusShutdown(token);
+    return saved;
+}
+
+// A folder given as a Unix path is drive Z: to Wine.
+std::wstring WindowsFolder(std::wstring folder) {
+    if (!folder.empty() && folder[0] == L'/') {
+        folder = L"Z:" + folder;
+    }
+    for (wchar_t& c : folder) {
+        c = c == L'/' ? L'\\' : c;
+    }
+    return folder;
+}
+
+// The tour's steps, each with its picture and the outcome of its check.
+struct Tour {
+    std::wstring folder;
+    int number = 0;
+    int failed = 0;
+
+    // Waits for `shows`, keeps the screen as NN-name.png and reports the step.
+    void Step(const char* name, const char* what, const std::function<bool()>& shows,
+              DWORD timeoutMs = 5000) {
+        const bool ok = WaitUntil(shows, timeoutMs);
+        char file[64];
+        std::snprintf(file, sizeof file, "%02d-%s.png", ++number, name);
+        const std::wstring path = folder + L"\\" + std::wstring(file, file + std::strlen(file));
+        const bool kept = WritePng(CaptureScreen(), path);
+        std::printf("%-18s %-52s %s\n", file, what,
+                    !kept ? "NOT SAVED"
+                    : ok  ? "ok"
+                          : "FAILED: not on screen");
+        std::fflush(stdout);
+        failed += ok && kept ? 0 : 1;
+    }
+    // A step that cannot go on without: reports it and ends the tour.
+    bool Require(bool condition, const char* what) {
+        if (!condition) {
+            std::printf("tour stopped: %s\n", what);
+            ++failed;
+        }
+        return condition;
+    }
+};
+
+// ---- Input ---------------------------------------------------------------------------------
+
+void Key(WORD virtualKey, bool up) {
+    INPUT input = {};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = virtualKey;
+    input.ki.wScan = static_cast<WORD>(MapVirtualKeyW(virtualKey, MAPVK_VK_TO_VSC));
+    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    SendInput(1, &input, sizeof input);
+}
+
+// A drag with modifier keys held from before the press until after the release.
+void DragHolding(std::initializer_list<WORD> modifiers, POINT from, POINT to) {
+    MoveMouseTo(from.x, from.y);
+    for (WORD modifier : modifiers) {
+        Key(modifier, false);
+    }
+    DragTo(from.x, from.y, to.x, to.y);
+    for (WORD modifier : modifiers) {
+        Key(modifier, true);
+    }
+}
+
+// Types plain letters, digits and spaces as key presses; capitals with Shift.
+void TypeText(const wchar_t* text) {
+    for (const wchar_t* c = text; *c != 0; ++c) {
+        if (*c == L' ') {
+            PressKey(VK_SPACE);
+        } else if (*c >= L'A' && *c <= L'Z') {
+            PressShifted(static_cast<WORD>(*c));
+        } else if (*c >= L'a' && *c <= L'z') {
+            PressKey(static_cast<WORD>(*c - L'a' + L'A'));
+        } else {
+            PressKey(static_cast<WORD>(*c));
+        }
+    }
+}
+
+// The options dialog of the process, once it is up and its pages exist.
+HWND OptionsDialog(DWORD processId) {
+    for (HWND dialog : TopLevelWindowsOf(processId, L"#32770", true)) {
+        wchar_t title[64] = {};
+        GetWindowTextW(dialog, title, 64);
+        if (std::wstring(title) == L"" VISTREL_OPTIONS_TITLE) {
+            return dialog;
+        }
+    }
+    return nullptr;
+}
+
+std::wstring ControlText(HWND dialog, int id) {
+    wchar_t text[128] = {};
+    SendMessageTimeoutW(GetDlgItem(dialog, id), WM_GETTEXT, 128, reinterpret_cast<LPARAM>(text),
+                        SMTO_ABORTIFHUNG, 2000, nullptr);
+    return text;
+}
+
+// The screen once two captures in a row agree: another process's drawing reaches the screen a
+// little after it went idle.
+bool ScreenSettled() {
+    static Screenshot previous;
+    Screenshot now = CaptureScreen();
+    const bool same = now.pixels == previous.pixels;
+    previous = std::move(now);
+    return same;
+}
+
+int RunTour(Tour& tour) {
+    const int width = GetSystemMetrics(SM_CXSCREEN);
+    const int height = GetSystemMetrics(SM_CYSCREEN);
+    const Screenshot slide = RenderSlide(width, height);
+    auto slideShare = [&](const Screenshot& shot) {
+        return ShareMatching(shot, [&](int x, int y) { return slide.At(x, y); });
+    };
+    auto showsSlide = [&] { return slideShare(CaptureScreen()) > 0.995; };
+    // Drawing at magnification 1 leaves the rest of the slide as it was.
+    auto restOfSlide = [&](const Screenshot& shot) { return slideShare(shot) > 0.95; };
+
+    ClearProgramRegistry();
+    WriteSettingDword(L"OptionShown", 1); // past the first run, which opens the options
+    // A pen of 6 pixels, as Ctrl+Up would leave it, shows better in pictures. (Ctrl+Up sent from
+    // outside can lose its Ctrl under Wine, and plain Up zooms: see docs/WINE.md.)
+    WriteSettingDword(L"PenWidth", 6);
+    MoveMouseTo(960, 700); // before the slide: a window appearing under the pointer moves it
+    SlideWindow slideWindow(slide);
+    VistrelProcess vistrel = StartVistrel();
+    HWND mainWindow = WaitForMainWindow(vistrel.Id());
+    if (!tour.Require(mainWindow != nullptr, "Vistrel did not start")) {
+        return 1;
+    }
+    auto shown = [&] { return IsWindowVisible(mainWindow) != 0; };
+    auto hidden = [&] { return IsWindowVisible(mainWindow) == 0; };
+    auto takesKeys = [&] { return HasKeyboardFocus(mainWindow); };
+    tour.Step("slide", "A slide, Vistrel waiting in the background", showsSlide);
+
+    // Zoom: Shift+1 over the chart, the start magnification 2.
+    constexpr POINT kZoomAt = {1450, 760};
+    MoveMouseTo(kZoomAt.x, kZoomAt.y);
+    PressShifted('1');
+    const auto zoomed = ZoomedSlide(slide, 2.0f, kZoomAt);
+    tour.Step("zoom", "Shift+1: the screen frozen and magnified twice",
+              [&] { return ShareMatching(CaptureScreen(), zoomed) > 0.99; });
+    WaitUntil(takesKeys);
+    PressKey(VK_ESCAPE);
+    if (!tour.Require(WaitUntil(hidden) && WaitUntil(showsSlide), "the zoom did not end")) {
+        return 1;
+    }
+
+    // Drawing at magnification 1: Shift+2 freezes the slide and starts drawing at the pointer.
+    std::vector<POINT> wave;
+    for (int i = 0; i <= 28; ++i) {
+        wave.push_back({kBulletX + 20 * i, 330 + ((i % 2) != 0 ? 9 : -9)});
+    }
+    MoveMouseTo(wave[0].x, wave[0].y);
+    PressShifted('2');
+    if (!tour.Require(WaitUntil(shown) && WaitUntil(takesKeys), "Shift+2 did not start drawing")) {
+        return 1;
+    }
+    PressLeft(wave[0].x, wave[0].y);
+    for (const POINT& p : wave) {
+        MoveMouseTo(p.x, p.y);
+    }
+    ReleaseLeft(wave.back().x, wave.back().y);
+    tour.Step("freehand", "Shift+2, then a freehand stroke in red", [&] {
+        const Screenshot shot = CaptureScreen();
+        if (!restOfSlide(shot)) {
+            return false;
+        }
+        for (const POINT& p : wave) {
+            if (!ColourNear(shot, p.x, p.y, kRed)) {
+                return false;
+            }
+        }
+        return true;
+    });
+
+    // G for green, then Shift+Ctrl drags an arrow pointing where the drag started.
+    constexpr POINT kTip = {1715, 300};
+    constexpr POINT kTail = {1300, 200};
+    PressKey('G');
+    WaitUntil([] { return ReadSettingDword(L"PenColor") == 0x00FF00u; });
+    DragHolding({VK_SHIFT, VK_CONTROL}, kTip, kTail);
+    tour.Step("arrow", "G, then Shift+Ctrl+drag: a green arrow", [&] {
+        const Screenshot shot = CaptureScreen();
+        if (!restOfSlide(shot)) {
+            return false;
+        }
+        for (int t = 1; t <= 8; ++t) {
+            const int x = kTail.x + (kTip.x - kTail.x) * t / 10;
+            const int y = kTail.y + (kTip.y - kTail.y) * t / 10;
+            if (!ColourNear(shot, x, y, kGreen)) {
+                return false;
+            }
+        }
+        return CountColour(shot, {kTip.x - 12, kTip.y - 12, kTip.x + 12, kTip.y + 12}, kGreen) >
+               40; // the head
+    });
+
+    // B for blue, then Ctrl drags a rectangle round the second bullet.
+    constexpr RECT kBox = {kBulletX - 20, 355, 870, 440};
+    PressKey('B');
+    WaitUntil([] { return ReadSettingDword(L"PenColor") == 0xFF0000u; });
+    DragHolding({VK_CONTROL}, {kBox.left, kBox.top}, {kBox.right, kBox.bottom});
+    tour.Step("rectangle", "B, then Ctrl+drag: a blue rectangle", [&] {
+        const Screenshot shot = CaptureScreen();
+        const int midX = (kBox.left + kBox.right) / 2;
+        const int midY = (kBox.top + kBox.bottom) / 2;
+        return restOfSlide(shot) && ColourNear(shot, kBox.left, midY, kBlue) &&
+               ColourNear(shot, kBox.right - 1, midY, kBlue) &&
+               ColourNear(shot, midX, kBox.top, kBlue) &&
+               ColourNear(shot, midX, kBox.bottom - 1, kBlue);
+    });
+
+    // Typing: T at the pen, Escape ends it; a second colour for a second line.
+    constexpr POINT kFirstLine = {kBulletX, 560};
+    constexpr POINT kSecondLine = {kBulletX, 720};
+    PressKey('R');
+    WaitUntil([] { return ReadSettingDword(L"PenColor") == 0xFFu; });
+    MoveMouseTo(kFirstLine.x, kFirstLine.y);
+    PressKey('T');
+    TypeText(L"Ask me about Q3");
+    PressKey(VK_ESCAPE);
+    PressKey('B');
+    WaitUntil([] { return ReadSettingDword(L"PenColor") == 0xFF0000u; });
+    MoveMouseTo(kSecondLine.x, kSecondLine.y);
+    PressKey('T');
+    TypeText(L"Thank you");
+    PressKey(VK_ESCAPE);
+    tour.Step("text", "T, typing, Escape: text in red, then in blue", [&] {
+        const Screenshot shot = CaptureScreen();
+        return restOfSlide(shot) &&
+               CountColour(shot, {kFirstLine.x, kFirstLine.y, 1000, kFirstLine.y + 130}, kRed) >
+                   500 &&
+               CountColour(shot, {kSecondLine.x, kSecondLine.y, 1000, kSecondLine.y + 130}, kBlue) >
+                   500;
+    });
+
+    // W covers everything with the white pad; a word on it in green.
+    constexpr POINT kPadText = {700, 480};
+    PressKey('W');
+    WaitUntil([&] { return CountColour(CaptureScreen(), {0, 100, width, 101}, kWhite) == width; });
+    PressKey('G');
+    WaitUntil([] { return ReadSettingDword(L"PenColor") == 0x00FF00u; });
+    MoveMouseTo(kPadText.x, kPadText.y);
+    PressKey('T');
+    TypeText(L"Questions");
+    PressKey(VK_ESCAPE);
+    tour.Step("white-pad", "W: the white pad, then a word on it in green", [&] {
+        const Screenshot shot = CaptureScreen();
+        return CountColour(shot, {0, 100, width, 101}, kWhite) == width &&
+               CountColour(shot, {0, 1000, width, 1001}, kWhite) == width &&
+               CountColour(shot, {0, 0, 1, height}, kWhite) == height &&
+               CountColour(shot, {kPadText.x, kPadText.y, 1400, kPadText.y + 130}, kGreen) > 500;
+    });
+    PressKey('R'); // the break countdown takes the pen colour
+    WaitUntil([] { return ReadSettingDword(L"PenColor") == 0xFFu; });
+    PressKey(VK_ESCAPE);
+    if (!tour.Require(WaitUntil(hidden) && WaitUntil(showsSlide), "drawing did not end")) {
+        return 1;
+    }
+
+    // The break: Shift+3, a countdown in the pen colour, centred.
+    PressShifted('3');
+    const uint32_t countdown = ScreenColour(ReadSettingDword(L"PenColor").value_or(0xFF));
+    tour.Step("break", "Shift+3: the break countdown", [&] {
+        const Screenshot shot = CaptureScreen();
+        return shown() &&
+               CountColour(shot, {width / 4, height / 3, width * 3 / 4, height * 2 / 3},
+                           countdown) > 5000 &&
+               CountColour(shot, {0, 0, width, height / 4}, countdown) == 0;
+    });
+    WaitUntil(takesKeys);
+    PressKey(VK_ESCAPE);
+    if (!tour.Require(WaitUntil(hidden) && WaitUntil(showsSlide), "the break did not end")) {
+        return 1;
+    }
+
+    // The options dialog, as the tray menu opens it, with the version this build carries.
+    PostCommand(mainWindow, kOptionsCommand);
+    HWND options = nullptr;
+    MoveMouseTo(5, 5);
+    tour.Step(
+        "options", "The options dialog (tray menu, Options)",
+        [&] {
+            options = OptionsDialog(vistrel.Id());
+            return options != nullptr && GetForegroundWindow() == options &&
+                   GetDlgItem(options, IDC_PAGE_TABS) != nullptr &&
+                   WaitForInputIdle(vistrel.info.hProcess, 0) == 0 &&
+                   ControlText(options, IDC_VERSION_LINE) == L"" VISTREL_VERSION_TEXT &&
+                   ScreenSettled();
+        },
+        10000);
+    if (options != nullptr) {
+        PostMessageW(options, WM_COMMAND, IDCANCEL, 0);
+        WaitUntil([&] { return !IsWindow(options); });
+    }
+    PostCommand(mainWindow, kExitCommand);
+    tour.Require(vistrel.WaitForExit(5000) == 0u, "Vistrel did not exit cleanly");
+    ClearProgramRegistry();
+    return tour.failed == 0 ? 0 : 1;
+}
+
+} // namespace
+
+int main() {
+    int count = 0;
+    wchar_t** arguments = CommandLineToArgvW(GetCommandLineW(), &count);
+    Tour tour;
+    tour.folder = WindowsFolder(count > 1 ? arguments[1] : L".");
+    LocalFree(arguments);
+    CreateDirectoryW(tour.folder.c_str(), nullptr);
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
+    const int result = RunTour(tour);
+    std::printf("%d steps, %d failed\n", tour.number, tour.failed);
+    return result;
+}
