@@ -64,8 +64,9 @@ endfunction()
 # The 32-bit build (cmake/mingw-i686.cmake) is the program plus the relaunch, carrying the
 # 64-bit program that the 64-bit build wrote before. Only the program: the tests run 64-bit.
 if(CMAKE_SYSTEM_PROCESSOR STREQUAL "i686")
-    set(VISTREL_CARRIED_BUILD ${VISTREL_DIST_DIR}/Vistrel64.exe CACHE FILEPATH
-        "The 64-bit program that the 32-bit one carries")
+    # Follows VISTREL_DIST_DIR on every configure: a cached copy would keep carrying the
+    # program of an earlier output folder.
+    set(VISTREL_CARRIED_BUILD ${VISTREL_DIST_DIR}/Vistrel64.exe)
     target_compile_definitions(vistrel_core PUBLIC VISTREL_CARRIER)
     add_executable(Vistrel WIN32 ${VISTREL_ENTRY_SOURCES} $<TARGET_OBJECTS:vistrel_resources>)
     vistrel_carry(Vistrel ${VISTREL_CARRIED_BUILD})

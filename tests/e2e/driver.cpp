@@ -5,6 +5,7 @@
 #include <gdiplus.h>
 
 #include <cstdlib>
+#include <utility>
 
 #include <gtest/gtest.h>
 
@@ -438,37 +439,21 @@ void KeepScreenshotOfFailure() {
 namespace {
 
 LRESULT CALLBACK PatternWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_PAINT && GetWindowLongPtrW(window, GWLP_USERDATA) != 0) {
-        PAINTSTRUCT paint;
-        HDC dc = BeginPaint(window, &paint);
-        FillRect(dc, &paint.rcPaint, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-        EndPaint(window, &paint);
-        return 0;
-    }
     if (message == WM_PAINT) {
         PAINTSTRUCT paint;
         HDC dc = BeginPaint(window, &paint);
-        RECT client;
-        GetClientRect(window, &client);
-        const int width = client.right;
-        const int height = client.bottom;
-        std::vector<uint32_t> pixels(static_cast<size_t>(width) * height);
-        for (int y = 0; y < height; ++y) {
-            for (int x = 0; x < width; ++x) {
-                const uint32_t blue = static_cast<uint32_t>((x >> 8) << 4 | (y >> 8));
-                pixels[static_cast<size_t>(y) * width + x] =
-                    (static_cast<uint32_t>(x & 0xFF) << 16) | (static_cast<uint32_t>(y & 0xFF) << 8) |
-                    blue;
-            }
+        const auto* picture =
+            reinterpret_cast<const Screenshot*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+        if (picture != nullptr) {
+            BITMAPINFO info = {};
+            info.bmiHeader.biSize = sizeof info.bmiHeader;
+            info.bmiHeader.biWidth = picture->width;
+            info.bmiHeader.biHeight = -picture->height;
+            info.bmiHeader.biPlanes = 1;
+            info.bmiHeader.biBitCount = 32;
+            SetDIBitsToDevice(dc, 0, 0, picture->width, picture->height, 0, 0, 0,
+                              picture->height, picture->pixels.data(), &info, DIB_RGB_COLORS);
         }
-        BITMAPINFO info = {};
-        info.bmiHeader.biSize = sizeof info.bmiHeader;
-        info.bmiHeader.biWidth = width;
-        info.bmiHeader.biHeight = -height;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        SetDIBitsToDevice(dc, 0, 0, width, height, 0, 0, 0, height, pixels.data(), &info,
-                          DIB_RGB_COLORS);
         EndPaint(window, &paint);
         return 0;
     }
@@ -482,22 +467,42 @@ LRESULT CALLBACK PatternWindowProc(HWND window, UINT message, WPARAM wParam, LPA
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
+Screenshot FilledScreen(SlideFill fill) {
+    Screenshot picture;
+    picture.width = GetSystemMetrics(SM_CXSCREEN);
+    picture.height = GetSystemMetrics(SM_CYSCREEN);
+    picture.pixels.resize(static_cast<size_t>(picture.width) * picture.height, 0xFFFFFF);
+    if (fill == SlideFill::Coordinates) {
+        for (int y = 0; y < picture.height; ++y) {
+            for (int x = 0; x < picture.width; ++x) {
+                const uint32_t blue = static_cast<uint32_t>((x >> 8) << 4 | (y >> 8));
+                picture.pixels[static_cast<size_t>(y) * picture.width + x] =
+                    (static_cast<uint32_t>(x & 0xFF) << 16) |
+                    (static_cast<uint32_t>(y & 0xFF) << 8) | blue;
+            }
+        }
+    }
+    return picture;
+}
+
 } // namespace
 
-PatternWindow::PatternWindow(SlideFill fill) {
+PatternWindow::PatternWindow(SlideFill fill) : PatternWindow(FilledScreen(fill)) {}
+
+PatternWindow::PatternWindow(Screenshot shown) : picture(std::move(shown)) {
     HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    thread = std::thread([this, ready, fill] {
+    thread = std::thread([this, ready] {
         WNDCLASSW windowClass = {};
         windowClass.lpfnWndProc = PatternWindowProc;
         windowClass.hInstance = GetModuleHandleW(nullptr);
         windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
         windowClass.lpszClassName = L"VistrelTestPattern";
         RegisterClassW(&windowClass);
-        window = CreateWindowExW(WS_EX_TOPMOST, L"VistrelTestPattern", L"Test slide", WS_POPUP | WS_VISIBLE, 0,
-                                 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN),
-                                 nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
-        SetWindowLongPtrW(window, GWLP_USERDATA, fill == SlideFill::White ? 1 : 0);
-        InvalidateRect(window, nullptr, FALSE);
+        window = CreateWindowExW(WS_EX_TOPMOST, L"VistrelTestPattern", L"Test slide", WS_POPUP,
+                                 0, 0, picture.width, picture.height, nullptr, nullptr,
+                                 GetModuleHandleW(nullptr), nullptr);
+        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&picture));
+        ShowWindow(window, SW_SHOW);
         SetForegroundWindow(window);
         UpdateWindow(window);
         SetEvent(ready);
@@ -515,12 +520,10 @@ PatternWindow::PatternWindow(SlideFill fill) {
     WaitUntil([this] { return GetForegroundWindow() == window; });
     // The taskbar is topmost too and now and then comes out above the slide: put the slide on
     // top until its bottom row shows.
-    const bool white = fill == SlideFill::White;
-    WaitUntil([this, white] {
+    WaitUntil([this] {
         const Screenshot shot = CaptureScreen();
         const int y = shot.height - 3;
-        const uint32_t pixel = shot.At(7, y);
-        if (white ? pixel == 0xFFFFFF : DecodePattern(pixel).y == y) {
+        if (shot.At(7, y) == picture.At(7, y)) {
             return true;
         }
         SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);

@@ -122,7 +122,10 @@ void KeepScreenshotOfFailure();
 enum class SlideFill { Coordinates, White };
 struct PatternWindow {
     explicit PatternWindow(SlideFill fill = SlideFill::Coordinates);
+    // Shows `picture`, as large as the screen.
+    explicit PatternWindow(Screenshot picture);
     ~PatternWindow();
+    Screenshot picture;  // what the window shows
     HWND window = nullptr;
     std::thread thread;
 };

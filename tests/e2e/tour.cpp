@@ -110,98 +110,6 @@ Screenshot RenderSlide(int width, int height) {
     return slide;
 }
 
-// The slide in a full-screen topmost window of its own thread, so it keeps painting while the
-// tour waits.
-struct SlideWindow {
-    explicit SlideWindow(const Screenshot& picture);
-    ~SlideWindow();
-    HWND window = nullptr;
-    std::thread thread;
-};
-
-LRESULT CALLBACK SlideWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_PAINT) {
-        PAINTSTRUCT paint;
-        HDC dc = BeginPaint(window, &paint);
-        const auto* picture =
-            reinterpret_cast<const Screenshot*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-        if (picture != nullptr) {
-            BITMAPINFO info = {};
-            info.bmiHeader = {sizeof info.bmiHeader,
-                              picture->width,
-                              -picture->height,
-                              1,
-                              32,
-                              BI_RGB,
-                              0,
-                              0,
-                              0,
-                              0,
-                              0};
-            SetDIBitsToDevice(dc, 0, 0, picture->width, picture->height, 0, 0, 0, picture->height,
-                              picture->pixels.data(), &info, DIB_RGB_COLORS);
-        }
-        EndPaint(window, &paint);
-        return 0;
-    }
-    if (message == WM_ERASEBKGND) {
-        return 1;
-    }
-    if (message == WM_DESTROY) {
-        PostQuitMessage(0);
-        return 0;
-    }
-    return DefWindowProcW(window, message, wParam, lParam);
-}
-
-SlideWindow::SlideWindow(const Screenshot& picture) {
-    HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    thread = std::thread([this, ready, &picture] {
-        WNDCLASSW windowClass = {};
-        windowClass.lpfnWndProc = SlideWindowProc;
-        windowClass.hInstance = GetModuleHandleW(nullptr);
-        windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-        windowClass.lpszClassName = L"VistrelTourSlide";
-        RegisterClassW(&windowClass);
-        window = CreateWindowExW(WS_EX_TOPMOST, L"VistrelTourSlide", L"Quarterly results", WS_POPUP,
-                                 0, 0, picture.width, picture.height, nullptr, nullptr,
-                                 GetModuleHandleW(nullptr), nullptr);
-        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&picture));
-        ShowWindow(window, SW_SHOW);
-        SetForegroundWindow(window);
-        UpdateWindow(window);
-        SetEvent(ready);
-        MSG message;
-        while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-            DispatchMessageW(&message);
-        }
-        UnregisterClassW(L"VistrelTourSlide", GetModuleHandleW(nullptr));
-    });
-    WaitForSingleObject(ready, 10000);
-    CloseHandle(ready);
-    // Activation completes late under Wine, and the taskbar, topmost too, now and then comes
-    // out on top: wait for both before the program starts.
-    WaitUntil([this] { return GetForegroundWindow() == window; });
-    WaitUntil([this, &picture] {
-        const Screenshot shot = CaptureScreen();
-        const int y = shot.height - 3;
-        if (shot.At(7, y) == picture.At(7, y)) {
-            return true;
-        }
-        SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-        return false;
-    });
-}
-
-SlideWindow::~SlideWindow() {
-    if (window != nullptr) {
-        PostMessageW(window, WM_CLOSE, 0, 0);
-    }
-    if (thread.joinable()) {
-        thread.join();
-    }
-}
-
 // ---- Looking at the screen -----------------------------------------------------------------
 
 // The share of a grid of sample points where the screen shows what `expected` says.
@@ -407,7 +315,7 @@ int RunTour(Tour& tour) {
     // outside can lose its Ctrl under Wine, and plain Up zooms: see docs/WINE.md.)
     WriteSettingDword(L"PenWidth", 6);
     MoveMouseTo(960, 700); // before the slide: a window appearing under the pointer moves it
-    SlideWindow slideWindow(slide);
+    PatternWindow slideWindow(slide);
     VistrelProcess vistrel = StartVistrel();
     HWND mainWindow = WaitForMainWindow(vistrel.Id());
     if (!tour.Require(mainWindow != nullptr, "Vistrel did not start")) {
