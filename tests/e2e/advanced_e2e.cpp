@@ -18,25 +18,6 @@ constexpr int kChooserRed = 706; // the colour chooser's red, green and blue edi
 constexpr COLORREF kChosen = RGB(0x20, 0x60, 0xA0);
 constexpr uint32_t kChosenOnScreen = 0x2060A0; // screenshots hold 0x00RRGGBB
 
-HWND FindDescendant(HWND parent, int id) {
-    struct Search {
-        int id;
-        HWND found;
-    } search = {id, nullptr};
-    EnumChildWindows(
-        parent,
-        [](HWND child, LPARAM context) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(context);
-            if (GetDlgCtrlID(child) == s->id) {
-                s->found = child;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
 // A visible dialog box of the program that is none of `known`.
 HWND WaitForNewDialog(DWORD processId, std::initializer_list<HWND> known) {
     HWND found = nullptr;
@@ -76,14 +57,14 @@ TEST_F(AdvancedDraw, APadColourPickedInTheDialogIsTheColourOfTheBlackboard) {
     // The dialog may show before its pages are all built.
     HWND advancedButton = nullptr;
     ASSERT_TRUE(WaitUntil([&] {
-        return (advancedButton = FindDescendant(options, kDrawPageAdvanced)) != nullptr;
+        return (advancedButton = DescendantOf(options, kDrawPageAdvanced, false)) != nullptr;
     }));
     PostMessageW(advancedButton, BM_CLICK, 0, 0);
     HWND advanced = WaitForNewDialog(vistrel.Id(), {options});
     ASSERT_NE(advanced, nullptr);
     EXPECT_EQ(Title(advanced), L"Advanced Draw Options");
 
-    HWND blackboard = FindDescendant(advanced, IDC_BLACKBOARD_COLOR);
+    HWND blackboard = DescendantOf(advanced, IDC_BLACKBOARD_COLOR, false);
     EXPECT_TRUE(WaitUntil([blackboard] { return CentreOf(blackboard) == 0; }));
     PostMessageW(blackboard, BM_CLICK, 0, 0);
     HWND chooser = WaitForNewDialog(vistrel.Id(), {options, advanced});

@@ -114,6 +114,26 @@ bool HasKeyboardFocus(HWND window) {
            thread.hwndFocus == window;
 }
 
+HWND DescendantOf(HWND root, int id, bool visibleOnly) {
+    struct Search {
+        int id;
+        bool visibleOnly;
+        HWND found;
+    } search = {id, visibleOnly, nullptr};
+    EnumChildWindows(
+        root,
+        [](HWND child, LPARAM context) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(context);
+            if (GetDlgCtrlID(child) == s->id && (!s->visibleOnly || IsWindowVisible(child))) {
+                s->found = child;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
 void PostCommand(HWND mainWindow, uint32_t command) {
     PostMessageW(mainWindow, WM_COMMAND, command, 0);
 }

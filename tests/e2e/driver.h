@@ -46,6 +46,10 @@ HWND WaitForMainWindow(DWORD processId, DWORD timeoutMs = 10000);
 // focus (activation sets the focus a little after the foreground changes).
 bool HasKeyboardFocus(HWND window);
 
+// The control with this id anywhere under `root` (an options page is a child dialog of the
+// options dialog); with `visibleOnly`, only one that shows.
+HWND DescendantOf(HWND root, int id, bool visibleOnly = true);
+
 // Posts a command to the main window as the tray menu does.
 void PostCommand(HWND mainWindow, uint32_t command);
 

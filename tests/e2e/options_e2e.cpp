@@ -31,26 +31,6 @@ std::vector<HWND> OptionsDialogsOf(DWORD processId) {
     return found;
 }
 
-// A control anywhere under `root` (the pages are child dialogs of the options dialog).
-HWND Descendant(HWND root, int id) {
-    struct Search {
-        int id;
-        HWND found;
-    } search = {id, nullptr};
-    EnumChildWindows(
-        root,
-        [](HWND child, LPARAM context) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(context);
-            if (GetDlgCtrlID(child) == s->id && IsWindowVisible(child)) {
-                s->found = child;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
 std::wstring Text(HWND window) {
     wchar_t text[256] = {};
     SendMessageTimeoutW(window, WM_GETTEXT, 256, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG,
@@ -132,7 +112,7 @@ class Options : public ProgramTest {
             const auto dialogs = OptionsDialogsOf(vistrel.Id());
             dialog = dialogs.size() == 1 ? dialogs[0] : nullptr;
             return dialog != nullptr && GetForegroundWindow() == dialog &&
-                   Descendant(dialog, IDC_ZOOM_HOTKEY) != nullptr &&
+                   DescendantOf(dialog, IDC_ZOOM_HOTKEY) != nullptr &&
                    WaitForInputIdle(vistrel.info.hProcess, 0) == 0;
         });
         return dialog;
@@ -156,7 +136,7 @@ class Options : public ProgramTest {
             ASSERT_TRUE(WaitUntil([&] { return current() != before; }));
         }
         ASSERT_TRUE(
-            WaitUntil([&] { return IsWindowVisible(Descendant(dialog, PageMarker(index))); }));
+            WaitUntil([&] { return IsWindowVisible(DescendantOf(dialog, PageMarker(index))); }));
     }
     static int PageMarker(int index) {
         constexpr int kMarkers[6] = {IDC_ZOOM_HELP,  IDC_LIVEZOOM_HELP1, IDC_DRAW_HELP1,
@@ -174,7 +154,7 @@ class Options : public ProgramTest {
             KeepSettledScreenshot(L"options-" + language + L"-" + kNames[index]);
         }
         ASSERT_NO_FATAL_FAILURE(ShowPage(dialog, 3));
-        ClickOn(Descendant(dialog, IDC_SET_FONT));
+        ClickOn(DescendantOf(dialog, IDC_SET_FONT));
         HWND chooser = nullptr;
         ASSERT_TRUE(WaitUntil([&] {
             for (HWND box : TopLevelWindowsOf(vistrel.Id(), L"#32770", true)) {
@@ -217,7 +197,7 @@ TEST_F(Options, APlainLetterBecomesAltPlusItAndTheNewZoomHotkeyWorksAfterOk) {
     PostCommand(mainWindow, kOptionsCommand);
     HWND dialog = WaitForOptions();
     ASSERT_NE(dialog, nullptr);
-    HWND zoomKey = Descendant(dialog, IDC_ZOOM_HOTKEY);
+    HWND zoomKey = DescendantOf(dialog, IDC_ZOOM_HOTKEY);
     ASSERT_NE(zoomKey, nullptr);
     EXPECT_EQ(SendMessageW(zoomKey, HKM_GETHOTKEY, 0, 0), 0x131);
     ClickOn(zoomKey);
@@ -254,7 +234,7 @@ TEST_F(Options, TheLanguageButtonReopensTheDialogInChineseAndEveryPageShowsWhole
     ASSERT_NE(chinese, nullptr);
     EXPECT_NE(chinese, dialog);
     EXPECT_EQ(Text(GetDlgItem(chinese, IDCANCEL)), L"取消");
-    EXPECT_EQ(Text(Descendant(chinese, IDC_ZOOM_HOTKEY_LABEL)), L"放大快捷键：");
+    EXPECT_EQ(Text(DescendantOf(chinese, IDC_ZOOM_HOTKEY_LABEL)), L"放大快捷键：");
     ASSERT_NO_FATAL_FAILURE(KeepPictures(chinese, L"zh"));
 }
 
