@@ -110,8 +110,12 @@ void Apply(const char* sectionName, const Target& target) {
 
 } // namespace
 
-void ApplyLanguage(const char* section, HWND window) { Apply(section, {window, nullptr}); }
-void ApplyLanguage(const char* section, HMENU menu) { Apply(section, {nullptr, menu}); }
+void ApplyLanguage(const char* section, HWND window) {
+    Apply(section, {window, nullptr});
+}
+void ApplyLanguage(const char* section, HMENU menu) {
+    Apply(section, {nullptr, menu});
+}
 
 INT_PTR ShowLanguageMenu(HWND optionsDialog) {
     POINT cursor = {};
@@ -160,9 +164,8 @@ int Utf8ToWideInto(const char* text, wchar_t* destination, int capacity) {
     if (whole == nullptr) {
         return 0;
     }
-    const std::size_t kept =
-        UnitsThatFit(Utf16View(whole, static_cast<std::size_t>(units)),
-                     static_cast<std::size_t>(capacity));
+    const std::size_t kept = UnitsThatFit(Utf16View(whole, static_cast<std::size_t>(units)),
+                                          static_cast<std::size_t>(capacity));
     std::memcpy(destination, whole, kept * sizeof(wchar_t));
     delete[] whole;
     return static_cast<int>(kept);

@@ -20,11 +20,11 @@ constexpr const wchar_t* kLangValue = L"Lang";
 
 // Everything this file owns, from start-up to exit.
 struct Languages {
-    LanguageEntry* catalogue = nullptr;  // entry 0 first, in creation order
-    LanguageEntry current = {};          // a copy of an entry's 604 bytes; `next` unused
-    XmlDocument* tree = nullptr;         // the current language's document
-    HLOCAL resourceCopy = nullptr;       // the writable bytes a built-in tree points into
-    const XmlElement* active = nullptr;  // the Language element of `tree` that is current
+    LanguageEntry* catalogue = nullptr; // entry 0 first, in creation order
+    LanguageEntry current = {};         // a copy of an entry's 604 bytes; `next` unused
+    XmlDocument* tree = nullptr;        // the current language's document
+    HLOCAL resourceCopy = nullptr;      // the writable bytes a built-in tree points into
+    const XmlElement* active = nullptr; // the Language element of `tree` that is current
 };
 Languages languages;
 
@@ -105,7 +105,7 @@ XmlDocument* ParseFile(const wchar_t* name) {
 
 BOOL CALLBACK OnLanguageResource(HMODULE, LPCWSTR type, LPWSTR name, LONG_PTR) {
     AddLanguagesFromResource(name, type);
-    return TRUE;  // the enumeration never stops early
+    return TRUE; // the enumeration never stops early
 }
 
 // Field comparisons stay within the field: a stored record need not be terminated.
@@ -213,10 +213,9 @@ bool WriteLangValue() {
                         &key, nullptr) != ERROR_SUCCESS) {
         return false;
     }
-    const bool written =
-        RegSetValueExW(key, kLangValue, 0, REG_BINARY,
-                       reinterpret_cast<const BYTE*>(&languages.current),
-                       kStoredLanguageSize) == ERROR_SUCCESS;
+    const bool written = RegSetValueExW(key, kLangValue, 0, REG_BINARY,
+                                        reinterpret_cast<const BYTE*>(&languages.current),
+                                        kStoredLanguageSize) == ERROR_SUCCESS;
     RegCloseKey(key);
     return written;
 }
@@ -256,7 +255,7 @@ void SelectLanguage(int index) {
         return;
     }
     std::memcpy(&languages.current, entry, kStoredLanguageSize);
-    WriteLangValue();  // a failed write still switches until the program ends
+    WriteLangValue(); // a failed write still switches until the program ends
 }
 
 bool LoadCurrentLanguage(const LanguageEntry* record) {
@@ -265,7 +264,7 @@ bool LoadCurrentLanguage(const LanguageEntry* record) {
         return true;
     }
     if (languages.catalogue != nullptr && SameStoredBytes(*record, *languages.catalogue)) {
-        return true;  // Default(English): the built-in texts stay
+        return true; // Default(English): the built-in texts stay
     }
     if (record->fromResource != 0) {
         wchar_t source[260] = {};
@@ -274,9 +273,9 @@ bool LoadCurrentLanguage(const LanguageEntry* record) {
         if (number == 0) {
             return false;
         }
-        languages.tree = ParseResource(
-            FindResourceW(nullptr, MAKEINTRESOURCEW(number), kLanguageResourceType),
-            languages.resourceCopy);
+        languages.tree =
+            ParseResource(FindResourceW(nullptr, MAKEINTRESOURCEW(number), kLanguageResourceType),
+                          languages.resourceCopy);
     } else {
         wchar_t source[260] = {};
         std::wcsncpy(source, record->source, 259);
@@ -315,6 +314,12 @@ void FreeLanguageCatalogue() {
     }
 }
 
-const LanguageEntry* LanguageCatalogue() { return languages.catalogue; }
-const LanguageEntry& CurrentLanguage() { return languages.current; }
-const XmlElement* ActiveLanguageElement() { return languages.active; }
+const LanguageEntry* LanguageCatalogue() {
+    return languages.catalogue;
+}
+const LanguageEntry& CurrentLanguage() {
+    return languages.current;
+}
+const XmlElement* ActiveLanguageElement() {
+    return languages.active;
+}

@@ -12,11 +12,11 @@ struct XmlElement;
 // One catalogue entry. Its first 604 bytes are also the stored form of the current language, so
 // the layout is fixed; entries are zero-filled so two of them compare byte for byte.
 struct LanguageEntry {
-    wchar_t source[260];       // file name, or the resource number in decimal; empty for entry 0
+    wchar_t source[260];        // file name, or the resource number in decimal; empty for entry 0
     std::uint32_t fromResource; // 1 for a built-in document and for entry 0, 0 for a file
-    wchar_t langId[8];         // the Language element's "id", as text
-    wchar_t displayName[32];   // its "name", shown in the language menu
-    LanguageEntry* next;       // in memory only
+    wchar_t langId[8];          // the Language element's "id", as text
+    wchar_t displayName[32];    // its "name", shown in the language menu
+    LanguageEntry* next;        // in memory only
 };
 inline constexpr std::size_t kStoredLanguageSize = 604;
 static_assert(offsetof(LanguageEntry, source) == 0);
@@ -51,9 +51,9 @@ void UnloadLanguage();
 void FreeLanguageCatalogue();
 
 // What the rest of the program reads.
-const LanguageEntry* LanguageCatalogue();       // entry 0, or nullptr before start-up
+const LanguageEntry* LanguageCatalogue(); // entry 0, or nullptr before start-up
 const LanguageEntry& CurrentLanguage();
-const XmlElement* ActiveLanguageElement();      // nullptr when nothing is translated
+const XmlElement* ActiveLanguageElement(); // nullptr when nothing is translated
 
 // The user's interface language; tests replace it.
 extern LANGID(WINAPI* userInterfaceLanguage)();

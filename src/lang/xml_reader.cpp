@@ -63,7 +63,7 @@ struct OpenFrame {
     std::size_t textLength;
     XmlElement* lastChild;
     XmlElement* lastFirstOfName;
-    NameIndex* names;  // from the second child on; deleted when the element closes
+    NameIndex* names; // from the second child on; deleted when the element closes
 };
 
 struct XmlParser {
@@ -312,7 +312,7 @@ char* DecodeXmlText(XmlParser& parser, char* text, char* const* entities, char m
         if (at[0] == '&' && at[1] == '#') {
             std::int64_t value = 0;
             if (const char* after = ParseCharacterReference(at, value)) {
-                unsigned char bytes[7];  // the longest form the rule gives, for 32 significant bits
+                unsigned char bytes[7]; // the longest form the rule gives, for 32 significant bits
                 const int count = EncodeUtf8(value, bytes);
                 gap.tail = static_cast<std::size_t>(after - gap.buffer);
                 std::memcpy(gap.buffer + gap.out, bytes, count); // never longer than the reference
@@ -1369,7 +1369,7 @@ XmlDocument* ParseXmlBuffer(char* buffer, std::size_t length) {
     parser.depth = 1;
     Parse(parser, buffer, length);
     for (std::size_t i = 0; i < parser.depth; ++i) {
-        CloseFrame(parser.frames[i]);  // elements left open by an error or a missing end tag
+        CloseFrame(parser.frames[i]); // elements left open by an error or a missing end tag
     }
     std::free(parser.frames);
     if (parser.outOfMemory) {

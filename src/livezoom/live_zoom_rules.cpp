@@ -7,7 +7,7 @@
 
 namespace {
 
-constexpr float kTakeoverLevel = 2.0f;  // aimed at when live zoom comes back after a takeover
+constexpr float kTakeoverLevel = 2.0f; // aimed at when live zoom comes back after a takeover
 constexpr float kTakeoverStart = 1.9f;
 constexpr float kStartWithoutComposition = 1.9f;
 
@@ -19,11 +19,11 @@ void Aim(LiveLevels& levels, float target, bool composition) {
     }
 }
 
-}  // namespace
+} // namespace
 
 LivePoint LiveSourceOrigin(LivePoint cursor, const LiveRect& monitor, float level) {
     if (!(level > 0.0f)) {
-        level = 1.0f;  // a level of 0 (message 1128 can set it) would size the source infinite
+        level = 1.0f; // a level of 0 (message 1128 can set it) would size the source infinite
     }
     const float width = static_cast<float>(monitor.right - monitor.left);
     const float height = static_cast<float>(monitor.bottom - monitor.top);

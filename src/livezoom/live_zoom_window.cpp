@@ -13,7 +13,7 @@ LiveZoomState liveZoom;
 
 namespace {
 
-constexpr DWORD kShowMagnifiedCursor = 0x0001;  // MS_SHOWMAGNIFIEDCURSOR of the "Magnifier" class
+constexpr DWORD kShowMagnifiedCursor = 0x0001; // MS_SHOWMAGNIFIEDCURSOR of the "Magnifier" class
 constexpr DWORD kShownExStyle = WS_EX_LAYERED | WS_EX_TRANSPARENT | WS_EX_TOPMOST;
 
 bool BeforeWindows7() {
@@ -230,7 +230,7 @@ void Show(HWND window) {
                          Composition()));
     RegisterHotKey(window, static_cast<int>(LiveHotkey::ZoomIn), MOD_CONTROL, VK_UP);
     RegisterHotKey(window, static_cast<int>(LiveHotkey::ZoomOut), MOD_CONTROL, VK_DOWN);
-    ShowSystemCursor(FALSE);  // only the magnified cursor is seen
+    ShowSystemCursor(FALSE); // only the magnified cursor is seen
     GetCursorPos(&cursor);
     SetCursorPos(cursor.x, cursor.y);
     SendMessageW(window, WM_TIMER, static_cast<WPARAM>(LiveTimer::Tick), 0);
@@ -331,7 +331,7 @@ constexpr std::array<DispatchRow<LiveZoomHandler>, 11> kLiveZoomTable = {{
     {WM_DESTROY, OnDestroy},
 }};
 
-}  // namespace
+} // namespace
 
 std::span<const DispatchRow<LiveZoomHandler>> LiveZoomMessageTable() {
     return kLiveZoomTable;

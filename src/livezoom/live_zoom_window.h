@@ -15,20 +15,20 @@ constexpr const wchar_t* kLiveZoomTitle = L"Vistrel Live Zoom";
 
 // The live-zoom window's own state, one record for the life of the process.
 struct LiveZoomState {
-    HWND magnifierControl = nullptr;  // the "Magnifier" child; destroyed with its parent
+    HWND magnifierControl = nullptr; // the "Magnifier" child; destroyed with its parent
     float liveLevel = 0.8f;
-    float liveTarget = 1.0f;  // 1.0 hides the window at the next tick
+    float liveTarget = 1.0f; // 1.0 hides the window at the next tick
     float liveStep = 0.8f;
     MONITORINFO liveMonitor = {sizeof(MONITORINFO), {}, {}, 0};
-    RECT liveSource = {};  // handed out by 1127: (0, 0, W, H) at each show, or what 1128 set
+    RECT liveSource = {}; // handed out by 1127: (0, 0, W, H) at each show, or what 1128 set
     int compositionEnabled = 0;
-    int notifiableAtCreation = 0;  // before Windows 7: notifications accepted at creation
-    int systemCursorHidden = 0;    // the show switched the system cursor off
+    int notifiableAtCreation = 0; // before Windows 7: notifications accepted at creation
+    int systemCursorHidden = 0;   // the show switched the system cursor off
 };
 static_assert(sizeof(MONITORINFO) == 40);
 
 enum class LiveTimer : UINT_PTR { Tick = 0, KeepAlive = 1 };
-enum class LiveHotkey : int { ZoomIn = 0, ZoomOut = 1 };  // Ctrl+Up, Ctrl+Down, on this window
+enum class LiveHotkey : int { ZoomIn = 0, ZoomOut = 1 }; // Ctrl+Up, Ctrl+Down, on this window
 constexpr UINT kLiveTickMs = 20;
 constexpr UINT kKeepAliveMs = 2 * 60 * 60 * 1000;
 

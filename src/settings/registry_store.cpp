@@ -167,8 +167,7 @@ void ShowErrorMessage(const wchar_t* text, HWND owner, DWORD errorCode) {
 bool ClearSettings() {
     bool runValueGone = false;
     HKEY runKey = nullptr;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, kRunKeyPath, 0, KEY_SET_VALUE, &runKey) ==
-        ERROR_SUCCESS) {
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, kRunKeyPath, 0, KEY_SET_VALUE, &runKey) == ERROR_SUCCESS) {
         LSTATUS status = RegDeleteValueW(runKey, kRunValueName);
         runValueGone = status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND;
         RegCloseKey(runKey);

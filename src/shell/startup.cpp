@@ -76,7 +76,7 @@ int RunVistrel(HINSTANCE instance) {
     }
 
     ULONG_PTR gdiplusToken = 0;
-    Gdiplus::GdiplusStartupInput gdiplusInput;  // version 1, background thread, external codecs
+    Gdiplus::GdiplusStartupInput gdiplusInput; // version 1, background thread, external codecs
     Gdiplus::GdiplusStartup(&gdiplusToken, &gdiplusInput, nullptr);
 
     // Accelerators are tried first for every message, whatever window it is for. A failing

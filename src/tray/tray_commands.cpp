@@ -14,8 +14,8 @@
 namespace {
 
 struct TrayMenuItem {
-    uint32_t command;  // 0: a separator
-    wchar_t text[32];  // writable: a language replaces it
+    uint32_t command; // 0: a separator
+    wchar_t text[32]; // writable: a language replaces it
 };
 
 // In menu order.

@@ -10,7 +10,9 @@
 
 namespace {
 
-bool LiveZoomShown() { return app.liveZoomWindow != nullptr && IsWindowVisible(app.liveZoomWindow); }
+bool LiveZoomShown() {
+    return app.liveZoomWindow != nullptr && IsWindowVisible(app.liveZoomWindow);
+}
 
 void ZoomHotkey(HWND window) {
     if (app.optionsDialog != nullptr) {
@@ -34,10 +36,10 @@ void LiveZoomHotkey() {
     }
     if (app.liveZoomWindow == nullptr) {
         // Fails where the magnification library is missing: the class is never registered.
-        app.liveZoomWindow = CreateWindowExW(
-            WS_EX_LAYERED | WS_EX_TOOLWINDOW | WS_EX_TRANSPARENT | WS_EX_TOPMOST, kLiveZoomClass,
-            kLiveZoomTitle, WS_POPUP | WS_CLIPSIBLINGS, 0, 0, 0, 0, nullptr, nullptr,
-            app.instance, GetForegroundWindow());
+        app.liveZoomWindow =
+            CreateWindowExW(WS_EX_LAYERED | WS_EX_TOOLWINDOW | WS_EX_TRANSPARENT | WS_EX_TOPMOST,
+                            kLiveZoomClass, kLiveZoomTitle, WS_POPUP | WS_CLIPSIBLINGS, 0, 0, 0, 0,
+                            nullptr, nullptr, app.instance, GetForegroundWindow());
     } else if (IsWindowVisible(app.liveZoomWindow)) {
         SendMessageW(app.liveZoomWindow, WM_KEYDOWN, VK_ESCAPE, 0);
     } else {
@@ -51,7 +53,7 @@ void DrawHotkey(HWND window) {
     }
     const WPARAM zoomId = static_cast<WPARAM>(HotkeyId::Zoom);
     if (LiveZoomShown()) {
-        SendMessageW(window, WM_HOTKEY, zoomId, 0);  // the takeover enters drawing itself
+        SendMessageW(window, WM_HOTKEY, zoomId, 0); // the takeover enters drawing itself
         return;
     }
     SendMessageW(window, WM_HOTKEY, zoomId, 0);

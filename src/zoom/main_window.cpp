@@ -24,7 +24,7 @@
 
 namespace {
 
-constexpr UINT kPointerDownMessage = 0x0246;  // WM_POINTERDOWN, newer than the Windows 7 headers
+constexpr UINT kPointerDownMessage = 0x0246; // WM_POINTERDOWN, newer than the Windows 7 headers
 
 // ---- Window life -----------------------------------------------------------------------
 
@@ -68,10 +68,10 @@ LRESULT OnDestroy() {
 
 LRESULT OnKillFocus(HWND window) {
     if (app.zoomActive && !app.saveDialogOpen) {
-        PostMessageW(window, WM_HOTKEY, static_cast<WPARAM>(HotkeyId::Zoom), 0);  // leave zoom
+        PostMessageW(window, WM_HOTKEY, static_cast<WPARAM>(HotkeyId::Zoom), 0); // leave zoom
     }
     if (app.breakActive) {
-        ShowWindow(window, SW_HIDE);  // the break goes on counting; the tray icon shows it again
+        ShowWindow(window, SW_HIDE); // the break goes on counting; the tray icon shows it again
     }
     return 0;
 }
@@ -105,7 +105,9 @@ LRESULT CommandOptions(HWND window, WPARAM, LPARAM, WORD) {
     return 0;
 }
 
-LRESULT CommandBreakTimer(HWND window, WPARAM, LPARAM, WORD) { return StartBreak(window); }
+LRESULT CommandBreakTimer(HWND window, WPARAM, LPARAM, WORD) {
+    return StartBreak(window);
+}
 
 LRESULT CommandDraw(HWND window, WPARAM, LPARAM, WORD) {
     SendMessageW(window, WM_HOTKEY, static_cast<WPARAM>(HotkeyId::Draw), 0);
@@ -122,9 +124,13 @@ LRESULT CommandExit(HWND window, WPARAM, LPARAM, WORD) {
     return 0;
 }
 
-LRESULT CommandCopy(HWND window, WPARAM, LPARAM, WORD) { return CopyScreenToClipboard(window); }
+LRESULT CommandCopy(HWND window, WPARAM, LPARAM, WORD) {
+    return CopyScreenToClipboard(window);
+}
 
-LRESULT CommandSave(HWND window, WPARAM, LPARAM, WORD) { return SaveZoomedImage(window); }
+LRESULT CommandSave(HWND window, WPARAM, LPARAM, WORD) {
+    return SaveZoomedImage(window);
+}
 
 // ---- Tables --------------------------------------------------------------------------------
 // Each row unpacks wParam and lParam once for its typed handler.
@@ -134,7 +140,8 @@ constexpr std::array<DispatchRow<MessageHandler>, 19> kMessageTable = {{
     {WM_PAINT, [](HWND w, UINT, WPARAM, LPARAM) { return OnPaint(w); }},
     {WM_KILLFOCUS, [](HWND w, UINT, WPARAM, LPARAM) { return OnKillFocus(w); }},
     {WM_TIMER, OnZoomTimer},
-    {WM_LBUTTONDOWN, [](HWND w, UINT, WPARAM wp, LPARAM lp) { return OnLeftButtonDown(w, wp, lp); }},
+    {WM_LBUTTONDOWN,
+     [](HWND w, UINT, WPARAM wp, LPARAM lp) { return OnLeftButtonDown(w, wp, lp); }},
     {WM_LBUTTONUP, [](HWND w, UINT, WPARAM, LPARAM lp) { return OnLeftButtonUp(w, lp); }},
     {WM_RBUTTONDOWN, [](HWND w, UINT, WPARAM, LPARAM) { return OnRightButtonDown(w); }},
     {WM_MOUSEWHEEL, [](HWND w, UINT, WPARAM wp, LPARAM) { return OnZoomMouseWheel(w, wp); }},
@@ -169,9 +176,13 @@ static_assert(IDM_COPY == static_cast<int>(Command::Copy));
 
 } // namespace
 
-std::span<const DispatchRow<MessageHandler>> MainMessageTable() { return kMessageTable; }
+std::span<const DispatchRow<MessageHandler>> MainMessageTable() {
+    return kMessageTable;
+}
 
-std::span<const DispatchRow<CommandHandler>> MainCommandTable() { return kCommandTable; }
+std::span<const DispatchRow<CommandHandler>> MainCommandTable() {
+    return kCommandTable;
+}
 
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     const auto* row = FindDispatchRow(MainMessageTable(), message);
@@ -199,8 +210,8 @@ HWND CreateMainWindow(HINSTANCE instance) {
     if (RegisterClassExW(&windowClass) == 0) {
         return nullptr;
     }
-    HWND window = CreateWindowExW(WS_EX_TOOLWINDOW, kMainWindowClass, kMainWindowTitle, WS_POPUP,
-                                  0, 0, 0, 0, nullptr, nullptr, instance, nullptr);
+    HWND window = CreateWindowExW(WS_EX_TOOLWINDOW, kMainWindowClass, kMainWindowTitle, WS_POPUP, 0,
+                                  0, 0, 0, nullptr, nullptr, instance, nullptr);
     if (window == nullptr) {
         return nullptr;
     }

@@ -179,8 +179,7 @@ void StartZoomOut(HWND window) {
     } else {
         app.zoomStep = kZoomOutStep;
         app.targetZoom = 1.0f;
-        SetTimer(window, static_cast<UINT_PTR>(MainTimer::ZoomOut), kAnimationIntervalMs,
-                 nullptr);
+        SetTimer(window, static_cast<UINT_PTR>(MainTimer::ZoomOut), kAnimationIntervalMs, nullptr);
     }
 }
 
@@ -254,9 +253,9 @@ void FinishZoom(HWND window) {
         // Strokes were widened by the live level for the frozen magnified image; the pen
         // gets its own width back (nothing was widened when drawing never started).
         if (app.savedPenWidth != 0) {
-            SetPenWidth(window, app.penPoint.x, app.penPoint.y,
-                        RestoredPenWidth(app.settings.PenWidth, app.savedPenWidth,
-                                         app.liveZoomFactor));
+            SetPenWidth(
+                window, app.penPoint.x, app.penPoint.y,
+                RestoredPenWidth(app.settings.PenWidth, app.savedPenWidth, app.liveZoomFactor));
             app.savedPenWidth = 0;
         }
     }
@@ -268,8 +267,8 @@ LRESULT OnZoomPaint(HWND window) {
     if (app.zoomActive && app.imageDC != nullptr) {
         const CapturePoint origin = ViewOrigin(app.currentZoom);
         SetStretchBltMode(dc, COLORONCOLOR);
-        StretchBlt(dc, 0, 0, app.captureWidth, app.captureHeight, app.imageDC, origin.x,
-                   origin.y, VisibleExtent(app.captureWidth, app.currentZoom),
+        StretchBlt(dc, 0, 0, app.captureWidth, app.captureHeight, app.imageDC, origin.x, origin.y,
+                   VisibleExtent(app.captureWidth, app.currentZoom),
                    VisibleExtent(app.captureHeight, app.currentZoom), kCaptureCopy);
     }
     EndPaint(window, &paint);
@@ -302,7 +301,7 @@ LRESULT OnZoomMouseMove(HWND window, LPARAM position) {
 LRESULT OnZoomMouseWheel(HWND window, WPARAM wParam) {
     const int notches = WheelNotches(GET_WHEEL_DELTA_WPARAM(wParam));
     if (app.breakActive) {
-        WheelBreak(window, notches);  // whole minutes
+        WheelBreak(window, notches); // whole minutes
     }
     if (!app.zoomActive) {
         return 0;

@@ -40,7 +40,9 @@ VistrelProcess& VistrelProcess::operator=(VistrelProcess&& other) noexcept {
     return *this;
 }
 
-VistrelProcess::~VistrelProcess() { End(); }
+VistrelProcess::~VistrelProcess() {
+    End();
+}
 
 void VistrelProcess::End() {
     if (info.hProcess == nullptr) {
@@ -63,7 +65,8 @@ bool VistrelProcess::Running() const {
 }
 
 std::optional<DWORD> VistrelProcess::WaitForExit(DWORD timeoutMs) const {
-    if (info.hProcess == nullptr || WaitForSingleObject(info.hProcess, timeoutMs) != WAIT_OBJECT_0) {
+    if (info.hProcess == nullptr ||
+        WaitForSingleObject(info.hProcess, timeoutMs) != WAIT_OBJECT_0) {
         return std::nullopt;
     }
     DWORD code = 0;
@@ -140,7 +143,9 @@ void PostCommand(HWND mainWindow, uint32_t command) {
 
 namespace {
 
-void DeleteTree(const wchar_t* path) { RegDeleteTreeW(HKEY_CURRENT_USER, path); }
+void DeleteTree(const wchar_t* path) {
+    RegDeleteTreeW(HKEY_CURRENT_USER, path);
+}
 
 } // namespace
 
@@ -225,7 +230,9 @@ HeldHotkey::HeldHotkey(uint32_t value) : id(0xA000 + static_cast<int>(value & 0x
     held = RegisterHotKey(nullptr, id, registration.modifiers, registration.virtualKey) != 0;
 }
 
-HeldHotkey::~HeldHotkey() { Release(); }
+HeldHotkey::~HeldHotkey() {
+    Release();
+}
 
 void HeldHotkey::Release() {
     if (held) {
@@ -324,7 +331,9 @@ void MoveMouseTo(int x, int y) {
     }
 }
 
-void TurnWheel(int delta) { SendMouse(MOUSEEVENTF_WHEEL, 0, 0, static_cast<DWORD>(delta)); }
+void TurnWheel(int delta) {
+    SendMouse(MOUSEEVENTF_WHEEL, 0, 0, static_cast<DWORD>(delta));
+}
 
 namespace {
 
@@ -340,9 +349,13 @@ void SendButtonAt(DWORD button, int x, int y) {
 
 } // namespace
 
-void PressLeft(int x, int y) { SendButtonAt(MOUSEEVENTF_LEFTDOWN, x, y); }
+void PressLeft(int x, int y) {
+    SendButtonAt(MOUSEEVENTF_LEFTDOWN, x, y);
+}
 
-void ReleaseLeft(int x, int y) { SendButtonAt(MOUSEEVENTF_LEFTUP, x, y); }
+void ReleaseLeft(int x, int y) {
+    SendButtonAt(MOUSEEVENTF_LEFTUP, x, y);
+}
 
 void PressWithCtrl(WORD virtualKey) {
     SendKey(VK_CONTROL, false);
@@ -404,10 +417,10 @@ bool WriteTwoColourPng(const std::wstring& path, int width, int height, uint32_t
     }
     Gdiplus::GpBitmap* bitmap = nullptr;
     Gdiplus::DllExports::GdipCreateBitmapFromScan0(width, height, width * 4, PixelFormat32bppARGB,
-                                                   reinterpret_cast<BYTE*>(pixels.data()),
-                                                   &bitmap);
+                                                   reinterpret_cast<BYTE*>(pixels.data()), &bitmap);
     // The PNG encoder's class id.
-    const CLSID png = {0x557CF406, 0x1A04, 0x11D3, {0x9A, 0x73, 0x00, 0x00, 0xF8, 0x1E, 0xF3, 0x2E}};
+    const CLSID png = {
+        0x557CF406, 0x1A04, 0x11D3, {0x9A, 0x73, 0x00, 0x00, 0xF8, 0x1E, 0xF3, 0x2E}};
     const bool saved = bitmap != nullptr && Gdiplus::DllExports::GdipSaveImageToFile(
                                                 bitmap, path.c_str(), &png, nullptr) == Gdiplus::Ok;
     if (bitmap != nullptr) {
@@ -451,7 +464,8 @@ void KeepScreenshot(const std::wstring& name) {
 void KeepScreenshotOfFailure() {
     const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
     if (test != nullptr && test->result()->Failed()) {
-        const std::string name = std::string("failed-") + test->test_suite_name() + "." + test->name();
+        const std::string name =
+            std::string("failed-") + test->test_suite_name() + "." + test->name();
         KeepScreenshot(std::wstring(name.begin(), name.end()));
     }
 }
@@ -471,8 +485,8 @@ LRESULT CALLBACK PatternWindowProc(HWND window, UINT message, WPARAM wParam, LPA
             info.bmiHeader.biHeight = -picture->height;
             info.bmiHeader.biPlanes = 1;
             info.bmiHeader.biBitCount = 32;
-            SetDIBitsToDevice(dc, 0, 0, picture->width, picture->height, 0, 0, 0,
-                              picture->height, picture->pixels.data(), &info, DIB_RGB_COLORS);
+            SetDIBitsToDevice(dc, 0, 0, picture->width, picture->height, 0, 0, 0, picture->height,
+                              picture->pixels.data(), &info, DIB_RGB_COLORS);
         }
         EndPaint(window, &paint);
         return 0;
@@ -518,8 +532,8 @@ PatternWindow::PatternWindow(Screenshot shown) : picture(std::move(shown)) {
         windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
         windowClass.lpszClassName = L"VistrelTestPattern";
         RegisterClassW(&windowClass);
-        window = CreateWindowExW(WS_EX_TOPMOST, L"VistrelTestPattern", L"Test slide", WS_POPUP,
-                                 0, 0, picture.width, picture.height, nullptr, nullptr,
+        window = CreateWindowExW(WS_EX_TOPMOST, L"VistrelTestPattern", L"Test slide", WS_POPUP, 0,
+                                 0, picture.width, picture.height, nullptr, nullptr,
                                  GetModuleHandleW(nullptr), nullptr);
         SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&picture));
         ShowWindow(window, SW_SHOW);

@@ -26,7 +26,7 @@ struct VistrelProcess {
     VistrelProcess(VistrelProcess&& other) noexcept;
     VistrelProcess& operator=(VistrelProcess&& other) noexcept;
     ~VistrelProcess();
-    void End();  // terminates a copy that still runs and closes the handles
+    void End(); // terminates a copy that still runs and closes the handles
 
     DWORD Id() const { return info.dwProcessId; }
     bool Running() const;
@@ -40,7 +40,6 @@ VistrelProcess StartVistrel(const std::wstring& arguments = L"");
 // The main window ("VistrelClass") of the given process once the program is ready (its window
 // created, its hotkeys registered, waiting for input); none after the timeout.
 HWND WaitForMainWindow(DWORD processId, DWORD timeoutMs = 10000);
-
 
 // True when keys go to `window`: it is the foreground window and has its thread's keyboard
 // focus (activation sets the focus a little after the foreground changes).
@@ -56,7 +55,7 @@ void PostCommand(HWND mainWindow, uint32_t command);
 // Registry of the current user, where the program keeps its settings.
 constexpr const wchar_t* kTestSettingsKey = L"Software\\tarnove\\Vistrel";
 constexpr const wchar_t* kTestRunKey = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-void ClearProgramRegistry();  // the vendor key and the Run value
+void ClearProgramRegistry(); // the vendor key and the Run value
 void WriteSettingDword(const wchar_t* name, DWORD value);
 std::optional<DWORD> ReadSettingDword(const wchar_t* name);
 std::optional<std::wstring> ReadString(const wchar_t* keyPath, const wchar_t* name);
@@ -81,7 +80,6 @@ struct HeldHotkey {
 // The system's readable name of a combination, composed as the program composes it.
 std::wstring ExpectedHotkeyName(uint32_t value);
 
-
 // ---- Input, as a presenter gives it (SendInput) ----
 void PressKey(WORD virtualKey);
 // Holds Shift while pressing the key, as for the default hotkeys.
@@ -104,7 +102,7 @@ void DragTo(int fromX, int fromY, int x, int y, int steps = 10);
 struct Screenshot {
     int width = 0;
     int height = 0;
-    std::vector<uint32_t> pixels;  // 0x00RRGGBB
+    std::vector<uint32_t> pixels; // 0x00RRGGBB
     uint32_t At(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
 };
 Screenshot CaptureScreen();
@@ -129,7 +127,7 @@ struct PatternWindow {
     // Shows `picture`, as large as the screen.
     explicit PatternWindow(Screenshot picture);
     ~PatternWindow();
-    Screenshot picture;  // what the window shows
+    Screenshot picture; // what the window shows
     HWND window = nullptr;
     std::thread thread;
 };

@@ -11,16 +11,17 @@
 namespace {
 
 struct MenuItem {
-    UINT command;  // 0: a separator
+    UINT command; // 0: a separator
     const wchar_t* text;
 };
 
-const std::vector<MenuItem> kEnglishTray = {{1004, L"&Options"}, {0, L""},
-                                            {1011, L"&Break Timer"}, {1007, L"&Draw"},
-                                            {1009, L"&Zoom"}, {0, L""}, {2, L"E&xit"}};
-const std::vector<MenuItem> kChineseTray = {{1004, L"选项(&O)"}, {0, L""},
-                                            {1011, L"休息计时器(&B)"}, {1007, L"绘制(&D)"},
-                                            {1009, L"放大(&Z)"}, {0, L""}, {2, L"退出(&X)"}};
+const std::vector<MenuItem> kEnglishTray = {
+    {1004, L"&Options"}, {0, L""},         {1011, L"&Break Timer"},
+    {1007, L"&Draw"},    {1009, L"&Zoom"}, {0, L""},
+    {2, L"E&xit"}};
+const std::vector<MenuItem> kChineseTray = {
+    {1004, L"选项(&O)"}, {0, L""}, {1011, L"休息计时器(&B)"}, {1007, L"绘制(&D)"},
+    {1009, L"放大(&Z)"}, {0, L""}, {2, L"退出(&X)"}};
 
 struct MenuPicture {
     int width = 0;
@@ -57,8 +58,8 @@ HWND VisibleMenuOf(DWORD processId) {
 // Shows a popup menu of `items` here, at the cursor as the tray menu opens, and takes its
 // picture.
 MenuPicture ReferenceMenu(const std::vector<MenuItem>& items) {
-    HWND owner = CreateWindowExW(WS_EX_TOOLWINDOW, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 0, 0,
-                                 1, 1, nullptr, nullptr, nullptr, nullptr);
+    HWND owner = CreateWindowExW(WS_EX_TOOLWINDOW, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 0, 0, 1,
+                                 1, nullptr, nullptr, nullptr, nullptr);
     SetForegroundWindow(owner);
     HMENU menu = CreatePopupMenu();
     UINT position = 0;
@@ -83,7 +84,7 @@ MenuPicture ReferenceMenu(const std::vector<MenuItem>& items) {
 }
 
 class Language : public ProgramTest {
-protected:
+  protected:
     void SetUp() override {
         ProgramTest::SetUp();
         MoveMouseTo(600, 400);
@@ -102,8 +103,8 @@ protected:
         KeepScreenshot(L"tray-menu-" + std::wstring(test.begin(), test.end()));
         MenuPicture picture = Picture(popup);
         PressKey(VK_ESCAPE);
-        EXPECT_TRUE(WaitUntil(
-            [this] { return TopLevelWindowsOf(vistrel.Id(), L"#32768", true).empty(); }));
+        EXPECT_TRUE(
+            WaitUntil([this] { return TopLevelWindowsOf(vistrel.Id(), L"#32768", true).empty(); }));
         return picture;
     }
 };
@@ -130,12 +131,12 @@ TEST_F(Language, AFileForTheInterfaceLanguageIsChosenAtStartWithoutBeingStored) 
     const std::wstring directory = std::wstring(temp) + L"vistrel-lang-e2e";
     CreateDirectoryW(directory.c_str(), nullptr);
     ASSERT_TRUE(SetCurrentDirectoryW(directory.c_str()));
-    const std::string document =
-        "<Localization><Language id='" + std::to_string(GetUserDefaultUILanguage()) +
-        "' name='Test'><Section name='TrayMenu'>"
-        "<Control id='1004' class='Menu'>O&amp;ptions...</Control>"
-        "<Control id='2' class='Menu'>&amp;Quit</Control>"
-        "</Section></Language></Localization>";
+    const std::string document = "<Localization><Language id='" +
+                                 std::to_string(GetUserDefaultUILanguage()) +
+                                 "' name='Test'><Section name='TrayMenu'>"
+                                 "<Control id='1004' class='Menu'>O&amp;ptions...</Control>"
+                                 "<Control id='2' class='Menu'>&amp;Quit</Control>"
+                                 "</Section></Language></Localization>";
     HANDLE file = CreateFileW(L"test.lang", GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     ASSERT_NE(file, INVALID_HANDLE_VALUE);
     DWORD written = 0;

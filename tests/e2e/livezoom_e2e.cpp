@@ -16,7 +16,7 @@ constexpr const wchar_t* kLiveTitle = L"Vistrel Live Zoom";
 // The transform for level L and source origin (x, y): L, 0, -x*L; 0, L, -y*L; 0, 0, 1.
 struct Transform {
     float level;
-    float x;  // source origin, screen coordinates
+    float x; // source origin, screen coordinates
     float y;
     bool operator==(const Transform&) const = default;
 };
@@ -94,7 +94,7 @@ class LiveZoom : public ProgramTest {
 };
 
 TEST_F(LiveZoom, ShowsOverTheMonitorFollowsTheCursorZoomsAndHides) {
-    WriteSettingDword(L"ZoominSliderLevel", 5);  // starts at 4.0
+    WriteSettingDword(L"ZoominSliderLevel", 5); // starts at 4.0
     MoveMouseTo(960, 540);
     ASSERT_NO_FATAL_FAILURE(StartProgram());
     PressShifted('4');
@@ -129,7 +129,7 @@ TEST_F(LiveZoom, ShowsOverTheMonitorFollowsTheCursorZoomsAndHides) {
     MoveMouseTo(1900, 1000);
     EXPECT_TRUE(WaitForTransform({4.0f, 1440, 810}));
 
-    PressWithCtrl(VK_UP);  // 8.0: the source is 240 x 135
+    PressWithCtrl(VK_UP); // 8.0: the source is 240 x 135
     EXPECT_TRUE(WaitForTransform({8.0f, 1680, 933}));
 
     // The hotkey again hides the window; from Windows 7 on it is destroyed.
@@ -138,7 +138,7 @@ TEST_F(LiveZoom, ShowsOverTheMonitorFollowsTheCursorZoomsAndHides) {
 }
 
 TEST_F(LiveZoom, DrawHotkeyTakesOverAndEscapeGivesLiveZoomBack) {
-    WriteSettingDword(L"ZoominSliderLevel", 2);  // 1.75, and Ctrl+Up makes 3.5
+    WriteSettingDword(L"ZoominSliderLevel", 2); // 1.75, and Ctrl+Up makes 3.5
     MoveMouseTo(1000, 600);
     ASSERT_NO_FATAL_FAILURE(StartProgram());
     PressShifted('4');
@@ -171,4 +171,4 @@ TEST_F(LiveZoom, DrawHotkeyTakesOverAndEscapeGivesLiveZoomBack) {
     EXPECT_TRUE(WaitUntil([] { return LiveWindow() == nullptr; }));
 }
 
-}  // namespace
+} // namespace

@@ -12,7 +12,7 @@ constexpr uint32_t kExitCommand = 2;
 constexpr DWORD kShiftThree = 0x133;
 
 class Startup : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { ClearProgramRegistry(); }
     void TearDown() override { ClearProgramRegistry(); }
 };

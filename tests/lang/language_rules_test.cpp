@@ -25,7 +25,7 @@ TEST(ControlIds, ReadLikeADecimalNumberThatStopsAtTheFirstNonDigit) {
     EXPECT_EQ(ParseControlId("-5"), -5);
     EXPECT_EQ(ParseControlId("abc"), 0);
     EXPECT_EQ(ParseControlId("+-1"), 0);
-    EXPECT_EQ(ParseControlId("99999999999999999999"), INT32_MAX);  // saturates, no overflow
+    EXPECT_EQ(ParseControlId("99999999999999999999"), INT32_MAX); // saturates, no overflow
     EXPECT_EQ(ParseControlId("-99999999999999999999"), INT32_MIN);
 }
 

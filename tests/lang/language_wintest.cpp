@@ -43,28 +43,29 @@ bool SameStored(const LanguageEntry& a, const LanguageEntry& b) {
 const LanguageEntry kChinese = Record(L"117", 1, L"2052", L"简体中文");
 
 void StoreLang(const void* bytes, DWORD size) {
-    ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, kSettingsKeyPath, L"Lang", REG_BINARY, bytes,
-                              size),
-              0);
+    ASSERT_EQ(
+        RegSetKeyValueW(HKEY_CURRENT_USER, kSettingsKeyPath, L"Lang", REG_BINARY, bytes, size), 0);
 }
 
 bool LangStored() {
-    return RegGetValueW(HKEY_CURRENT_USER, kSettingsKeyPath, L"Lang", RRF_RT_ANY, nullptr,
-                        nullptr, nullptr) == ERROR_SUCCESS;
+    return RegGetValueW(HKEY_CURRENT_USER, kSettingsKeyPath, L"Lang", RRF_RT_ANY, nullptr, nullptr,
+                        nullptr) == ERROR_SUCCESS;
 }
 
 LANGID interfaceLanguage = 1033;
-LANGID WINAPI TestInterfaceLanguage() { return interfaceLanguage; }
+LANGID WINAPI TestInterfaceLanguage() {
+    return interfaceLanguage;
+}
 
 // Each test runs in an empty directory of its own, with no settings and no language loaded.
 class Languages : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         wchar_t temp[MAX_PATH];
         GetTempPathW(MAX_PATH, temp);
         static int tests = 0;
-        directory = std::wstring(temp) + L"vistrel-lang-" +
-                    std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++tests);
+        directory = std::wstring(temp) + L"vistrel-lang-" + std::to_wstring(GetCurrentProcessId()) +
+                    L"-" + std::to_wstring(++tests);
         ASSERT_TRUE(CreateDirectoryW(directory.c_str(), nullptr));
         GetCurrentDirectoryW(MAX_PATH, previous);
         ASSERT_TRUE(SetCurrentDirectoryW(directory.c_str()));
@@ -118,7 +119,7 @@ TEST_F(Languages, CatalogueIsDefaultThenBuiltInThenEachLanguageOfEachFile) {
     FreeLanguageCatalogue();
 
     WriteFile(L"two.lang", kTwoLanguages);
-    ASSERT_TRUE(CreateDirectoryW(L"x.lang", nullptr));  // a directory is skipped
+    ASSERT_TRUE(CreateDirectoryW(L"x.lang", nullptr)); // a directory is skipped
     // Entities that expand each other geometrically stop with an error, not the program.
     std::string laughs = "<!DOCTYPE l [<!ENTITY a0 'ha'>";
     for (int i = 1; i < 10; ++i) {
@@ -213,8 +214,8 @@ TEST_F(Languages, SelectingStoresTheEntryAndLoadsItsOwnElement) {
     EXPECT_EQ(exitText(), L"&Beenden");
     LanguageEntry stored = {};
     DWORD size = sizeof stored;
-    ASSERT_EQ(RegGetValueW(HKEY_CURRENT_USER, kSettingsKeyPath, L"Lang", RRF_RT_REG_BINARY,
-                           nullptr, &stored, &size),
+    ASSERT_EQ(RegGetValueW(HKEY_CURRENT_USER, kSettingsKeyPath, L"Lang", RRF_RT_REG_BINARY, nullptr,
+                           &stored, &size),
               0);
     EXPECT_EQ(size, kStoredLanguageSize);
     EXPECT_TRUE(SameStored(stored, CurrentLanguage()));
@@ -226,7 +227,7 @@ TEST_F(Languages, SelectingStoresTheEntryAndLoadsItsOwnElement) {
     SelectLanguage(-1);
     SelectLanguage(99);
     EXPECT_EQ(std::wstring(CurrentLanguage().displayName), L"Français");
-    SelectLanguage(0);  // English: stored, and nothing is loaded
+    SelectLanguage(0); // English: stored, and nothing is loaded
     EXPECT_TRUE(LoadCurrentLanguage(&CurrentLanguage()));
     EXPECT_EQ(ActiveLanguageElement(), nullptr);
     DestroyMenu(menu);
@@ -337,7 +338,7 @@ TEST_F(Languages, ASectionRetitlesTheControlsItNamesAndNothingElse) {
     TestTargets targets;
     ASSERT_NE(targets.window, nullptr);
 
-    ApplyLanguage("options", targets.window);  // letter case counts
+    ApplyLanguage("options", targets.window); // letter case counts
     EXPECT_EQ(targets.Title(), L"Title");
     EXPECT_EQ(targets.Tabs(), L"Zoom|LiveZoom|Draw|Type|Break|Donate");
 
@@ -346,7 +347,7 @@ TEST_F(Languages, ASectionRetitlesTheControlsItNamesAndNothingElse) {
     EXPECT_EQ(targets.Tabs(), L"放大|实时放大|绘制|输入|暂停|捐赠");
     EXPECT_EQ(targets.Text(1001), L" lower-case class ");
     EXPECT_EQ(targets.Text(1044), L"");
-    EXPECT_EQ(targets.Text(1002), L"English");  // no class; the second Options is never used
+    EXPECT_EQ(targets.Text(1002), L"English"); // no class; the second Options is never used
     EXPECT_EQ(targets.Text(1003), L"English");
     EXPECT_EQ(targets.MenuText(1004), L"&Options");
 

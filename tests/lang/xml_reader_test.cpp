@@ -351,12 +351,12 @@ TEST(XmlLimits, ManySiblingsAreLinkedWithoutWalkingTheirChains) {
         last = a;
     }
     EXPECT_EQ(as, 50001);
-    EXPECT_EQ(last->nextInOrder, nullptr);  // the last child of all
+    EXPECT_EQ(last->nextInOrder, nullptr); // the last child of all
     int names = 0;
     for (const XmlElement* e = xml.root()->firstChild; e != nullptr; e = e->nextOtherName) {
         ++names;
     }
-    EXPECT_EQ(names, 50002);  // b, a, then n0 to n49999
+    EXPECT_EQ(names, 50002); // b, a, then n0 to n49999
     EXPECT_STREQ(xml.root()->firstChild->nextOtherName->name, "a");
 }
 

@@ -7,7 +7,7 @@
 namespace {
 
 constexpr LiveRect kMonitor = {0, 0, 1920, 1080};
-constexpr LiveRect kRightMonitor = {1920, -100, 3200, 924};  // 1280 x 1024, above the primary
+constexpr LiveRect kRightMonitor = {1920, -100, 3200, 924}; // 1280 x 1024, above the primary
 
 // The levels a show passes through, tick by tick, until it rests.
 std::vector<float> Animate(LiveLevels levels) {
@@ -19,7 +19,7 @@ std::vector<float> Animate(LiveLevels levels) {
     return seen;
 }
 
-}  // namespace
+} // namespace
 
 TEST(LiveSourceOrigin, CentresOnTheCursorAndStaysOnTheMonitorAtEveryCorner) {
     // At 4.0 the source is 480 x 270.
@@ -38,7 +38,7 @@ TEST(LiveLevels, FirstShowAnimatesByATenthPerTickWithCompositionAndStartsAt19Wit
     const LiveLevels with = ShowLevels(false, 2.0f, true);
     EXPECT_EQ(with.level, 1.0f);
     const std::vector<float> seen = Animate(with);
-    ASSERT_EQ(seen.size(), 8u);  // 1.1, 1.21, ... 1.9487, then 2.0
+    ASSERT_EQ(seen.size(), 8u); // 1.1, 1.21, ... 1.9487, then 2.0
     EXPECT_FLOAT_EQ(seen[0], 1.1f);
     EXPECT_NEAR(seen[6], 1.9487171f, 1e-5f);
     EXPECT_EQ(seen.back(), 2.0f);
@@ -67,7 +67,7 @@ TEST(LiveLevels, CtrlDownFromTwoSteps15Then1125ThenOne) {
     // A press during an animation starts from the level reached, not the target.
     levels = {8.0f, 8.0f, kLiveInStep};
     LiveZoomOut(levels, true);
-    AdvanceLiveLevel(levels);  // 6.4 on the way to 4
+    AdvanceLiveLevel(levels); // 6.4 on the way to 4
     LiveZoomOut(levels, true);
     EXPECT_FLOAT_EQ(levels.target, 3.2f);
     // Without composition the level jumps.
@@ -88,7 +88,7 @@ TEST(LiveLevels, CtrlUpDoublesBelow32AndStopsThere) {
     levels = {4.0f, 4.0f, kLiveInStep};
     LiveZoomEnd(levels, true);
     EXPECT_EQ(levels.target, 1.0f);
-    EXPECT_EQ(levels.level, 4.0f);  // the next tick hides the window
+    EXPECT_EQ(levels.level, 4.0f); // the next tick hides the window
 }
 
 TEST(LiveTransform, ScalesAndShiftsTheSourceOriginToTheCorner) {
@@ -110,26 +110,26 @@ TEST(TakeoverCursor, ScalesTheOffsetFromTheCentreByTheWholeLevel) {
 }
 
 TEST(RestoredPenWidth, GivesTheSavedWidthBackOrDividesAChangedOne) {
-    EXPECT_EQ(RestoredPenWidth(10, 3, 3.5f), 3);  // trunc(3 x 3.5) = 10: untouched
-    EXPECT_EQ(RestoredPenWidth(12, 3, 3.5f), 3);  // widened to 12: 12 / 3.5 = 3.43
+    EXPECT_EQ(RestoredPenWidth(10, 3, 3.5f), 3); // trunc(3 x 3.5) = 10: untouched
+    EXPECT_EQ(RestoredPenWidth(12, 3, 3.5f), 3); // widened to 12: 12 / 3.5 = 3.43
     EXPECT_EQ(RestoredPenWidth(20, 3, 3.5f), 5);
     EXPECT_EQ(RestoredPenWidth(63, 2, 32.0f), 2);  // 63 / 32 would be below the smallest
-    EXPECT_EQ(RestoredPenWidth(99, 30, 1.1f), 30);  // 99 / 1.1 would be above the largest
+    EXPECT_EQ(RestoredPenWidth(99, 30, 1.1f), 30); // 99 / 1.1 would be above the largest
 }
 
 TEST(BeforeWindows7, ComparesMajorThenMinor) {
     EXPECT_TRUE(BeforeWindows7(0x0105));  // XP 5.1
     EXPECT_TRUE(BeforeWindows7(0x0205));  // XP x64 5.2
     EXPECT_TRUE(BeforeWindows7(0x0006));  // Vista 6.0
-    EXPECT_FALSE(BeforeWindows7(0x0106));  // 7
-    EXPECT_FALSE(BeforeWindows7(0x0206));  // 8
-    EXPECT_FALSE(BeforeWindows7(0x000A));  // 10
+    EXPECT_FALSE(BeforeWindows7(0x0106)); // 7
+    EXPECT_FALSE(BeforeWindows7(0x0206)); // 8
+    EXPECT_FALSE(BeforeWindows7(0x000A)); // 10
 }
 
 TEST(KeepAliveDecision, FollowsTheNotificationState) {
     using E = KeepAliveEvent;
     using A = KeepAliveAction;
-    constexpr int kBusy = 3;  // QUNS_RUNNING_D3D_FULL_SCREEN
+    constexpr int kBusy = 3; // QUNS_RUNNING_D3D_FULL_SCREEN
     EXPECT_EQ(KeepAliveDecision(E::Creation, kBusy, true, true, false), A::StartTimer);
     EXPECT_EQ(KeepAliveDecision(E::Creation, 5, true, true, true), A::Nothing);
     EXPECT_EQ(KeepAliveDecision(E::Hide, 5, true, false, true), A::Destroy);

@@ -12,7 +12,7 @@
 namespace {
 
 constexpr int kAccepts = 5;
-constexpr int kBusy = 3;  // QUNS_RUNNING_D3D_FULL_SCREEN
+constexpr int kBusy = 3; // QUNS_RUNNING_D3D_FULL_SCREEN
 constexpr WORD kWindowsXp = 0x0105;
 
 int notificationState = kAccepts;
@@ -67,7 +67,7 @@ TEST_F(KeepAlive, HiddenWhileBusyWaitsForTheTimerWhichDestroysUnlessNotification
     ASSERT_NE(live, nullptr);
     EXPECT_FALSE(systemCursorShown);
     ASSERT_NO_FATAL_FAILURE(HideLiveZoom(live));
-    EXPECT_TRUE(IsWindow(live));  // kept hidden, the two-hour timer restarted
+    EXPECT_TRUE(IsWindow(live)); // kept hidden, the two-hour timer restarted
     EXPECT_TRUE(systemCursorShown);
 
     notificationState = kAccepts;
@@ -95,7 +95,7 @@ TEST_F(KeepAlive, HiddenWhileNotificationsAreAcceptedIsDestroyedAtOnce) {
     EXPECT_EQ(app.liveZoomWindow, nullptr);
 
     // From Windows 7 on every hide destroys, whatever the state.
-    app.windowsVersion = 0x000A;  // Windows 10 reports 10.0
+    app.windowsVersion = 0x000A; // Windows 10 reports 10.0
     notificationState = kBusy;
     live = LiveZoomHotkey();
     ASSERT_NO_FATAL_FAILURE(HideLiveZoom(live));
@@ -123,7 +123,7 @@ TEST_F(KeepAlive, SettingChangeStopsTheTimerOfAWindowCreatedBusyOnceNotification
     notificationState = kAccepts;
     SendMessageW(live, WM_SETTINGCHANGE, 0, 0);
     EXPECT_TRUE(IsWindowVisible(live));
-    EXPECT_FALSE(KillTimer(live, static_cast<UINT_PTR>(LiveTimer::KeepAlive)));  // already gone
+    EXPECT_FALSE(KillTimer(live, static_cast<UINT_PTR>(LiveTimer::KeepAlive))); // already gone
 }
 
 TEST_F(KeepAlive, ExitWhileShowingGivesTheSystemCursorBack) {
@@ -135,4 +135,4 @@ TEST_F(KeepAlive, ExitWhileShowingGivesTheSystemCursorBack) {
     EXPECT_TRUE(systemCursorShown);
 }
 
-}  // namespace
+} // namespace

@@ -58,7 +58,7 @@ std::wstring ErrorBoxText(DWORD error) {
 
 // Each test plays the 32-bit program in a folder of its own and tells the child how to behave.
 class Relaunch : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         folder = fs::temp_directory_path() / L"relaunch test";
         fs::remove_all(folder);

@@ -33,14 +33,14 @@ LRESULT CALLBACK MagnifierProc(HWND window, UINT message, WPARAM wParam, LPARAM 
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
-}  // namespace
+} // namespace
 
 extern "C" {
 
 __declspec(dllexport) BOOL WINAPI MagInitialize() {
     WNDCLASSEXW windowClass = {};
     windowClass.cbSize = sizeof windowClass;
-    windowClass.style = CS_GLOBALCLASS;  // created with the program's instance, as the real one
+    windowClass.style = CS_GLOBALCLASS; // created with the program's instance, as the real one
     windowClass.lpfnWndProc = MagnifierProc;
     windowClass.hInstance = module;
     windowClass.lpszClassName = L"Magnifier";
@@ -73,7 +73,7 @@ __declspec(dllexport) BOOL WINAPI MagSetWindowTransform(HWND, const float* matri
     return TRUE;
 }
 
-}  // extern "C"
+} // extern "C"
 
 BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, void*) {
     if (reason == DLL_PROCESS_ATTACH) {

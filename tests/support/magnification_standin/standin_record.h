@@ -9,12 +9,12 @@ constexpr const wchar_t* kStandInMappingName = L"VistrelMagnifierStandIn";
 constexpr uint32_t kStandInHistory = 4096;
 
 struct StandInTransform {
-    float m[9];  // row by row
+    float m[9]; // row by row
 };
 
 struct StandInRecord {
     volatile long initializeCalls;
     volatile long uninitializeCalls;
-    volatile long transformCount;  // raised after the transform is in its slot
+    volatile long transformCount; // raised after the transform is in its slot
     StandInTransform transforms[kStandInHistory];
 };
