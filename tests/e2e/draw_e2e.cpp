@@ -26,7 +26,7 @@ bool StrokeShows(int y, int x0, int x1, uint32_t colour) {
     return ColouredInRow(CaptureScreen(), y, x0, x1, colour) == x1 - x0 + 1;
 }
 
-// Waits for the stroke; when it does not come, keeps the screen as NAME.bmp to look at.
+// Waits for the stroke; when it does not come, keeps the screen as NAME.png to look at.
 bool StrokeAppears(int y, int x0, int x1, uint32_t colour, const wchar_t* name) {
     if (WaitUntil([=] { return StrokeShows(y, x0, x1, colour); })) {
         return true;

@@ -1,14 +1,13 @@
 // Outside driving of the program for end-to-end tests (see driver.h).
 #include "e2e/driver.h"
 
-#include <objidl.h>
-#include <gdiplus.h>
 
 #include <cstdlib>
 #include <utility>
 
 #include <gtest/gtest.h>
 
+#include "support/png_file.h"
 #include "zoom/hotkey_value.h"
 
 namespace {
@@ -408,56 +407,20 @@ Screenshot CaptureScreen() {
 
 bool WriteTwoColourPng(const std::wstring& path, int width, int height, uint32_t left,
                        uint32_t right) {
-    ULONG_PTR token = 0;
-    Gdiplus::GdiplusStartupInput input;
-    Gdiplus::GdiplusStartup(&token, &input, nullptr);
     std::vector<uint32_t> pixels(static_cast<size_t>(width) * height);
     for (size_t i = 0; i < pixels.size(); ++i) {
         pixels[i] = static_cast<int>(i % width) < width / 2 ? left : right;
     }
-    Gdiplus::GpBitmap* bitmap = nullptr;
-    Gdiplus::DllExports::GdipCreateBitmapFromScan0(width, height, width * 4, PixelFormat32bppARGB,
-                                                   reinterpret_cast<BYTE*>(pixels.data()), &bitmap);
-    // The PNG encoder's class id.
-    const CLSID png = {
-        0x557CF406, 0x1A04, 0x11D3, {0x9A, 0x73, 0x00, 0x00, 0xF8, 0x1E, 0xF3, 0x2E}};
-    const bool saved = bitmap != nullptr && Gdiplus::DllExports::GdipSaveImageToFile(
-                                                bitmap, path.c_str(), &png, nullptr) == Gdiplus::Ok;
-    if (bitmap != nullptr) {
-        Gdiplus::DllExports::GdipDisposeImage(bitmap);
-    }
-    Gdiplus::GdiplusShutdown(token);
-    return saved;
+    return WritePng(path, width, height, pixels.data(), true);
 }
 
 bool SaveScreenshot(const Screenshot& shot, const std::wstring& path) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        return false;
-    }
-    BITMAPINFOHEADER header = {};
-    header.biSize = sizeof header;
-    header.biWidth = shot.width;
-    header.biHeight = -shot.height;
-    header.biPlanes = 1;
-    header.biBitCount = 32;
-    const DWORD imageBytes = static_cast<DWORD>(shot.pixels.size() * 4);
-    BITMAPFILEHEADER fileHeader = {};
-    fileHeader.bfType = 0x4D42;
-    fileHeader.bfOffBits = sizeof fileHeader + sizeof header;
-    fileHeader.bfSize = fileHeader.bfOffBits + imageBytes;
-    DWORD written = 0;
-    WriteFile(file, &fileHeader, sizeof fileHeader, &written, nullptr);
-    WriteFile(file, &header, sizeof header, &written, nullptr);
-    WriteFile(file, shot.pixels.data(), imageBytes, &written, nullptr);
-    CloseHandle(file);
-    return true;
+    return WritePng(path, shot.width, shot.height, shot.pixels.data());
 }
 
 void KeepScreenshot(const std::wstring& name) {
     if (const wchar_t* folder = _wgetenv(L"VISTREL_TEST_SHOTS")) {
-        SaveScreenshot(CaptureScreen(), std::wstring(folder) + L"\\" + name + L".bmp");
+        SaveScreenshot(CaptureScreen(), std::wstring(folder) + L"\\" + name + L".png");
     }
 }
 

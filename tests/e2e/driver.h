@@ -109,12 +109,12 @@ Screenshot CaptureScreen();
 // Writes a PNG of width x height, its left half one colour and its right half another (ARGB).
 bool WriteTwoColourPng(const std::wstring& path, int width, int height, uint32_t left,
                        uint32_t right);
-// Writes a .bmp file, for looking at what a failing test saw.
+// Writes a PNG file, for looking at what a test saw.
 bool SaveScreenshot(const Screenshot& shot, const std::wstring& path);
-// Keeps what the screen shows as NAME.bmp in the folder VISTREL_TEST_SHOTS names
+// Keeps what the screen shows as NAME.png in the folder VISTREL_TEST_SHOTS names
 // (tests/support/wine-run sets it to the folder of the run's prefixes).
 void KeepScreenshot(const std::wstring& name);
-// In a fixture's TearDown: keeps the screen as failed-<test>.bmp when the test failed.
+// In a fixture's TearDown: keeps the screen as failed-<test>.png when the test failed.
 void KeepScreenshotOfFailure();
 
 // A full-screen, topmost window standing in for a slide. With the coordinate fill every pixel

@@ -4,8 +4,6 @@
 // first argument, and the pixels that matter are checked, so the tour doubles as a smoke test.
 // tools/run plays it when there is no display; the tests run it under tests/support/wine-run.
 #include <windows.h>
-#include <objidl.h>
-#include <gdiplus.h>
 #include <shellapi.h>
 
 #include <cstdio>
@@ -167,28 +165,6 @@ uint32_t ScreenColour(DWORD colorref) {
 
 // ---- Keeping pictures ----------------------------------------------------------------------
 
-bool WritePng(const Screenshot& shot, const std::wstring& path) {
-    ULONG_PTR token = 0;
-    Gdiplus::GdiplusStartupInput input;
-    if (Gdiplus::GdiplusStartup(&token, &input, nullptr) != Gdiplus::Ok) {
-        return false;
-    }
-    std::vector<uint32_t> pixels = shot.pixels;
-    Gdiplus::GpBitmap* bitmap = nullptr;
-    Gdiplus::DllExports::GdipCreateBitmapFromScan0(shot.width, shot.height, shot.width * 4,
-                                                   PixelFormat32bppRGB,
-                                                   reinterpret_cast<BYTE*>(pixels.data()), &bitmap);
-    const CLSID png = {
-        0x557CF406, 0x1A04, 0x11D3, {0x9A, 0x73, 0x00, 0x00, 0xF8, 0x1E, 0xF3, 0x2E}};
-    const bool saved = bitmap != nullptr && Gdiplus::DllExports::GdipSaveImageToFile(
-                                                bitmap, path.c_str(), &png, nullptr) == Gdiplus::Ok;
-    if (bitmap != nullptr) {
-        Gdiplus::DllExports::GdipDisposeImage(bitmap);
-    }
-    Gdiplus::GdiplusShutdown(token);
-    return saved;
-}
-
 // A folder given as a Unix path is drive Z: to Wine.
 std::wstring WindowsFolder(std::wstring folder) {
     if (!folder.empty() && folder[0] == L'/') {
@@ -213,7 +189,7 @@ struct Tour {
         char file[64];
         std::snprintf(file, sizeof file, "%02d-%s.png", ++number, name);
         const std::wstring path = folder + L"\\" + std::wstring(file, file + std::strlen(file));
-        const bool kept = WritePng(CaptureScreen(), path);
+        const bool kept = SaveScreenshot(CaptureScreen(), path);
         std::printf("%-18s %-52s %s\n", file, what,
                     !kept ? "NOT SAVED"
                     : ok  ? "ok"

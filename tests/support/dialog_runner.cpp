@@ -1,11 +1,12 @@
 // Modal dialogs driven by tests (see dialog_runner.h).
 #include "support/dialog_runner.h"
 
-#include <gdiplus.h>
 
 #include <cwchar>
+#include <vector>
 
 #include "lang/language_catalogue.h"
+#include "support/png_file.h"
 #include "support/wait_until.h"
 
 ModalDialog::ModalDialog(int templateId, DLGPROC procedure) {
@@ -139,23 +140,17 @@ bool KeepWindowPicture(HWND window, const std::wstring& name) {
     BitBlt(memory, 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
     SelectObject(memory, previous);
     DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
 
-    ULONG_PTR token = 0;
-    Gdiplus::GdiplusStartupInput input;
-    Gdiplus::GdiplusStartup(&token, &input, nullptr);
-    Gdiplus::GpBitmap* picture = nullptr;
-    Gdiplus::DllExports::GdipCreateBitmapFromHBITMAP(bitmap, nullptr, &picture);
-    const CLSID png = {
-        0x557CF406, 0x1A04, 0x11D3, {0x9A, 0x73, 0x00, 0x00, 0xF8, 0x1E, 0xF3, 0x2E}};
-    const std::wstring path = std::wstring(folder) + L"\\" + name + L".png";
-    const bool saved =
-        picture != nullptr && Gdiplus::DllExports::GdipSaveImageToFile(picture, path.c_str(), &png,
-                                                                       nullptr) == Gdiplus::Ok;
-    if (picture != nullptr) {
-        Gdiplus::DllExports::GdipDisposeImage(picture);
-    }
-    Gdiplus::GdiplusShutdown(token);
+    // The bitmap's pixels, top-down, as 0x00RRGGBB.
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    std::vector<uint32_t> pixels(static_cast<size_t>(width) * height);
+    GetDIBits(screen, bitmap, 0, height, pixels.data(), &info, DIB_RGB_COLORS);
+    ReleaseDC(nullptr, screen);
     DeleteObject(bitmap);
-    return saved;
+    return WritePng(std::wstring(folder) + L"\\" + name + L".png", width, height, pixels.data());
 }
