@@ -248,7 +248,11 @@ void LoadPageValues() {
 
 INT_PTR OnOptionsInit(HWND dialog) {
     if (app.optionsDialog != nullptr) {
-        // Already open: raise that one and drop this one before it shows.
+        // Already open: raise that one and drop this one before it shows. A second start raises
+        // the dialog it finds by its title topmost, and that may be this one, about to go: the
+        // open one is made topmost here as well so the hand-over never misses.
+        SetWindowPos(app.optionsDialog, HWND_TOPMOST, 0, 0, 0, 0,
+                     SWP_NOSIZE | SWP_NOMOVE | SWP_SHOWWINDOW);
         BringWindowToTop(app.optionsDialog);
         SetFocus(app.optionsDialog);
         SetForegroundWindow(app.optionsDialog);
