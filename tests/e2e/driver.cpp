@@ -1,7 +1,6 @@
 // Outside driving of the program for end-to-end tests (see driver.h).
 #include "e2e/driver.h"
 
-
 #include <cstdlib>
 #include <utility>
 
@@ -403,6 +402,19 @@ Screenshot CaptureScreen() {
     DeleteDC(memory);
     ReleaseDC(nullptr, screen);
     return shot;
+}
+
+Screenshot CaptureSettledScreen(DWORD timeoutMs) {
+    Screenshot previous = CaptureScreen();
+    WaitUntil(
+        [&] {
+            Screenshot now = CaptureScreen();
+            const bool same = now.pixels == previous.pixels;
+            previous = std::move(now);
+            return same;
+        },
+        timeoutMs);
+    return previous;
 }
 
 bool WriteTwoColourPng(const std::wstring& path, int width, int height, uint32_t left,

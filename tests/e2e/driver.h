@@ -106,6 +106,9 @@ struct Screenshot {
     uint32_t At(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
 };
 Screenshot CaptureScreen();
+// The screen once two captures in a row agree (another process's painting reaches the screen a
+// little after it went idle), or the last capture after the timeout.
+Screenshot CaptureSettledScreen(DWORD timeoutMs = 3000);
 // Writes a PNG of width x height, its left half one colour and its right half another (ARGB).
 bool WriteTwoColourPng(const std::wstring& path, int width, int height, uint32_t left,
                        uint32_t right);

@@ -36,7 +36,7 @@ MenuPicture Picture(HWND popup) {
     GetWindowRect(popup, &rect);
     picture.width = rect.right - rect.left;
     picture.height = rect.bottom - rect.top;
-    const Screenshot shot = CaptureScreen();
+    const Screenshot shot = CaptureSettledScreen();
     for (int y = rect.top; y < rect.bottom; ++y) {
         for (int x = rect.left; x < rect.right; ++x) {
             picture.pixels.push_back(shot.At(x, y));

@@ -49,15 +49,7 @@ bool Focused(HWND control) {
 // Keeps the screen once the picture has settled: other processes' drawing reaches the screen a
 // little after they went idle, so two captures in a row must agree.
 void KeepSettledScreenshot(const std::wstring& name) {
-    Screenshot previous = CaptureScreen();
-    WaitUntil(
-        [&] {
-            Screenshot now = CaptureScreen();
-            const bool same = now.pixels == previous.pixels;
-            previous = std::move(now);
-            return same;
-        },
-        3000);
+    CaptureSettledScreen();
     KeepScreenshot(name);
 }
 
@@ -106,13 +98,13 @@ class Options : public ProgramTest {
     }
     HWND WaitForOptions() {
         HWND dialog = nullptr;
-        // Shown and in front early in its set-up: ready once its pages exist and the program
-        // waits for input.
+        // Shown and in front early in its set-up: ready once the version line, written after
+        // the pages are built and the hotkeys released, shows and the program waits for input.
         WaitUntil([&] {
             const auto dialogs = OptionsDialogsOf(vistrel.Id());
             dialog = dialogs.size() == 1 ? dialogs[0] : nullptr;
             return dialog != nullptr && GetForegroundWindow() == dialog &&
-                   DescendantOf(dialog, IDC_ZOOM_HOTKEY) != nullptr &&
+                   !Text(GetDlgItem(dialog, IDC_VERSION_LINE)).empty() &&
                    WaitForInputIdle(vistrel.info.hProcess, 0) == 0;
         });
         return dialog;
@@ -184,9 +176,12 @@ TEST_F(Options, TheTrayMenuAndASecondStartShowOneDialogRaisedTopmost) {
 
     VistrelProcess second = StartVistrel();
     EXPECT_EQ(second.WaitForExit(5000), 0u);
+    // Raising another process's window completes in that process, after the second start ended.
+    EXPECT_TRUE(
+        WaitUntil([dialog] { return (GetWindowLongW(dialog, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }));
+    EXPECT_TRUE(WaitUntil([dialog] { return GetForegroundWindow() == dialog; }));
+    EXPECT_TRUE(WaitUntil([this] { return WaitForInputIdle(vistrel.info.hProcess, 0) == 0; }));
     EXPECT_EQ(OptionsDialogsOf(vistrel.Id()), std::vector<HWND>{dialog});
-    EXPECT_TRUE(GetWindowLongW(dialog, GWL_EXSTYLE) & WS_EX_TOPMOST);
-    EXPECT_EQ(GetForegroundWindow(), dialog);
 
     ASSERT_NO_FATAL_FAILURE(Close(dialog, IDCANCEL));
     EXPECT_TRUE(WaitUntil([] { return HotkeyHeldElsewhere(0x131); }));
