@@ -18,28 +18,10 @@
 #include "shell/optional_functions.h"
 #include "support/dialog_runner.h"
 #include "support/main_window_fixture.h"
+#include "support/wait_until.h"
 #include "zoom/app_state.h"
 
 namespace {
-
-std::optional<std::wstring> StoredText(const wchar_t* name) {
-    wchar_t text[MAX_PATH] = {};
-    DWORD size = sizeof text;
-    return RegGetValueW(HKEY_CURRENT_USER, kSettingsKeyPath, name, RRF_RT_REG_SZ, nullptr, text,
-                        &size) == ERROR_SUCCESS
-               ? std::optional<std::wstring>(text)
-               : std::nullopt;
-}
-
-std::wstring TempFolder() {
-    wchar_t folder[MAX_PATH] = {};
-    GetTempPathW(MAX_PATH, folder);
-    return folder;
-}
-
-void Put(wchar_t (&setting)[kSettingTextUnits], const std::wstring& text) {
-    wcsncpy(setting, text.c_str(), kSettingTextUnits - 1);
-}
 
 int CheckedPosition(const ModalDialog& dialog) {
     for (int radio = 0; radio < 9; ++radio) {
@@ -48,20 +30,6 @@ int CheckedPosition(const ModalDialog& dialog) {
         }
     }
     return -1;
-}
-
-bool WaitUntilGone(HWND window) {
-    for (int tries = 0; tries < 250 && IsWindow(window); ++tries) {
-        Sleep(20);
-    }
-    return !IsWindow(window);
-}
-
-bool WaitUntilText(const ModalDialog& dialog, int id, const std::wstring& text) {
-    for (int tries = 0; tries < 250 && dialog.Text(id) != text; ++tries) {
-        Sleep(20);
-    }
-    return dialog.Text(id) == text;
 }
 
 class AdvancedBreak : public ::testing::Test {
@@ -213,8 +181,8 @@ TEST_F(AdvancedBreak, BrowsingStartsInThePathsFolderAndOnlyOkChangesTheEdit) {
                          reinterpret_cast<LPARAM>(existing.c_str()));
         }
         PostMessageW(chooser, WM_COMMAND, step.answer, 0);
-        ASSERT_TRUE(WaitUntilGone(chooser));
-        EXPECT_TRUE(WaitUntilText(dialog, IDC_BREAK_SOUND_FILE, step.after));
+        ASSERT_TRUE(WaitUntil([chooser] { return !IsWindow(chooser); }));
+        EXPECT_TRUE(WaitUntil([&] { return dialog.Text(IDC_BREAK_SOUND_FILE) == step.after; }));
     }
 }
 
@@ -236,19 +204,9 @@ TEST_F(AdvancedBreak, PicturesInEnglishAndSimplifiedChinese) {
     s.BreakShowBackgroundFile = 1;
     Put(s.BreakSoundFile, L"C:\\windows\\Media\\chimes.wav");
     Put(s.BreakBackgroundFile, L"C:\\users\\presenter\\Pictures\\coffee.jpg");
-    {
-        ModalDialog dialog(IDD_ADVANCED_BREAK, AdvancedBreakDialogProc);
-        ASSERT_NE(dialog.window, nullptr);
-        EXPECT_TRUE(KeepWindowPicture(dialog.window, L"advanced-break-en"));
-    }
-    ASSERT_TRUE(UseBuiltInChinese());
-    ModalDialog dialog(IDD_ADVANCED_BREAK, AdvancedBreakDialogProc);
-    ASSERT_NE(dialog.window, nullptr);
-    wchar_t title[64] = {};
-    GetWindowTextW(dialog.window, title, 64);
-    EXPECT_STRNE(title, L"Advanced Break Options");
-    EXPECT_NE(dialog.Text(IDC_BREAK_PLAY_SOUND), L"Play Sound on Expiration");
-    EXPECT_TRUE(KeepWindowPicture(dialog.window, L"advanced-break-zh"));
+    KeepPicturesInBothLanguages(IDD_ADVANCED_BREAK, AdvancedBreakDialogProc, L"advanced-break",
+                                L"Advanced Break Options", IDC_BREAK_PLAY_SOUND,
+                                L"Play Sound on Expiration");
 }
 
 } // namespace

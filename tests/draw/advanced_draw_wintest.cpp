@@ -24,29 +24,10 @@ namespace {
 constexpr int kChooserRed = 706; // the colour chooser's red, green and blue edits
 constexpr COLORREF kChosen = RGB(0x12, 0x9A, 0xD6);
 
-std::optional<std::wstring> StoredText(const wchar_t* name) {
-    wchar_t text[MAX_PATH] = {};
-    DWORD size = sizeof text;
-    return RegGetValueW(HKEY_CURRENT_USER, kSettingsKeyPath, name, RRF_RT_REG_SZ, nullptr, text,
-                        &size) == ERROR_SUCCESS
-               ? std::optional<std::wstring>(text)
-               : std::nullopt;
-}
-
-std::wstring TempFolder() {
-    wchar_t folder[MAX_PATH] = {};
-    GetTempPathW(MAX_PATH, folder);
-    return folder;
-}
-
 std::wstring ExistingPicture() {
     wchar_t path[MAX_PATH] = {};
     GetTempFileNameW(TempFolder().c_str(), L"pad", 0, path); // creates the file
     return path;
-}
-
-void Put(wchar_t (&setting)[kSettingTextUnits], const std::wstring& text) {
-    wcsncpy(setting, text.c_str(), kSettingTextUnits - 1);
 }
 
 COLORREF ScreenPixel(int x, int y) {
@@ -200,19 +181,9 @@ TEST_F(AdvancedDraw, PicturesInEnglishAndSimplifiedChinese) {
     s.UseBKBmpW = 1;
     Put(s.KPadBackgroundFile, L"C:\\users\\presenter\\Pictures\\chalkboard.png");
     Put(s.WPadBackgroundFile, L"C:\\users\\presenter\\Pictures\\grid.png");
-    {
-        ModalDialog dialog(IDD_ADVANCED_DRAW, AdvancedDrawDialogProc);
-        ASSERT_NE(dialog.window, nullptr);
-        EXPECT_TRUE(KeepWindowPicture(dialog.window, L"advanced-draw-en"));
-    }
-    ASSERT_TRUE(UseBuiltInChinese());
-    ModalDialog dialog(IDD_ADVANCED_DRAW, AdvancedDrawDialogProc);
-    ASSERT_NE(dialog.window, nullptr);
-    wchar_t title[64] = {};
-    GetWindowTextW(dialog.window, title, 64);
-    EXPECT_STRNE(title, L"Advanced Draw Options");
-    EXPECT_NE(dialog.Text(IDC_BLACKBOARD_USE_PICTURE), L"Show background bitmap");
-    EXPECT_TRUE(KeepWindowPicture(dialog.window, L"advanced-draw-zh"));
+    KeepPicturesInBothLanguages(IDD_ADVANCED_DRAW, AdvancedDrawDialogProc, L"advanced-draw",
+                                L"Advanced Draw Options", IDC_BLACKBOARD_USE_PICTURE,
+                                L"Show background bitmap");
 }
 
 } // namespace

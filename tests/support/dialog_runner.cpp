@@ -1,11 +1,13 @@
 // Modal dialogs driven by tests (see dialog_runner.h).
 #include "support/dialog_runner.h"
 
+#include <gtest/gtest.h>
 
 #include <cwchar>
 #include <vector>
 
 #include "lang/language_catalogue.h"
+#include "settings/registry_store.h"
 #include "support/png_file.h"
 #include "support/wait_until.h"
 
@@ -153,4 +155,40 @@ bool KeepWindowPicture(HWND window, const std::wstring& name) {
     ReleaseDC(nullptr, screen);
     DeleteObject(bitmap);
     return WritePng(std::wstring(folder) + L"\\" + name + L".png", width, height, pixels.data());
+}
+
+std::optional<std::wstring> StoredText(const wchar_t* name) {
+    wchar_t text[MAX_PATH] = {};
+    DWORD size = sizeof text;
+    return RegGetValueW(HKEY_CURRENT_USER, kSettingsKeyPath, name, RRF_RT_REG_SZ, nullptr, text,
+                        &size) == ERROR_SUCCESS
+               ? std::optional<std::wstring>(text)
+               : std::nullopt;
+}
+
+std::wstring TempFolder() {
+    wchar_t folder[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, folder);
+    return folder;
+}
+
+void Put(wchar_t (&setting)[kSettingTextUnits], const std::wstring& text) {
+    wcsncpy(setting, text.c_str(), kSettingTextUnits - 1);
+}
+
+void KeepPicturesInBothLanguages(int templateId, DLGPROC procedure, const std::wstring& name,
+                                 const wchar_t* englishTitle, int id, const wchar_t* englishText) {
+    {
+        ModalDialog dialog(templateId, procedure);
+        ASSERT_NE(dialog.window, nullptr);
+        EXPECT_TRUE(KeepWindowPicture(dialog.window, name + L"-en"));
+    }
+    ASSERT_TRUE(UseBuiltInChinese());
+    ModalDialog dialog(templateId, procedure);
+    ASSERT_NE(dialog.window, nullptr);
+    wchar_t title[64] = {};
+    GetWindowTextW(dialog.window, title, 64);
+    EXPECT_STRNE(title, englishTitle);
+    EXPECT_NE(dialog.Text(id), englishText);
+    EXPECT_TRUE(KeepWindowPicture(dialog.window, name + L"-zh"));
 }

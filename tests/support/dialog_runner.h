@@ -6,9 +6,11 @@
 #include <windows.h>
 
 #include <atomic>
+#include <optional>
 #include <string>
 #include <thread>
 
+#include "settings/settings_values.h"
 #include "support/message_box_watcher.h"
 
 class ModalDialog {
@@ -52,3 +54,15 @@ void UseEnglish();
 
 // Keeps what the screen shows of `window` as NAME.png in the folder VISTREL_TEST_SHOTS names.
 bool KeepWindowPicture(HWND window, const std::wstring& name);
+// Opens the dialog in English, then in the built-in Chinese, keeping NAME-en.png and NAME-zh.png;
+// checks that the Chinese one has another title than `englishTitle` and that the control `id`
+// no longer reads `englishText`.
+void KeepPicturesInBothLanguages(int templateId, DLGPROC procedure, const std::wstring& name,
+                                 const wchar_t* englishTitle, int id, const wchar_t* englishText);
+
+// A REG_SZ setting as the dialogs stored it; none when there is no such value.
+std::optional<std::wstring> StoredText(const wchar_t* name);
+// The temporary folder, with its trailing backslash.
+std::wstring TempFolder();
+// Puts `text` into an in-memory text setting, cut to fit.
+void Put(wchar_t (&setting)[kSettingTextUnits], const std::wstring& text);
