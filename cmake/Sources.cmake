@@ -118,4 +118,5 @@ set(VISTREL_TOUR_SOURCES tests/e2e/tour.cpp)
 set(VISTREL_WINDOWS_TEST_SUPPORT_SOURCES tests/support/message_box_watcher.cpp
     tests/support/main_window_fixture.cpp
     tests/support/dialog_runner.cpp
-    tests/support/png_file.cpp)
+    tests/support/png_file.cpp
+    tests/support/stored_settings.cpp)

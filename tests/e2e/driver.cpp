@@ -185,25 +185,6 @@ void WriteString(const wchar_t* keyPath, const wchar_t* name, const std::wstring
                     static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
 }
 
-std::vector<std::wstring> SettingValueNames() {
-    std::vector<std::wstring> names;
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, kTestSettingsKey, 0, KEY_READ, &key) != ERROR_SUCCESS) {
-        return names;
-    }
-    for (DWORD index = 0;; ++index) {
-        wchar_t name[256] = {};
-        DWORD length = 256;
-        if (RegEnumValueW(key, index, name, &length, nullptr, nullptr, nullptr, nullptr) !=
-            ERROR_SUCCESS) {
-            break;
-        }
-        names.emplace_back(name);
-    }
-    RegCloseKey(key);
-    return names;
-}
-
 bool KeyExists(const wchar_t* keyPath) {
     HKEY key = nullptr;
     if (RegOpenKeyExW(HKEY_CURRENT_USER, keyPath, 0, KEY_READ, &key) != ERROR_SUCCESS) {

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "support/message_box_watcher.h"
+#include "support/stored_settings.h"
 #include "support/wait_until.h"
 
 // The program under test as a Windows path (from VISTREL_EXE, a Unix path under drive Z:).
@@ -59,7 +60,6 @@ void ClearProgramRegistry(); // the vendor key and the Run value
 void WriteSettingDword(const wchar_t* name, DWORD value);
 std::optional<DWORD> ReadSettingDword(const wchar_t* name);
 std::optional<std::wstring> ReadString(const wchar_t* keyPath, const wchar_t* name);
-std::vector<std::wstring> SettingValueNames();
 bool KeyExists(const wchar_t* keyPath);
 void WriteString(const wchar_t* keyPath, const wchar_t* name, const std::wstring& value);
 

@@ -30,25 +30,6 @@ bool Held(UINT modifiers, UINT key) {
     return !free;
 }
 
-std::vector<std::wstring> StoredValueNames() {
-    std::vector<std::wstring> names;
-    HKEY key;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, kSettingsKeyPath, 0, KEY_READ, &key) != ERROR_SUCCESS) {
-        return names;
-    }
-    wchar_t name[64];
-    for (DWORD i = 0;; ++i) {
-        DWORD length = 64;
-        if (RegEnumValueW(key, i, name, &length, nullptr, nullptr, nullptr, nullptr) !=
-            ERROR_SUCCESS) {
-            break;
-        }
-        names.emplace_back(name);
-    }
-    RegCloseKey(key);
-    return names;
-}
-
 class OptionsDialog : public MainWindowTest {
   protected:
     void SetUp() override {
@@ -123,7 +104,7 @@ TEST_F(OptionsDialog, OkWritesTheTwelveValuesAndRegistersTheNewHotkeys) {
     EXPECT_TRUE(boxes.empty());
     ASSERT_TRUE(Closed());
     // The registry lists values by name; the order of the writes is checked natively.
-    EXPECT_EQ(StoredValueNames(),
+    EXPECT_EQ(SettingValueNames(),
               (std::vector<std::wstring>{
                   L"AnimateZoom", L"BreakFontColor", L"BreakTimeout", L"BreakUsePenColor", L"Font",
                   L"HotkeyBreak", L"HotkeyDraw", L"HotkeyLivezoom", L"HotkeyZoom", L"OptionShown",
@@ -179,7 +160,7 @@ TEST_F(OptionsDialog, CancelPutsTheOldHotkeysBackQuietlyAndStoresNothing) {
     EXPECT_FALSE(Held(MOD_ALT, 'Z'));
     EXPECT_FALSE(UnregisterHotKey(window, 3)); // stays with the other program
     EXPECT_EQ(app.settings.BreakFontColor, 0xFFu);
-    EXPECT_EQ(StoredValueNames(), std::vector<std::wstring>{L"OptionShown"});
+    EXPECT_EQ(SettingValueNames(), std::vector<std::wstring>{L"OptionShown"});
 }
 
 TEST_F(OptionsDialog, TheMinutesFieldTakesTwoDigitsWithinOneToNinetyNineAndEmptyStoresZero) {

@@ -157,15 +157,6 @@ bool KeepWindowPicture(HWND window, const std::wstring& name) {
     return WritePng(std::wstring(folder) + L"\\" + name + L".png", width, height, pixels.data());
 }
 
-std::optional<std::wstring> StoredText(const wchar_t* name) {
-    wchar_t text[MAX_PATH] = {};
-    DWORD size = sizeof text;
-    return RegGetValueW(HKEY_CURRENT_USER, kSettingsKeyPath, name, RRF_RT_REG_SZ, nullptr, text,
-                        &size) == ERROR_SUCCESS
-               ? std::optional<std::wstring>(text)
-               : std::nullopt;
-}
-
 std::wstring TempFolder() {
     wchar_t folder[MAX_PATH] = {};
     GetTempPathW(MAX_PATH, folder);

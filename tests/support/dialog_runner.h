@@ -12,6 +12,7 @@
 
 #include "settings/settings_values.h"
 #include "support/message_box_watcher.h"
+#include "support/stored_settings.h"
 
 class ModalDialog {
   public:
@@ -60,8 +61,6 @@ bool KeepWindowPicture(HWND window, const std::wstring& name);
 void KeepPicturesInBothLanguages(int templateId, DLGPROC procedure, const std::wstring& name,
                                  const wchar_t* englishTitle, int id, const wchar_t* englishText);
 
-// A REG_SZ setting as the dialogs stored it; none when there is no such value.
-std::optional<std::wstring> StoredText(const wchar_t* name);
 // The temporary folder, with its trailing backslash.
 std::wstring TempFolder();
 // Puts `text` into an in-memory text setting, cut to fit.

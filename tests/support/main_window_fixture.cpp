@@ -7,15 +7,6 @@
 #include "zoom/main_window.h"
 #include "zoom/zoom_view.h"
 
-std::optional<DWORD> StoredSetting(const wchar_t* name) {
-    DWORD value = 0;
-    DWORD size = sizeof value;
-    return RegGetValueW(HKEY_CURRENT_USER, kSettingsKeyPath, name, RRF_RT_REG_DWORD, nullptr,
-                        &value, &size) == ERROR_SUCCESS
-               ? std::optional<DWORD>(value)
-               : std::nullopt;
-}
-
 void MainWindowTest::SetUp() {
     RegDeleteTreeW(HKEY_CURRENT_USER, kVendorKeyPath);
     const DWORD shown = 1;
@@ -45,7 +36,7 @@ void MainWindowTest::TearDown() {
         }
         DestroyWindow(window);
     }
-    MSG message;  // WM_DESTROY posted WM_QUIT: it would end the next modal loop
+    MSG message; // WM_DESTROY posted WM_QUIT: it would end the next modal loop
     while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
     }
     UnregisterClassW(kMainWindowClass, GetModuleHandleW(nullptr));

@@ -8,15 +8,13 @@
 #include <vector>
 
 #include "support/message_box_watcher.h"
-
-// A DWORD under the program's settings key, if there is one.
-std::optional<DWORD> StoredSetting(const wchar_t* name);
+#include "support/stored_settings.h"
 
 class MainWindowTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override;
-    void TearDown() override;  // leaves a zoom still up at once, then frees everything
-    void CreateMain();         // the boxes creation showed land in `boxes`
+    void TearDown() override; // leaves a zoom still up at once, then frees everything
+    void CreateMain();        // the boxes creation showed land in `boxes`
     HWND window = nullptr;
     std::vector<DialogSnapshot> boxes;
 };
