@@ -20,15 +20,14 @@ constexpr int kWhitePad = 'W';
 void ShowMarkerAtPen(HWND window) {
     SaveUnderPen(app.penPoint.x, app.penPoint.y);
     DrawPenMarker(app.penPoint.x, app.penPoint.y);
-    InvalidateSegment(window, {app.penPoint.x, app.penPoint.y},
-                      {app.penPoint.x, app.penPoint.y});
+    InvalidateSegment(window, {app.penPoint.x, app.penPoint.y}, {app.penPoint.x, app.penPoint.y});
 }
 
 void EraseAll(HWND window) {
     if (!app.imageModified || app.typingActive) {
         return;
     }
-    ClearUndoStack();  // erase-all cannot be undone
+    ClearUndoStack(); // erase-all cannot be undone
     BitBlt(app.imageDC, 0, 0, app.captureWidth, app.captureHeight, app.cleanDC, 0, 0, SRCCOPY);
     app.imageModified = 0;
     if (app.drawMode) {
@@ -48,7 +47,7 @@ void ShowPad(HWND window, int kind) {
         SendMessageW(window, WM_LBUTTONDOWN, 0, MAKELPARAM(app.zoomPoint.x, app.zoomPoint.y));
     }
     RestoreUnderPen(app.penPoint.x, app.penPoint.y);
-    PushUndoSnapshot();  // one Ctrl+Z takes the pad away
+    PushUndoSnapshot(); // one Ctrl+Z takes the pad away
     app.padKind = kind;
     app.imageModified = 1;
     LoadPadPicture(kind);
@@ -82,7 +81,9 @@ void Undo(HWND window) {
 }
 
 void WheelNotchFromKey(HWND window, WPARAM virtualKey) {
-    const bool ctrl = GetAsyncKeyState(VK_LCONTROL) != 0 || GetAsyncKeyState(VK_RCONTROL) != 0;
+    // Ctrl as it was when this key was pressed, not as it is now: keys that were queued (a busy
+    // moment, a remote control, a macro tool) must not lose the Ctrl released after them.
+    const bool ctrl = GetKeyState(VK_CONTROL) < 0;
     const short delta = virtualKey == VK_UP ? WHEEL_DELTA : -WHEEL_DELTA;
     SendMessageW(window, WM_MOUSEWHEEL, MAKEWPARAM(ctrl ? MK_CONTROL : 0, delta), 0);
 }
@@ -97,9 +98,10 @@ void LoadPadPicture(int kind) {
     if (!usePicture) {
         return;
     }
-    HBITMAP picture = LoadPictureFile(kind == kWhitePad ? s.WPadBackgroundFile : s.KPadBackgroundFile);
+    HBITMAP picture =
+        LoadPictureFile(kind == kWhitePad ? s.WPadBackgroundFile : s.KPadBackgroundFile);
     if (picture == nullptr) {
-        return;  // unreadable or undecodable: the pad keeps its plain colour
+        return; // unreadable or undecodable: the pad keeps its plain colour
     }
     app.padPictureDC = CreateCompatibleDC(app.displayDC);
     app.padPictureBitmap =
@@ -120,8 +122,8 @@ void LoadPadPicture(int kind) {
 }
 
 void FillPad(const RECT& area, int kind) {
-    HBRUSH brush = CreateSolidBrush(kind == kBlackPad ? app.settings.PadColorK
-                                                      : app.settings.PadColorW);
+    HBRUSH brush =
+        CreateSolidBrush(kind == kBlackPad ? app.settings.PadColorK : app.settings.PadColorW);
     FillRect(app.imageDC, &area, brush);
     DeleteObject(brush);
     const bool usePicture =
@@ -134,7 +136,7 @@ void FillPad(const RECT& area, int kind) {
 
 LRESULT OnKeyDown(HWND window, WPARAM virtualKey) {
     if (OnTypingKey(window, virtualKey)) {
-        return 0;  // Enter, Backspace and Delete edit the text
+        return 0; // Enter, Backspace and Delete edit the text
     }
     switch (virtualKey) {
     case VK_ESCAPE:
@@ -154,7 +156,7 @@ LRESULT OnKeyDown(HWND window, WPARAM virtualKey) {
         break;
     case VK_LEFT:
     case VK_RIGHT:
-        AdjustBreakSeconds(window, virtualKey);  // ten seconds more or less in a break
+        AdjustBreakSeconds(window, virtualKey); // ten seconds more or less in a break
         break;
     case 'E':
         EraseAll(window);

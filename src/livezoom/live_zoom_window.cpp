@@ -160,7 +160,8 @@ LRESULT OnKeyDown(HWND window, WPARAM key, LPARAM) {
     }
     if (key == VK_UP || key == VK_DOWN) {
         // The window has no wheel handler: plain Up and Down change nothing.
-        const WORD keys = GetAsyncKeyState(VK_LCONTROL) != 0 ? MK_CONTROL : 0;
+        // Left Ctrl as it was when this key was pressed (the key state of the message).
+        const WORD keys = GetKeyState(VK_LCONTROL) < 0 ? MK_CONTROL : 0;
         const short delta = key == VK_UP ? WHEEL_DELTA : -WHEEL_DELTA;
         SendMessageW(window, WM_MOUSEWHEEL, MAKEWPARAM(keys, delta), 0);
         return 1;

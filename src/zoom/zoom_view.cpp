@@ -206,6 +206,7 @@ void ZoomTick(HWND window, UINT_PTR timerId) {
 }
 
 void WheelZoom(HWND window, int notches) {
+    const float shownBefore = app.currentZoom;
     ZoomMotion motion = {app.currentZoom, app.targetZoom, app.zoomStep};
     const bool startTimer = ApplyWheelZoom(motion, notches, app.settings.AnimateZoom != 0);
     app.currentZoom = motion.current;
@@ -214,11 +215,13 @@ void WheelZoom(HWND window, int notches) {
     if (startTimer) {
         SetTimer(window, static_cast<UINT_PTR>(MainTimer::ZoomIn), kAnimationIntervalMs, nullptr);
     }
-    if (app.currentZoom != app.targetZoom) {
-        // The pen marker leaves the image while the view moves; the next move paints it again.
-        if (app.drawMode && !app.strokeActive) {
-            RestoreUnderPen(app.penPoint.x, app.penPoint.y);
-        }
+    const bool animating = app.currentZoom != app.targetZoom;
+    // The pen marker leaves the image while the view moves; the next move paints it again.
+    if (animating && app.drawMode && !app.strokeActive) {
+        RestoreUnderPen(app.penPoint.x, app.penPoint.y);
+    }
+    // A step that lands at once (1.125 to 1.0 jumps with no timer) must show too.
+    if (animating || app.currentZoom != shownBefore) {
         InvalidateRect(window, nullptr, FALSE);
     }
 }

@@ -342,6 +342,24 @@ void PressWithCtrl(WORD virtualKey) {
     SendKey(VK_CONTROL, true);
 }
 
+void PressWithCtrlQueued(WORD virtualKey, int times) {
+    std::vector<INPUT> keys;
+    auto add = [&](WORD key, DWORD flags) {
+        INPUT input = {};
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = key;
+        input.ki.dwFlags = flags;
+        keys.push_back(input);
+    };
+    add(VK_CONTROL, 0);
+    for (int i = 0; i < times; ++i) {
+        add(virtualKey, 0);
+        add(virtualKey, KEYEVENTF_KEYUP);
+    }
+    add(VK_CONTROL, KEYEVENTF_KEYUP);
+    SendInput(static_cast<UINT>(keys.size()), keys.data(), sizeof(INPUT));
+}
+
 void DragTo(int fromX, int fromY, int x, int y, int steps) {
     MoveMouseTo(fromX, fromY);
     PressLeft(fromX, fromY);

@@ -94,6 +94,10 @@ void PressLeft(int x, int y);
 void ReleaseLeft(int x, int y);
 // Holds Ctrl while pressing the key (Ctrl+Z).
 void PressWithCtrl(WORD virtualKey);
+// Ctrl down, the key pressed `times` times, Ctrl up, in one SendInput call: the program takes
+// the last key from its queue long after Ctrl went up, as after a busy moment or from a
+// presenter's remote.
+void PressWithCtrlQueued(WORD virtualKey, int times);
 // Drags with the left button from the cursor's place through `steps` moves to (x, y).
 void DragTo(int fromX, int fromY, int x, int y, int steps = 10);
 

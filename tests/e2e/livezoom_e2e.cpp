@@ -131,6 +131,8 @@ TEST_F(LiveZoom, ShowsOverTheMonitorFollowsTheCursorZoomsAndHides) {
 
     PressWithCtrl(VK_UP); // 8.0: the source is 240 x 135
     EXPECT_TRUE(WaitForTransform({8.0f, 1680, 933}));
+    PressWithCtrlQueued(VK_DOWN, 2); // both keep their Ctrl: 8 -> 4 -> 2
+    EXPECT_TRUE(WaitForTransform({2.0f, 960, 540}));
 
     // The hotkey again hides the window; from Windows 7 on it is destroyed.
     PressShifted('4');

@@ -153,4 +153,32 @@ TEST_F(Zoom, AStoredLevelOutsideTheTableStartsAtTwo) {
     ExpectZoomEndedOver(800, 500);
 }
 
+TEST_F(Zoom, TheWheelStepThatLandsOnOneShowsAtOnce) {
+    ASSERT_NO_FATAL_FAILURE(Start(640, 360));
+    PressShifted('1');
+    ASSERT_TRUE(WaitUntil([] { return ScreenShowsView(2.0f, {640, 360}); }));
+    TurnWheel(-WHEEL_DELTA); // 2 -> 1.5 -> 1.125, animated
+    ASSERT_TRUE(WaitUntil([] { return ScreenShowsView(1.125f, {640, 360}); }));
+    // 1.125 -> 1.0 needs no animation; the mouse stays still, so only the wheel can repaint.
+    TurnWheel(-WHEEL_DELTA);
+    EXPECT_TRUE(WaitUntil([] { return ScreenShowsView(1.0f, {0, 0}); }))
+        << "still shown at " << ReadView(CaptureScreen()).zoom;
+    PressShifted('1');
+    ExpectZoomEndedOver(640, 360);
+}
+
+TEST_F(Zoom, QueuedCtrlUpWidensThePenInsteadOfZooming) {
+    WriteSettingDword(L"PenWidth", 5);
+    ASSERT_NO_FATAL_FAILURE(Start(300, 300));
+    PressShifted('2'); // drawing at 1.0
+    ASSERT_TRUE(WaitUntil([this] { return HasKeyboardFocus(mainWindow); }));
+    PressWithCtrlQueued(VK_UP, 2);
+    EXPECT_TRUE(WaitUntil([] { return ReadSettingDword(L"PenWidth") == 7u; }))
+        << "PenWidth " << ReadSettingDword(L"PenWidth").value_or(0);
+    // Neither Up zoomed.
+    EXPECT_TRUE(ScreenShowsView(1.0f, {0, 0})) << "zoomed to " << ReadView(CaptureScreen()).zoom;
+    PressKey(VK_ESCAPE);
+    ExpectZoomEndedOver(300, 300);
+}
+
 } // namespace
