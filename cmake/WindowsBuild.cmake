@@ -9,6 +9,12 @@ set(VISTREL_WIN_LIBS user32 gdi32 gdiplus comctl32 comdlg32 shell32 advapi32 ole
 set(VISTREL_WIN_DEFINITIONS UNICODE _UNICODE NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601)
 
 add_link_options(-static -static-libgcc -static-libstdc++)
+# Reproducible programs: the same commit links the same bytes in any build folder, so the
+# 64-bit program that the 32-bit one carries is byte for byte the one beside it, whichever build
+# wrote dist/ last. No link time in the PE header, no source or build path in the code.
+add_link_options(-Wl,--no-insert-timestamp)
+add_compile_options(-ffile-prefix-map=${PROJECT_SOURCE_DIR}/=
+                    -ffile-prefix-map=${CMAKE_BINARY_DIR}/=)
 
 # The version, set once by project(VERSION) in CMakeLists.txt, for the version resource and the
 # code (src/res/product.h includes this header).
@@ -108,26 +114,19 @@ if(VISTREL_BUILD_CARRIER)
 endif()
 
 # The release: dist/SHA256SUMS lists the programs of this build (sha256sum -c reads it), written
-# after both are built. Without the carrier only Vistrel64.exe is listed: a Vistrel.exe left
-# from an earlier build may carry another 64-bit program.
+# after both are built and checked. Without the carrier only Vistrel64.exe is listed: a
+# Vistrel.exe left from an earlier build may carry another 64-bit program.
 set(VISTREL_RELEASE_FILES Vistrel64.exe)
 if(VISTREL_BUILD_CARRIER)
     set(VISTREL_RELEASE_FILES Vistrel.exe,Vistrel64.exe)
 endif()
-set(sums_script ${CMAKE_BINARY_DIR}/write_sha256sums.cmake)
-file(WRITE ${sums_script} [[
-string(REPLACE "," ";" files "${FILES}")
-set(lines "")
-foreach(name IN LISTS files)
-    file(SHA256 "${DIR}/${name}" hash)
-    string(APPEND lines "${hash}  ${name}\n")
-endforeach()
-file(WRITE "${DIR}/SHA256SUMS" "${lines}")
-]])
+# The check (cmake/release_check.cmake) fails the build when a program holds a link time or a
+# build path, or when Vistrel.exe does not carry the Vistrel64.exe beside it.
 add_custom_target(release_sums ALL
     COMMAND ${CMAKE_COMMAND} -DDIR=${VISTREL_DIST_DIR} -DFILES=${VISTREL_RELEASE_FILES}
-        -P ${sums_script}
-    COMMENT "Writing ${VISTREL_DIST_DIR}/SHA256SUMS" VERBATIM)
+        -DPATHS=${PROJECT_SOURCE_DIR}/,${CMAKE_BINARY_DIR}/
+        -P ${PROJECT_SOURCE_DIR}/cmake/release_check.cmake
+    COMMENT "Checking the release and writing ${VISTREL_DIST_DIR}/SHA256SUMS" VERBATIM)
 add_dependencies(release_sums Vistrel64)
 if(VISTREL_BUILD_CARRIER)
     add_dependencies(release_sums carrier)
