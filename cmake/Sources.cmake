@@ -87,6 +87,7 @@ set(VISTREL_WINDOWS_TEST_PROGRAMS
     shell_wintest:tests/shell/shell_wintest.cpp
     relaunch_wintest:tests/shell/relaunch_wintest.cpp
     zoom_view_wintest:tests/zoom/zoom_view_wintest.cpp
+    leaks_wintest:tests/zoom/leaks_wintest.cpp
     drawing_wintest:tests/draw/drawing_wintest.cpp
     breaktimer_wintest:tests/breaktimer/break_screen_wintest.cpp
     language_wintest:tests/lang/language_wintest.cpp
@@ -119,4 +120,5 @@ set(VISTREL_WINDOWS_TEST_SUPPORT_SOURCES tests/support/message_box_watcher.cpp
     tests/support/main_window_fixture.cpp
     tests/support/dialog_runner.cpp
     tests/support/png_file.cpp
-    tests/support/stored_settings.cpp)
+    tests/support/stored_settings.cpp
+    tests/support/mode_cycles.cpp)

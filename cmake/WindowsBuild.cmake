@@ -205,6 +205,12 @@ set_tests_properties(e2e.tour PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 240 LABE
 add_executable(zoom_bench bench/zoom_bench.cpp)
 target_compile_options(zoom_bench PRIVATE ${VISTREL_WARNINGS})
 target_link_libraries(zoom_bench PRIVATE vistrel_core)
+# The soak (tools/soak): thousands of zooms, draw sessions and breaks, a hundred options dialogs.
+add_executable(soak bench/soak.cpp tests/support/mode_cycles.cpp
+    $<TARGET_OBJECTS:vistrel_resources>)
+target_compile_options(soak PRIVATE ${VISTREL_WARNINGS})
+target_include_directories(soak PRIVATE tests)
+target_link_libraries(soak PRIVATE vistrel_core)
 
 # A stand-in magnification.dll for the live-zoom tests (Wine has none): the end-to-end test
 # copies it into its prefix's system directory. Never written beside the program.
