@@ -37,6 +37,18 @@ LivePoint LiveSourceOrigin(LivePoint cursor, const LiveRect& monitor, float leve
     return {x, y};
 }
 
+LiveRect LiveSourceRect(LivePoint cursor, const LiveRect& monitor, float level) {
+    const LivePoint origin = LiveSourceOrigin(cursor, monitor, level);
+    if (!(level > 0.0f)) {
+        level = 1.0f;
+    }
+    const auto width =
+        static_cast<int32_t>(static_cast<float>(monitor.right - monitor.left) / level);
+    const auto height =
+        static_cast<int32_t>(static_cast<float>(monitor.bottom - monitor.top) / level);
+    return {origin.x, origin.y, origin.x + width, origin.y + height};
+}
+
 void AdvanceLiveLevel(LiveLevels& levels) {
     if (levels.level == levels.target) {
         return;

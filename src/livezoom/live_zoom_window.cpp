@@ -114,7 +114,11 @@ void SelectLiveMonitor(POINT cursor) {
 void Tick(HWND window) {
     POINT cursor = {};
     GetCursorPos(&cursor);
-    const LivePoint origin = LiveSourceOrigin({cursor.x, cursor.y}, Monitor(), liveZoom.liveLevel);
+    const LiveRect source = LiveSourceRect({cursor.x, cursor.y}, Monitor(), liveZoom.liveLevel);
+    const LivePoint origin = {source.left, source.top};
+    // What the magnifier shows, in screen coordinates: a takeover maps the cursor through it and
+    // comes back to its centre, on this monitor.
+    liveZoom.liveSource = {source.left, source.top, source.right, source.bottom};
     LiveLevels levels = Levels();
     AdvanceLiveLevel(levels);
     SetLevels(levels);
@@ -167,6 +171,12 @@ LRESULT OnKeyDown(HWND window, WPARAM key, LPARAM) {
         return 1;
     }
     return 0;
+}
+
+// A monitor was removed or resized (a projector unplugged): the magnifier's monitor and source
+// may be gone, so live zoom ends as with Escape.
+LRESULT OnDisplayChange(HWND window, WPARAM, LPARAM) {
+    return OnKeyDown(window, VK_ESCAPE, 0);
 }
 
 LRESULT OnGetFactor(HWND, WPARAM, LPARAM) {
@@ -222,7 +232,7 @@ void Show(HWND window) {
     const RECT& m = liveZoom.liveMonitor.rcMonitor;
     const int width = m.right - m.left;
     const int height = m.bottom - m.top;
-    liveZoom.liveSource = {0, 0, width, height};
+    liveZoom.liveSource = m; // the whole monitor until the first tick
     // The tool-window style given at creation goes: the window is shown as it is.
     SetWindowLongW(window, GWL_EXSTYLE, kShownExStyle);
     SetWindowPos(window, HWND_TOPMOST, m.left, m.top, width, height, 0);
@@ -318,7 +328,7 @@ LRESULT OnDestroy(HWND window, WPARAM, LPARAM) {
     return 0;
 }
 
-constexpr std::array<DispatchRow<LiveZoomHandler>, 11> kLiveZoomTable = {{
+constexpr std::array<DispatchRow<LiveZoomHandler>, 12> kLiveZoomTable = {{
     {WM_TIMER, OnTimer},
     {WM_KEYDOWN, OnKeyDown},
     {kLiveZoomGetFactorMessage, OnGetFactor},
@@ -330,6 +340,7 @@ constexpr std::array<DispatchRow<LiveZoomHandler>, 11> kLiveZoomTable = {{
     {WM_SETTINGCHANGE, OnSettingChange},
     {WM_CREATE, OnCreate},
     {WM_DESTROY, OnDestroy},
+    {WM_DISPLAYCHANGE, OnDisplayChange},
 }};
 
 } // namespace

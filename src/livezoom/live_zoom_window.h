@@ -20,7 +20,7 @@ struct LiveZoomState {
     float liveTarget = 1.0f; // 1.0 hides the window at the next tick
     float liveStep = 0.8f;
     MONITORINFO liveMonitor = {sizeof(MONITORINFO), {}, {}, 0};
-    RECT liveSource = {}; // handed out by 1127: (0, 0, W, H) at each show, or what 1128 set
+    RECT liveSource = {}; // handed out by 1127: the shown source in screen coordinates
     int compositionEnabled = 0;
     int notifiableAtCreation = 0; // before Windows 7: notifications accepted at creation
     int systemCursorHidden = 0;   // the show switched the system cursor off

@@ -16,21 +16,35 @@
 
 namespace gdip = Gdiplus::DllExports;
 
+namespace {
+
+// What Ctrl+C copies: during a zoom the monitor being presented, as the presenter sees it
+// (the magnified view with its drawings), wherever that monitor lies; otherwise the primary
+// display. Copying the primary display while the slides are zoomed on a projector would hand on
+// a picture the audience never saw.
+RECT CopiedArea(HDC display) {
+    if (app.zoomActive) {
+        return app.monitorRect;
+    }
+    return {0, 0, GetDeviceCaps(display, HORZRES), GetDeviceCaps(display, VERTRES)};
+}
+
+} // namespace
+
 LRESULT CopyScreenToClipboard(HWND mainWindow) {
     HDC display = CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
-    const int width = GetDeviceCaps(display, HORZRES);
-    const int height = GetDeviceCaps(display, VERTRES);
-    HBITMAP bitmap = CreateCompatibleBitmap(display, width, height);
+    const RECT area = CopiedArea(display);
+    HBITMAP bitmap =
+        CreateCompatibleBitmap(display, area.right - area.left, area.bottom - area.top);
     HDC memory = CreateCompatibleDC(display);
     bool handedOver = false;
     if (bitmap != nullptr && memory != nullptr) {
         HGDIOBJ previous = SelectObject(memory, bitmap);
-        SetStretchBltMode(memory, COLORONCOLOR);
-        StretchBlt(memory, 0, 0, width, height, display, 0, 0, width, height, SRCCOPY);
+        CaptureScreenArea(memory, area);
         SelectObject(memory, previous);
         if (OpenClipboard(mainWindow)) {
             EmptyClipboard();
-            handedOver = SetClipboardData(CF_BITMAP, bitmap) != nullptr;  // it owns it now
+            handedOver = SetClipboardData(CF_BITMAP, bitmap) != nullptr; // it owns it now
             CloseClipboard();
         }
     }
@@ -108,7 +122,8 @@ bool CompletePath(HWND owner, std::array<wchar_t, MAX_PATH + 8>& path) {
     if (GetFileAttributesW(path.data()) == INVALID_FILE_ATTRIBUTES) {
         return true;
     }
-    std::wstring question = std::wstring(path.data()) + L" already exists.\nDo you want to replace it?";
+    std::wstring question =
+        std::wstring(path.data()) + L" already exists.\nDo you want to replace it?";
     return MessageBoxW(owner, question.c_str(), L"Save zoomed screen...",
                        MB_YESNO | MB_ICONWARNING) == IDYES;
 }
@@ -141,10 +156,10 @@ LRESULT SaveZoomedImage(HWND mainWindow) {
     dialog.Flags = OFN_READONLY | OFN_LONGNAMES | OFN_OVERWRITEPROMPT;
     if (GetSaveFileNameW(&dialog) && CompletePath(mainWindow, path)) {
         const bool actualSize = dialog.nFilterIndex == 2;
-        const int width = actualSize ? VisibleExtent(app.captureWidth, app.currentZoom)
-                                     : app.captureWidth;
-        const int height = actualSize ? VisibleExtent(app.captureHeight, app.currentZoom)
-                                      : app.captureHeight;
+        const int width =
+            actualSize ? VisibleExtent(app.captureWidth, app.currentZoom) : app.captureWidth;
+        const int height =
+            actualSize ? VisibleExtent(app.captureHeight, app.currentZoom) : app.captureHeight;
         HBITMAP view = RenderView(width, height);
         if (view != nullptr) {
             SaveBitmapAsPng(path.data(), view);

@@ -5,7 +5,8 @@
 
 #include <windows.h>
 
-// Command 40002. Returns 0.
+// Command 40002: the monitor being presented during a zoom (else the primary display) to the
+// clipboard as a bitmap. Returns 0.
 LRESULT CopyScreenToClipboard(HWND mainWindow);
 // Command 40001: the save dialog, then the PNG. Returns 0.
 LRESULT SaveZoomedImage(HWND mainWindow);

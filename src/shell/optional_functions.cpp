@@ -17,11 +17,10 @@ HMODULE LoadFrom(const wchar_t* directory, const wchar_t* name) {
     return LoadLibraryW(path);
 }
 
-template <typename Function>
-void Bind(HMODULE library, const char* name, Function& entry) {
-    entry = library != nullptr ? reinterpret_cast<Function>(
-                                     reinterpret_cast<void*>(GetProcAddress(library, name)))
-                               : nullptr;
+template <typename Function> void Bind(HMODULE library, const char* name, Function& entry) {
+    entry = library != nullptr
+                ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(library, name)))
+                : nullptr;
 }
 
 } // namespace
@@ -30,7 +29,7 @@ void BindOptionalFunctions() {
     wchar_t systemDirectory[MAX_PATH] = {};
     UINT length = GetSystemDirectoryW(systemDirectory, MAX_PATH);
     if (length == 0 || length >= MAX_PATH) {
-        return;  // without a known system directory nothing optional is loaded
+        return; // without a known system directory nothing optional is loaded
     }
     BindOptionalFunctionsFrom(systemDirectory);
 }
@@ -38,8 +37,14 @@ void BindOptionalFunctions() {
 void BindOptionalFunctionsFrom(const wchar_t* directory) {
     OptionalFunctions& f = optionalFunctions;
     f.user32 = LoadFrom(directory, L"User32.dll");
+    Bind(f.user32, "SetProcessDpiAwarenessContext", f.SetProcessDpiAwarenessContext);
     Bind(f.user32, "SetProcessDPIAware", f.SetProcessDPIAware);
-    if (f.SetProcessDPIAware != nullptr) {
+    // DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2. It fails when the manifest has already set
+    // it; the system-wide awareness is then a harmless second try.
+    const auto perMonitorV2 = reinterpret_cast<HANDLE>(static_cast<INT_PTR>(-4));
+    const bool perMonitor =
+        f.SetProcessDpiAwarenessContext != nullptr && f.SetProcessDpiAwarenessContext(perMonitorV2);
+    if (!perMonitor && f.SetProcessDPIAware != nullptr) {
         f.SetProcessDPIAware();
     }
     Bind(f.user32, "MonitorFromPoint", f.MonitorFromPoint);

@@ -18,11 +18,12 @@ struct OptionalFunctions {
     HMODULE shell32 = nullptr;
     HMODULE dwmapi = nullptr;
 
+    BOOL(WINAPI* SetProcessDpiAwarenessContext)(HANDLE) = nullptr; // DPI_AWARENESS_CONTEXT
     BOOL(WINAPI* SetProcessDPIAware)() = nullptr;
     HMONITOR(WINAPI* MonitorFromPoint)(POINT, DWORD) = nullptr;
     BOOL(WINAPI* ShowSystemCursor)(BOOL) = nullptr;
     BOOL(WINAPI* SetLayeredWindowAttributes)(HWND, COLORREF, BYTE, DWORD) = nullptr;
-    BOOL(WINAPI* GetPointerPenInfo)(UINT32, void*) = nullptr;  // POINTER_PEN_INFO*
+    BOOL(WINAPI* GetPointerPenInfo)(UINT32, void*) = nullptr; // POINTER_PEN_INFO*
     BOOL(WINAPI* MagInitialize)() = nullptr;
     BOOL(WINAPI* MagSetWindowTransform)(HWND, MagnifierTransform*) = nullptr;
     HRESULT(WINAPI* EnableThemeDialogTexture)(HWND, DWORD) = nullptr;
@@ -33,8 +34,10 @@ struct OptionalFunctions {
 
 extern OptionalFunctions optionalFunctions;
 
-// Loads the libraries from the system directory and binds the entries; calls
-// SetProcessDPIAware at once when it exists.
+// Loads the libraries from the system directory and binds the entries. Makes the process aware
+// of each monitor's DPI (per-monitor v2) where the system can, else of the system DPI, so that
+// captures, pens and text are in the monitor's own pixels, never scaled by the system (the
+// manifest asks the same of systems that read it).
 void BindOptionalFunctions();
 // The same from another directory: a seam for tests.
 void BindOptionalFunctionsFrom(const wchar_t* directory);

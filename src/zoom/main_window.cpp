@@ -85,6 +85,20 @@ LRESULT OnPaint(HWND window) {
     return OnZoomPaint(window);
 }
 
+// Monitors were added, removed or resized (a projector plugged in or out). A mode whose
+// monitor is still there as it was goes on; one whose monitor is gone or changed ends at once,
+// so nothing is drawn for a screen that no longer matches: the zoom without its animation (its
+// drawings go with it), the break as Escape ends it.
+LRESULT OnDisplayChange(HWND window) {
+    if (app.zoomActive && !MonitorStillThere(app.monitorRect)) {
+        app.targetZoom = 1.0f; // leaves without the zoom-out animation
+        SendMessageW(window, WM_HOTKEY, static_cast<WPARAM>(HotkeyId::Zoom), 0);
+    } else if (!app.zoomActive && app.breakActive && !MonitorStillThere(app.monitorRect)) {
+        EndBreak(window);
+    }
+    return 0;
+}
+
 LRESULT OnGetMinMaxInfo(MINMAXINFO* limits) {
     if (limits != nullptr) {
         limits->ptMaxSize = {app.captureWidth, app.captureHeight};
@@ -135,7 +149,7 @@ LRESULT CommandSave(HWND window, WPARAM, LPARAM, WORD) {
 // ---- Tables --------------------------------------------------------------------------------
 // Each row unpacks wParam and lParam once for its typed handler.
 
-constexpr std::array<DispatchRow<MessageHandler>, 19> kMessageTable = {{
+constexpr std::array<DispatchRow<MessageHandler>, 20> kMessageTable = {{
     {WM_MOUSEMOVE, [](HWND w, UINT, WPARAM, LPARAM lp) { return OnMouseMove(w, lp); }},
     {WM_PAINT, [](HWND w, UINT, WPARAM, LPARAM) { return OnPaint(w); }},
     {WM_KILLFOCUS, [](HWND w, UINT, WPARAM, LPARAM) { return OnKillFocus(w); }},
@@ -157,6 +171,7 @@ constexpr std::array<DispatchRow<MessageHandler>, 19> kMessageTable = {{
      [](HWND, UINT, WPARAM, LPARAM lp) {
          return OnGetMinMaxInfo(reinterpret_cast<MINMAXINFO*>(lp));
      }},
+    {WM_DISPLAYCHANGE, [](HWND w, UINT, WPARAM, LPARAM) { return OnDisplayChange(w); }},
     {WM_CREATE, [](HWND w, UINT, WPARAM, LPARAM) { return OnCreate(w); }},
     {WM_DESTROY, [](HWND, UINT, WPARAM, LPARAM) { return OnDestroy(); }},
 }};

@@ -108,6 +108,32 @@ POINT SelectMonitorUnderCursor(HDC display) {
     return cursor;
 }
 
+bool MonitorStillThere(const RECT& area) {
+    if (optionalFunctions.MonitorFromPoint == nullptr) {
+        HDC screen = GetDC(nullptr);
+        const RECT primary = {0, 0, GetDeviceCaps(screen, HORZRES), GetDeviceCaps(screen, VERTRES)};
+        ReleaseDC(nullptr, screen);
+        return EqualRect(&primary, &area) != FALSE;
+    }
+    const POINT centre = {area.left + (area.right - area.left) / 2,
+                          area.top + (area.bottom - area.top) / 2};
+    HMONITOR monitor = optionalFunctions.MonitorFromPoint(centre, MONITOR_DEFAULTTONULL);
+    MONITORINFO info = {};
+    info.cbSize = sizeof info;
+    return monitor != nullptr && GetMonitorInfoW(monitor, &info) &&
+           EqualRect(&info.rcMonitor, &area) != FALSE;
+}
+
+void CaptureScreenArea(HDC target, const RECT& area) {
+    // The screen DC has screen coordinates wherever a monitor lies. A DC made for "DISPLAY"
+    // starts at the virtual screen's corner on some systems (Wine), where a monitor left of or
+    // above the primary one would be captured from the wrong place, or as black.
+    HDC screen = GetDC(nullptr);
+    BitBlt(target, 0, 0, area.right - area.left, area.bottom - area.top, screen, area.left,
+           area.top, kCaptureCopy);
+    ReleaseDC(nullptr, screen);
+}
+
 CapturePoint ViewOrigin(float zoom) {
     return ComputeSourceOrigin(zoom, {app.zoomPoint.x, app.zoomPoint.y}, app.captureWidth,
                                app.captureHeight);
@@ -144,10 +170,9 @@ void EnterZoom(HWND window) {
     app.scratchBitmap = CreateBitmap(300, height, planes, bitsPerPixel, nullptr);
     SelectObject(app.scratchDC, app.scratchBitmap);
 
-    BitBlt(app.imageDC, 0, 0, width, height, app.displayDC, app.monitorRect.left,
-           app.monitorRect.top, kCaptureCopy);
-    BitBlt(app.cleanDC, 0, 0, width, height, app.displayDC, app.monitorRect.left,
-           app.monitorRect.top, kCaptureCopy);
+    CaptureScreenArea(app.imageDC, app.monitorRect);
+    // The clean copy comes from memory: a second capture would cost as much as the first.
+    BitBlt(app.cleanDC, 0, 0, width, height, app.imageDC, 0, 0, SRCCOPY);
 
     app.pen = CreatePen(PS_SOLID, app.settings.PenWidth, app.settings.PenColor);
     app.padKind = 0;

@@ -11,11 +11,16 @@
 // captureHeight); without per-monitor support, or an answer, the primary display's size from
 // (0, 0), read from `display`. Returns the cursor position.
 POINT SelectMonitorUnderCursor(HDC display);
+// True when a monitor with exactly this rectangle (screen coordinates) is still connected.
+bool MonitorStillThere(const RECT& area);
+// Copies the screen's `area` (screen coordinates, any monitor) to (0, 0) of `target`, layered
+// windows included.
+void CaptureScreenArea(HDC target, const RECT& area);
 // The top-left image point of the view shown at magnification `zoom` around zoomPoint.
 CapturePoint ViewOrigin(float zoom);
 
-// Captures the monitor under the cursor into imageDC and cleanDC, creates the pen and the
-// typing font, shows the main window over that monitor, topmost, and starts the zoom-in (or
+// Captures the monitor under the cursor into imageDC (and copies it to cleanDC), creates the pen
+// and the typing font, shows the main window over that monitor, topmost, and starts the zoom-in (or
 // takes over from a visible live zoom).
 void EnterZoom(HWND window);
 // Begins leaving the zoom view: animated down to 1.0, or at once without animation, after a

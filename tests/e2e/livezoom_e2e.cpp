@@ -149,25 +149,26 @@ TEST_F(LiveZoom, DrawHotkeyTakesOverAndEscapeGivesLiveZoomBack) {
     // The source is trunc(1920 / 3.5) = 548 by trunc(1080 / 3.5) = 308.
     ASSERT_TRUE(WaitForTransform({3.5f, 1000 - 274, 600 - 154}));
 
-    // Drawing at 1.0 over the frozen image, the cursor's offset from the centre scaled by 3
-    // (the whole part of 3.5), the pen widened to trunc(3 x 3.5).
+    // Drawing at 1.0 over the frozen image, the cursor where the magnifier showed it: the
+    // source is centred on it, so at the monitor's centre; the pen widened to trunc(3 x 3.5).
     PressShifted('2');
     ASSERT_TRUE(WaitUntil([this] { return IsWindowVisible(mainWindow) != 0; }));
     EXPECT_TRUE(WaitUntil([] { return !LiveShown(); }));
     POINT cursor = {};
     EXPECT_TRUE(WaitUntil([&] {
         GetCursorPos(&cursor);
-        return cursor.x == 1080 && cursor.y == 720;
+        return cursor.x == 960 && cursor.y == 540;
     })) << cursor.x
         << ", " << cursor.y;
     EXPECT_EQ(ReadSettingDword(L"PenWidth"), 10u);
 
-    // Escape ends the drawing: live zoom comes back at 3.0 around the centre, the pen at 3.
+    // Escape ends the drawing: the cursor goes back to the source's centre, where it was, and
+    // live zoom comes back at 3.0 (the whole part of 3.5) around it; the pen at 3.
     ASSERT_TRUE(WaitUntil([this] { return HasKeyboardFocus(mainWindow); }));
     PressKey(VK_ESCAPE);
     EXPECT_TRUE(WaitUntil([this] { return !IsWindowVisible(mainWindow); }));
     EXPECT_TRUE(WaitUntil(LiveShown));
-    EXPECT_TRUE(WaitForTransform({3.0f, 960 - 320, 540 - 180}));
+    EXPECT_TRUE(WaitForTransform({3.0f, 1000 - 320, 600 - 180}));
     EXPECT_TRUE(WaitUntil([] { return ReadSettingDword(L"PenWidth") == 3u; }));
     PressShifted('4');
     EXPECT_TRUE(WaitUntil([] { return LiveWindow() == nullptr; }));
