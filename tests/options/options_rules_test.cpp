@@ -1,3 +1,5 @@
+// The options dialog's rules: which version translation it reads and how it asks for a
+// version string, the minutes field, and the link's colour.
 #include <gtest/gtest.h>
 
 #include <array>
@@ -46,23 +48,6 @@ TEST(OptionsRules, TheLinkKeepsTheSystemColourUnlessItVanishesIntoTheBackground)
     EXPECT_EQ(LinkTextColour(0x00CC6600, 0x00F0F0F0), 0x00CC6600u); // blue on grey
     EXPECT_EQ(LinkTextColour(0x00E0E0E0, 0x00F5F5F5), 0x00CC6600u); // grey on grey
     EXPECT_EQ(LinkTextColour(0x0000FFFF, 0x00000000), 0x0000FFFFu); // yellow on black
-}
-
-TEST(OptionsRules, OkWritesTwelveRowsInItsOrderWithTheFontAsBinary) {
-    Settings settings;
-    const auto rows = OptionsOkSettingRows(settings);
-    std::vector<std::string> names;
-    for (const SettingEntry& row : rows) {
-        names.emplace_back(row.name);
-        EXPECT_EQ(row.type, names.back() == "Font" ? kRegBinary : kRegDword) << row.name;
-        EXPECT_EQ(row.size, names.back() == "Font" ? 92u : 4u) << row.name;
-    }
-    EXPECT_EQ(names, (std::vector<std::string>{"ShowTrayIcon", "HotkeyZoom", "AnimateZoom",
-                                               "ZoominSliderLevel", "HotkeyLivezoom", "HotkeyDraw",
-                                               "HotkeyBreak", "BreakTimeout", "ShowExpiredTime",
-                                               "BreakFontColor", "BreakUsePenColor", "Font"}));
-    EXPECT_EQ(rows[7].data, &settings.BreakTimeout);
-    EXPECT_EQ(rows[11].data, &settings.Font);
 }
 
 } // namespace
