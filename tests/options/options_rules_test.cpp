@@ -10,7 +10,7 @@
 
 namespace {
 
-TEST(OptionsRules, VersionTranslationFallsBackFromExactToPrimaryToEnglishToFirst) {
+TEST(OptionsRules, VersionTranslationFallsBackFromExactToPrimaryToEnglishToFirstAndIsQueriedInHex) {
     const std::vector<VersionTranslation> pairs = {
         {0x0407, 1200}, {0x0804, 1200}, {0x0809, 1252}, {0x0409, 1200}, {0x0C04, 1200}};
     EXPECT_EQ(ChooseVersionTranslation(pairs, 0x0C04), 4u); // exact
@@ -21,9 +21,7 @@ TEST(OptionsRules, VersionTranslationFallsBackFromExactToPrimaryToEnglishToFirst
     const std::vector<VersionTranslation> neither = {{0x0407, 1200}, {0x040C, 1200}};
     EXPECT_EQ(ChooseVersionTranslation(neither, 0x0411), 0u);
     EXPECT_EQ(ChooseVersionTranslation({}, 0x0409), 0u);
-}
-
-TEST(OptionsRules, VersionQueryPathIsHexAndAlwaysTerminated) {
+    // The query path is hexadecimal and always terminated.
     std::array<Utf16Unit, kVersionQueryUnits> out;
     out.fill(u'#');
     ComposeVersionQuery({0x0409, 0x04B0}, u"FileVersion", out);
