@@ -59,22 +59,14 @@ set(VISTREL_RESOURCE_SOURCES src/res/vistrel.rc)
 
 # Tests of the platform-free code: built natively under sanitizers.
 set(VISTREL_PORTABLE_TESTS
-    tests/settings/settings_table_test.cpp
-    tests/settings/stored_value_test.cpp
-    tests/settings/error_text_test.cpp
-    tests/shell/command_line_test.cpp
-    tests/shell/relaunch_rules_test.cpp
-    tests/zoom/hotkey_value_test.cpp
-    tests/zoom/zoom_levels_test.cpp
-    tests/zoom/dispatch_table_test.cpp
-    tests/zoom/zoom_geometry_test.cpp
-    tests/draw/draw_geometry_test.cpp
-    tests/draw/typing_rules_test.cpp
+    tests/settings/settings_store_test.cpp
+    tests/shell/shell_rules_test.cpp
+    tests/zoom/zoom_rules_test.cpp
+    tests/draw/draw_rules_test.cpp
     tests/output/file_names_test.cpp
     tests/breaktimer/break_rules_test.cpp
     tests/lang/xml_reader_test.cpp
     tests/options/options_rules_test.cpp
-    tests/draw/advanced_rules_test.cpp
     tests/livezoom/live_zoom_rules_test.cpp
     tests/lang/language_rules_test.cpp
 )

@@ -40,14 +40,12 @@ TEST(CountdownPlace, CornersKeepTheMarginCentreIsCentredAndOtherCellsAreTheOrigi
     expect(UINT32_MAX, 0, 0, 0);
 }
 
-TEST(BreakAdjustment, ArrowsMoveInWholeTensAndNeverBelowZero) {
+// Arrows move in whole tens, the wheel in whole minutes; neither goes below zero.
+TEST(BreakAdjustment, ArrowsMoveWholeTensAndTheWheelWholeMinutesNeverBelowZero) {
     EXPECT_EQ(AdjustedBreakSeconds(125, 10), 130); // 2:05 -> 2:10
     EXPECT_EQ(AdjustedBreakSeconds(5, -10), 0);
     EXPECT_EQ(AdjustedBreakSeconds(-30, 10), 10); // after expiry the count starts anew
     EXPECT_EQ(AdjustedBreakSeconds(INT_MAX, 10), INT_MAX);
-}
-
-TEST(BreakAdjustment, WheelMovesWholeMinutesDroppingSecondsAndNeverBelowZero) {
     EXPECT_EQ(WheeledBreakSeconds(125, 1), 180);
     EXPECT_EQ(WheeledBreakSeconds(125, -5), 0);
     EXPECT_EQ(WheeledBreakSeconds(-30, 1), 0); // the first notch after expiry only resets

@@ -19,7 +19,7 @@ Titles Split(Utf16View text) {
     return titles;
 }
 
-TEST(ControlIds, ReadLikeADecimalNumberThatStopsAtTheFirstNonDigit) {
+TEST(Controls, IdsReadLikeADecimalNumberToTheFirstNonDigitAndClassesAreWholeWords) {
     EXPECT_EQ(ParseControlId("1043"), 1043);
     EXPECT_EQ(ParseControlId("  \t+12x3"), 12);
     EXPECT_EQ(ParseControlId("-5"), -5);
@@ -27,9 +27,7 @@ TEST(ControlIds, ReadLikeADecimalNumberThatStopsAtTheFirstNonDigit) {
     EXPECT_EQ(ParseControlId("+-1"), 0);
     EXPECT_EQ(ParseControlId("99999999999999999999"), INT32_MAX); // saturates, no overflow
     EXPECT_EQ(ParseControlId("-99999999999999999999"), INT32_MIN);
-}
-
-TEST(ControlClasses, IgnoreAsciiCaseOnlyAndNameTheWholeWord) {
+    // Classes ignore ASCII case only and name the whole word.
     EXPECT_EQ(ControlClassOf("static"), ControlClass::Static);
     EXPECT_EQ(ControlClassOf("BUTTON"), ControlClass::Button);
     EXPECT_EQ(ControlClassOf("TabCtrl"), ControlClass::TabCtrl);

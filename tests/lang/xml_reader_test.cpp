@@ -30,6 +30,36 @@ std::string ErrorOf(const std::string& text) {
     return Parsed(text).error();
 }
 
+std::string TextOf(const std::string& text) {
+    return Parsed(text).root()->text;
+}
+
+std::string Repeat(const std::string& piece, int times) {
+    std::string text;
+    for (int i = 0; i < times; ++i) {
+        text += piece;
+    }
+    return text;
+}
+
+// The first `count` entries of a list, "(null)" standing for a null entry.
+std::vector<std::string> Entries(char** list, std::size_t count) {
+    std::vector<std::string> entries;
+    for (std::size_t i = 0; i < count; ++i) {
+        entries.emplace_back(list[i] != nullptr ? list[i] : "(null)");
+    }
+    return entries;
+}
+
+// How many elements a chain holds from `first` on.
+int Count(const XmlElement* first, XmlElement* XmlElement::*next) {
+    int count = 0;
+    for (; first != nullptr; first = first->*next) {
+        ++count;
+    }
+    return count;
+}
+
 std::string Utf16(const std::u16string& text, bool bigEndian) {
     std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
     for (char16_t unit : text) {
@@ -39,7 +69,7 @@ std::string Utf16(const std::u16string& text, bool bigEndian) {
     return bytes;
 }
 
-TEST(XmlStructure, EmptyElementWithAttribute) {
+TEST(XmlStructure, EmptyElementAndTheLastByteThatClosesTheDocumentButNeverJoinsANameOrText) {
     Parsed xml("<a x='1'/>");
     ASSERT_NE(xml.doc, nullptr);
     EXPECT_EQ(xml.error(), "");
@@ -47,31 +77,24 @@ TEST(XmlStructure, EmptyElementWithAttribute) {
     EXPECT_STREQ(XmlAttr(xml.root(), "x"), "1");
     EXPECT_STREQ(xml.root()->text, "");
     EXPECT_EQ(xml.doc->openElement, nullptr);
-}
 
-TEST(XmlStructure, LastByteClosesTheDocumentButNeverJoinsANameOrText) {
-    Parsed whole("<a>hi</a>");
-    EXPECT_EQ(whole.error(), "");
-    EXPECT_STREQ(whole.root()->text, "hi");
+    EXPECT_EQ(ErrorOf("<a>hi</a>"), "");
+    EXPECT_EQ(TextOf("<a>hi</a>"), "hi");
     EXPECT_EQ(ErrorOf("<a>hi</a"), "[error near line 1]: missing >");
     EXPECT_EQ(ErrorOf("<a>hi</ab"), "[error near line 1]: missing >");
-    Parsed trailing("<a>hi</a>\r\ntail");
-    EXPECT_EQ(trailing.error(), "");
-    EXPECT_STREQ(trailing.root()->text, "hi");
+    EXPECT_EQ(ErrorOf("<a>hi</a>\r\ntail"), "");
+    EXPECT_EQ(TextOf("<a>hi</a>\r\ntail"), "hi");
 }
 
-TEST(XmlStructure, TextIsConcatenatedAndChildrenKnowWhereTheyStand) {
+TEST(XmlStructure, TextIsConcatenatedAcrossChildrenCdataAndCommentsAndWhatPrecedesTheRootGoes) {
     Parsed xml("<a>x<b/>y</a>");
     EXPECT_STREQ(xml.root()->text, "xy");
     ASSERT_NE(XmlChild(xml.root(), "b"), nullptr);
     EXPECT_EQ(XmlChild(xml.root(), "b")->textOffset, 1u);
     EXPECT_EQ(XmlChild(xml.root(), "b")->parent, xml.root());
-}
-
-TEST(XmlStructure, CdataCommentsAndWhatPrecedesTheRoot) {
-    Parsed xml("\xEF\xBB\xBF junk <!-- c --><a>1<![CDATA[<&amp;>\r\n]]><!-- - -->2</a> after");
-    EXPECT_EQ(xml.error(), "");
-    EXPECT_STREQ(xml.root()->text, "1<&amp;>\n2");
+    Parsed cdata("\xEF\xBB\xBF junk <!-- c --><a>1<![CDATA[<&amp;>\r\n]]><!-- - -->2</a> after");
+    EXPECT_EQ(cdata.error(), "");
+    EXPECT_STREQ(cdata.root()->text, "1<&amp;>\n2");
 }
 
 TEST(XmlStructure, AttributesOddForms) {
@@ -94,37 +117,26 @@ TEST(XmlStructure, InstructionsAreKeptByTargetWithTheirPlace) {
     EXPECT_EQ(xml.error(), "");
     EXPECT_EQ(xml.doc->standalone, 1);
     ASSERT_EQ(xml.doc->instructionCount, 2u);
-    char** pi = xml.doc->instructions[0];
-    EXPECT_STREQ(pi[0], "pi");
-    EXPECT_STREQ(pi[1], "one");
-    EXPECT_STREQ(pi[2], "two");
-    EXPECT_STREQ(pi[3], "three");
-    EXPECT_EQ(pi[4], nullptr);
-    EXPECT_STREQ(pi[5], "<>>");
-    char** q = xml.doc->instructions[1];
-    EXPECT_STREQ(q[0], "q");
-    EXPECT_STREQ(q[1], ""); // an empty instruction is kept, not taken for the end of the list
-    EXPECT_EQ(q[2], nullptr);
-    EXPECT_STREQ(q[3], ">");
+    EXPECT_EQ(Entries(xml.doc->instructions[0], 6),
+              (std::vector<std::string>{"pi", "one", "two", "three", "(null)", "<>>"}));
+    // An empty instruction is kept, not taken for the end of the list.
+    EXPECT_EQ(Entries(xml.doc->instructions[1], 4),
+              (std::vector<std::string>{"q", "", "(null)", ">"}));
     EXPECT_EQ(Parsed("<?xml standalone='no'?><a/>").doc->standalone, 0);
 }
 
 TEST(XmlReferences, PredefinedAndCharacterReferences) {
-    Parsed hex("<a>&lt;&amp;lt;&#x4E2D;</a>");
-    EXPECT_STREQ(hex.root()->text, "<&lt;\xE4\xB8\xAD");
-    Parsed decimal("<a>&lt;&amp;lt;&#20013;</a>");
-    EXPECT_STREQ(decimal.root()->text, "<&lt;\xE4\xB8\xAD");
-    Parsed all("<a>&gt;&quot;&apos;&#x1F600;&#x7FFFFFFF;&#99999999999;&#-1;&# 65;&#+66;</a>");
-    EXPECT_STREQ(all.root()->text, ">\"'\xF0\x9F\x98\x80\xFD\xBF\xBF\xBF\xBF\xBF"
-                                   "\xFD\xBF\xBF\xBF\xBF\xBF\xFF"
-                                   "AB");
+    EXPECT_EQ(TextOf("<a>&lt;&amp;lt;&#x4E2D;</a>"), "<&lt;\xE4\xB8\xAD");
+    EXPECT_EQ(TextOf("<a>&lt;&amp;lt;&#20013;</a>"), "<&lt;\xE4\xB8\xAD");
+    EXPECT_EQ(TextOf("<a>&gt;&quot;&apos;&#x1F600;&#x7FFFFFFF;&#99999999999;&#-1;&# 65;&#+66;</a>"),
+              ">\"'\xF0\x9F\x98\x80\xFD\xBF\xBF\xBF\xBF\xBF\xFD\xBF\xBF\xBF\xBF\xBF\xFF"
+              "AB");
 }
 
 TEST(XmlReferences, WhatIsNoReferenceStaysLiterally) {
-    EXPECT_STREQ(Parsed("<a>&nbsp;&#0;&#x41&#;&#xG;&</a>").root()->text,
-                 "&nbsp;&#0;&#x41&#;&#xG;&");
+    EXPECT_EQ(TextOf("<a>&nbsp;&#0;&#x41&#;&#xG;&</a>"), "&nbsp;&#0;&#x41&#;&#xG;&");
     // A reference cut off by the end of a text or of the buffer reads nothing beyond it.
-    EXPECT_STREQ(Parsed("<a>x&#</a>").root()->text, "x&#");
+    EXPECT_EQ(TextOf("<a>x&#</a>"), "x&#");
     EXPECT_STREQ(XmlAttr(Parsed("<a v='&#x'/>").root(), "v"), "&#x");
     EXPECT_EQ(ErrorOf("<a>&#"), "[error near line 1]: unclosed tag <a>");
     EXPECT_EQ(ErrorOf("<a v='&#"), "[error near line 1]: missing '");
@@ -279,14 +291,11 @@ TEST(XmlLinks, ChainsByNameAndByOrder) {
     FreeXml(nullptr);
 }
 
-TEST(XmlLimits, GeometricEntityExpansionStopsWithAnError) {
+TEST(XmlLimits, GeometricExpansionAndLongEntityChainsStopWithAnError) {
     std::string subset = "<!ENTITY l0 'lol'>";
     for (int level = 1; level <= 9; ++level) {
-        subset += "<!ENTITY l" + std::to_string(level) + " '";
-        for (int i = 0; i < 10; ++i) {
-            subset += "&l" + std::to_string(level - 1) + ";";
-        }
-        subset += "'>";
+        subset += "<!ENTITY l" + std::to_string(level) + " '" +
+                  Repeat("&l" + std::to_string(level - 1) + ";", 10) + "'>";
     }
     const std::string head = "<!DOCTYPE a [" + subset + "]>\n";
     EXPECT_EQ(ErrorOf(head + "<a>&l9;</a>"), "[error near line 2]: entity expansion too large");
@@ -295,79 +304,50 @@ TEST(XmlLimits, GeometricEntityExpansionStopsWithAnError) {
     Parsed small(head + "<a>&l2;</a>");
     EXPECT_EQ(small.error(), "");
     EXPECT_EQ(std::string(small.root()->text).size(), 300u);
-}
-
-TEST(XmlLimits, LongEntityChainsStopWithAnError) {
     // Each declaration looks through all earlier ones: the name lookups are bounded as well.
-    std::string subset = "<!ENTITY e0 'x'>";
+    std::string chain = "<!ENTITY e0 'x'>";
     for (int i = 1; i < 5000; ++i) {
-        subset += "<!ENTITY e" + std::to_string(i) + " '&e" + std::to_string(i - 1) + ";'>";
+        chain += "<!ENTITY e" + std::to_string(i) + " '&e" + std::to_string(i - 1) + ";'>";
     }
-    EXPECT_EQ(ErrorOf("<!DOCTYPE a [" + subset + "]><a/>"),
+    EXPECT_EQ(ErrorOf("<!DOCTYPE a [" + chain + "]><a/>"),
               "[error near line 1]: entity expansion too large");
 }
 
 TEST(XmlLimits, ManyPredefinedEntitiesStayWithinTheBudget) {
-    std::string text = "<a>";
-    for (int i = 0; i < 300000; ++i) {
-        text += "&amp;";
-    }
-    Parsed xml(text + "</a>");
+    Parsed xml("<a>" + Repeat("&amp;", 300000) + "</a>");
     EXPECT_EQ(xml.error(), "");
     EXPECT_EQ(std::string(xml.root()->text), std::string(300000, '&'));
 }
 
 TEST(XmlLimits, DeepNestingParsesAndFrees) {
-    constexpr int depth = 100000;
-    std::string text;
-    for (int i = 0; i < depth; ++i) {
-        text += "<e>";
-    }
-    Parsed open(text);
-    EXPECT_EQ(open.error(), "[error near line 1]: unclosed tag <e>");
-    for (int i = 0; i < depth; ++i) {
-        text += "</e>";
-    }
-    Parsed closed(text);
-    EXPECT_EQ(closed.error(), "");
+    const std::string open = Repeat("<e>", 100000);
+    EXPECT_EQ(ErrorOf(open), "[error near line 1]: unclosed tag <e>");
+    EXPECT_EQ(ErrorOf(open + Repeat("</e>", 100000)), "");
 }
 
 TEST(XmlLimits, ManySiblingsAreLinkedWithoutWalkingTheirChains) {
     // Alternating names and all-distinct names: each child is linked at once, not after a walk
     // through its earlier siblings (which took minutes for a megabyte).
-    std::string text = "<r>";
-    for (int i = 0; i < 100000; ++i) {
-        text += i % 2 ? "<a/>" : "<b/>";
-    }
+    std::string text = "<r>" + Repeat("<b/><a/>", 50000);
     for (int i = 0; i < 50000; ++i) {
         text += "<n" + std::to_string(i) + "/>";
     }
     Parsed xml(text + "<a/></r>");
     ASSERT_EQ(xml.error(), "");
-    int as = 0;
-    const XmlElement* last = nullptr;
-    for (const XmlElement* a = XmlChild(xml.root(), "a"); a != nullptr; a = a->nextSameName) {
-        ++as;
-        last = a;
+    EXPECT_EQ(Count(XmlChild(xml.root(), "a"), &XmlElement::nextSameName), 50001);
+    const XmlElement* last = XmlChild(xml.root(), "a");
+    while (last->nextSameName != nullptr) {
+        last = last->nextSameName;
     }
-    EXPECT_EQ(as, 50001);
     EXPECT_EQ(last->nextInOrder, nullptr); // the last child of all
-    int names = 0;
-    for (const XmlElement* e = xml.root()->firstChild; e != nullptr; e = e->nextOtherName) {
-        ++names;
-    }
-    EXPECT_EQ(names, 50002); // b, a, then n0 to n49999
+    EXPECT_EQ(Count(xml.root()->firstChild, &XmlElement::nextOtherName), 50002); // b, a, n0...
     EXPECT_STREQ(xml.root()->firstChild->nextOtherName->name, "a");
 }
 
 TEST(XmlStream, ReadsTheWholeFileAndOwnsIt) {
     std::FILE* file = std::tmpfile();
     ASSERT_NE(file, nullptr);
-    std::string text = "<a>";
-    for (int i = 0; i < 3000; ++i) {
-        text += "<b>x</b>";
-    }
-    text += "</a>";
+    const std::string text = "<a>" + Repeat("<b>x</b>", 3000) + "</a>";
     std::fwrite(text.data(), 1, text.size(), file);
     std::rewind(file);
     XmlDocument* doc = ParseXmlStream(file);
@@ -375,11 +355,7 @@ TEST(XmlStream, ReadsTheWholeFileAndOwnsIt) {
     ASSERT_NE(doc, nullptr);
     EXPECT_STREQ(doc->errorText, "");
     EXPECT_EQ(doc->inputLength, -1);
-    int count = 0;
-    for (XmlElement* b = XmlChild(&doc->root, "b"); b != nullptr; b = b->nextSameName) {
-        ++count;
-    }
-    EXPECT_EQ(count, 3000);
+    EXPECT_EQ(Count(XmlChild(&doc->root, "b"), &XmlElement::nextSameName), 3000);
     FreeXml(doc);
     XmlDocument* none = ParseXmlStream(nullptr);
     ASSERT_NE(none, nullptr);

@@ -1,3 +1,5 @@
+// Live zoom's arithmetic: the part of the monitor shown and its matrix, the level's animation
+// and keys, the frozen zoom's takeover, and the keep-alive rules before Windows 7.
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -21,9 +23,11 @@ std::vector<float> Animate(LiveLevels levels) {
 
 } // namespace
 
-TEST(LiveSourceOrigin, CentresOnTheCursorAndStaysOnTheMonitorAtEveryCorner) {
+TEST(LiveSource, CentresOnTheCursorStaysOnTheMonitorAndIsShiftedToTheCorner) {
     // At 4.0 the source is 480 x 270.
     EXPECT_EQ(LiveSourceOrigin({960, 540}, kMonitor, 4.0f), (LivePoint{720, 405}));
+    EXPECT_EQ(LiveTransform(4.0f, 720, 405),
+              (std::array<float, 9>{4, 0, -2880, 0, 4, -1620, 0, 0, 1}));
     EXPECT_EQ(LiveSourceOrigin({0, 0}, kMonitor, 4.0f), (LivePoint{0, 0}));
     EXPECT_EQ(LiveSourceOrigin({1919, 1079}, kMonitor, 4.0f), (LivePoint{1440, 810}));
     EXPECT_EQ(LiveSourceOrigin({1919, 0}, kMonitor, 4.0f), (LivePoint{1440, 0}));
@@ -32,6 +36,8 @@ TEST(LiveSourceOrigin, CentresOnTheCursorAndStaysOnTheMonitorAtEveryCorner) {
     EXPECT_EQ(LiveSourceOrigin({2560, 412}, kRightMonitor, 2.0f), (LivePoint{2240, 156}));
     // The source is sized with trunc(W / level): 1920 / 1.5 = 1280, 1080 / 1.5 = 720.
     EXPECT_EQ(LiveSourceOrigin({1000, 500}, kMonitor, 1.5f), (LivePoint{360, 140}));
+    // A level of 0 counts as 1 rather than sizing the source infinite.
+    EXPECT_EQ(LiveSourceOrigin({960, 540}, kMonitor, 0.0f), (LivePoint{0, 0}));
 }
 
 TEST(LiveLevels, FirstShowAnimatesByATenthPerTickWithCompositionAndStartsAt19Without) {
@@ -56,8 +62,7 @@ TEST(LiveLevels, FirstShowAnimatesByATenthPerTickWithCompositionAndStartsAt19Wit
 
 TEST(LiveLevels, CtrlDownFromTwoSteps15Then1125ThenOne) {
     LiveLevels levels = {2.0f, 2.0f, kLiveInStep};
-    const float expected[] = {1.5f, 1.125f, 1.0f};
-    for (float target : expected) {
+    for (float target : {1.5f, 1.125f, 1.0f}) {
         LiveZoomOut(levels, true);
         EXPECT_EQ(levels.target, target);
         EXPECT_EQ(levels.step, kLiveOutStep);
@@ -76,7 +81,7 @@ TEST(LiveLevels, CtrlDownFromTwoSteps15Then1125ThenOne) {
     EXPECT_EQ(levels.level, 1.5f);
 }
 
-TEST(LiveLevels, CtrlUpDoublesBelow32AndStopsThere) {
+TEST(LiveLevels, CtrlUpDoublesBelow32AndStopsThereAndEscapeAimsAtOne) {
     LiveLevels levels = {16.0f, 16.0f, kLiveOutStep};
     LiveZoomIn(levels, false);
     EXPECT_EQ(levels.target, 32.0f);
@@ -91,12 +96,7 @@ TEST(LiveLevels, CtrlUpDoublesBelow32AndStopsThere) {
     EXPECT_EQ(levels.level, 4.0f); // the next tick hides the window
 }
 
-TEST(LiveTransform, ScalesAndShiftsTheSourceOriginToTheCorner) {
-    EXPECT_EQ(LiveTransform(4.0f, 720, 405),
-              (std::array<float, 9>{4, 0, -2880, 0, 4, -1620, 0, 0, 1}));
-}
-
-TEST(TakeoverCursor, ScalesTheOffsetFromTheCentreByTheWholeLevel) {
+TEST(Takeover, TheCursorOffsetScalesByTheWholeLevelAndThePenWidthComesBack) {
     const LiveRect source = {0, 0, 1920, 1080};
     EXPECT_EQ(TakeoverCursor({1000, 600}, source, 2.0f, kMonitor), (LivePoint{1040, 660}));
     EXPECT_EQ(TakeoverCursor({1000, 600}, source, 3.5f, kMonitor), (LivePoint{1080, 720}));
@@ -107,9 +107,7 @@ TEST(TakeoverCursor, ScalesTheOffsetFromTheCentreByTheWholeLevel) {
               (LivePoint{2640, 388}));
     // Near an edge the scaled offset would leave the monitor: it stops on its last pixel.
     EXPECT_EQ(TakeoverCursor({100, 1070}, source, 4.0f, kMonitor), (LivePoint{0, 1079}));
-}
 
-TEST(RestoredPenWidth, GivesTheSavedWidthBackOrDividesAChangedOne) {
     EXPECT_EQ(RestoredPenWidth(10, 3, 3.5f), 3); // trunc(3 x 3.5) = 10: untouched
     EXPECT_EQ(RestoredPenWidth(12, 3, 3.5f), 3); // widened to 12: 12 / 3.5 = 3.43
     EXPECT_EQ(RestoredPenWidth(20, 3, 3.5f), 5);
@@ -117,16 +115,14 @@ TEST(RestoredPenWidth, GivesTheSavedWidthBackOrDividesAChangedOne) {
     EXPECT_EQ(RestoredPenWidth(99, 30, 1.1f), 30); // 99 / 1.1 would be above the largest
 }
 
-TEST(BeforeWindows7, ComparesMajorThenMinor) {
+TEST(BeforeWindows7, ComparesMajorThenMinorAndKeepsAHiddenWindowByTheNotificationState) {
     EXPECT_TRUE(BeforeWindows7(0x0105));  // XP 5.1
     EXPECT_TRUE(BeforeWindows7(0x0205));  // XP x64 5.2
     EXPECT_TRUE(BeforeWindows7(0x0006));  // Vista 6.0
     EXPECT_FALSE(BeforeWindows7(0x0106)); // 7
     EXPECT_FALSE(BeforeWindows7(0x0206)); // 8
     EXPECT_FALSE(BeforeWindows7(0x000A)); // 10
-}
 
-TEST(KeepAliveDecision, FollowsTheNotificationState) {
     using E = KeepAliveEvent;
     using A = KeepAliveAction;
     constexpr int kBusy = 3; // QUNS_RUNNING_D3D_FULL_SCREEN

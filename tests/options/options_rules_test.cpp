@@ -1,3 +1,5 @@
+// The options dialog's rules: which version translation it reads and how it asks for a
+// version string, the minutes field, and the link's colour.
 #include <gtest/gtest.h>
 
 #include <array>
@@ -8,7 +10,7 @@
 
 namespace {
 
-TEST(OptionsRules, VersionTranslationFallsBackFromExactToPrimaryToEnglishToFirst) {
+TEST(OptionsRules, VersionTranslationFallsBackFromExactToPrimaryToEnglishToFirstAndIsQueriedInHex) {
     const std::vector<VersionTranslation> pairs = {
         {0x0407, 1200}, {0x0804, 1200}, {0x0809, 1252}, {0x0409, 1200}, {0x0C04, 1200}};
     EXPECT_EQ(ChooseVersionTranslation(pairs, 0x0C04), 4u); // exact
@@ -19,9 +21,7 @@ TEST(OptionsRules, VersionTranslationFallsBackFromExactToPrimaryToEnglishToFirst
     const std::vector<VersionTranslation> neither = {{0x0407, 1200}, {0x040C, 1200}};
     EXPECT_EQ(ChooseVersionTranslation(neither, 0x0411), 0u);
     EXPECT_EQ(ChooseVersionTranslation({}, 0x0409), 0u);
-}
-
-TEST(OptionsRules, VersionQueryPathIsHexAndAlwaysTerminated) {
+    // The query path is hexadecimal and always terminated.
     std::array<Utf16Unit, kVersionQueryUnits> out;
     out.fill(u'#');
     ComposeVersionQuery({0x0409, 0x04B0}, u"FileVersion", out);
@@ -46,23 +46,6 @@ TEST(OptionsRules, TheLinkKeepsTheSystemColourUnlessItVanishesIntoTheBackground)
     EXPECT_EQ(LinkTextColour(0x00CC6600, 0x00F0F0F0), 0x00CC6600u); // blue on grey
     EXPECT_EQ(LinkTextColour(0x00E0E0E0, 0x00F5F5F5), 0x00CC6600u); // grey on grey
     EXPECT_EQ(LinkTextColour(0x0000FFFF, 0x00000000), 0x0000FFFFu); // yellow on black
-}
-
-TEST(OptionsRules, OkWritesTwelveRowsInItsOrderWithTheFontAsBinary) {
-    Settings settings;
-    const auto rows = OptionsOkSettingRows(settings);
-    std::vector<std::string> names;
-    for (const SettingEntry& row : rows) {
-        names.emplace_back(row.name);
-        EXPECT_EQ(row.type, names.back() == "Font" ? kRegBinary : kRegDword) << row.name;
-        EXPECT_EQ(row.size, names.back() == "Font" ? 92u : 4u) << row.name;
-    }
-    EXPECT_EQ(names, (std::vector<std::string>{"ShowTrayIcon", "HotkeyZoom", "AnimateZoom",
-                                               "ZoominSliderLevel", "HotkeyLivezoom", "HotkeyDraw",
-                                               "HotkeyBreak", "BreakTimeout", "ShowExpiredTime",
-                                               "BreakFontColor", "BreakUsePenColor", "Font"}));
-    EXPECT_EQ(rows[7].data, &settings.BreakTimeout);
-    EXPECT_EQ(rows[11].data, &settings.Font);
 }
 
 } // namespace

@@ -1,10 +1,16 @@
-// The arithmetic of drawing: arrow polygons, line snapping, the pen width rules, the marker, the
-// area a segment repaints, the view-to-image mapping and the shape a press starts.
+// The drawing's platform-free rules: arrow polygons, line snapping, the pen width, the marker,
+// the area a segment repaints, the view-to-image mapping, the shape a press starts, the typing
+// text size and FontScale, and the advanced dialogs' lists, radios and starting folder.
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cstdint>
+#include <tuple>
+#include <utility>
 
+#include "draw/advanced_rules.h"
 #include "draw/draw_geometry.h"
+#include "draw/typing_rules.h"
 
 namespace {
 
@@ -21,6 +27,8 @@ Polygon DraggedArrow(CapturePoint press, CapturePoint release, int32_t penWidth)
     const ImageRect r = Snapped({press.x, press.y, release.x, release.y});
     return ArrowPolygon({r.left, r.top}, {r.right, r.bottom}, 4 * penWidth, 4 * penWidth);
 }
+
+} // namespace
 
 TEST(ArrowPolygon, WorkedExamplesAndTheDegenerateCases) {
     // Tail snapped one pixel up; tip at the press, wings 12 back and 6 to each side, notch 6
@@ -44,14 +52,14 @@ TEST(SnapLine, WithinATenthOfAnAxisTheEndMovesOntoIt) {
     EXPECT_EQ(Snapped({100, 300, 96, 100}), (ImageRect{100, 300, 99, 100}));
     EXPECT_EQ(Snapped({0, 0, 200, 19}), (ImageRect{0, 0, 200, -1}));
     // Exactly a tenth, diagonals, short lines and points stay as they are.
-    for (const ImageRect line : {ImageRect{0, 0, 200, 20}, ImageRect{0, 0, 20, 200},
-                                 ImageRect{100, 100, 400, 500}, ImageRect{10, 10, 15, 13},
-                                 ImageRect{10, 10, 15, 10}, ImageRect{10, 10, 10, 10}}) {
+    for (const ImageRect line :
+         {ImageRect{0, 0, 200, 20}, ImageRect{0, 0, 20, 200}, ImageRect{100, 100, 400, 500},
+          ImageRect{10, 10, 15, 13}, ImageRect{10, 10, 15, 10}, ImageRect{10, 10, 10, 10}}) {
         EXPECT_EQ(Snapped(line), line);
     }
 }
 
-TEST(AcceptedPenWidth, TwoToThirtyExceptThatTheLiveZoomHandOffMayExceedThirty) {
+TEST(PenRules, WidthTwoToThirtyUnlessHandedOverByLiveZoomAndTheCrossOnlyForThinPens) {
     for (int32_t refused : {-4, 0, 1, 31}) {
         EXPECT_EQ(AcceptedPenWidth(refused, false), std::nullopt) << refused;
     }
@@ -59,18 +67,16 @@ TEST(AcceptedPenWidth, TwoToThirtyExceptThatTheLiveZoomHandOffMayExceedThirty) {
     EXPECT_EQ(AcceptedPenWidth(30, false), 30);
     EXPECT_EQ(AcceptedPenWidth(45, true), 45);
     EXPECT_EQ(AcceptedPenWidth(1, true), std::nullopt);
-}
 
-TEST(UseCrossMarker, ThinPensOnAViewWideEnoughForThem) {
-    EXPECT_TRUE(UseCrossMarker(3, 1920, 1080, 1.0f));   // 300 < 1080
-    EXPECT_FALSE(UseCrossMarker(5, 1920, 1080, 1.0f));  // never from width 5 on
-    EXPECT_FALSE(UseCrossMarker(3, 1920, 1080, 4.0f));  // 300 is not below 270
-    EXPECT_FALSE(UseCrossMarker(3, 1920, 1200, 4.0f));  // 300 is not below 300
-    EXPECT_FALSE(UseCrossMarker(3, 280, 1080, 1.0f));   // the width counts as well
+    EXPECT_TRUE(UseCrossMarker(3, 1920, 1080, 1.0f));  // 300 < 1080
+    EXPECT_FALSE(UseCrossMarker(5, 1920, 1080, 1.0f)); // never from width 5 on
+    EXPECT_FALSE(UseCrossMarker(3, 1920, 1080, 4.0f)); // 300 is not below 270
+    EXPECT_FALSE(UseCrossMarker(3, 1920, 1200, 4.0f)); // 300 is not below 300
+    EXPECT_FALSE(UseCrossMarker(3, 280, 1080, 1.0f));  // the width counts as well
     EXPECT_FALSE(UseCrossMarker(-1, 1920, 1080, 1.0f)) << "compared unsigned";
 }
 
-TEST(SegmentClientRect, TheSegmentWithItsMarginScaledFromTheViewOriginClippedAtZero) {
+TEST(ViewMapping, SegmentsRepaintFromTheViewOriginAndClientPointsMapInSixteenBits) {
     EXPECT_EQ(SegmentClientRect({10, 40}, {5, 20}, 3, {0, 0}, 1.0f), (ClientRect{2, 17, 13, 43}));
     EXPECT_EQ(SegmentClientRect({500, 300}, {510, 290}, 10, {480, 270}, 2.0f),
               (ClientRect{20, 20, 80, 80}));
@@ -78,9 +84,7 @@ TEST(SegmentClientRect, TheSegmentWithItsMarginScaledFromTheViewOriginClippedAtZ
               (ClientRect{0, 0, 26, 26}));
     // Fractions are cut: (1000 + 3 - 600) x 1.25 = 503.75.
     EXPECT_EQ(SegmentClientRect({1000, 1000}, {1000, 1000}, 3, {600, 600}, 1.25f).right, 503);
-}
 
-TEST(ClientToImage, DividesByTheZoomFromTheViewOriginInSixteenBits) {
     EXPECT_EQ(ClientToImage(100, 51, {480, 270}, 2.0f), (CapturePoint{530, 295}));
     EXPECT_EQ(ClientToImage(7, 9, {10, 20}, 1.25f), (CapturePoint{15, 27}));
     // Just left of or above the window arrives as 65535; the result wraps as well.
@@ -96,4 +100,50 @@ TEST(ShapeForModifiers, ShiftAndCtrlWinOverTab) {
     EXPECT_EQ(ShapeForModifiers(true, true, true), ShapeKind::Arrow);
 }
 
-} // namespace
+// The height follows the visible rows down to the smallest, antialiased from 20 on; a FontScale
+// of zero or below gives the smallest.
+TEST(Typing, TextSizeFromTheVisibleHeightAndFontScaleStepsAgainstTheWheelToItsLimits) {
+    const std::tuple<float, int32_t, int32_t, bool> sizes[] = {
+        {1.0f, 10, 108, false}, {8.0f, 10, 13, true}, {16.0f, 10, 12, true}, {2.0f, 27, 20, false},
+        {1.0f, 57, 18, true},   {1.0f, 0, 12, true},  {1.0f, -5, 12, true}};
+    for (const auto& [zoom, fontScale, height, nonAntialiased] : sizes) {
+        const TextSize size = TypingTextSize(1080, zoom, fontScale);
+        EXPECT_EQ(size.height, height) << "zoom " << zoom << ", FontScale " << fontScale;
+        EXPECT_EQ(size.nonAntialiased, nonAntialiased)
+            << "zoom " << zoom << ", FontScale " << fontScale;
+    }
+    EXPECT_EQ(NextFontScale(10, 1), 9);   // forward: larger text
+    EXPECT_EQ(NextFontScale(10, -2), 12); // backward: smaller text
+    EXPECT_EQ(NextFontScale(1, 1), 1);    // one notch forward at 1 stays 1
+    EXPECT_EQ(NextFontScale(3, 3), 1);
+    EXPECT_EQ(NextFontScale(-19, 1), -20);
+    EXPECT_EQ(NextFontScale(49, -1), 50);
+    EXPECT_EQ(NextFontScale(50, -1), std::nullopt);
+    EXPECT_EQ(NextFontScale(-20, 1), std::nullopt);
+    EXPECT_EQ(NextFontScale(10, 0), std::nullopt);
+}
+
+TEST(AdvancedDialogs, StoredValuesSelectTheirEntryOrRadioAndOutOfRangeNone) {
+    const std::pair<uint32_t, int> percents[] = {{10, 0},         {50, 4}, {55, 4}, {100, 9},
+                                                 {109, 9},        {9, -1}, {0, -1}, {110, -1},
+                                                 {UINT32_MAX, -1}}; // the last a stored -1
+    for (const auto& [value, entry] : percents) {
+        EXPECT_EQ(PercentListSelection(value), entry) << value;
+    }
+    for (int index = 0; index < kPercentListEntries; ++index) {
+        EXPECT_EQ(PercentListSelection(PercentListValue(index)), index);
+    }
+    EXPECT_EQ(PositionRadioIndex(0), 0);
+    EXPECT_EQ(PositionRadioIndex(8), 8);
+    EXPECT_EQ(PositionRadioIndex(9), -1); // would be the control after the grid
+    EXPECT_EQ(PositionRadioIndex(UINT32_MAX), -1);
+}
+
+TEST(AdvancedDialogs, TheChooserStartsUpToTheLastBackslashOrInItsFallbackWithoutOne) {
+    EXPECT_EQ(InitialFolderLength(UTF16("C:\\Windows\\Media\\ding.wav")), 17u);
+    EXPECT_EQ(InitialFolderLength(UTF16("C:\\pictures\\")), 12u);
+    EXPECT_EQ(InitialFolderLength(UTF16("\\\\server\\share\\pad.png")), 15u);
+    EXPECT_EQ(InitialFolderLength(UTF16("pad.png")), 0u);
+    EXPECT_EQ(InitialFolderLength(UTF16("")), 0u);
+    EXPECT_EQ(InitialFolderLength(UTF16("C:/pictures/pad.png")), 0u); // only a backslash counts
+}

@@ -1,0 +1,171 @@
+// The settings store's platform-free rules: the rows read at start and written by each event,
+// how stored bytes are taken into a setting and made safe, and the text of the error box.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <iterator>
+#include <map>
+#include <set>
+#include <span>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "options/options_rules.h"
+#include "settings/error_text.h"
+#include "settings/settings_table.h"
+#include "settings/stored_value.h"
+
+namespace {
+
+// Takes the first `bytes` bytes of `units` (all of them by default) into the setting `value`.
+template <typename Value>
+bool Take(Value& value, uint32_t type, std::u16string_view units, uint32_t bytes = ~0u) {
+    const SettingEntry row = {"", type, &value, sizeof value};
+    return TakeStoredValue(row, type, reinterpret_cast<const uint8_t*>(units.data()),
+                           std::min<uint32_t>(bytes, units.size() * 2));
+}
+
+std::u16string_view TextOf(const Utf16Unit* buffer) {
+    return buffer;
+}
+
+// Composed into a buffer full of garbage, so that a missing terminator shows.
+std::u16string ErrorText(std::u16string_view text, std::u16string_view systemText) {
+    std::array<Utf16Unit, kErrorTextUnits> out;
+    out.fill(u'#');
+    ComposeErrorText(text, systemText, out);
+    const auto end = std::find(out.begin(), out.end(), Utf16Unit{0});
+    EXPECT_NE(end, out.end()) << "not terminated";
+    return std::u16string(out.begin(), end);
+}
+
+} // namespace
+
+// Each row must point at a field of its own inside the very record it was built from, with the
+// size its registry type needs, under a name no other row has.
+TEST(SettingsLoadTable, EachRowOwnsOneFieldOfTheRecordSizedForItsType) {
+    Settings settings;
+    const auto* record = reinterpret_cast<const uint8_t*>(&settings);
+    std::map<const uint8_t*, uint32_t> fields; // by address
+    std::set<std::string_view> names;
+    for (const SettingEntry& row : SettingsLoadTable(settings)) {
+        EXPECT_EQ(row.size, row.type == kRegDword ? 4u
+                            : row.type == kRegSz  ? 520u
+                                                  : 92u)
+            << row.name;
+        EXPECT_TRUE(row.type == kRegDword || row.type == kRegSz || row.type == kRegBinary);
+        EXPECT_TRUE(names.insert(row.name).second) << row.name << " twice";
+        fields[static_cast<const uint8_t*>(row.data)] = row.size;
+    }
+    const uint8_t* end = record;
+    for (const auto& [data, size] : fields) {
+        EXPECT_GE(data, end) << "overlaps the field before it";
+        end = data + size;
+    }
+    EXPECT_EQ(fields.size(), kLoadedSettingCount);
+    EXPECT_LE(end, record + sizeof settings);
+}
+
+// A written row must be the loaded row of its name: a misspelt name or another field would store
+// a value that the next start never reads back.
+TEST(SettingsRows, EventsWriteTheirRowsInOrderAsTheyAreLoadedAndStringsWithTheirTerminator) {
+    Settings settings;
+    const auto loaded = SettingsLoadTable(settings);
+    auto namesOf = [&](std::span<const SettingEntry> rows) {
+        std::vector<std::string> names;
+        for (const SettingEntry& row : rows) {
+            names.emplace_back(row.name);
+            const auto same = std::find_if(loaded.begin(), loaded.end(), [&](const auto& load) {
+                return names.back() == load.name;
+            });
+            EXPECT_TRUE(same != loaded.end() && same->type == row.type && same->data == row.data &&
+                        same->size == row.size)
+                << row.name;
+        }
+        return names;
+    };
+    const auto exit = ExitSettingRows(settings);
+    EXPECT_EQ(namesOf(exit), (std::vector<std::string>{"FontScale", "PenColor"}));
+    EXPECT_EQ(exit[0].data, &settings.FontScale);
+    EXPECT_EQ(exit[1].data, &settings.PenColor);
+    const auto ok = OptionsOkSettingRows(settings);
+    EXPECT_EQ(namesOf(ok), (std::vector<std::string>{
+                               "ShowTrayIcon", "HotkeyZoom", "AnimateZoom", "ZoominSliderLevel",
+                               "HotkeyLivezoom", "HotkeyDraw", "HotkeyBreak", "BreakTimeout",
+                               "ShowExpiredTime", "BreakFontColor", "BreakUsePenColor", "Font"}));
+    EXPECT_EQ(ok[7].data, &settings.BreakTimeout);
+    EXPECT_EQ(ok[11].data, &settings.Font);
+
+    Utf16Unit text[kSettingTextUnits] = {};
+    EXPECT_EQ(StringSettingRowForWrite("Filepath", text).size, 2u);
+    std::copy_n(u"C:\\Vistrel64.exe", 16, text);
+    const SettingEntry row = StringSettingRowForWrite("Filepath", text);
+    EXPECT_EQ(row.size, 34u);
+    EXPECT_EQ(row.type, kRegSz);
+    std::fill(std::begin(text), std::end(text), u'x');
+    EXPECT_EQ(StringSettingRowForWrite("Filepath", text).size, 520u) << "an unterminated buffer";
+}
+
+TEST(TakeStoredValue, NumbersTakeTheStoredBytesOnlyAndNoMoreThanFour) {
+    Settings settings;
+    settings.PenColor = 0xAABBCCDD;
+    EXPECT_TRUE(Take(settings.PenColor, kRegDword, u"\x1234"));
+    EXPECT_EQ(settings.PenColor, 0xAABB1234u);
+    EXPECT_TRUE(Take(settings.PenColor, kRegDword, u"\x5678\x1234", 3)); // as it stands
+    EXPECT_EQ(settings.PenColor, 0xAA345678u);
+    EXPECT_FALSE(Take(settings.PenColor, kRegDword, u"\x0001\x0002\x0003", 5));
+    EXPECT_EQ(settings.PenColor, 0xAA345678u);
+    EXPECT_EQ(settings.PenWidth, 3) << "the neighbour in the record";
+}
+
+TEST(TakeStoredValue, StringsEndTerminatedWithinTheirBufferWhateverWasStored) {
+    Settings s;
+    std::copy_n(u"previous text", 14, s.BreakSoundFile);
+    const std::u16string full(kSettingTextUnits, u'y');
+    EXPECT_FALSE(Take(s.BreakSoundFile, kRegSz, full + u'\0')) << "longer than 520 bytes";
+    EXPECT_EQ(TextOf(s.BreakSoundFile), u"previous text");
+    EXPECT_TRUE(Take(s.BreakSoundFile, kRegSz, u"D:\\a.bmp")); // no terminator; the old rest goes
+    EXPECT_EQ(std::u16string_view(s.BreakSoundFile, kSettingTextUnits),
+              u"D:\\a.bmp" + std::u16string(kSettingTextUnits - 8, u'\0'));
+    EXPECT_TRUE(Take(s.BreakSoundFile, kRegSz, u"abc", 5)); // half a unit is dropped
+    EXPECT_EQ(TextOf(s.BreakSoundFile), u"ab");
+    s.KPadBackgroundFile[0] = u'K';
+    for (uint32_t bytes : {520u, 519u}) {
+        EXPECT_TRUE(Take(s.WPadBackgroundFile, kRegSz, full, bytes));
+        EXPECT_EQ(TextOf(s.WPadBackgroundFile), full.substr(1)) << bytes;
+    }
+    EXPECT_EQ(s.KPadBackgroundFile[0], u'K') << "the next buffer is untouched";
+    EXPECT_TRUE(Take(s.WPadBackgroundFile, kRegSz, u""));
+    EXPECT_EQ(s.WPadBackgroundFile[0], 0);
+}
+
+TEST(SanitizeLoadedSettings, TerminatesTheFontFaceAndBringsThePenWidthWithinTwoToThirty) {
+    Settings settings;
+    std::fill(std::begin(settings.Font.lfFaceName), std::end(settings.Font.lfFaceName), u'F');
+    settings.Font.lfHeight = -13;
+    const std::pair<int, int> widths[] = {{1, 2}, {-4, 2}, {2, 2}, {30, 30}, {31, 30}};
+    for (const auto& [width, safe] : widths) {
+        settings.PenWidth = width;
+        SanitizeLoadedSettings(settings);
+        EXPECT_EQ(settings.PenWidth, safe) << width;
+    }
+    EXPECT_EQ(TextOf(settings.Font.lfFaceName), std::u16string(31, u'F'));
+    EXPECT_EQ(settings.Font.lfHeight, -13);
+}
+
+TEST(ComposeErrorText, JoinsTextAndSystemTextAndCutsTheWholeTo511Units) {
+    EXPECT_EQ(ErrorText(u"Error configuring auto start",
+                        u"The system cannot find the file specified.\r\n"),
+              u"Error configuring auto start: The system cannot find the file specified.\r\n");
+    EXPECT_EQ(ErrorText(u"Error configuring auto start", u""), u"Error configuring auto start: ");
+    EXPECT_EQ(ErrorText(std::u16string(600, u'a'), u"ignored"), std::u16string(511, u'a'));
+    EXPECT_EQ(ErrorText(std::u16string(511, u'a'), u""), std::u16string(511, u'a'));
+    const std::u16string systemText(100, u's');
+    EXPECT_EQ(ErrorText(std::u16string(500, u't'), systemText),
+              std::u16string(500, u't') + u": " + std::u16string(9, u's'));
+    // Room for the colon but not the space after it.
+    EXPECT_EQ(ErrorText(std::u16string(510, u't'), systemText), std::u16string(510, u't') + u":");
+}

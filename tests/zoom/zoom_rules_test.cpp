@@ -1,0 +1,183 @@
+// The zoom's platform-free rules: the visible part for a magnification and zoom point, the
+// wheel's notches and magnification steps, the animation's ticks, the start magnification, the
+// hotkey values and their names, and the first-match lookup of the dispatch tables.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <map>
+#include <span>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "zoom/dispatch_table.h"
+#include "zoom/hotkey_value.h"
+#include "zoom/zoom_geometry.h"
+#include "zoom/zoom_levels.h"
+
+namespace {
+
+int TicksUntilArrival(ZoomMotion motion) {
+    int ticks = 1;
+    while (!AdvanceZoom(motion)) {
+        ++ticks;
+    }
+    EXPECT_EQ(motion.current, motion.target);
+    return ticks;
+}
+
+// Stands in for the system's key names and records the room each call was offered.
+struct FakeKeyNames {
+    std::map<uint32_t, std::u16string> names = {
+        {0x11, u"Ctrl"}, {0x10, u"Shift"}, {0x12, u"Alt"}, {0x31, u"1"}, {0x2E, u"Delete"}};
+    std::vector<int> rooms;
+    static int Write(void* context, uint32_t key, bool extended, Utf16Unit* out, int room) {
+        auto& self = *static_cast<FakeKeyNames*>(context);
+        self.rooms.push_back(room);
+        const std::u16string name = self.names[key] + (extended ? u" (ext)" : u"");
+        const int count = std::min(static_cast<int>(name.size()), room - 1);
+        *std::copy_n(name.begin(), count, out) = 0;
+        return count;
+    }
+    // Composed into a buffer full of garbage, so that a missing terminator shows.
+    std::u16string Compose(uint32_t value) {
+        std::array<Utf16Unit, kHotkeyNameUnits> out;
+        out.fill(u'#');
+        ComposeHotkeyName(value, KeyNameSource{&FakeKeyNames::Write, this}, out);
+        return std::u16string(out.begin(), std::find(out.begin(), out.end(), Utf16Unit{0}));
+    }
+};
+
+} // namespace
+
+TEST(ComputeSourceOrigin, KeepsThePointInViewWithAMarginOfAnEighth) {
+    // 4x on 1920 x 1080 at (1900, 540): the view is 480 wide; the proportional origin 1425
+    // leaves the point 5 pixels from the right edge, so the margin rule pushes it to 1440.
+    EXPECT_EQ(ComputeSourceOrigin(4.0f, {1900, 540}, 1920, 1080), (CapturePoint{1440, 405}));
+    EXPECT_EQ(ComputeSourceOrigin(2.0f, {960, 540}, 1920, 1080), (CapturePoint{480, 270}));
+    // Near the left edge of the view the point keeps an eighth of the view (60 pixels at 4x).
+    EXPECT_EQ(ComputeSourceOrigin(4.0f, {100, 100}, 1920, 1080).x, 40);
+}
+
+TEST(ComputeSourceOrigin, TheViewStaysInsideTheCaptureAndReachesItsCorners) {
+    for (float zoom : {1.0f, 1.25f, 2.0f, 4.0f, 32.0f}) {
+        SCOPED_TRACE(zoom);
+        EXPECT_EQ(ComputeSourceOrigin(zoom, {0, 0}, 1920, 1080), (CapturePoint{0, 0}));
+        const CapturePoint far = ComputeSourceOrigin(zoom, {1919, 1079}, 1920, 1080);
+        EXPECT_EQ(far.x + VisibleExtent(1920, zoom), 1920);
+        EXPECT_EQ(far.y + VisibleExtent(1080, zoom), 1080);
+    }
+    EXPECT_EQ(ComputeSourceOrigin(1.0f, {1234, 567}, 1920, 1080), (CapturePoint{0, 0}));
+    for (float zoom : {1.1f, 1.5f, 3.0f, 8.0f, 16.0f}) {
+        for (int x = 0; x < 3840; x += 97) {
+            const CapturePoint origin = ComputeSourceOrigin(zoom, {x, x % 2160}, 3840, 2160);
+            ASSERT_GE(origin.x, 0);
+            ASSERT_LE(origin.x + VisibleExtent(3840, zoom), 3840);
+            ASSERT_GE(origin.y, 0);
+            ASSERT_LE(origin.y + VisibleExtent(2160, zoom), 2160);
+        }
+    }
+}
+
+// Any movement is at least one notch; one notch down is two zoom-out steps.
+TEST(WheelZoom, NotchesAndTheLevelsTheyReachWithoutAnimation) {
+    const int notches[][2] = {{0, 0},   {30, 1},   {120, 1},   {121, 2},
+                              {240, 2}, {-30, -1}, {-120, -1}, {-240, -2}};
+    for (const auto& [delta, expected] : notches) {
+        EXPECT_EQ(WheelNotches(delta), expected) << delta;
+    }
+    const std::tuple<float, int, float> steps[] = {
+        {1.0f, 1, 2.0f},   {1.25f, 1, 2.0f}, {2.0f, 1, 4.0f},    {16.0f, 1, 32.0f}, {2.0f, 2, 8.0f},
+        {32.0f, -1, 8.0f}, {8.0f, -1, 2.0f}, {2.0f, -1, 1.125f}, {1.125f, -1, 1.0f}};
+    for (const auto& [from, notch, target] : steps) {
+        ZoomMotion motion = {from, from, 0.0f};
+        ApplyWheelZoom(motion, notch, false);
+        EXPECT_EQ(motion.target, target) << from << " by " << notch;
+        EXPECT_EQ(motion.current, motion.target);
+    }
+}
+
+TEST(WheelZoom, LimitsChangeNothingAndStartNoTimer) {
+    ZoomMotion top = {20.0f, 32.0f, 1.1f};
+    EXPECT_FALSE(ApplyWheelZoom(top, 1, true));
+    EXPECT_EQ(top.target, 32.0f);
+    EXPECT_EQ(top.current, 32.0f); // shown at once
+    ZoomMotion bottom = {1.0f, 1.0f, 0.8f};
+    EXPECT_FALSE(ApplyWheelZoom(bottom, -3, true));
+    EXPECT_EQ(bottom.target, 1.0f);
+    ZoomMotion still = {2.0f, 2.0f, 0.0f};
+    EXPECT_FALSE(ApplyWheelZoom(still, 0, true));
+    EXPECT_EQ(still.target, 2.0f);
+}
+
+TEST(WheelZoom, AnimatedStepsMoveTheShownLevelOneTickAheadAndTickUntilArrival) {
+    ZoomMotion motion = {2.0f, 2.0f, 0.0f};
+    EXPECT_TRUE(ApplyWheelZoom(motion, 1, true));
+    EXPECT_EQ(motion.target, 4.0f);
+    EXPECT_FLOAT_EQ(motion.current, 2.2f);
+    EXPECT_FLOAT_EQ(motion.step, 1.1f);
+    // Without animation the first tick shows the target.
+    ZoomMotion jump = {2.0f, 2.0f, 0.0f};
+    EXPECT_TRUE(ApplyWheelZoom(jump, -1, false));
+    EXPECT_EQ(jump.current, 1.125f);
+    EXPECT_FLOAT_EQ(jump.step, 0.8f);
+
+    EXPECT_EQ(TicksUntilArrival({1.1f, 2.0f, 1.1f}), 7);
+    EXPECT_EQ(TicksUntilArrival({2.0f, 1.0f, 0.8f}), 4);
+    EXPECT_EQ(TicksUntilArrival({1.1f, 4.0f, 1.1f}), 14);
+    ZoomMotion still = {1.0f, 1.0f, 0.0f};
+    EXPECT_TRUE(AdvanceZoom(still)); // no step: the tick only ends the animation
+    EXPECT_EQ(still.current, 1.0f);
+}
+
+TEST(StartMagnification, ALevelOutsideTheTableFallsBackToTwo) {
+    for (uint32_t level : {6u, 100u, 0xFFFFFFFFu}) {
+        EXPECT_EQ(StartMagnification(level), 2.0f) << level;
+    }
+}
+
+TEST(TranslateHotkey, SwapsALoneShiftOrAltAndDropsTheExtendedBit) {
+    // The value, then RegisterHotKey's modifiers (Alt 1, Ctrl 2, Shift 4) and key.
+    const uint32_t cases[][3] = {{0x131, 4, 0x31}, {0x431, 1, 0x31}, {0x531, 5, 0x31},
+                                 {0x558, 5, 0x58}, {0x258, 2, 0x58}, {0x358, 6, 0x58},
+                                 {0x658, 3, 0x58}, {0x931, 4, 0x31}, {0x070, 0, 0x70}};
+    for (const auto& [value, modifiers, key] : cases) {
+        const HotkeyRegistration r = TranslateHotkey(value);
+        EXPECT_EQ(r.modifiers << 8 | r.virtualKey, modifiers << 8 | key) << std::hex << value;
+    }
+}
+
+TEST(HotkeyTexts, CtrlShiftAltThenTheKeyEachGivenTheRoomLeftAndTheConflictWithin259Units) {
+    FakeKeyNames names;
+    EXPECT_EQ(names.Compose(0x731), u"Ctrl+Shift+Alt+1");
+    EXPECT_EQ(names.rooms, (std::vector<int>{128, 123, 117, 113}));
+    EXPECT_EQ(names.Compose(0xB2E), u"Ctrl+Shift+Delete (ext)"); // only the key is extended
+    EXPECT_EQ(names.Compose(0x3FF), u"Ctrl+Shift+") << "a key without a name";
+    names.names[0x11] = std::u16string(126, u'e'); // its "+" is the 127th unit
+    EXPECT_EQ(names.Compose(0x231), names.names[0x11] + u"+");
+    names.names[0x11] = std::u16string(500, u'h'); // cut at 127 units, no room for more
+    EXPECT_EQ(names.Compose(0x731), std::u16string(127, u'h'));
+
+    std::array<Utf16Unit, kHotkeyConflictUnits> out;
+    ComposeHotkeyConflictText(u"Ctrl+Shift+1", out);
+    EXPECT_EQ(std::u16string_view(out.data()),
+              u"Hot key Ctrl+Shift+1 is already in use.\nSelect a different hot key.");
+    out.fill(u'#');
+    ComposeHotkeyConflictText(std::u16string(300, u'k'), out);
+    EXPECT_EQ(std::u16string_view(out.data()), u"Hot key " + std::u16string(251, u'k'));
+}
+
+TEST(FindDispatchRow, TheFirstRowWithTheKeyWinsAndAMissingKeyFindsNothing) {
+    using Handler = int (*)();
+    static constexpr DispatchRow<Handler> kTable[] = {
+        {0x0001, [] { return 1; }}, {0x0312, [] { return 2; }}, {0x0001, [] { return 3; }}};
+    const auto find = [](uint32_t key) {
+        return FindDispatchRow(std::span<const DispatchRow<Handler>>(kTable), key);
+    };
+    ASSERT_EQ(find(0x0001), &kTable[0]);
+    EXPECT_EQ(find(0x0001)->handler(), 1);
+    EXPECT_EQ(find(0x0312), &kTable[1]);
+    EXPECT_EQ(find(0x0002), nullptr);
+    EXPECT_EQ(FindDispatchRow(std::span<const DispatchRow<Handler>>(), 0x0001), nullptr);
+}
