@@ -18,6 +18,7 @@ struct LiveRect {
     int32_t top;
     int32_t right;
     int32_t bottom;
+    bool operator==(const LiveRect&) const = default;
 };
 
 // The magnification now applied, the one the animation moves to (1.0 hides the window) and the
