@@ -10,6 +10,7 @@ set(VISTREL_PORTABLE_SOURCES
     src/zoom/hotkey_value.cpp
     src/zoom/zoom_levels.cpp
     src/zoom/zoom_geometry.cpp
+    src/zoom/view_scaler.cpp
     src/draw/draw_geometry.cpp
     src/draw/typing_rules.cpp
     src/output/file_names.cpp

@@ -6,18 +6,21 @@
 
 #include <windows.h>
 
-#include "settings/settings_values.h"
+#include <vector>
 
-struct UndoSnapshot;  // newest-first list of whole-image snapshots (drawing)
-struct TypedGlyph;    // newest-first list of typed character rectangles (typing)
+#include "settings/settings_values.h"
+#include "zoom/view_scaler.h"
+
+struct UndoSnapshot; // newest-first list of whole-image snapshots (drawing)
+struct TypedGlyph;   // newest-first list of typed character rectangles (typing)
 
 struct AppState {
     // Windows and process.
     HINSTANCE instance = nullptr;
     HWND mainWindow = nullptr;
-    HWND liveZoomWindow = nullptr;  // cleared by that window's WM_DESTROY
-    HWND optionsDialog = nullptr;   // while set, the zoom hotkey does nothing
-    WORD windowsVersion = 0;        // low word of GetVersion: major in the low byte
+    HWND liveZoomWindow = nullptr; // cleared by that window's WM_DESTROY
+    HWND optionsDialog = nullptr;  // while set, the zoom hotkey does nothing
+    WORD windowsVersion = 0;       // low word of GetVersion: major in the low byte
 
     // Modes: 32-bit flags holding 0 or 1.
     int zoomActive = 0;
@@ -25,10 +28,10 @@ struct AppState {
     int drawMode = 0;
     int strokeActive = 0;
     int imageModified = 0;
-    int shapeKind = 0;  // 0 freehand, 1 rectangle, 2 ellipse, 3 line, 4 arrow
+    int shapeKind = 0; // 0 freehand, 1 rectangle, 2 ellipse, 3 line, 4 arrow
     int typingActive = 0;
     int caretFixed = 0;
-    int padKind = 0;  // 0 none, 'K' black pad, 'W' white pad
+    int padKind = 0; // 0 none, 'K' black pad, 'W' white pad
     int breakActive = 0;
     int saveDialogOpen = 0;
 
@@ -43,20 +46,28 @@ struct AppState {
     float liveZoomFactor = 0.8f;
     RECT liveZoomSource = {};
     RECT viewRect = {};
-    HWND previousForeground = nullptr;  // borrowed: another program's window
+    HWND previousForeground = nullptr; // borrowed: another program's window
     int savedPenWidth = 0;
 
     // Drawing surfaces and GDI objects: from zoom entry to zoom exit.
     HDC displayDC = nullptr;
     HDC imageDC = nullptr;
-    HBITMAP imageBitmap = nullptr;
+    HBITMAP imageBitmap = nullptr; // a 32-bit top-down DIB section
+    uint32_t* imageBits = nullptr; // borrowed: imageBitmap's pixels, cleared with it
     HDC cleanDC = nullptr;
     HBITMAP cleanBitmap = nullptr;
     HDC scratchDC = nullptr;
     HBITMAP scratchBitmap = nullptr;
     HPEN pen = nullptr;
     HFONT typingFont = nullptr;
-    STICKYKEYS savedStickyKeys = {};  // valid only while cbSize is 8
+    STICKYKEYS savedStickyKeys = {}; // valid only while cbSize is 8
+    // The magnified view, painted here by the view's own scaler (view_scaler.h), made at the
+    // first such paint of a zoom.
+    HDC viewDC = nullptr;
+    HBITMAP viewBitmap = nullptr;
+    uint32_t* viewBits = nullptr;       // borrowed: viewBitmap's pixels, cleared with it
+    PainterChoice painterChoice;        // for the life of the process: the painters measured
+    std::vector<ColumnRun> viewColumns; // the scaler's scratch, kept between paints
     HDC padPictureDC = nullptr;
     HBITMAP padPictureBitmap = nullptr;
 
@@ -68,16 +79,17 @@ struct AppState {
     POINT textPoint = {};
     POINT typingReturnPoint = {};
     UndoSnapshot* undoStack = nullptr;
-    UndoSnapshot* undoSpares = nullptr;  // popped snapshots kept for reuse; with the stack, at most 7
+    UndoSnapshot* undoSpares =
+        nullptr; // popped snapshots kept for reuse; with the stack, at most 7
     TypedGlyph* typedCharacters = nullptr;
 
     // Break screen.
-    int breakSecondsLeft = 0;  // negative after expiry
+    int breakSecondsLeft = 0; // negative after expiry
     HFONT breakTimerFont = nullptr;
     HFONT breakExpiredFont = nullptr;
     HDC breakPictureDC = nullptr;
     HBITMAP breakPictureBitmap = nullptr;
-    HBITMAP breakBitmap = nullptr;  // selected into imageDC during a break
+    HBITMAP breakBitmap = nullptr; // selected into imageDC during a break
     int breakBitsPerPixel = 0;
     int breakPlanes = 0;
     // The presenter's screen-saver and power settings, recorded when a break switched them off

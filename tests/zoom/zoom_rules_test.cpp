@@ -1,6 +1,7 @@
 // The zoom's platform-free rules: the visible part for a magnification and zoom point, the
 // wheel's notches and magnification steps, the animation's ticks, the start magnification, the
-// hotkey values and their names, and the first-match lookup of the dispatch tables.
+// hotkey values and their names, the first-match lookup of the dispatch tables, and the view's
+// own scaler with the measured choice of painter.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -14,6 +15,7 @@
 #include "zoom/dispatch_table.h"
 #include "zoom/hotkey_value.h"
 #include "zoom/zoom_geometry.h"
+#include "zoom/view_scaler.h"
 #include "zoom/zoom_levels.h"
 
 namespace {
@@ -180,4 +182,81 @@ TEST(FindDispatchRow, TheFirstRowWithTheKeyWinsAndAMissingKeyFindsNothing) {
     EXPECT_EQ(find(0x0312), &kTable[1]);
     EXPECT_EQ(find(0x0002), nullptr);
     EXPECT_EQ(FindDispatchRow(std::span<const DispatchRow<Handler>>(), 0x0001), nullptr);
+}
+
+// The scaler against the plain definition, pixel by pixel: whole targets and partial areas, at
+// whole and fractional magnifications, with the visible part at the capture's edges and beyond.
+TEST(ScaleView, EveryTargetPixelShowsTheSourcePixelUnderItsCentre) {
+    constexpr int32_t kWidth = 160, kHeight = 90;
+    std::vector<uint32_t> source(kWidth * kHeight);
+    for (size_t i = 0; i < source.size(); ++i) {
+        source[i] = static_cast<uint32_t>(i); // each pixel names its own place
+    }
+    const PixelSurface from = {source.data(), kWidth, kHeight, kWidth};
+    std::vector<ColumnRun> runs;
+    const struct {
+        float zoom;
+        CapturePoint point;
+        PixelArea area;
+    } cases[] = {{1.1f, {80, 45}, {0, 0, kWidth, kHeight}},
+                 {2.0f, {0, 0}, {0, 0, kWidth, kHeight}},
+                 {2.5f, {159, 89}, {0, 0, kWidth, kHeight}},
+                 {4.0f, {100, 30}, {13, 7, 61, 40}},   // a drawn segment's rectangle
+                 {8.0f, {40, 80}, {-5, -5, 300, 300}}, // clipped to the target
+                 {32.0f, {159, 0}, {0, 0, kWidth, kHeight}},
+                 {3.0f, {70, 40}, {50, 50, 50, 60}}}; // empty
+    for (const auto& c : cases) {
+        const CapturePoint origin = ComputeSourceOrigin(c.zoom, c.point, kWidth, kHeight);
+        const VisiblePart part = {origin.x, origin.y, VisibleExtent(kWidth, c.zoom),
+                                  VisibleExtent(kHeight, c.zoom)};
+        std::vector<uint32_t> target(kWidth * kHeight, 0xDEADBEEF);
+        ScaleView(from, part, {target.data(), kWidth, kHeight, kWidth}, c.area, runs);
+        int wrong = 0;
+        for (int32_t y = 0; y < kHeight; ++y) {
+            for (int32_t x = 0; x < kWidth; ++x) {
+                const bool inside =
+                    x >= c.area.left && x < c.area.right && y >= c.area.top && y < c.area.bottom;
+                const int32_t sx = part.x + (2 * x + 1) * part.width / (2 * kWidth);
+                const int32_t sy = part.y + (2 * y + 1) * part.height / (2 * kHeight);
+                const uint32_t expected = inside ? source[sy * kWidth + sx] : 0xDEADBEEF;
+                wrong += target[y * kWidth + x] != expected ? 1 : 0;
+            }
+        }
+        EXPECT_EQ(wrong, 0) << "zoom " << c.zoom << " at " << c.point.x << ", " << c.point.y;
+    }
+    // A visible part reaching past the source is kept inside it.
+    std::vector<uint32_t> target(kWidth * kHeight);
+    ScaleView(from, {150, 85, 40, 30}, {target.data(), kWidth, kHeight, kWidth},
+              {0, 0, kWidth, kHeight}, runs);
+    EXPECT_EQ(target.back(), source.back());
+}
+
+TEST(ColumnRuns, OneToOneStretchesAndRepeatsBecomeFewRuns) {
+    std::vector<ColumnRun> runs;
+    ColumnRuns(0, 3840, 3840, 0, 1920, runs); // 2.0: every column twice, one run
+    ASSERT_EQ(runs.size(), 1u);
+    EXPECT_EQ(runs[0].repeat, 2);
+    EXPECT_EQ(runs[0].count, 3840);
+    ColumnRuns(0, 3840, 3840, 100, 3490, runs); // 1.1: about one repeat in eleven columns
+    EXPECT_LT(runs.size(), 2u * (3840 - 3490) + 2);
+}
+
+TEST(ChoosePainter, EachPainterPaintsItsTurnsThenTheQuickerPaints) {
+    PainterChoice choice;
+    std::vector<ViewPainter> turns;
+    for (int i = 0; i < 2 * PainterChoice::kSamples; ++i) {
+        const ViewPainter painter = ChoosePainter(choice, 2.0f);
+        turns.push_back(painter);
+        RecordPaint(choice, 2.0f, painter, painter == ViewPainter::Scaler ? 3.0 : 9.0 - i);
+    }
+    EXPECT_EQ(std::count(turns.begin(), turns.end(), ViewPainter::Scaler), PainterChoice::kSamples);
+    // The best StretchBlt paint (4 ms) is slower than every scaler paint (3 ms).
+    EXPECT_EQ(ChoosePainter(choice, 2.9f), ViewPainter::Scaler);
+    RecordPaint(choice, 2.0f, ViewPainter::StretchBlt, 1.0); // a quicker one turns the choice
+    EXPECT_EQ(ChoosePainter(choice, 1.5f), ViewPainter::StretchBlt);
+    // Another band is measured on its own.
+    EXPECT_EQ(ChoosePainter(choice, 32.0f), ViewPainter::Scaler);
+    EXPECT_EQ(MagnificationBand(1.1f), 0);
+    EXPECT_EQ(MagnificationBand(1.5f), 1);
+    EXPECT_EQ(MagnificationBand(1000.0f), PainterChoice::kBands - 1);
 }
