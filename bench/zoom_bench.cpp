@@ -1,7 +1,8 @@
-// Measures the zoom view: WM_PAINT at several magnifications, EnterZoom from the hotkey to the
-// first painted frame (with the screen capture measured apart), and a plain BitBlt of the same
-// size as the floor to compare with. Prints min, median and 95th percentile in milliseconds.
-// Run it with tools/bench (which sets up the screen size); it is not part of the tests.
+// Measures the zoom view in this process with the real main window: the hotkey to the first
+// painted frame and where its time goes, WM_PAINT at 1.1, 2, 4, 8 and 32 with each painter,
+// panning, and drawing. Each figure is printed with min, median and 95th percentile in
+// milliseconds, beside the floor it is held against and the ratio of the medians. Run it with
+// tools/bench (which sets up the screen size); it is not part of the tests.
 #include <windows.h>
 
 #include <algorithm>
@@ -18,6 +19,8 @@
 
 namespace {
 
+constexpr double kFrameMs = 1000.0 / 60.0;
+
 double NowMs() {
     static LARGE_INTEGER frequency = [] {
         LARGE_INTEGER f;
@@ -29,12 +32,28 @@ double NowMs() {
     return 1000.0 * static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
 }
 
-void Report(const char* what, std::vector<double> samples) {
+struct Figures {
+    double min, median, p95;
+};
+
+Figures Summarise(std::vector<double> samples) {
     std::sort(samples.begin(), samples.end());
     const auto at = [&](double fraction) {
-        return samples[std::min(samples.size() - 1, static_cast<size_t>(fraction * samples.size()))];
+        return samples[std::min(samples.size() - 1,
+                                static_cast<size_t>(fraction * samples.size()))];
     };
-    std::printf("%-44s %8.2f %8.2f %8.2f\n", what, samples.front(), at(0.5), at(0.95));
+    return {samples.front(), at(0.5), at(0.95)};
+}
+
+// One line: the figures, and with a floor (> 0) the floor and median / floor.
+Figures Report(const char* what, const std::vector<double>& samples, double floor = 0.0) {
+    const Figures f = Summarise(samples);
+    std::printf("%-46s %8.2f %8.2f %8.2f", what, f.min, f.median, f.p95);
+    if (floor > 0.0) {
+        std::printf(" %8.2f %6.2fx", floor, f.median / floor);
+    }
+    std::printf("\n");
+    return f;
 }
 
 std::vector<double> Time(int runs, const std::function<void()>& setUp,
@@ -50,8 +69,16 @@ std::vector<double> Time(int runs, const std::function<void()>& setUp,
     return samples;
 }
 
+void Pump() {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        DispatchMessageW(&message);
+    }
+}
+
 // A window of the screen's size whose WM_PAINT is one plain BitBlt of a capture-sized image:
-// the floor for the view's paint, with the same BeginPaint/EndPaint cost around it.
+// the floor for the view's paint, with the same BeginPaint/EndPaint around it (under Wine
+// EndPaint is where the pixels go to the X server).
 HDC floorSource = nullptr;
 
 LRESULT CALLBACK FloorWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -67,11 +94,18 @@ LRESULT CALLBACK FloorWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
-void Pump() {
-    MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-        DispatchMessageW(&message);
-    }
+// Makes `painter` the one the view paints with at `zoom` (as if it had measured faster).
+void ForcePainter(float zoom, ViewPainter painter) {
+    PainterChoice& choice = app.painterChoice;
+    const int band = MagnificationBand(zoom);
+    choice.scalerPaints[band] = choice.stretchBltPaints[band] = PainterChoice::kSamples;
+    choice.scalerMs[band] = painter == ViewPainter::Scaler ? 0.0 : 1.0;
+    choice.stretchBltMs[band] = painter == ViewPainter::Scaler ? 1.0 : 0.0;
+}
+
+void SetZoom(float zoom) {
+    app.currentZoom = zoom;
+    app.targetZoom = zoom;
 }
 
 } // namespace
@@ -87,21 +121,22 @@ int main() {
         return 1;
     }
     zoomExitPauseMs = 0;
-    app.settings.AnimateZoom = 0;
     const int width = GetSystemMetrics(SM_CXSCREEN);
     const int height = GetSystemMetrics(SM_CYSCREEN);
-    std::printf("screen %d x %d\n%-44s %8s %8s %8s\n", width, height, "operation (ms)", "min",
-                "median", "p95");
+    std::printf("screen %d x %d\n%-46s %8s %8s %8s %8s %7s\n", width, height, "operation (ms)",
+                "min", "median", "p95", "floor", "ratio");
 
-    // Floors: the screen capture itself, and a window painting a capture-sized image unscaled.
-    HDC display = CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
-    HDC memory = CreateCompatibleDC(display);
-    HBITMAP bitmap = CreateCompatibleBitmap(display, width, height);
+    // Floors: one screen capture, and a window painting a capture-sized image unscaled.
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
     HGDIOBJ previous = SelectObject(memory, bitmap);
-    Report("screen capture (BitBlt from the display)",
-           Time(30, [] {}, [&] {
-               BitBlt(memory, 0, 0, width, height, display, 0, 0, SRCCOPY | CAPTUREBLT);
-           }));
+    const Figures capture = Report(
+        "floor: one screen capture",
+        Time(
+            30, [] {},
+            [&] { BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY | CAPTUREBLT); }));
+    ReleaseDC(nullptr, screen);
 
     floorSource = memory;
     WNDCLASSW floorClass = {};
@@ -109,52 +144,98 @@ int main() {
     floorClass.hInstance = GetModuleHandleW(nullptr);
     floorClass.lpszClassName = L"VistrelBenchFloor";
     RegisterClassW(&floorClass);
-    HWND floorWindow = CreateWindowExW(WS_EX_TOPMOST, L"VistrelBenchFloor", L"", WS_POPUP | WS_VISIBLE,
-                                       0, 0, width, height, nullptr, nullptr,
-                                       GetModuleHandleW(nullptr), nullptr);
+    HWND floorWindow =
+        CreateWindowExW(WS_EX_TOPMOST, L"VistrelBenchFloor", L"", WS_POPUP | WS_VISIBLE, 0, 0,
+                        width, height, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
     Pump();
-    Report("plain BitBlt in WM_PAINT (floor)",
-           Time(100, [&] { InvalidateRect(floorWindow, nullptr, FALSE); },
-                [&] { UpdateWindow(floorWindow); }));
+    const Figures plain = Report("floor: plain BitBlt in WM_PAINT",
+                                 Time(
+                                     100, [&] { InvalidateRect(floorWindow, nullptr, FALSE); },
+                                     [&] { UpdateWindow(floorWindow); }));
     DestroyWindow(floorWindow);
     Pump();
 
-    auto enter = [&] {
-        SendMessageW(window, WM_HOTKEY, 0, 0);
-        UpdateWindow(window);
-    };
+    // The hotkey to the first painted frame (at 1.1, the animation's first step), against one
+    // capture plus one 60 Hz frame, and where the time goes.
     auto leave = [&] {
         if (app.zoomActive) {
+            app.settings.AnimateZoom = 0;
             SendMessageW(window, WM_HOTKEY, 0, 0);
+            app.settings.AnimateZoom = 1;
         }
         Pump();
     };
-    Report("EnterZoom: hotkey to first painted frame", Time(30, leave, enter));
+    ZoomEntryTimes entry = {};
+    std::vector<double> surfaces, captures, copies, placing, firstPaint;
+    zoomEntryTimes = &entry;
+    const std::vector<double> entering = Time(30, leave, [&] {
+        SendMessageW(window, WM_HOTKEY, 0, 0);
+        const double shown = NowMs();
+        UpdateWindow(window);
+        GdiFlush();
+        firstPaint.push_back(NowMs() - shown);
+        surfaces.push_back(entry.surfaces);
+        captures.push_back(entry.capture);
+        copies.push_back(entry.cleanCopy);
+        placing.push_back(entry.window);
+    });
+    zoomEntryTimes = nullptr;
+    Report("hotkey to first painted frame", entering, capture.median + kFrameMs);
+    Report("  surfaces made", surfaces);
+    Report("  the capture", captures, capture.median);
+    Report("  the clean copy, from memory", copies);
+    Report("  window placed, shown and in front", placing);
+    Report("  the first paint (at 1.1)", firstPaint, plain.median);
+    KillTimer(window, 1);
 
-    // The last timed run left the zoom view open: paint into it.
+    // The view's WM_PAINT with each painter, against the plain paint of the same size.
     Pump();
     if (!app.zoomActive || !IsWindowVisible(window)) {
         std::fprintf(stderr, "the zoom view is not open\n");
         return 1;
     }
-    for (float zoom : {1.1f, 2.0f, 4.0f}) {
-        app.currentZoom = zoom;
-        app.targetZoom = zoom;
+    for (float zoom : {1.1f, 2.0f, 4.0f, 8.0f, 32.0f}) {
+        SetZoom(zoom);
+        for (ViewPainter painter : {ViewPainter::Scaler, ViewPainter::StretchBlt}) {
+            ForcePainter(zoom, painter);
+            char label[64];
+            std::snprintf(label, sizeof label, "view WM_PAINT at %.1f, %s", zoom,
+                          painter == ViewPainter::Scaler ? "scaler" : "StretchBlt");
+            Report(label,
+                   Time(
+                       60, [&] { InvalidateRect(window, nullptr, FALSE); },
+                       [&] { UpdateWindow(window); }),
+                   plain.median);
+        }
+    }
+
+    // Panning: a mouse move and the repaint it causes, against one 60 Hz frame.
+    app.painterChoice = PainterChoice{};
+    for (float zoom : {2.0f, 4.0f}) {
+        SetZoom(zoom);
+        int step = 0;
         char label[64];
-        std::snprintf(label, sizeof label, "zoom view WM_PAINT at %.1f", zoom);
-        Report(label, Time(100, [&] { InvalidateRect(window, nullptr, FALSE); },
-                           [&] { UpdateWindow(window); }));
+        std::snprintf(label, sizeof label, "pan: mouse move and repaint at %.0f", zoom);
+        Report(label,
+               Time(
+                   120, [] {},
+                   [&] {
+                       ++step;
+                       const int x = width / 4 + (step * 37) % (width / 2);
+                       const int y = height / 4 + (step * 23) % (height / 2);
+                       SendMessageW(window, WM_MOUSEMOVE, 0, MAKELPARAM(x, y));
+                       UpdateWindow(window);
+                   }),
+               kFrameMs);
     }
     leave();
 
     // Drawing at magnification 1 (the draw hotkey) and at 2: one pointer message and the paint
-    // it causes, with the area it invalidated; and one undo snapshot against a plain copy of the
-    // whole image.
+    // it causes, with the area it invalidated; and undo snapshots against a plain image copy.
     for (float zoom : {1.0f, 2.0f}) {
-        SendMessageW(window, WM_HOTKEY, 2, 0);  // drawing at 1.0
+        SendMessageW(window, WM_HOTKEY, 2, 0); // drawing at 1.0
         if (zoom != 1.0f) {
-            app.currentZoom = zoom;
-            app.targetZoom = zoom;
+            SetZoom(zoom);
         }
         UpdateWindow(window);
         Pump();
@@ -173,30 +254,41 @@ int main() {
         char label[64];
         std::snprintf(label, sizeof label, "hover move + paint at %.0f", zoom);
         area = 0;
-        Report(label, Time(200, [] {}, [&] { move(0); }));
-        std::printf("%-44s %8.0f\n", "  mean invalidated pixels", area / 200.0);
+        Report(label,
+               Time(
+                   200, [] {}, [&] { move(0); }),
+               kFrameMs);
+        std::printf("%-46s %8.0f\n", "  mean invalidated pixels", area / 200.0);
         SendMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(cx, cy));
         std::snprintf(label, sizeof label, "freehand segment + paint at %.0f", zoom);
         area = 0;
-        Report(label, Time(200, [] {}, [&] { move(MK_LBUTTON); }));
-        std::printf("%-44s %8.0f\n", "  mean invalidated pixels", area / 200.0);
+        Report(label,
+               Time(
+                   200, [] {}, [&] { move(MK_LBUTTON); }),
+               kFrameMs);
+        std::printf("%-46s %8.0f\n", "  mean invalidated pixels", area / 200.0);
         SendMessageW(window, WM_LBUTTONUP, 0, MAKELPARAM(cx, cy));
-        std::snprintf(label, sizeof label, "full view paint at %.0f", zoom);
-        Report(label, Time(50, [&] { InvalidateRect(window, nullptr, FALSE); },
-                           [&] { UpdateWindow(window); }));
         if (zoom == 1.0f) {
-            Report("undo snapshot push, 7 on an empty stack", Time(7, [] {}, [] { PushUndoSnapshot(); }));
-            Report("undo snapshot push on a full stack", Time(50, [] {}, [] { PushUndoSnapshot(); }));
-            ClearUndoStack();
             HDC copyDC = CreateCompatibleDC(app.imageDC);
             HBITMAP copy = CreateCompatibleBitmap(app.imageDC, width, height);
             HGDIOBJ old = SelectObject(copyDC, copy);
-            Report("plain full-image BitBlt (floor)", Time(20, [] {}, [&] {
-                       BitBlt(copyDC, 0, 0, width, height, app.imageDC, 0, 0, SRCCOPY);
-                   }));
+            const Figures copying = Report(
+                "plain full-image BitBlt",
+                Time(
+                    20, [] {},
+                    [&] { BitBlt(copyDC, 0, 0, width, height, app.imageDC, 0, 0, SRCCOPY); }));
             SelectObject(copyDC, old);
             DeleteObject(copy);
             DeleteDC(copyDC);
+            Report("undo snapshot push, 7 on an empty stack",
+                   Time(
+                       7, [] {}, [] { PushUndoSnapshot(); }),
+                   copying.median);
+            Report("undo snapshot push on a full stack",
+                   Time(
+                       50, [] {}, [] { PushUndoSnapshot(); }),
+                   copying.median);
+            ClearUndoStack();
         }
         leave();
     }
@@ -204,7 +296,6 @@ int main() {
     SelectObject(memory, previous);
     DeleteObject(bitmap);
     DeleteDC(memory);
-    DeleteDC(display);
     DestroyWindow(window);
     ReleaseOptionalFunctions();
     return 0;

@@ -205,6 +205,13 @@ set_tests_properties(e2e.tour PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 240 LABE
 add_executable(zoom_bench bench/zoom_bench.cpp)
 target_compile_options(zoom_bench PRIVATE ${VISTREL_WARNINGS})
 target_link_libraries(zoom_bench PRIVATE vistrel_core)
+# The program's cost while it waits (tools/bench): it starts dist/Vistrel64.exe and reads it
+# from outside, with the stand-in magnification library for live zoom.
+add_executable(idle_bench bench/idle_bench.cpp)
+target_compile_definitions(idle_bench PRIVATE ${VISTREL_WIN_DEFINITIONS})
+target_compile_options(idle_bench PRIVATE ${VISTREL_WARNINGS})
+target_link_libraries(idle_bench PRIVATE user32 psapi)
+add_dependencies(idle_bench Vistrel64 magnification_standin)
 # The soak (tools/soak): thousands of zooms, draw sessions and breaks, a hundred options dialogs.
 add_executable(soak bench/soak.cpp tests/support/mode_cycles.cpp
     $<TARGET_OBJECTS:vistrel_resources>)

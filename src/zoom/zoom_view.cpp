@@ -15,6 +15,7 @@
 #include "zoom/zoom_levels.h"
 
 DWORD zoomExitPauseMs = 250;
+ZoomEntryTimes* zoomEntryTimes = nullptr;
 
 namespace {
 
@@ -210,6 +211,7 @@ CapturePoint ViewOrigin(float zoom) {
 }
 
 void EnterZoom(HWND window) {
+    const double start = zoomEntryTimes != nullptr ? NowMs() : 0.0;
     app.zoomActive = 1;
     app.shapeKind = 0;
     // A zoom owns fresh surfaces; whatever an interrupted one left goes first.
@@ -240,9 +242,12 @@ void EnterZoom(HWND window) {
     app.scratchBitmap = CreateBitmap(300, height, planes, bitsPerPixel, nullptr);
     SelectObject(app.scratchDC, app.scratchBitmap);
 
+    const double surfacesMade = zoomEntryTimes != nullptr ? NowMs() : 0.0;
     CaptureScreenArea(app.imageDC, app.monitorRect);
+    const double captured = zoomEntryTimes != nullptr ? NowMs() : 0.0;
     // The clean copy comes from memory: a second capture would cost as much as the first.
     BitBlt(app.cleanDC, 0, 0, width, height, app.imageDC, 0, 0, SRCCOPY);
+    const double copied = zoomEntryTimes != nullptr ? NowMs() : 0.0;
 
     app.pen = CreatePen(PS_SOLID, app.settings.PenWidth, app.settings.PenColor);
     app.padKind = 0;
@@ -257,6 +262,10 @@ void EnterZoom(HWND window) {
                  SWP_SHOWWINDOW);
     SetForegroundWindow(window);
     SetActiveWindow(window);
+    if (zoomEntryTimes != nullptr) {
+        *zoomEntryTimes = {surfacesMade - start, captured - surfacesMade, copied - captured,
+                           NowMs() - copied};
+    }
 
     if (app.liveZoomWindow != nullptr && IsWindowVisible(app.liveZoomWindow)) {
         TakeOverLiveZoom(window);
