@@ -15,7 +15,18 @@ set(VISTREL_PORTABLE_SOURCES
     src/draw/typing_rules.cpp
     src/output/file_names.cpp
     src/breaktimer/break_rules.cpp
-    src/lang/xml_reader.cpp
+    src/lang/xml/xml_document.cpp
+    src/lang/xml/xml_lexer.cpp
+    src/lang/xml/xml_tags.cpp
+    src/lang/xml/xml_elements.cpp
+    src/lang/xml/xml_attributes.cpp
+    src/lang/xml/xml_text_decoding.cpp
+    src/lang/xml/xml_entities.cpp
+    src/lang/xml/xml_doctype.cpp
+    src/lang/xml/xml_attlist.cpp
+    src/lang/xml/xml_instructions.cpp
+    src/lang/xml/xml_utf16.cpp
+    src/lang/xml/xml_errors.cpp
     src/options/options_rules.cpp
     src/draw/advanced_rules.cpp
     src/livezoom/live_zoom_rules.cpp
