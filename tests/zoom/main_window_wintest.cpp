@@ -1,5 +1,5 @@
-// The main window's own handlers (creation, unknown commands and timers, the maximum size, focus
-// loss, Exit) and registering the hotkeys, to this thread or to the window.
+// The main window's own handlers (creation, the maximum size, focus loss, Exit) and registering
+// the hotkeys.
 #include <gtest/gtest.h>
 
 #include "shell/optional_functions.h"
@@ -28,13 +28,8 @@ TEST_F(MainWindow, CreationRunsTimeCriticalAndASecondWindowCannotBeMade) {
     EXPECT_EQ(app.mainWindow, window);
 }
 
-TEST_F(MainWindow, UnknownCommandsAndTimersDoNothingAndTheMaximumIsTheCapture) {
+TEST_F(MainWindow, TheMaximumSizeIsTheCaptureAndAMissingRecordIsLeftAlone) {
     CreateMain();
-    EXPECT_EQ(SendMessageW(window, WM_COMMAND, MAKEWPARAM(4242, 1), 0), 0);
-    EXPECT_EQ(SendMessageW(window, WM_TIMER, 7, 0), 0);
-    EXPECT_EQ(TakePostedHotkey(window), -1);
-    EXPECT_FALSE(IsWindowVisible(window));
-
     app.captureWidth = 1234;
     app.captureHeight = 567;
     MINMAXINFO limits = {};
