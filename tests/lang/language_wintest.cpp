@@ -5,7 +5,6 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include <chrono>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -120,19 +119,7 @@ TEST_F(Languages, CatalogueIsDefaultThenBuiltInThenEachLanguageOfEachFile) {
 
     WriteFile(L"two.lang", kTwoLanguages);
     ASSERT_TRUE(CreateDirectoryW(L"x.lang", nullptr)); // a directory is skipped
-    // Entities that expand each other geometrically stop with an error, not the program.
-    std::string laughs = "<!DOCTYPE l [<!ENTITY a0 'ha'>";
-    for (int i = 1; i < 10; ++i) {
-        laughs += "<!ENTITY a" + std::to_string(i) + " '";
-        for (int j = 0; j < 10; ++j) {
-            laughs += "&a" + std::to_string(i - 1) + ";";
-        }
-        laughs += "'>";
-    }
-    WriteFile(L"laughs.lang", laughs + "]><l><Language id='1' name='L'>&a9;</Language></l>");
-    const auto started = std::chrono::steady_clock::now();
     ASSERT_TRUE(BuildLanguageCatalogue());
-    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(2));
     entries = Entries();
     std::vector<const LanguageEntry*> fromFiles;
     for (const LanguageEntry* entry : entries) {

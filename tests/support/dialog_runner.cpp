@@ -23,6 +23,22 @@ std::vector<HWND> BoxesOfThread(DWORD thread, bool visibleOnly) {
     return boxes;
 }
 
+// Makes the built-in Simplified Chinese document the loaded language; false when it cannot be.
+bool UseBuiltInChinese() {
+    if (LanguageCatalogue() == nullptr && !BuildLanguageCatalogue()) {
+        return false;
+    }
+    int index = 0;
+    for (const LanguageEntry* entry = LanguageCatalogue(); entry != nullptr;
+         entry = entry->next, ++index) {
+        if (std::wcscmp(entry->langId, L"2052") == 0) {
+            SelectLanguage(index);
+            return LoadCurrentLanguage(&CurrentLanguage()) && ActiveLanguageElement() != nullptr;
+        }
+    }
+    return false;
+}
+
 } // namespace
 
 ModalDialog::ModalDialog(int templateId, DLGPROC procedure) {
@@ -97,21 +113,6 @@ void DialogTest::TearDown() {
     UseEnglish();
     ReleaseOptionalFunctions();
     RegDeleteTreeW(HKEY_CURRENT_USER, kVendorKeyPath);
-}
-
-bool UseBuiltInChinese() {
-    if (LanguageCatalogue() == nullptr && !BuildLanguageCatalogue()) {
-        return false;
-    }
-    int index = 0;
-    for (const LanguageEntry* entry = LanguageCatalogue(); entry != nullptr;
-         entry = entry->next, ++index) {
-        if (std::wcscmp(entry->langId, L"2052") == 0) {
-            SelectLanguage(index);
-            return LoadCurrentLanguage(&CurrentLanguage()) && ActiveLanguageElement() != nullptr;
-        }
-    }
-    return false;
 }
 
 void UseEnglish() {

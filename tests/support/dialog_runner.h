@@ -58,16 +58,14 @@ class DialogTest : public ::testing::Test {
     void TearDown() override;
 };
 
-// Makes the built-in Simplified Chinese document the loaded language, as the language menu does;
-// false when it cannot be loaded. UseEnglish unloads it again.
-bool UseBuiltInChinese();
+// Unloads the language a test loaded, and the catalogue.
 void UseEnglish();
 
 // Keeps what the screen shows of `window` as NAME.png in the folder VISTREL_TEST_SHOTS names.
 bool KeepWindowPicture(HWND window, const std::wstring& name);
-// Opens the dialog in English, then in the built-in Chinese, keeping NAME-en.png and NAME-zh.png;
-// the Chinese one must have another title than `englishTitle` and control `id` another text than
-// `englishText`.
+// Opens the dialog in English, then in the built-in Chinese (chosen as the language menu does),
+// keeping NAME-en.png and NAME-zh.png; the Chinese one must have another title than
+// `englishTitle` and control `id` another text than `englishText`.
 void KeepPicturesInBothLanguages(int templateId, DLGPROC procedure, const std::wstring& name,
                                  const wchar_t* englishTitle, int id, const wchar_t* englishText);
 
