@@ -1,24 +1,20 @@
 // The advanced break options dialog, run modally as the Break page runs it and driven like a
-// user: what opening shows, which files block OK and with which text, what OK stores, that
-// Cancel stores nothing, and pictures of the dialog in English and Simplified Chinese.
+// user: what opening shows, which files block OK and with which text, what OK and Cancel store,
+// the file chooser, and pictures of the dialog in English and Simplified Chinese.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
 #include <commdlg.h>
 
-#include <cwchar>
 #include <optional>
 #include <string>
 
 #include "breaktimer/advanced_break_dialog.h"
 #include "res/advanced_controls.h"
 #include "res/resource_ids.h"
-#include "settings/registry_store.h"
 #include "shell/optional_functions.h"
 #include "support/dialog_runner.h"
-#include "support/main_window_fixture.h"
-#include "support/wait_until.h"
 #include "zoom/app_state.h"
 
 namespace {
@@ -32,28 +28,23 @@ int CheckedPosition(const ModalDialog& dialog) {
     return -1;
 }
 
-class AdvancedBreak : public ::testing::Test {
+class AdvancedBreak : public DialogTest {
   protected:
     void SetUp() override {
-        RegDeleteTreeW(HKEY_CURRENT_USER, kVendorKeyPath);
-        ResetAppState();
-        app.instance = GetModuleHandleW(nullptr);
-        BindOptionalFunctions();
+        DialogTest::SetUp();
         wchar_t path[MAX_PATH] = {};
         GetTempFileNameW(TempFolder().c_str(), L"snd", 0, path); // creates the file
         existing = path;
     }
     void TearDown() override {
-        UseEnglish();
-        ReleaseOptionalFunctions();
-        RegDeleteTreeW(HKEY_CURRENT_USER, kVendorKeyPath);
+        DialogTest::TearDown();
         DeleteFileW(existing.c_str());
     }
     std::wstring existing;
     const std::wstring missing = TempFolder() + L"no-such-break-file.wav";
 };
 
-TEST_F(AdvancedBreak, OpeningShowsTheStoredSettings) {
+TEST_F(AdvancedBreak, OpeningShowsTheStoredSettingsAndCancelStoresNothing) {
     Settings& s = app.settings;
     s.BreakTimerPosition = 2;
     s.BreakOpacity = 55;
@@ -80,25 +71,26 @@ TEST_F(AdvancedBreak, OpeningShowsTheStoredSettings) {
     for (int id = IDC_BREAK_FADED_DESKTOP; id <= IDC_BREAK_STRETCH; ++id) {
         EXPECT_FALSE(dialog.Enabled(id)) << id;
     }
+    dialog.Click(IDC_BREAK_POSITION_FIRST);
+    ASSERT_TRUE(dialog.PressAndWaitForEnd(IDCANCEL));
+    EXPECT_EQ(s.BreakShowBackgroundFile, 1);
+    EXPECT_EQ(s.BreakTimerPosition, 2);
+    EXPECT_EQ(SettingValueNames(), std::vector<std::wstring>{});
 }
 
+// A stored position above 8 once checked the control after the grid.
 TEST_F(AdvancedBreak, APositionOutsideTheGridChecksNoRadioAndOkKeepsIt) {
     app.settings.BreakTimerPosition = 9;
     app.settings.BreakOpacity = 5; // selects no opacity either
+    optionalFunctions.SetLayeredWindowAttributes = nullptr;
     ModalDialog dialog(IDD_ADVANCED_BREAK, AdvancedBreakDialogProc);
     ASSERT_NE(dialog.window, nullptr);
     EXPECT_EQ(CheckedPosition(dialog), -1);
     EXPECT_FALSE(dialog.Checked(IDC_BREAK_SHOW_BACKGROUND)); // the control after the grid
+    EXPECT_FALSE(dialog.Enabled(IDC_BREAK_OPACITY)) << "without layered windows";
     ASSERT_TRUE(dialog.PressAndWaitForEnd(IDOK));
     EXPECT_EQ(StoredSetting(L"BreakTimerPosition"), 9u);
     EXPECT_EQ(StoredSetting(L"BreakOpacity"), 5u);
-}
-
-TEST_F(AdvancedBreak, WithoutLayeredWindowsTheOpacityListIsDisabled) {
-    optionalFunctions.SetLayeredWindowAttributes = nullptr;
-    ModalDialog dialog(IDD_ADVANCED_BREAK, AdvancedBreakDialogProc);
-    ASSERT_NE(dialog.window, nullptr);
-    EXPECT_FALSE(dialog.Enabled(IDC_BREAK_OPACITY));
 }
 
 TEST_F(AdvancedBreak, AMissingSoundBlocksOkWithItsTextAndStoresNothing) {
@@ -157,16 +149,14 @@ TEST_F(AdvancedBreak, BrowsingStartsInThePathsFolderAndOnlyOkChangesTheEdit) {
     ASSERT_NE(dialog.window, nullptr);
     dialog.Click(IDC_BREAK_PLAY_SOUND);
     dialog.SetText(IDC_BREAK_SOUND_FILE, L"chimes.wav");
-    const std::wstring tempFolder = TempFolder();
-    struct Step {
+    const std::wstring temp = TempFolder();
+    const struct {
         int answer;
-        std::wstring folder;
-        std::wstring after;
-    };
-    for (const Step& step :
-         {Step{IDCANCEL, media, L"chimes.wav"},
-          Step{IDOK, media, existing}, // a name typed into the chooser
-          Step{IDCANCEL, tempFolder.substr(0, tempFolder.size() - 1), existing}}) {
+        std::wstring folder, after;
+    } steps[] = {{IDCANCEL, media, L"chimes.wav"},
+                 {IDOK, media, existing}, // a name typed into the chooser
+                 {IDCANCEL, temp.substr(0, temp.size() - 1), existing}};
+    for (const auto& step : steps) {
         dialog.ClickLater(IDC_BREAK_SOUND_BROWSE);
         HWND chooser = WaitForOtherDialog(dialog.window);
         ASSERT_NE(chooser, nullptr);
@@ -184,18 +174,6 @@ TEST_F(AdvancedBreak, BrowsingStartsInThePathsFolderAndOnlyOkChangesTheEdit) {
         ASSERT_TRUE(WaitUntil([chooser] { return !IsWindow(chooser); }));
         EXPECT_TRUE(WaitUntil([&] { return dialog.Text(IDC_BREAK_SOUND_FILE) == step.after; }));
     }
-}
-
-TEST_F(AdvancedBreak, CancelStoresNothing) {
-    ModalDialog dialog(IDD_ADVANCED_BREAK, AdvancedBreakDialogProc);
-    ASSERT_NE(dialog.window, nullptr);
-    dialog.Click(IDC_BREAK_SHOW_BACKGROUND);
-    dialog.Click(IDC_BREAK_POSITION_FIRST);
-    ASSERT_TRUE(dialog.PressAndWaitForEnd(IDCANCEL));
-    EXPECT_EQ(app.settings.BreakShowBackgroundFile, 0);
-    EXPECT_EQ(app.settings.BreakTimerPosition, 4);
-    EXPECT_EQ(StoredSetting(L"BreakShowBackgroundFile"), std::nullopt);
-    EXPECT_EQ(StoredSetting(L"BreakTimerPosition"), std::nullopt);
 }
 
 TEST_F(AdvancedBreak, PicturesInEnglishAndSimplifiedChinese) {

@@ -5,37 +5,18 @@
 
 #include <windows.h>
 
-#include <cwchar>
-#include <optional>
 #include <string>
 
 #include "draw/advanced_draw_dialog.h"
 #include "res/advanced_controls.h"
 #include "res/resource_ids.h"
-#include "settings/registry_store.h"
-#include "shell/optional_functions.h"
 #include "support/dialog_runner.h"
-#include "support/main_window_fixture.h"
-#include "support/wait_until.h"
 #include "zoom/app_state.h"
 
 namespace {
 
 constexpr int kChooserRed = 706; // the colour chooser's red, green and blue edits
 constexpr COLORREF kChosen = RGB(0x12, 0x9A, 0xD6);
-
-std::wstring ExistingPicture() {
-    wchar_t path[MAX_PATH] = {};
-    GetTempFileNameW(TempFolder().c_str(), L"pad", 0, path); // creates the file
-    return path;
-}
-
-COLORREF ScreenPixel(int x, int y) {
-    HDC screen = GetDC(nullptr);
-    const COLORREF pixel = GetPixel(screen, x, y);
-    ReleaseDC(nullptr, screen);
-    return pixel;
-}
 
 COLORREF SwatchCentre(HWND button) {
     RECT area = {};
@@ -56,24 +37,14 @@ void ChooseColour(const ModalDialog& dialog, int button, COLORREF colour) {
     ASSERT_TRUE(WaitUntil([chooser] { return !IsWindow(chooser); }));
 }
 
-class AdvancedDraw : public ::testing::Test {
+class AdvancedDraw : public DialogTest {
   protected:
-    void SetUp() override {
-        RegDeleteTreeW(HKEY_CURRENT_USER, kVendorKeyPath);
-        ResetAppState();
-        app.instance = GetModuleHandleW(nullptr);
-        BindOptionalFunctions();
-    }
-    void TearDown() override {
-        UseEnglish();
-        ReleaseOptionalFunctions();
-        RegDeleteTreeW(HKEY_CURRENT_USER, kVendorKeyPath);
-    }
     const std::wstring missing = TempFolder() + L"no-such-pad-picture.png";
 };
 
 TEST_F(AdvancedDraw, OkStoresTheFourteenValuesAndTestsOnlyTickedPictures) {
-    const std::wstring picture = ExistingPicture();
+    wchar_t picture[MAX_PATH] = {};
+    GetTempFileNameW(TempFolder().c_str(), L"pad", 0, picture); // creates the file
     Settings& s = app.settings;
     s.PenColorO = 0x123456;
     s.PadColorW = 0xABCDEF;
@@ -104,9 +75,9 @@ TEST_F(AdvancedDraw, OkStoresTheFourteenValuesAndTestsOnlyTickedPictures) {
         EXPECT_EQ(StoredSetting(name), value) << name;
     }
     EXPECT_EQ(StoredText(L"WPadBackgroundFile"), missing);
-    EXPECT_EQ(StoredText(L"KPadBackgroundFile"), picture);
+    EXPECT_EQ(StoredText(L"KPadBackgroundFile"), std::wstring(picture));
     EXPECT_EQ(StoredSetting(L"PenColor"), std::nullopt); // the current colour is not this dialog's
-    DeleteFileW(picture.c_str());
+    DeleteFileW(picture);
 }
 
 TEST_F(AdvancedDraw, ATickedMissingPictureKeepsTheDialogOpenAndStoresNothing) {

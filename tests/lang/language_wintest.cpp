@@ -5,8 +5,9 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include <chrono>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -14,6 +15,7 @@
 #include "lang/apply_language.h"
 #include "lang/language_catalogue.h"
 #include "settings/registry_store.h"
+#include "support/dialog_runner.h"
 
 namespace {
 
@@ -52,38 +54,35 @@ bool LangStored() {
                         nullptr) == ERROR_SUCCESS;
 }
 
-LANGID interfaceLanguage = 1033;
-LANGID WINAPI TestInterfaceLanguage() {
-    return interfaceLanguage;
+void WriteFile(const wchar_t* name, const std::string& bytes) {
+    std::ofstream(std::filesystem::path(name), std::ios::binary) << bytes;
 }
+
+std::wstring MenuText(HMENU menu, UINT id) {
+    wchar_t text[64] = {};
+    GetMenuStringW(menu, id, text, 64, MF_BYCOMMAND);
+    return text;
+}
+
+LANGID interfaceLanguage = 1033;
 
 // Each test runs in an empty directory of its own, with no settings and no language loaded.
 class Languages : public ::testing::Test {
   protected:
     void SetUp() override {
-        wchar_t temp[MAX_PATH];
-        GetTempPathW(MAX_PATH, temp);
         static int tests = 0;
-        directory = std::wstring(temp) + L"vistrel-lang-" + std::to_wstring(GetCurrentProcessId()) +
+        directory = TempFolder() + L"vistrel-lang-" + std::to_wstring(GetCurrentProcessId()) +
                     L"-" + std::to_wstring(++tests);
         ASSERT_TRUE(CreateDirectoryW(directory.c_str(), nullptr));
         GetCurrentDirectoryW(MAX_PATH, previous);
         ASSERT_TRUE(SetCurrentDirectoryW(directory.c_str()));
         RegDeleteTreeW(HKEY_CURRENT_USER, kVendorKeyPath);
-        userInterfaceLanguage = TestInterfaceLanguage;
+        userInterfaceLanguage = []() -> LANGID { return interfaceLanguage; };
         interfaceLanguage = 1033;
     }
     void TearDown() override {
-        UnloadLanguage();
-        FreeLanguageCatalogue();
+        UseEnglish();
         SetCurrentDirectoryW(previous);
-    }
-    static void WriteFile(const wchar_t* name, const std::string& bytes) {
-        HANDLE file = CreateFileW(name, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-        ASSERT_NE(file, INVALID_HANDLE_VALUE);
-        DWORD written = 0;
-        ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-        CloseHandle(file);
     }
     // Builds the catalogue and makes the entry with this display name current and loaded.
     static void Use(const wchar_t* displayName) {
@@ -120,19 +119,7 @@ TEST_F(Languages, CatalogueIsDefaultThenBuiltInThenEachLanguageOfEachFile) {
 
     WriteFile(L"two.lang", kTwoLanguages);
     ASSERT_TRUE(CreateDirectoryW(L"x.lang", nullptr)); // a directory is skipped
-    // Entities that expand each other geometrically stop with an error, not the program.
-    std::string laughs = "<!DOCTYPE l [<!ENTITY a0 'ha'>";
-    for (int i = 1; i < 10; ++i) {
-        laughs += "<!ENTITY a" + std::to_string(i) + " '";
-        for (int j = 0; j < 10; ++j) {
-            laughs += "&a" + std::to_string(i - 1) + ";";
-        }
-        laughs += "'>";
-    }
-    WriteFile(L"laughs.lang", laughs + "]><l><Language id='1' name='L'>&a9;</Language></l>");
-    const auto started = std::chrono::steady_clock::now();
     ASSERT_TRUE(BuildLanguageCatalogue());
-    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(2));
     entries = Entries();
     std::vector<const LanguageEntry*> fromFiles;
     for (const LanguageEntry* entry : entries) {
@@ -203,15 +190,10 @@ TEST_F(Languages, SelectingStoresTheEntryAndLoadsItsOwnElement) {
     HMENU menu = CreatePopupMenu();
     ASSERT_NE(menu, nullptr);
     InsertMenuW(menu, 0, MF_BYPOSITION | MF_STRING, 2, L"E&xit");
-    auto exitText = [menu] {
-        wchar_t text[64] = {};
-        GetMenuStringW(menu, 2, text, 64, MF_BYCOMMAND);
-        return std::wstring(text);
-    };
 
     ASSERT_NO_FATAL_FAILURE(Use(L"Deutsch"));
     ApplyLanguage("TrayMenu", menu);
-    EXPECT_EQ(exitText(), L"&Beenden");
+    EXPECT_EQ(MenuText(menu, 2), L"&Beenden");
     LanguageEntry stored = {};
     DWORD size = sizeof stored;
     ASSERT_EQ(RegGetValueW(HKEY_CURRENT_USER, kSettingsKeyPath, L"Lang", RRF_RT_REG_BINARY, nullptr,
@@ -222,7 +204,7 @@ TEST_F(Languages, SelectingStoresTheEntryAndLoadsItsOwnElement) {
 
     ASSERT_NO_FATAL_FAILURE(Use(L"Français"));
     ApplyLanguage("TrayMenu", menu);
-    EXPECT_EQ(exitText(), L"&Quitter");
+    EXPECT_EQ(MenuText(menu, 2), L"&Quitter");
 
     SelectLanguage(-1);
     SelectLanguage(99);
@@ -245,69 +227,9 @@ TEST_F(Languages, OverLongIdsAndNamesAreCutAlikeSoTheyStillLoad) {
     EXPECT_NE(ActiveLanguageElement(), nullptr);
 }
 
-// A window with the options dialog's kind of controls, and a menu with the tray's commands.
-struct TestTargets {
-    HWND window = nullptr;
-    HWND tabs = nullptr;
-    HMENU menu = nullptr;
-    TestTargets() {
-        window = CreateWindowExW(0, L"STATIC", L"Title", WS_OVERLAPPEDWINDOW, 0, 0, 400, 300,
-                                 nullptr, nullptr, nullptr, nullptr);
-        for (int id : {1001, 1002, 1003}) {
-            CreateWindowExW(0, L"STATIC", L"English", WS_CHILD, 0, 0, 50, 20, window,
-                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), nullptr, nullptr);
-        }
-        CreateWindowExW(0, L"BUTTON", L"Show tray icon", WS_CHILD, 0, 0, 50, 20, window,
-                        reinterpret_cast<HMENU>(1044), nullptr, nullptr);
-        tabs = CreateWindowExW(0, WC_TABCONTROLW, L"", WS_CHILD, 0, 0, 300, 200, window,
-                               reinterpret_cast<HMENU>(1043), nullptr, nullptr);
-        int index = 0;
-        for (const wchar_t* title : {L"Zoom", L"LiveZoom", L"Draw", L"Type", L"Break", L"Donate"}) {
-            TCITEMW item = {};
-            item.mask = TCIF_TEXT;
-            item.pszText = const_cast<wchar_t*>(title);
-            SendMessageW(tabs, TCM_INSERTITEMW, index++, reinterpret_cast<LPARAM>(&item));
-        }
-        menu = CreatePopupMenu();
-        InsertMenuW(menu, 0, MF_BYPOSITION | MF_STRING, 1004, L"&Options");
-        InsertMenuW(menu, 1, MF_BYPOSITION | MF_STRING, 2, L"E&xit");
-    }
-    ~TestTargets() {
-        DestroyWindow(window);
-        DestroyMenu(menu);
-    }
-    std::wstring Text(int id) const {
-        wchar_t text[512] = {};
-        GetDlgItemTextW(window, id, text, 512);
-        return text;
-    }
-    std::wstring Title() const {
-        wchar_t text[64] = {};
-        GetWindowTextW(window, text, 64);
-        return text;
-    }
-    std::wstring Tabs() const {
-        std::wstring all;
-        for (int i = 0; i < 6; ++i) {
-            wchar_t text[64] = {};
-            TCITEMW item = {};
-            item.mask = TCIF_TEXT;
-            item.pszText = text;
-            item.cchTextMax = 64;
-            SendMessageW(tabs, TCM_GETITEMW, i, reinterpret_cast<LPARAM>(&item));
-            all += std::wstring(i ? L"|" : L"") + text;
-        }
-        return all;
-    }
-    std::wstring MenuText(UINT id) const {
-        wchar_t text[64] = {};
-        GetMenuStringW(menu, id, text, 64, MF_BYCOMMAND);
-        return text;
-    }
-};
-
+// How titles split is checked natively; here what each kind of entry does to a window with the
+// options dialog's kinds of controls and to a menu with the tray's commands.
 TEST_F(Languages, ASectionRetitlesTheControlsItNamesAndNothingElse) {
-    const std::string longText(300, 'L');
     WriteFile(L"apply.lang",
               "<L><Language id='9' name='Test'>"
               "<Section name='Options' text='Titre'>"
@@ -322,12 +244,8 @@ TEST_F(Languages, ASectionRetitlesTheControlsItNamesAndNothingElse) {
               "</Section>"
               "<Section name='Options'><Control id='1002' class='Static'>second</Control>"
               "</Section>"
-              "<Section name='Middle'><Control id='1043' class='TabCtrl'>A,,C</Control></Section>"
-              "<Section name='Trailing'><Control id='1043' class='TabCtrl'>A,B,</Control>"
-              "</Section>"
-              "<Section name='Single'><Control id='1043' class='TabCtrl'>Solo</Control></Section>"
               "<Section name='Long'><Control id='1001' class='Static'>" +
-                  longText +
+                  std::string(300, 'L') +
                   "</Control></Section>"
                   "<Section name='TrayMenu' text='ignored'>"
                   "<Control id='1004' class='MENU'>&amp;Réglages</Control>"
@@ -335,35 +253,67 @@ TEST_F(Languages, ASectionRetitlesTheControlsItNamesAndNothingElse) {
                   "</Language></L>");
     ASSERT_TRUE(BuildLanguageCatalogue());
     ASSERT_NO_FATAL_FAILURE(Use(L"Test"));
-    TestTargets targets;
-    ASSERT_NE(targets.window, nullptr);
+    HWND window = CreateWindowExW(0, L"STATIC", L"Title", WS_OVERLAPPEDWINDOW, 0, 0, 400, 300,
+                                  nullptr, nullptr, nullptr, nullptr);
+    for (int id : {1001, 1002, 1003}) {
+        CreateWindowExW(0, L"STATIC", L"English", WS_CHILD, 0, 0, 50, 20, window,
+                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), nullptr, nullptr);
+    }
+    CreateWindowExW(0, L"BUTTON", L"Show tray icon", WS_CHILD, 0, 0, 50, 20, window,
+                    reinterpret_cast<HMENU>(1044), nullptr, nullptr);
+    HWND tabs = CreateWindowExW(0, WC_TABCONTROLW, L"", WS_CHILD, 0, 0, 300, 200, window,
+                                reinterpret_cast<HMENU>(1043), nullptr, nullptr);
+    TCITEMW item = {};
+    item.mask = TCIF_TEXT;
+    for (const wchar_t* title : {L"Zoom", L"LiveZoom", L"Draw", L"Type", L"Break", L"Donate"}) {
+        item.pszText = const_cast<wchar_t*>(title);
+        SendMessageW(tabs, TCM_INSERTITEMW, 99, reinterpret_cast<LPARAM>(&item));
+    }
+    HMENU menu = CreatePopupMenu();
+    InsertMenuW(menu, 0, MF_BYPOSITION | MF_STRING, 1004, L"&Options");
+    InsertMenuW(menu, 1, MF_BYPOSITION | MF_STRING, 2, L"E&xit");
+    auto text = [window](int id) {
+        wchar_t text[512] = {};
+        GetDlgItemTextW(window, id, text, 512);
+        return std::wstring(text);
+    };
+    auto title = [window] {
+        wchar_t title[64] = {};
+        GetWindowTextW(window, title, 64);
+        return std::wstring(title);
+    };
+    auto tabTitles = [tabs] {
+        std::wstring all;
+        for (int i = 0; i < 6; ++i) {
+            wchar_t text[64] = {};
+            TCITEMW item = {TCIF_TEXT, 0, 0, text, 64, 0, 0};
+            SendMessageW(tabs, TCM_GETITEMW, i, reinterpret_cast<LPARAM>(&item));
+            all += std::wstring(i ? L"|" : L"") + text;
+        }
+        return all;
+    };
 
-    ApplyLanguage("options", targets.window); // letter case counts
-    EXPECT_EQ(targets.Title(), L"Title");
-    EXPECT_EQ(targets.Tabs(), L"Zoom|LiveZoom|Draw|Type|Break|Donate");
+    ApplyLanguage("options", window); // letter case counts
+    EXPECT_EQ(title(), L"Title");
+    EXPECT_EQ(tabTitles(), L"Zoom|LiveZoom|Draw|Type|Break|Donate");
 
-    ApplyLanguage("Options", targets.window);
-    EXPECT_EQ(targets.Title(), L"Titre");
-    EXPECT_EQ(targets.Tabs(), L"放大|实时放大|绘制|输入|暂停|捐赠");
-    EXPECT_EQ(targets.Text(1001), L" lower-case class ");
-    EXPECT_EQ(targets.Text(1044), L"");
-    EXPECT_EQ(targets.Text(1002), L"English"); // no class; the second Options is never used
-    EXPECT_EQ(targets.Text(1003), L"English");
-    EXPECT_EQ(targets.MenuText(1004), L"&Options");
+    ApplyLanguage("Options", window);
+    EXPECT_EQ(title(), L"Titre");
+    EXPECT_EQ(tabTitles(), L"放大|实时放大|绘制|输入|暂停|捐赠");
+    EXPECT_EQ(text(1001), L" lower-case class ");
+    EXPECT_EQ(text(1044), L"");
+    EXPECT_EQ(text(1002), L"English"); // no class; the second Options is never used
+    EXPECT_EQ(text(1003), L"English");
+    EXPECT_EQ(MenuText(menu, 1004), L"&Options");
+    ApplyLanguage("Long", window);
+    EXPECT_EQ(text(1001), std::wstring(255, L'L'));
 
-    ApplyLanguage("Middle", targets.window);
-    EXPECT_EQ(targets.Tabs(), L"A||C|输入|暂停|捐赠");
-    ApplyLanguage("Trailing", targets.window);
-    EXPECT_EQ(targets.Tabs(), L"A|B|C|输入|暂停|捐赠");
-    ApplyLanguage("Single", targets.window);
-    EXPECT_EQ(targets.Tabs(), L"Solo|B|C|输入|暂停|捐赠");
-    ApplyLanguage("Long", targets.window);
-    EXPECT_EQ(targets.Text(1001), std::wstring(255, L'L'));
-
-    ApplyLanguage("TrayMenu", targets.menu);
-    EXPECT_EQ(targets.MenuText(1004), L"&Réglages");
-    EXPECT_EQ(targets.MenuText(2), L"E&xit");
-    EXPECT_EQ(targets.Title(), L"Titre");
+    ApplyLanguage("TrayMenu", menu);
+    EXPECT_EQ(MenuText(menu, 1004), L"&Réglages");
+    EXPECT_EQ(MenuText(menu, 2), L"E&xit");
+    EXPECT_EQ(title(), L"Titre");
+    DestroyWindow(window);
+    DestroyMenu(menu);
 }
 
 TEST_F(Languages, TheLanguageMenuListsTheCatalogueWithTheCurrentOneChecked) {
@@ -379,14 +329,10 @@ TEST_F(Languages, TheLanguageMenuListsTheCatalogueWithTheCurrentOneChecked) {
     std::vector<bool> checks;
     std::thread reader([&] {
         HWND popup = nullptr;
-        for (int i = 0; i < 500 && popup == nullptr; ++i) {
-            popup = FindWindowW(L"#32768", nullptr);
-            if (popup == nullptr || !IsWindowVisible(popup)) {
-                popup = nullptr;
-                Sleep(10);
-            }
-        }
-        if (popup == nullptr) {
+        if (!WaitUntil([&] {
+                popup = FindWindowW(L"#32768", nullptr);
+                return popup != nullptr && IsWindowVisible(popup);
+            })) {
             return;
         }
         HMENU menu = reinterpret_cast<HMENU>(SendMessageW(popup, MN_GETHMENU, 0, 0));
@@ -407,7 +353,6 @@ TEST_F(Languages, TheLanguageMenuListsTheCatalogueWithTheCurrentOneChecked) {
     reader.join();
     DestroyWindow(owner);
 
-    ASSERT_EQ(items.size(), 4u);
     const std::vector<std::pair<UINT, std::wstring>> expected = {
         {2000, L"Default(English)"}, {2001, L"简体中文"}, {2002, L"Français"}, {2003, L"Deutsch"}};
     EXPECT_EQ(items, expected);

@@ -1,6 +1,6 @@
-// The live-zoom window in the test's own process, before Windows 7: whether a hidden window is
-// kept or destroyed follows the user notification state, which the test answers through the
-// optional-function table. The magnification functions are stand-ins too (Wine has none).
+// The live-zoom window in the test's own process before Windows 7, where a hidden window is kept
+// or destroyed by the user notification state (decided natively, carried out here). The state and
+// the magnification functions (Wine has none) are stand-ins in the optional-function table.
 #include <gtest/gtest.h>
 
 #include "livezoom/live_zoom_window.h"

@@ -22,14 +22,6 @@
 
 namespace {
 
-constexpr int kElsewhere = 0xCAFE; // "another program" holding a combination
-
-bool Held(UINT modifiers, UINT key) {
-    const bool free = RegisterHotKey(nullptr, 0xBEEF, modifiers, key);
-    UnregisterHotKey(nullptr, 0xBEEF);
-    return !free;
-}
-
 class OptionsDialog : public MainWindowTest {
   protected:
     void SetUp() override {
@@ -37,7 +29,6 @@ class OptionsDialog : public MainWindowTest {
         ASSERT_NO_FATAL_FAILURE(CreateMain());
     }
     void TearDown() override {
-        UnregisterHotKey(nullptr, kElsewhere);
         if (IsWindow(dialog)) {
             DestroyWindow(dialog);
         }
@@ -55,27 +46,22 @@ class OptionsDialog : public MainWindowTest {
     void SetHotkey(OptionPage page, int control, WPARAM value) {
         SendMessageW(Item(page, control), HKM_SETHOTKEY, value, 0);
     }
-    // Presses a button of the dialog; the message boxes it showed are answered from another
-    // thread (the options dialog is a #32770 window too, so it is left alone) and land in
-    // `boxes`.
+    // Presses a button of the dialog while another thread answers the boxes it shows into
+    // `boxes` (the dialog is a #32770 window too, so it is left alone).
     void Press(int button) {
         std::atomic<bool> done{false};
         boxes.clear();
         std::thread answerer([&] {
             std::vector<HWND> answered = {dialog};
             while (!done.load()) {
-                bool found = false;
                 for (HWND box : TopLevelWindowsOf(GetCurrentProcessId(), L"#32770", true)) {
                     if (std::find(answered.begin(), answered.end(), box) == answered.end()) {
                         boxes.push_back(ReadDialog(box));
                         answered.push_back(box);
                         DismissDialog(box);
-                        found = true;
                     }
                 }
-                if (!found) {
-                    Sleep(10);
-                }
+                Sleep(10);
             }
         });
         SendMessageW(dialog, WM_COMMAND, button, 0);
@@ -88,8 +74,8 @@ class OptionsDialog : public MainWindowTest {
 
 TEST_F(OptionsDialog, OkWritesTheTwelveValuesAndRegistersTheNewHotkeys) {
     ASSERT_NO_FATAL_FAILURE(Open());
-    EXPECT_FALSE(Held(MOD_SHIFT, '1')); // off while the dialog is open
-    EXPECT_FALSE(Held(MOD_SHIFT, '3'));
+    EXPECT_FALSE(HotkeyHeld(MOD_SHIFT, '1')); // off while the dialog is open
+    EXPECT_FALSE(HotkeyHeld(MOD_SHIFT, '3'));
     SetHotkey(OptionPage::Zoom, IDC_ZOOM_HOTKEY, MAKEWORD('Q', HOTKEYF_CONTROL | HOTKEYF_ALT));
     CheckDlgButton(OptionPageWindow(OptionPage::Zoom), IDC_ANIMATE_ZOOM, BST_UNCHECKED);
     SendMessageW(Item(OptionPage::Zoom, IDC_ZOOM_LEVEL), TBM_SETPOS, TRUE, 5);
@@ -118,23 +104,23 @@ TEST_F(OptionsDialog, OkWritesTheTwelveValuesAndRegistersTheNewHotkeys) {
     EXPECT_EQ(StoredSetting(L"BreakTimeout"), 25u);
     EXPECT_EQ(StoredSetting(L"BreakFontColor"), 0x00C08040u);
     EXPECT_EQ(StoredSetting(L"BreakUsePenColor"), 0u);
-    EXPECT_TRUE(Held(MOD_CONTROL | MOD_ALT, 'Q'));
-    EXPECT_FALSE(Held(MOD_SHIFT, '1'));
-    EXPECT_TRUE(Held(MOD_SHIFT, '2'));
-    EXPECT_FALSE(Held(MOD_SHIFT, '3')); // 0 is never registered
+    EXPECT_TRUE(HotkeyHeld(MOD_CONTROL | MOD_ALT, 'Q'));
+    EXPECT_FALSE(HotkeyHeld(MOD_SHIFT, '1'));
+    EXPECT_TRUE(HotkeyHeld(MOD_SHIFT, '2'));
+    EXPECT_FALSE(HotkeyHeld(MOD_SHIFT, '3')); // 0 is never registered
 }
 
 TEST_F(OptionsDialog, AConflictLeavesAllHotkeysOffAndTheDialogOpenUntilAFreeKeyIsChosen) {
     ASSERT_NO_FATAL_FAILURE(Open());
-    ASSERT_TRUE(RegisterHotKey(nullptr, kElsewhere, MOD_SHIFT, '2')); // the draw default
+    ASSERT_TRUE(RegisterHotKey(nullptr, kHeldElsewhere, MOD_SHIFT, '2')); // the draw default
     Press(IDOK);
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].caption, L"Information");
     EXPECT_NE(boxes[0].Text().find(L"is already in use."), std::wstring::npos);
     EXPECT_TRUE(IsWindowVisible(dialog));
     EXPECT_EQ(app.optionsDialog, dialog);
-    EXPECT_FALSE(Held(MOD_SHIFT, '1')); // zoom was registered, then taken off again
-    EXPECT_FALSE(Held(MOD_SHIFT, '3'));
+    EXPECT_FALSE(HotkeyHeld(MOD_SHIFT, '1')); // zoom was registered, then taken off again
+    EXPECT_FALSE(HotkeyHeld(MOD_SHIFT, '3'));
     EXPECT_FALSE(StoredSetting(L"HotkeyZoom").has_value());
 
     SetHotkey(OptionPage::Draw, IDC_DRAW_HOTKEY, MAKEWORD('D', HOTKEYF_ALT));
@@ -142,22 +128,22 @@ TEST_F(OptionsDialog, AConflictLeavesAllHotkeysOffAndTheDialogOpenUntilAFreeKeyI
     EXPECT_TRUE(boxes.empty());
     EXPECT_TRUE(Closed());
     EXPECT_EQ(StoredSetting(L"HotkeyDraw"), 0x444u);
-    EXPECT_TRUE(Held(MOD_SHIFT, '1'));
-    EXPECT_TRUE(Held(MOD_ALT, 'D'));
-    EXPECT_TRUE(Held(MOD_SHIFT, '3'));
+    EXPECT_TRUE(HotkeyHeld(MOD_SHIFT, '1'));
+    EXPECT_TRUE(HotkeyHeld(MOD_ALT, 'D'));
+    EXPECT_TRUE(HotkeyHeld(MOD_SHIFT, '3'));
 }
 
 TEST_F(OptionsDialog, CancelPutsTheOldHotkeysBackQuietlyAndStoresNothing) {
     ASSERT_NO_FATAL_FAILURE(Open());
     SetHotkey(OptionPage::Zoom, IDC_ZOOM_HOTKEY, MAKEWORD('Z', HOTKEYF_ALT));
     optionsState.workingBreakColor = 0x00123456;
-    ASSERT_TRUE(RegisterHotKey(nullptr, kElsewhere, MOD_SHIFT, '3')); // taken meanwhile
+    ASSERT_TRUE(RegisterHotKey(nullptr, kHeldElsewhere, MOD_SHIFT, '3')); // taken meanwhile
     Press(IDCANCEL);
     EXPECT_TRUE(boxes.empty());
     EXPECT_TRUE(Closed());
-    EXPECT_TRUE(Held(MOD_SHIFT, '1'));
-    EXPECT_TRUE(Held(MOD_SHIFT, '2'));
-    EXPECT_FALSE(Held(MOD_ALT, 'Z'));
+    EXPECT_TRUE(HotkeyHeld(MOD_SHIFT, '1'));
+    EXPECT_TRUE(HotkeyHeld(MOD_SHIFT, '2'));
+    EXPECT_FALSE(HotkeyHeld(MOD_ALT, 'Z'));
     EXPECT_FALSE(UnregisterHotKey(window, 3)); // stays with the other program
     EXPECT_EQ(app.settings.BreakFontColor, 0xFFu);
     EXPECT_EQ(SettingValueNames(), std::vector<std::wstring>{L"OptionShown"});

@@ -1,5 +1,5 @@
 // The settings store against the real registry: rows read and written, values of the wrong type
-// or size, the program path, auto-start with its error box, and clearing.
+// or size, auto-start with its error box and the 32-bit program's path, and clearing.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -7,7 +7,8 @@
 #include <string>
 
 #include "settings/registry_store.h"
-#include "support/message_box_watcher.h"
+#include "shell/relaunch.h"
+#include "support/dialog_runner.h"
 
 namespace {
 
@@ -15,8 +16,8 @@ namespace {
 std::optional<std::wstring> Stored(const wchar_t* keyPath, const wchar_t* name) {
     wchar_t units[600] = {};
     DWORD size = sizeof units;
-    const LSTATUS status = RegGetValueW(HKEY_CURRENT_USER, keyPath, name,
-                                        RRF_RT_ANY | RRF_NOEXPAND, nullptr, units, &size);
+    const LSTATUS status = RegGetValueW(HKEY_CURRENT_USER, keyPath, name, RRF_RT_ANY | RRF_NOEXPAND,
+                                        nullptr, units, &size);
     return status == ERROR_SUCCESS ? std::optional(std::wstring(units, size / 2)) : std::nullopt;
 }
 
@@ -32,22 +33,26 @@ struct GuardedSettings {
     uint32_t front = 0xA5A5A5A5;
     Settings s;
     uint32_t back = 0x5A5A5A5A;
-    void Load() { auto rows = SettingsLoadTable(s); ReadSettings(rows); }
+    void Load() {
+        auto rows = SettingsLoadTable(s);
+        ReadSettings(rows);
+    }
     bool operator==(const GuardedSettings& o) const { return std::memcmp(this, &o, sizeof o) == 0; }
 };
 
 class RegistryStore : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         RegDeleteTreeW(HKEY_CURRENT_USER, kVendorKeyPath);
-        Store(kRunKeyPath, kRunValueName, L"");  // the Run key exists; only this value is ours
+        Store(kRunKeyPath, kRunValueName, L""); // the Run key exists; only this value is ours
         RegDeleteKeyValueW(HKEY_CURRENT_USER, kRunKeyPath, kRunValueName);
     }
+    void TearDown() override { SetEnvironmentVariableW(kCarrierPathVariable, nullptr); }
 };
 
 TEST_F(RegistryStore, LoadingTakesStoredBytesWhateverTheirTypeWhenTheyFit) {
     GuardedSettings loaded;
-    loaded.Load();  // no settings key: nothing changes
+    loaded.Load(); // no settings key: nothing changes
     EXPECT_TRUE(loaded == GuardedSettings{});
     GuardedSettings written;
     written.s.HotkeyZoom = 0x258;
@@ -58,7 +63,7 @@ TEST_F(RegistryStore, LoadingTakesStoredBytesWhateverTheirTypeWhenTheyFit) {
     loaded.Load();
     EXPECT_TRUE(loaded == written);
     Store(kSettingsKeyPath, L"PenColor", L"\x2211", REG_BINARY, 2);
-    Store(kSettingsKeyPath, L"HotkeyDraw", L"A");  // 4 bytes of REG_SZ in a REG_DWORD row
+    Store(kSettingsKeyPath, L"HotkeyDraw", L"A"); // 4 bytes of REG_SZ in a REG_DWORD row
     Store(kSettingsKeyPath, L"WPadBackgroundFile", std::wstring(300, L'x'));
     Store(kSettingsKeyPath, L"BreakSoundFile", std::wstring(260, L'y'), REG_BINARY, 520);
     Store(kSettingsKeyPath, L"Font", std::wstring(500, L'F'), REG_BINARY, 1000);
@@ -67,22 +72,20 @@ TEST_F(RegistryStore, LoadingTakesStoredBytesWhateverTheirTypeWhenTheyFit) {
     loaded.Load();
     written.s.PenColor = 0xAABB2211;
     written.s.HotkeyDraw = L'A';
-    wmemset(written.s.BreakSoundFile, L'y', kSettingTextUnits - 1);  // and terminated
+    wmemset(written.s.BreakSoundFile, L'y', kSettingTextUnits - 1); // and terminated
     EXPECT_TRUE(loaded == written);
 }
 
 TEST_F(RegistryStore, AutoStartRunsTheStoredProgramPathQuotedOrSaysWhyNot) {
     MessageBoxCollector collector;
-    EXPECT_FALSE(SetAutoStart(nullptr, true));  // no settings key
+    EXPECT_FALSE(SetAutoStart(nullptr, true)); // no settings key
     Store(kSettingsKeyPath, L"OptionShown", L"");
-    EXPECT_FALSE(SetAutoStart(nullptr, true));  // no Filepath
-    ShowErrorMessage(L"Odd failure", nullptr, 0x2000ABCD);  // a code the system has no text for
+    EXPECT_FALSE(SetAutoStart(nullptr, true));             // no Filepath
+    ShowErrorMessage(L"Odd failure", nullptr, 0x2000ABCD); // a code the system has no text for
     const auto boxes = collector.Stop();
     ASSERT_EQ(boxes.size(), 3u);
-    wchar_t reason[512] = {};  // the system's text for a missing file
-    FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, 2,
-                   MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reason, 512, nullptr);
-    const std::wstring missing = std::wstring(L"Error configuring auto start: ") + reason;
+    const std::wstring missing =
+        ErrorBoxText(L"Error configuring auto start", ERROR_FILE_NOT_FOUND);
     EXPECT_EQ(boxes[0].caption, L"Vistrel");
     EXPECT_EQ(boxes[0].Text(), missing);
     EXPECT_EQ(boxes[1].Text(), missing);
@@ -98,8 +101,23 @@ TEST_F(RegistryStore, AutoStartRunsTheStoredProgramPathQuotedOrSaysWhyNot) {
     EXPECT_FALSE(IsAutoStart());
     EXPECT_TRUE(SetAutoStart(nullptr, false)) << "a missing value counts as removed";
     EXPECT_TRUE(none.Stop().empty());
-    Store(kRunKeyPath, kRunValueName, std::wstring(400, L'z'));  // more than 520 bytes
+    Store(kRunKeyPath, kRunValueName, std::wstring(400, L'z')); // more than 520 bytes
     EXPECT_TRUE(IsAutoStart());
+}
+
+// Run from the copy the 32-bit program wrote out, logon must start the 32-bit program instead.
+TEST_F(RegistryStore, AutoStartNamesTheCarrierWhoseCopyFilepathNames) {
+    const std::wstring carrier = L"C:\\Tools\\Present.exe";
+    SetEnvironmentVariableW(kCarrierPathVariable, carrier.c_str());
+    auto autoStartFrom = [](const wchar_t* filepath) {
+        Store(kSettingsKeyPath, L"Filepath", filepath);
+        EXPECT_TRUE(SetAutoStart(nullptr, true));
+        return Stored(kRunKeyPath, kRunValueName).value_or(L"none");
+    };
+    EXPECT_EQ(autoStartFrom(L"C:\\TOOLS\\PRESENT64.EXE"), L"\"" + carrier + L"\"" + L'\0');
+    // Started some other way, the program itself is what logon starts.
+    EXPECT_EQ(autoStartFrom(L"C:\\Elsewhere\\Present64.exe"),
+              std::wstring(L"\"C:\\Elsewhere\\Present64.exe\"") + L'\0');
 }
 
 TEST_F(RegistryStore, ClearingRemovesTheWholeVendorKeyAndTheRunValueOnly) {

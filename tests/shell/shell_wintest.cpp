@@ -1,14 +1,22 @@
 // The application shell against the system: the optional functions come from the system
-// directory only, and a second instance hands over to the running one.
+// directory only, a second instance hands over to the running one, and the 32-bit program's run
+// of the 64-bit build it carries. Here this program plays the 32-bit one and carries a small
+// stand-in child (child_stub.cpp), which records how it was started.
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <future>
+#include <iterator>
+#include <sstream>
+#include <string>
 
 #include "res/product.h"
 #include "shell/optional_functions.h"
+#include "shell/relaunch.h"
 #include "shell/single_instance.h"
+#include "support/dialog_runner.h"
 
 namespace {
 
@@ -41,10 +49,11 @@ TEST(OptionalFunctions, ComeFromTheSystemDirectoryOnlyAndGoOnRelease) {
                 f.EnableThemeDialogTexture && f.SHAutoComplete && f.SHQueryUserNotificationState &&
                 f.DwmIsCompositionEnabled);
     EXPECT_FALSE(f.magnification || f.MagInitialize || f.MagSetWindowTransform ||
-                 f.ShowSystemCursor || f.GetPointerPenInfo) << "what Wine lacks stays absent";
+                 f.ShowSystemCursor || f.GetPointerPenInfo)
+        << "what Wine lacks stays absent";
     const OptionalFunctions none;
     EXPECT_EQ(std::memcmp(&optionalFunctions, &none, sizeof none), 0);
-    BindOptionalFunctionsFrom(L"C:\\nowhere");  // no library loads, so nothing is bound
+    BindOptionalFunctionsFrom(L"C:\\nowhere"); // no library loads, so nothing is bound
     EXPECT_EQ(std::memcmp(&optionalFunctions, &none, sizeof none), 0);
     EXPECT_TRUE(dwmapiLoadedBefore || GetModuleHandleW(L"dwmapi.dll") == nullptr) << "not freed";
 }
@@ -66,20 +75,168 @@ TEST(SingleInstance, FirstCheckTakesTheMarkerThenALaterOneHandsOver) {
         EXPECT_TRUE(SingleInstanceCheck());
         MSG posted;
         EXPECT_TRUE(PeekMessageW(&posted, running, WM_COMMAND, WM_COMMAND, PM_REMOVE) &&
-                    posted.wParam == 1004) << "asked for the options";
+                    posted.wParam == 1004)
+            << "asked for the options";
         return GetTickCount64() - start;
     };
     const ULONGLONG elapsed = timedCheck();
     EXPECT_GE(elapsed, 450u) << "five looks for the options dialog, 100 ms apart";
     EXPECT_LT(elapsed, 1500u);
-    HWND dialog = CreateWindowW(L"STATIC", L"" VISTREL_OPTIONS_TITLE, WS_POPUP, 10, 10, 200, 100,
-                                0, 0, instance, 0);
+    HWND dialog = CreateWindowW(L"STATIC", L"" VISTREL_OPTIONS_TITLE, WS_POPUP, 10, 10, 200, 100, 0,
+                                0, instance, 0);
     EXPECT_LT(timedCheck(), 300u);
     EXPECT_TRUE(IsWindowVisible(dialog));
     EXPECT_TRUE(GetWindowLongPtrW(dialog, GWL_EXSTYLE) & WS_EX_TOPMOST);
     EXPECT_EQ(GetForegroundWindow(), dialog);
     DestroyWindow(dialog);
     DestroyWindow(running);
+}
+
+struct ChildRecord {
+    std::wstring commandLine, path, attributes, carrier;
+};
+
+// Waits for the child's record (it is renamed into place whole) and reads its four lines.
+ChildRecord ReadRecord(const fs::path& file) {
+    EXPECT_TRUE(WaitUntil([&] { return fs::exists(file); }, 10000)) << "the child never ran";
+    std::ifstream in(file, std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(in)), {});
+    std::wistringstream lines(std::wstring(reinterpret_cast<const wchar_t*>(bytes.data()),
+                                           bytes.size() / sizeof(wchar_t)));
+    ChildRecord r;
+    for (std::wstring* line : {&r.commandLine, &r.path, &r.attributes, &r.carrier}) {
+        EXPECT_TRUE(std::getline(lines, *line)) << "a record has four lines";
+    }
+    EXPECT_EQ(lines.peek(), WEOF) << "a record has four lines";
+    return r;
+}
+
+bool SamePath(const std::wstring& a, const fs::path& b) {
+    return CompareStringOrdinal(a.c_str(), -1, b.c_str(), -1, TRUE) == CSTR_EQUAL;
+}
+
+// Each test plays the 32-bit program in a folder of its own and tells the child how to behave.
+class Relaunch : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        fs::remove_all(folder);
+        fs::create_directories(folder);
+    }
+    void TearDown() override {
+        for (const wchar_t* name : {L"VISTREL_STUB_RECORD", L"VISTREL_STUB_HOLD",
+                                    L"VISTREL_STUB_EXIT", kCarrierPathVariable}) {
+            SetEnvironmentVariableW(name, nullptr);
+        }
+        std::error_code ignored;
+        fs::remove_all(folder, ignored);
+    }
+    // The next child records into `record`, waits for the event `hold` (when given) and ends
+    // with `exitCode`.
+    static void TellChild(const fs::path& record, const wchar_t* exitCode,
+                          const wchar_t* hold = nullptr) {
+        SetEnvironmentVariableW(L"VISTREL_STUB_RECORD", record.c_str());
+        SetEnvironmentVariableW(L"VISTREL_STUB_EXIT", exitCode);
+        SetEnvironmentVariableW(L"VISTREL_STUB_HOLD", hold);
+    }
+    static int Carry(const fs::path& program) {
+        return RunEmbeddedBuild(GetModuleHandleW(nullptr), program.c_str());
+    }
+    const fs::path folder = fs::temp_directory_path() / L"relaunch test";
+    const fs::path program = folder / L"Present.exe", copy = folder / L"Present64.exe";
+};
+
+TEST_F(Relaunch, RunsTheHiddenCopyWithTheSameCommandLineAndEndsWithItsCode) {
+    MessageBoxCollector boxes;
+    TellChild(folder / L"record", L"-5");
+    EXPECT_EQ(Carry(program), -5);
+    const ChildRecord child = ReadRecord(folder / L"record");
+    EXPECT_EQ(child.commandLine, GetCommandLineW()) << "argument 0 still names this program";
+    EXPECT_TRUE(SamePath(child.path, copy)) << child.path;
+    EXPECT_TRUE(std::stoul(child.attributes) & FILE_ATTRIBUTE_HIDDEN) << child.attributes;
+    EXPECT_EQ(child.carrier, program.wstring());
+    EXPECT_FALSE(fs::exists(copy)) << "deleted after the child ended";
+    EXPECT_TRUE(boxes.Stop().empty());
+}
+
+TEST_F(Relaunch, ASecondStartRunsTheCopyInUseAsItIs) {
+    HANDLE holdFirst = CreateEventW(nullptr, TRUE, FALSE, L"relaunch hold first");
+    HANDLE holdSecond = CreateEventW(nullptr, TRUE, FALSE, L"relaunch hold second");
+    TellChild(folder / L"first", L"1", L"relaunch hold first");
+    auto first = std::async(std::launch::async, Carry, program);
+    ReadRecord(folder / L"first");
+    EXPECT_TRUE(GetFileAttributesW(copy.c_str()) & FILE_ATTRIBUTE_HIDDEN);
+    const auto writtenAt = fs::last_write_time(copy);
+
+    TellChild(folder / L"second", L"2", L"relaunch hold second");
+    auto second = std::async(std::launch::async, Carry, program);
+    EXPECT_TRUE(SamePath(ReadRecord(folder / L"second").path, copy));
+    EXPECT_EQ(fs::last_write_time(copy), writtenAt) << "the running copy was written again";
+
+    SetEvent(holdFirst);
+    EXPECT_EQ(first.get(), 1);
+    EXPECT_TRUE(fs::exists(copy)) << "the second child still runs from it";
+    SetEvent(holdSecond);
+    EXPECT_EQ(second.get(), 2);
+    EXPECT_FALSE(fs::exists(copy));
+    CloseHandle(holdFirst);
+    CloseHandle(holdSecond);
+}
+
+TEST_F(Relaunch, WithoutImageOnlyAnExistingCopyRuns) {
+    HMODULE noImage = GetModuleHandleW(L"kernel32.dll");
+    MessageBoxCollector boxes;
+    EXPECT_EQ(RunEmbeddedBuild(noImage, program.c_str()), -1);
+    EXPECT_EQ(WriteEmbeddedImage(noImage, copy.c_str()), 0);
+    EXPECT_FALSE(fs::exists(copy));
+
+    EXPECT_EQ(WriteEmbeddedImage(GetModuleHandleW(nullptr), copy.c_str()), 1);
+    TellChild(folder / L"record", L"7");
+    EXPECT_EQ(RunEmbeddedBuild(noImage, program.c_str()), 7);
+    EXPECT_FALSE(fs::exists(copy));
+
+    // The image cannot be written where the program's folder does not exist: nothing to start.
+    EXPECT_EQ(Carry(folder / L"missing" / L"Present.exe"), -1);
+    const auto shown = boxes.Stop();
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_EQ(shown[0].caption, L"Vistrel");
+    const wchar_t* launching = L"Error launching 64-bit version";
+    EXPECT_EQ(shown[0].Text(), ErrorBoxText(launching, ERROR_FILE_NOT_FOUND));
+    EXPECT_EQ(shown[1].Text(), ErrorBoxText(launching, ERROR_PATH_NOT_FOUND));
+}
+
+// The system's answers are stood in for: the native machine, and older systems that only tell
+// whether the process runs under WOW64. (Which machines run the build is checked natively.)
+USHORT nativeMachine = 0;
+BOOL underWow64 = FALSE;
+BOOL wow64Answered = TRUE;
+
+BOOL WINAPI FakeIsWow64Process2(HANDLE, USHORT* process, USHORT* native) {
+    *process = 0x014C;
+    *native = nativeMachine;
+    return TRUE;
+}
+
+BOOL WINAPI FakeIsWow64Process(HANDLE, BOOL* wow64) {
+    *wow64 = underWow64;
+    return wow64Answered;
+}
+
+TEST(Is64BitSystem, AskTheNativeMachineFirstThenWow64) {
+    const Wow64Queries both = {FakeIsWow64Process2, FakeIsWow64Process};
+    underWow64 = TRUE;
+    nativeMachine = 0x8664;
+    EXPECT_TRUE(Is64BitSystem(both));
+    nativeMachine = 0x014C;
+    EXPECT_FALSE(Is64BitSystem(both)) << "WOW64 is not asked when the native machine answers";
+    const Wow64Queries older = {nullptr, FakeIsWow64Process};
+    EXPECT_TRUE(Is64BitSystem(older));
+    underWow64 = FALSE;
+    EXPECT_FALSE(Is64BitSystem(older));
+    underWow64 = TRUE;
+    wow64Answered = FALSE;
+    EXPECT_FALSE(Is64BitSystem(older)) << "a failed query is no answer";
+    EXPECT_FALSE(Is64BitSystem(Wow64Queries{}));
+    EXPECT_TRUE(Is64BitSystem()) << "this 64-bit system";
 }
 
 } // namespace

@@ -1,108 +1,29 @@
 // Modal dialogs driven by tests (see dialog_runner.h).
 #include "support/dialog_runner.h"
 
-#include <gtest/gtest.h>
-
 #include <cwchar>
 #include <vector>
 
 #include "lang/language_catalogue.h"
 #include "settings/registry_store.h"
+#include "shell/optional_functions.h"
 #include "support/png_file.h"
-#include "support/wait_until.h"
+#include "zoom/app_state.h"
 
-ModalDialog::ModalDialog(int templateId, DLGPROC procedure) {
-    thread_ = std::thread([this, templateId, procedure] {
-        dialogThread_.store(GetCurrentThreadId());
-        DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(templateId), nullptr, procedure,
-                        0);
-        ended_.store(true);
-    });
-    // The dialog is the visible dialog box of that thread.
-    WaitUntil(
-        [&] {
-            for (HWND box : TopLevelWindowsOf(GetCurrentProcessId(), L"#32770", true)) {
-                if (GetWindowThreadProcessId(box, nullptr) == dialogThread_.load()) {
-                    window = box;
-                }
-            }
-            return window != nullptr || ended_.load();
-        },
-        5000);
-}
+namespace {
 
-ModalDialog::~ModalDialog() {
-    // A test that failed half-way may leave a box or chooser open over the dialog: everything the
-    // dialog's thread shows is cancelled until the dialog ends.
-    WaitUntil(
-        [this] {
-            for (HWND box : TopLevelWindowsOf(GetCurrentProcessId(), L"#32770", false)) {
-                if (GetWindowThreadProcessId(box, nullptr) == dialogThread_.load()) {
-                    PostMessageW(box, WM_COMMAND, IDCANCEL, 0);
-                }
-            }
-            return ended_.load();
-        },
-        10000);
-    if (thread_.joinable()) {
-        thread_.join();
+// The dialog boxes, shown or not, that a thread of this process owns.
+std::vector<HWND> BoxesOfThread(DWORD thread, bool visibleOnly) {
+    std::vector<HWND> boxes;
+    for (HWND box : TopLevelWindowsOf(GetCurrentProcessId(), L"#32770", visibleOnly)) {
+        if (GetWindowThreadProcessId(box, nullptr) == thread) {
+            boxes.push_back(box);
+        }
     }
+    return boxes;
 }
 
-void ModalDialog::Click(int id) const {
-    SendMessageW(Item(id), BM_CLICK, 0, 0);
-}
-
-void ModalDialog::ClickLater(int id) const {
-    PostMessageW(Item(id), BM_CLICK, 0, 0);
-}
-
-bool ModalDialog::Checked(int id) const {
-    return SendMessageW(Item(id), BM_GETCHECK, 0, 0) == BST_CHECKED;
-}
-
-std::wstring ModalDialog::Text(int id) const {
-    wchar_t text[1024] = {};
-    GetWindowTextW(Item(id), text, 1024);
-    return text;
-}
-
-void ModalDialog::SetText(int id, const std::wstring& text) const {
-    SetWindowTextW(Item(id), text.c_str());
-}
-
-bool ModalDialog::PressAndWaitForEnd(int id, DWORD timeoutMs) {
-    PostMessageW(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0);
-    return WaitUntil([this] { return ended_.load(); }, timeoutMs);
-}
-
-HWND WaitForOtherDialog(HWND except, DWORD timeoutMs) {
-    HWND found = nullptr;
-    WaitUntil(
-        [&] {
-            for (HWND box : TopLevelWindowsOf(GetCurrentProcessId(), L"#32770", true)) {
-                if (box != except) {
-                    found = box;
-                }
-            }
-            return found != nullptr;
-        },
-        timeoutMs);
-    return found;
-}
-
-DialogSnapshot PressAndReadBox(ModalDialog& dialog, int id) {
-    PostMessageW(dialog.window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0);
-    HWND box = WaitForOtherDialog(dialog.window, 5000);
-    if (box == nullptr) {
-        return {};
-    }
-    DialogSnapshot snapshot = ReadDialog(box);
-    DismissDialog(box);
-    WaitUntil([box] { return !IsWindow(box); }, 5000);
-    return snapshot;
-}
-
+// Makes the built-in Simplified Chinese document the loaded language; false when it cannot be.
 bool UseBuiltInChinese() {
     if (LanguageCatalogue() == nullptr && !BuildLanguageCatalogue()) {
         return false;
@@ -116,6 +37,82 @@ bool UseBuiltInChinese() {
         }
     }
     return false;
+}
+
+} // namespace
+
+ModalDialog::ModalDialog(int templateId, DLGPROC procedure) {
+    thread_ = std::thread([this, templateId, procedure] {
+        dialogThread_.store(GetCurrentThreadId());
+        DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(templateId), nullptr, procedure,
+                        0);
+        ended_.store(true);
+    });
+    WaitUntil([&] {
+        const std::vector<HWND> shown = BoxesOfThread(dialogThread_.load(), true);
+        window = shown.empty() ? nullptr : shown.back();
+        return window != nullptr || ended_.load();
+    });
+}
+
+ModalDialog::~ModalDialog() {
+    // A test that failed half-way may leave a box or a chooser open over the dialog.
+    WaitUntil(
+        [this] {
+            for (HWND box : BoxesOfThread(dialogThread_.load(), false)) {
+                PostMessageW(box, WM_COMMAND, IDCANCEL, 0);
+            }
+            return ended_.load();
+        },
+        10000);
+    thread_.join();
+}
+
+std::wstring ModalDialog::Text(int id) const {
+    wchar_t text[1024] = {};
+    GetWindowTextW(Item(id), text, 1024);
+    return text;
+}
+
+bool ModalDialog::PressAndWaitForEnd(int id) {
+    PostMessageW(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0);
+    return WaitUntil([this] { return ended_.load(); });
+}
+
+HWND WaitForOtherDialog(HWND except) {
+    HWND found = nullptr;
+    WaitUntil([&] {
+        for (HWND box : TopLevelWindowsOf(GetCurrentProcessId(), L"#32770", true)) {
+            found = box != except ? box : found;
+        }
+        return found != nullptr;
+    });
+    return found;
+}
+
+DialogSnapshot PressAndReadBox(ModalDialog& dialog, int id) {
+    PostMessageW(dialog.window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0);
+    HWND box = WaitForOtherDialog(dialog.window);
+    if (box == nullptr) {
+        return {};
+    }
+    DialogSnapshot snapshot = ReadDialog(box);
+    DismissDialog(box);
+    WaitUntil([box] { return !IsWindow(box); });
+    return snapshot;
+}
+
+void DialogTest::SetUp() {
+    RegDeleteTreeW(HKEY_CURRENT_USER, kVendorKeyPath);
+    ResetAppState();
+    app.instance = GetModuleHandleW(nullptr);
+    BindOptionalFunctions();
+}
+
+void DialogTest::TearDown() {
+    UseEnglish();
+    ReleaseOptionalFunctions();
+    RegDeleteTreeW(HKEY_CURRENT_USER, kVendorKeyPath);
 }
 
 void UseEnglish() {
@@ -133,8 +130,7 @@ bool KeepWindowPicture(HWND window, const std::wstring& name) {
     RedrawWindow(window, nullptr, nullptr,
                  RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
     SendMessageW(window, WM_NULL, 0, 0);
-    const int width = area.right - area.left;
-    const int height = area.bottom - area.top;
+    const int width = area.right - area.left, height = area.bottom - area.top;
     HDC screen = GetDC(nullptr);
     HDC memory = CreateCompatibleDC(screen);
     HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
@@ -142,29 +138,12 @@ bool KeepWindowPicture(HWND window, const std::wstring& name) {
     BitBlt(memory, 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
     SelectObject(memory, previous);
     DeleteDC(memory);
-
-    // The bitmap's pixels, top-down, as 0x00RRGGBB.
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    std::vector<uint32_t> pixels(static_cast<size_t>(width) * height);
+    BITMAPINFO info = {{sizeof info.bmiHeader, width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0}, {}};
+    std::vector<uint32_t> pixels(static_cast<size_t>(width) * height); // top-down 0x00RRGGBB
     GetDIBits(screen, bitmap, 0, height, pixels.data(), &info, DIB_RGB_COLORS);
     ReleaseDC(nullptr, screen);
     DeleteObject(bitmap);
     return WritePng(std::wstring(folder) + L"\\" + name + L".png", width, height, pixels.data());
-}
-
-std::wstring TempFolder() {
-    wchar_t folder[MAX_PATH] = {};
-    GetTempPathW(MAX_PATH, folder);
-    return folder;
-}
-
-void Put(wchar_t (&setting)[kSettingTextUnits], const std::wstring& text) {
-    wcsncpy(setting, text.c_str(), kSettingTextUnits - 1);
 }
 
 void KeepPicturesInBothLanguages(int templateId, DLGPROC procedure, const std::wstring& name,
@@ -182,4 +161,28 @@ void KeepPicturesInBothLanguages(int templateId, DLGPROC procedure, const std::w
     EXPECT_STRNE(title, englishTitle);
     EXPECT_NE(dialog.Text(id), englishText);
     EXPECT_TRUE(KeepWindowPicture(dialog.window, name + L"-zh"));
+}
+
+COLORREF ScreenPixel(int x, int y) {
+    HDC screen = GetDC(nullptr);
+    const COLORREF pixel = GetPixel(screen, x, y);
+    ReleaseDC(nullptr, screen);
+    return pixel;
+}
+
+std::wstring TempFolder() {
+    wchar_t folder[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, folder);
+    return folder;
+}
+
+void Put(wchar_t (&setting)[kSettingTextUnits], const std::wstring& text) {
+    wcsncpy(setting, text.c_str(), kSettingTextUnits - 1);
+}
+
+std::wstring ErrorBoxText(const wchar_t* text, DWORD error) {
+    wchar_t reason[512] = {};
+    FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error,
+                   MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reason, 512, nullptr);
+    return std::wstring(text) + L": " + reason;
 }

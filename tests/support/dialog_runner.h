@@ -1,38 +1,40 @@
 // Running one of the program's modal dialogs inside a test: the dialog runs its real modal loop
-// on a thread of its own while the test drives it from outside, answers the boxes it shows and
-// sees it end. Also keeping a picture of a window for a person to look at.
+// on a thread of its own while the test drives it like a user, answers the boxes it shows and
+// sees it end. Also the fixture of the dialog tests, pictures of a window for a person to look
+// at, and the built-in Chinese document loaded as the language menu loads it.
 #pragma once
+
+#include <gtest/gtest.h>
 
 #include <windows.h>
 
 #include <atomic>
-#include <optional>
 #include <string>
 #include <thread>
 
 #include "settings/settings_values.h"
 #include "support/message_box_watcher.h"
 #include "support/stored_settings.h"
+#include "support/wait_until.h"
 
 class ModalDialog {
   public:
     // Opens template `templateId` of this program with `procedure`, ownerless, and waits until
     // it shows.
     ModalDialog(int templateId, DLGPROC procedure);
-    ~ModalDialog(); // cancels a dialog that is still open
+    ~ModalDialog(); // cancels whatever the dialog's thread still shows, then the dialog
 
     HWND Item(int id) const { return GetDlgItem(window, id); }
-    // Clicks a button as the mouse would (BM_CLICK); returns once its handler ran.
-    void Click(int id) const;
-    // The same, but returns at once: for buttons whose handler opens a modal window.
-    void ClickLater(int id) const;
-    bool Checked(int id) const;
+    // BM_CLICK: returns once the handler ran; ClickLater returns at once, for buttons whose
+    // handler opens a modal window.
+    void Click(int id) const { SendMessageW(Item(id), BM_CLICK, 0, 0); }
+    void ClickLater(int id) const { PostMessageW(Item(id), BM_CLICK, 0, 0); }
+    bool Checked(int id) const { return SendMessageW(Item(id), BM_GETCHECK, 0, 0) == BST_CHECKED; }
     bool Enabled(int id) const { return IsWindowEnabled(Item(id)) != FALSE; }
     std::wstring Text(int id) const;
-    void SetText(int id, const std::wstring& text) const;
-    // Presses OK (or another button) and waits until the dialog ends: false when it is still
-    // open after the timeout.
-    bool PressAndWaitForEnd(int id, DWORD timeoutMs = 5000);
+    void SetText(int id, const std::wstring& text) const { SetWindowTextW(Item(id), text.c_str()); }
+    // Presses a button and waits until the dialog ends: false when it is still open.
+    bool PressAndWaitForEnd(int id);
     bool Ended() const { return ended_.load(); }
 
     HWND window = nullptr;
@@ -43,25 +45,34 @@ class ModalDialog {
     std::thread thread_;
 };
 
-// A visible dialog box of this process other than `except` (0: any); none after the timeout.
-HWND WaitForOtherDialog(HWND except, DWORD timeoutMs = 5000);
+// A visible dialog box of this process other than `except`; none after five seconds.
+HWND WaitForOtherDialog(HWND except);
 // Presses `id` and answers the box it shows: its caption and texts; empty when no box came.
 DialogSnapshot PressAndReadBox(ModalDialog& dialog, int id);
 
-// Makes the built-in Simplified Chinese document the loaded language, as choosing it in the
-// language menu does; false when it cannot be loaded. UseEnglish unloads it again.
-bool UseBuiltInChinese();
+// Each dialog test starts without stored settings, with fresh application state and the
+// system's optional functions, in English.
+class DialogTest : public ::testing::Test {
+  protected:
+    void SetUp() override;
+    void TearDown() override;
+};
+
+// Unloads the language a test loaded, and the catalogue.
 void UseEnglish();
 
 // Keeps what the screen shows of `window` as NAME.png in the folder VISTREL_TEST_SHOTS names.
 bool KeepWindowPicture(HWND window, const std::wstring& name);
-// Opens the dialog in English, then in the built-in Chinese, keeping NAME-en.png and NAME-zh.png;
-// checks that the Chinese one has another title than `englishTitle` and that the control `id`
-// no longer reads `englishText`.
+// Opens the dialog in English, then in the built-in Chinese (chosen as the language menu does),
+// keeping NAME-en.png and NAME-zh.png; the Chinese one must have another title than
+// `englishTitle` and control `id` another text than `englishText`.
 void KeepPicturesInBothLanguages(int templateId, DLGPROC procedure, const std::wstring& name,
                                  const wchar_t* englishTitle, int id, const wchar_t* englishText);
 
+COLORREF ScreenPixel(int x, int y);
 // The temporary folder, with its trailing backslash.
 std::wstring TempFolder();
 // Puts `text` into an in-memory text setting, cut to fit.
 void Put(wchar_t (&setting)[kSettingTextUnits], const std::wstring& text);
+// What the program's error box says for `text` and a system error code.
+std::wstring ErrorBoxText(const wchar_t* text, DWORD error);

@@ -36,6 +36,7 @@ void MainWindowTest::TearDown() {
         }
         DestroyWindow(window);
     }
+    UnregisterHotKey(nullptr, kHeldElsewhere);
     MSG message; // WM_DESTROY posted WM_QUIT: it would end the next modal loop
     while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
     }
@@ -43,4 +44,10 @@ void MainWindowTest::TearDown() {
     SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_NORMAL);
     ReleaseOptionalFunctions();
     zoomExitPauseMs = 250;
+}
+
+bool HotkeyHeld(UINT modifiers, UINT key) {
+    const bool free = RegisterHotKey(nullptr, 0xBEEF, modifiers, key);
+    UnregisterHotKey(nullptr, 0xBEEF);
+    return !free;
 }

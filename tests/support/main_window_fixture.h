@@ -1,5 +1,6 @@
 // The real main window inside the test program: created as start-up creates it, over fresh
 // stored settings (OptionShown = 1 only) and application state, and torn down after each test.
+// Also whether a hotkey combination is held, by anyone.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -18,3 +19,8 @@ class MainWindowTest : public ::testing::Test {
     HWND window = nullptr;
     std::vector<DialogSnapshot> boxes;
 };
+
+// True when some registration holds the combination (RegisterHotKey's modifiers).
+bool HotkeyHeld(UINT modifiers, UINT key);
+// The id under which tests play "another program" holding a combination.
+constexpr int kHeldElsewhere = 0xCAFE;

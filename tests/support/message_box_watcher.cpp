@@ -3,12 +3,15 @@
 
 #include <algorithm>
 
+#include "support/wait_until.h"
+
 namespace {
 
+// A visible dialog box of the process that is not in `skip` (boxes answered but still closing).
 HWND FindDialog(DWORD processId, const std::vector<HWND>& skip = {}) {
     for (HWND box : TopLevelWindowsOf(processId, L"#32770", true)) {
         if (std::find(skip.begin(), skip.end(), box) == skip.end()) {
-            return box;  // not one already answered that is still on its way out
+            return box;
         }
     }
     return nullptr;
@@ -56,12 +59,8 @@ std::wstring DialogSnapshot::Text() const {
 }
 
 HWND WaitForDialog(DWORD processId, DWORD timeoutMs) {
-    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
-    HWND found = FindDialog(processId);
-    while (found == nullptr && GetTickCount64() < deadline) {
-        Sleep(20);
-        found = FindDialog(processId);
-    }
+    HWND found = nullptr;
+    WaitUntil([&] { return (found = FindDialog(processId)) != nullptr; }, timeoutMs);
     return found;
 }
 
@@ -83,7 +82,9 @@ DialogSnapshot ReadDialog(HWND dialog) {
     return snapshot;
 }
 
-void DismissDialog(HWND dialog) { PostMessageW(dialog, WM_COMMAND, IDOK, 0); }
+void DismissDialog(HWND dialog) {
+    PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+}
 
 MessageBoxCollector::MessageBoxCollector()
     : thread_([this] {

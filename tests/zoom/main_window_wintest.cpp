@@ -1,9 +1,11 @@
-// The main window's own handlers: creation, unknown commands and timers, the maximum size, focus
-// loss and Exit. (The hotkeys that creation registers are checked end to end.)
+// The main window's own handlers (creation, the maximum size, focus loss, Exit) and registering
+// the hotkeys.
 #include <gtest/gtest.h>
 
+#include "shell/optional_functions.h"
 #include "support/main_window_fixture.h"
 #include "zoom/app_state.h"
+#include "zoom/hotkeys.h"
 #include "zoom/main_window.h"
 
 namespace {
@@ -26,14 +28,8 @@ TEST_F(MainWindow, CreationRunsTimeCriticalAndASecondWindowCannotBeMade) {
     EXPECT_EQ(app.mainWindow, window);
 }
 
-TEST_F(MainWindow, UnknownCommandsAndTimersDoNothingAndTheMaximumIsTheCapture) {
+TEST_F(MainWindow, TheMaximumSizeIsTheCaptureAndAMissingRecordIsLeftAlone) {
     CreateMain();
-    EXPECT_EQ(SendMessageW(window, WM_COMMAND, 4242, 0), 0);
-    EXPECT_EQ(SendMessageW(window, WM_COMMAND, MAKEWPARAM(4242, 1), 0), 0);
-    EXPECT_EQ(SendMessageW(window, WM_TIMER, 7, 0), 0);
-    EXPECT_EQ(TakePostedHotkey(window), -1);
-    EXPECT_FALSE(IsWindowVisible(window));
-
     app.captureWidth = 1234;
     app.captureHeight = 567;
     MINMAXINFO limits = {};
@@ -85,6 +81,48 @@ TEST_F(MainWindow, ExitWritesItsSettingsFreesThePadPictureAndEndsTheLoop) {
     MSG quit;
     ASSERT_TRUE(PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
     EXPECT_EQ(quit.wParam, 0u);
+}
+
+// Registered to this thread; "another program" holds a combination under kHeldElsewhere.
+class Hotkeys : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ResetAppState();
+        ReleaseOptionalFunctions(); // no magnification library
+    }
+    void TearDown() override {
+        for (int id : {0, 1, 2, 3, kHeldElsewhere}) {
+            UnregisterHotKey(nullptr, id);
+        }
+        ReleaseOptionalFunctions();
+    }
+    MessageBoxCollector boxes;
+};
+
+// Live zoom's 0 is never registered, so it raises no second box either.
+TEST_F(Hotkeys, AllFourAreTriedDespiteAConflictWhichIsReportedOnce) {
+    ASSERT_TRUE(RegisterHotKey(nullptr, kHeldElsewhere, MOD_SHIFT, '2'));
+    const HotkeyBinding bindings[4] = {{HotkeyId::Zoom, 0x131},
+                                       {HotkeyId::LiveZoom, 0},
+                                       {HotkeyId::Draw, 0x132},
+                                       {HotkeyId::Break, 0x133}};
+    EXPECT_EQ(RegisterAllHotkeys(nullptr, std::span<const HotkeyBinding, 4>(bindings)), 0);
+    EXPECT_EQ(boxes.Stop().size(), 1u);
+    EXPECT_TRUE(UnregisterHotKey(nullptr, static_cast<int>(HotkeyId::Zoom)));
+    EXPECT_TRUE(UnregisterHotKey(nullptr, static_cast<int>(HotkeyId::Break)));
+    EXPECT_FALSE(UnregisterHotKey(nullptr, static_cast<int>(HotkeyId::LiveZoom)));
+    EXPECT_FALSE(UnregisterHotKey(nullptr, static_cast<int>(HotkeyId::Draw)));
+}
+
+TEST_F(Hotkeys, QuietReRegistrationSkipsLiveZoomWithoutMagnification) {
+    RegisterStoredHotkeysQuietly(nullptr);
+    EXPECT_TRUE(HotkeyHeld(MOD_SHIFT, '1'));
+    EXPECT_TRUE(HotkeyHeld(MOD_SHIFT, '3'));
+    EXPECT_FALSE(HotkeyHeld(MOD_SHIFT, '4'));
+    optionalFunctions.MagInitialize = []() -> BOOL { return TRUE; };
+    RegisterStoredHotkeysQuietly(nullptr); // the others fail now, silently
+    EXPECT_TRUE(HotkeyHeld(MOD_SHIFT, '4'));
+    EXPECT_TRUE(boxes.Stop().empty());
 }
 
 } // namespace
