@@ -75,17 +75,11 @@ void PickFromTheTrayIcon(WORD accessKey) {
         return icon.x >= 0;
     }));
     ClickAt(icon.x, icon.y);
-    ASSERT_TRUE(WaitUntil([] { return !TopLevelWindowsOf(0, L"#32768", true).empty(); }));
+    ASSERT_NE(WaitForWindowOf(0, L"#32768"), nullptr);
     PressKey(accessKey);
 }
 
-class Break : public ProgramTest {
-  protected:
-    void BreakHotkey() {
-        PressShifted('3');
-        ASSERT_TRUE(WaitShown());
-    }
-};
+using Break = ProgramTest;
 
 TEST_F(Break, TheTrayIconsMenuStartsACentredCountdownArrowsChangeItAndExitEnds) {
     ASSERT_NO_FATAL_FAILURE(StartProgram());
@@ -106,7 +100,8 @@ TEST_F(Break, TheTrayIconsMenuStartsACentredCountdownArrowsChangeItAndExitEnds) 
 TEST_F(Break, TheLargestStoredLengthCountsDownFromItsBound) {
     WriteSettingDword(L"BreakTimeout", 0x7FFFFFFF);
     ASSERT_NO_FATAL_FAILURE(StartProgram());
-    ASSERT_NO_FATAL_FAILURE(BreakHotkey());
+    PressShifted('3');
+    ASSERT_TRUE(WaitShown());
     // 2^31 - 1 seconds, less the first few ticks.
     EXPECT_TRUE(CountdownAppears({L"35791394:06", L"35791394:05", L"35791394:04", L"35791394:03"}));
     EXPECT_TRUE(Escape());
@@ -121,7 +116,8 @@ TEST_F(Break, ExpiryInTheCornerOverACentredPictureThenAStretchedOneThenOneThatCa
     WriteSettingDword(L"BreakShowDesktop", 0);
     WriteString(kTestSettingsKey, L"BreakBackgroundFile", picture);
     ASSERT_NO_FATAL_FAILURE(StartProgram());
-    ASSERT_NO_FATAL_FAILURE(BreakHotkey());
+    PressShifted('3');
+    ASSERT_TRUE(WaitShown());
     RECT count = {};
     ASSERT_TRUE(WaitUntil([&] {
         count = RedBox(CaptureScreen());
@@ -151,7 +147,8 @@ TEST_F(Break, ExpiryInTheCornerOverACentredPictureThenAStretchedOneThenOneThatCa
 
     WriteSettingDword(L"BreakBackgroundStretch", 1);
     ASSERT_NO_FATAL_FAILURE(StartProgram());
-    ASSERT_NO_FATAL_FAILURE(BreakHotkey());
+    PressShifted('3');
+    ASSERT_TRUE(WaitShown());
     EXPECT_TRUE(WaitUntil([] {
         const Screenshot shot = CaptureScreen();
         return shot.At(3, shot.height / 2) == kBlue &&

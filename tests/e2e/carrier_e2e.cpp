@@ -66,14 +66,8 @@ TEST(Carrier, AutoStartFromTheRunningCopyStartsThe32BitProgramAtLogon) {
     auto carrier = std::async(std::launch::async, [&] {
         return RunEmbeddedBuild(GetModuleHandleW(nullptr), program.c_str());
     });
-    HWND mainWindow = nullptr;
-    EXPECT_TRUE(WaitUntil(
-        [&] {
-            const auto windows = TopLevelWindowsOf(0, L"VistrelClass", false);
-            mainWindow = windows.empty() ? nullptr : windows.front();
-            return mainWindow != nullptr;
-        },
-        10000));
+    HWND mainWindow = WaitForWindowOf(0, L"VistrelClass", false, 10000);
+    EXPECT_NE(mainWindow, nullptr);
     // The child ends whatever happens below, so the waiting relaunch returns.
     struct EndChild {
         DWORD id = 0;

@@ -4,9 +4,6 @@
 // the K key paints; the white pad shows its picture stretched over the screen.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <initializer_list>
-
 #include "e2e/program_test.h"
 #include "res/advanced_controls.h"
 #include "res/options_controls.h"
@@ -16,20 +13,6 @@ namespace {
 constexpr int kChooserRed = 706; // the colour chooser's red, green and blue edits
 constexpr COLORREF kChosen = RGB(0x20, 0x60, 0xA0);
 constexpr uint32_t kChosenOnScreen = 0x2060A0; // screenshots hold 0x00RRGGBB
-
-// A visible dialog box of the program that is none of `known`.
-HWND WaitForNewDialog(DWORD processId, std::initializer_list<HWND> known) {
-    HWND found = nullptr;
-    WaitUntil([&] {
-        for (HWND box : TopLevelWindowsOf(processId, L"#32770", true)) {
-            if (std::find(known.begin(), known.end(), box) == known.end()) {
-                found = box;
-            }
-        }
-        return found != nullptr;
-    });
-    return found;
-}
 
 uint32_t CentreOf(HWND window) {
     RECT area = {};

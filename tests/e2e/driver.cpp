@@ -1,14 +1,13 @@
 // Outside driving of the program for end-to-end tests and the tour (see driver.h).
 #include "e2e/driver.h"
 
+#include <algorithm>
 #include <cstdlib>
-#include <utility>
 
 #include <gtest/gtest.h>
 
 #include "res/options_controls.h"
 #include "res/product.h"
-#include "support/png_file.h"
 #include "zoom/hotkey_value.h"
 
 namespace {
@@ -27,21 +26,8 @@ std::wstring WindowsPath(const std::wstring& path) {
 }
 
 std::wstring VistrelExePath() {
-    const char* unixPath = std::getenv("VISTREL_EXE");
-    const std::string path = unixPath != nullptr ? unixPath : "";
-    return WindowsPath(std::wstring(path.begin(), path.end()));
-}
-
-VistrelProcess::VistrelProcess(VistrelProcess&& other) noexcept : info(other.info) {
-    other.info = {};
-}
-
-VistrelProcess& VistrelProcess::operator=(VistrelProcess&& other) noexcept {
-    if (this != &other) {
-        End();
-        info = std::exchange(other.info, {});
-    }
-    return *this;
+    const wchar_t* path = _wgetenv(L"VISTREL_EXE");
+    return WindowsPath(path != nullptr ? path : L"");
 }
 
 void VistrelProcess::End() {
@@ -60,10 +46,6 @@ void VistrelProcess::End() {
     info = {};
 }
 
-bool VistrelProcess::Running() const {
-    return info.hProcess != nullptr && WaitForSingleObject(info.hProcess, 0) == WAIT_TIMEOUT;
-}
-
 std::optional<DWORD> VistrelProcess::WaitForExit(DWORD timeoutMs) const {
     DWORD code = 0;
     if (info.hProcess == nullptr ||
@@ -74,18 +56,28 @@ std::optional<DWORD> VistrelProcess::WaitForExit(DWORD timeoutMs) const {
     return code;
 }
 
-VistrelProcess StartVistrel(const std::wstring& arguments) {
+void VistrelProcess::Start(const std::wstring& arguments) {
+    End();
     const std::wstring exe = VistrelExePath();
     std::wstring commandLine = L"\"" + exe + L"\"" + (arguments.empty() ? L"" : L" " + arguments);
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
-    VistrelProcess process;
     if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        nullptr, &startup, &process.info)) {
-        process.info = {};
+                        nullptr, &startup, &info)) {
+        info = {};
     }
-    drivenProcess = process.info.hProcess;
-    return process;
+    drivenProcess = info.hProcess;
+}
+
+HWND WaitForWindowOf(DWORD processId, const wchar_t* className, bool visibleOnly, DWORD timeoutMs) {
+    HWND found = nullptr;
+    WaitUntil(
+        [&] {
+            const std::vector<HWND> windows = TopLevelWindowsOf(processId, className, visibleOnly);
+            return (found = windows.empty() ? nullptr : windows.front()) != nullptr;
+        },
+        timeoutMs);
+    return found;
 }
 
 HWND WaitForMainWindow(DWORD processId, DWORD timeoutMs) {
@@ -94,15 +86,7 @@ HWND WaitForMainWindow(DWORD processId, DWORD timeoutMs) {
         WaitForInputIdle(process, timeoutMs);
         CloseHandle(process);
     }
-    HWND found = nullptr;
-    WaitUntil(
-        [&] {
-            const std::vector<HWND> windows = TopLevelWindowsOf(processId, L"VistrelClass", false);
-            found = windows.empty() ? nullptr : windows.front();
-            return found != nullptr;
-        },
-        timeoutMs);
-    return found;
+    return WaitForWindowOf(processId, L"VistrelClass", false, timeoutMs);
 }
 
 bool HasFocus(HWND control) {
@@ -112,28 +96,16 @@ bool HasFocus(HWND control) {
            thread.hwndFocus == control;
 }
 
-bool HasKeyboardFocus(HWND window) {
-    return GetForegroundWindow() == window && HasFocus(window);
-}
-
 HWND DescendantOf(HWND root, int id, bool visibleOnly) {
-    struct Search {
-        int id;
-        bool visibleOnly;
-        HWND found;
-    } search = {id, visibleOnly, nullptr};
-    EnumChildWindows(
-        root,
-        [](HWND child, LPARAM context) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(context);
-            if (GetDlgCtrlID(child) == s->id && (!s->visibleOnly || IsWindowVisible(child))) {
-                s->found = child;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    for (HWND child = GetWindow(root, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        if (GetDlgCtrlID(child) == id && (!visibleOnly || IsWindowVisible(child))) {
+            return child;
+        }
+        if (HWND found = DescendantOf(child, id, visibleOnly)) {
+            return found;
+        }
+    }
+    return nullptr;
 }
 
 std::wstring ControlText(HWND control) {
@@ -143,8 +115,15 @@ std::wstring ControlText(HWND control) {
     return text;
 }
 
-void PostCommand(HWND mainWindow, uint32_t command) {
-    PostMessageW(mainWindow, WM_COMMAND, command, 0);
+HWND WaitForNewDialog(DWORD processId, std::initializer_list<HWND> known) {
+    HWND found = nullptr;
+    WaitUntil([&] {
+        for (HWND box : TopLevelWindowsOf(processId, L"#32770", true)) {
+            found = std::find(known.begin(), known.end(), box) == known.end() ? box : found;
+        }
+        return found != nullptr;
+    });
+    return found;
 }
 
 std::vector<HWND> OptionsDialogsOf(DWORD processId) {
@@ -178,22 +157,12 @@ HWND OpenTrayMenu(HWND mainWindow) {
     PostMessageW(mainWindow, kTrayNotifyMessage, 1, WM_LBUTTONDOWN);
     WaitUntil([&] { return GetForegroundWindow() == mainWindow; });
     PostMessageW(mainWindow, kTrayNotifyMessage, 1, WM_LBUTTONUP);
-    HWND menu = nullptr;
-    WaitUntil([&] {
-        const std::vector<HWND> menus = TopLevelWindowsOf(processId, L"#32768", true);
-        menu = menus.empty() ? nullptr : menus.front();
-        return menu != nullptr;
-    });
-    return menu;
+    return WaitForWindowOf(processId, L"#32768");
 }
 
 void ClearProgramRegistry() {
     RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\tarnove");
     RegDeleteKeyValueW(HKEY_CURRENT_USER, kTestRunKey, L"Vistrel");
-}
-
-void WriteSettingDword(const wchar_t* name, DWORD value) {
-    RegSetKeyValueW(HKEY_CURRENT_USER, kTestSettingsKey, name, REG_DWORD, &value, sizeof value);
 }
 
 void WriteString(const wchar_t* keyPath, const wchar_t* name, const std::wstring& value) {
@@ -204,21 +173,10 @@ void WriteString(const wchar_t* keyPath, const wchar_t* name, const std::wstring
 std::optional<std::wstring> ReadString(const wchar_t* keyPath, const wchar_t* name) {
     wchar_t text[1024] = {};
     DWORD size = sizeof text;
-    if (RegGetValueW(HKEY_CURRENT_USER, keyPath, name, RRF_RT_REG_SZ, nullptr, text, &size) !=
-        ERROR_SUCCESS) {
-        return std::nullopt;
-    }
-    return std::wstring(text);
-}
-
-bool HotkeyHeldElsewhere(uint32_t value) {
-    const HotkeyRegistration registration = TranslateHotkey(value);
-    constexpr int kProbeId = 0xB000;
-    if (RegisterHotKey(nullptr, kProbeId, registration.modifiers, registration.virtualKey)) {
-        UnregisterHotKey(nullptr, kProbeId);
-        return false;
-    }
-    return true;
+    return RegGetValueW(HKEY_CURRENT_USER, keyPath, name, RRF_RT_REG_SZ, nullptr, text, &size) ==
+                   ERROR_SUCCESS
+               ? std::optional<std::wstring>(text)
+               : std::nullopt;
 }
 
 HeldHotkey::HeldHotkey(uint32_t value) : id(0xA000 + static_cast<int>(value & 0xFFF)) {
@@ -235,23 +193,18 @@ void HeldHotkey::Release() {
 
 // ---- Input ----
 
-namespace {
-
-void SendMouse(DWORD flags, LONG dx = 0, LONG dy = 0, DWORD data = 0) {
+void SendMouse(DWORD flags, LONG dx, LONG dy, DWORD data) {
     INPUT input = {};
     input.type = INPUT_MOUSE;
     input.mi = {dx, dy, data, flags, 0, 0};
     SendInput(1, &input, sizeof input);
 }
 
-// An absolute position aimed at the pixel's centre: x * 65536 / width can land one short.
 void SendAbsolute(DWORD flags, int x, int y) {
     SendMouse(flags | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE,
               static_cast<LONG>((x + 0.5) * 65536 / GetSystemMetrics(SM_CXSCREEN)),
               static_cast<LONG>((y + 0.5) * 65536 / GetSystemMetrics(SM_CYSCREEN)));
 }
-
-} // namespace
 
 void SendKey(WORD virtualKey, bool up) {
     INPUT input = {};
@@ -260,17 +213,6 @@ void SendKey(WORD virtualKey, bool up) {
     input.ki.wScan = static_cast<WORD>(MapVirtualKeyW(virtualKey, MAPVK_VK_TO_VSC));
     input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
     SendInput(1, &input, sizeof input);
-}
-
-void PressKey(WORD virtualKey) {
-    SendKey(virtualKey, false);
-    SendKey(virtualKey, true);
-}
-
-void PressWith(WORD modifier, WORD virtualKey) {
-    SendKey(modifier, false);
-    PressKey(virtualKey);
-    SendKey(modifier, true);
 }
 
 void MoveMouseTo(int x, int y) {
@@ -298,30 +240,6 @@ void MoveMouseTo(int x, int y) {
     }
 }
 
-void TurnWheel(int delta) {
-    SendMouse(MOUSEEVENTF_WHEEL, 0, 0, static_cast<DWORD>(delta));
-}
-
-void ClickRight() {
-    SendMouse(MOUSEEVENTF_RIGHTDOWN);
-    SendMouse(MOUSEEVENTF_RIGHTUP);
-}
-
-// Button events carry their own position: a late echo could give them the one before the move.
-void PressLeft(int x, int y) {
-    SendAbsolute(MOUSEEVENTF_LEFTDOWN, x, y);
-}
-
-void ReleaseLeft(int x, int y) {
-    SendAbsolute(MOUSEEVENTF_LEFTUP, x, y);
-}
-
-void ClickAt(int x, int y) {
-    MoveMouseTo(x, y);
-    PressLeft(x, y);
-    ReleaseLeft(x, y);
-}
-
 void ClickOn(HWND window, int dx, int dy) {
     RECT rect = {};
     GetWindowRect(window, &rect);
@@ -340,11 +258,20 @@ void DragTo(int fromX, int fromY, int x, int y, int steps) {
 
 // ---- The screen ----
 
+namespace {
+
+BITMAPINFO TopDown32(int width, int height) {
+    BITMAPINFO info = {};
+    info.bmiHeader = {sizeof info.bmiHeader, width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    return info;
+}
+
+} // namespace
+
 Screenshot Painted(int width, int height, const std::function<void(HDC)>& paint) {
     Screenshot picture = {width, height,
                           std::vector<uint32_t>(static_cast<size_t>(width) * height)};
-    BITMAPINFO info = {};
-    info.bmiHeader = {sizeof info.bmiHeader, width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    const BITMAPINFO info = TopDown32(width, height);
     void* bits = nullptr;
     HDC dc = CreateCompatibleDC(nullptr);
     HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
@@ -389,9 +316,7 @@ Screenshot PixelsOfBitmap(HBITMAP bitmap) {
     GetObjectW(bitmap, sizeof size, &size);
     Screenshot shot = {size.bmWidth, size.bmHeight,
                        std::vector<uint32_t>(static_cast<size_t>(size.bmWidth) * size.bmHeight)};
-    BITMAPINFO info = {};
-    info.bmiHeader = {
-        sizeof info.bmiHeader, shot.width, -shot.height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    BITMAPINFO info = TopDown32(shot.width, shot.height);
     HDC screen = GetDC(nullptr);
     GetDIBits(screen, bitmap, 0, shot.height, shot.pixels.data(), &info, DIB_RGB_COLORS);
     ReleaseDC(nullptr, screen);
@@ -411,10 +336,6 @@ int CountColour(const Screenshot& shot, RECT area, uint32_t colour) {
     return count;
 }
 
-bool ColourNear(const Screenshot& shot, int x, int y, uint32_t colour) {
-    return CountColour(shot, {x - 1, y - 1, x + 2, y + 2}, colour) > 0;
-}
-
 CapturePoint ZoomedSource(float zoom, CapturePoint zoomPoint, int width, int height, int x, int y) {
     const CapturePoint origin = ComputeSourceOrigin(zoom, zoomPoint, width, height);
     return {origin.x + x * VisibleExtent(width, zoom) / width,
@@ -428,10 +349,6 @@ bool WriteTwoColourPng(const std::wstring& path, int width, int height, uint32_t
         pixels[i] = static_cast<int>(i % width) < width / 2 ? left : right;
     }
     return WritePng(path, width, height, pixels.data(), true);
-}
-
-bool SaveScreenshot(const Screenshot& shot, const std::wstring& path) {
-    return WritePng(path, shot.width, shot.height, shot.pixels.data());
 }
 
 void KeepScreenshot(const std::wstring& name, const Screenshot& shot) {
@@ -462,18 +379,7 @@ LRESULT CALLBACK PatternWindowProc(HWND window, UINT message, WPARAM wParam, LPA
         HDC dc = BeginPaint(window, &paint);
         if (const auto* picture =
                 reinterpret_cast<const Screenshot*>(GetWindowLongPtrW(window, GWLP_USERDATA))) {
-            BITMAPINFO info = {};
-            info.bmiHeader = {sizeof info.bmiHeader,
-                              picture->width,
-                              -picture->height,
-                              1,
-                              32,
-                              BI_RGB,
-                              0,
-                              0,
-                              0,
-                              0,
-                              0};
+            const BITMAPINFO info = TopDown32(picture->width, picture->height);
             SetDIBitsToDevice(dc, 0, 0, picture->width, picture->height, 0, 0, 0, picture->height,
                               picture->pixels.data(), &info, DIB_RGB_COLORS);
         }

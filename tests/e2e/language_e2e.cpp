@@ -55,13 +55,7 @@ Screenshot ReferenceMenu(const std::vector<MenuItem>& items) {
     }
     Screenshot picture;
     std::thread reader([&] {
-        HWND popup = nullptr;
-        WaitUntil([&] {
-            const std::vector<HWND> menus =
-                TopLevelWindowsOf(GetCurrentProcessId(), L"#32768", true);
-            return (popup = menus.empty() ? nullptr : menus.front()) != nullptr;
-        });
-        if (popup != nullptr) {
+        if (HWND popup = WaitForWindowOf(GetCurrentProcessId(), L"#32768")) {
             picture = Picture(popup);
             PostMessageW(popup, WM_KEYDOWN, VK_ESCAPE, 0);
         }
@@ -144,13 +138,9 @@ TEST_F(Language, TheLanguageButtonReopensTheOptionsInChineseAndTheTrayMenuFollow
     }
     ASSERT_NO_FATAL_FAILURE(ShowPage(chinese, 3));
     ClickOn(DescendantOf(chinese, IDC_SET_FONT));
-    HWND font = nullptr;
-    ASSERT_TRUE(WaitUntil([&] {
-        for (HWND box : TopLevelWindowsOf(vistrel.Id(), L"#32770", true)) {
-            font = box != chinese ? box : font;
-        }
-        return font != nullptr && GetForegroundWindow() == font && vistrel.Idle();
-    }));
+    HWND font = WaitForNewDialog(vistrel.Id(), {chinese});
+    ASSERT_NE(font, nullptr);
+    ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == font && vistrel.Idle(); }));
     EXPECT_FALSE(IsWindowEnabled(GetDlgItem(font, IDC_FONT_SIZES)));
     KeepScreenshot(L"font-zh", Picture(font));
     PostMessageW(font, WM_COMMAND, IDCANCEL, 0);

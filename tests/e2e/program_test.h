@@ -22,7 +22,7 @@ class ProgramTest : public ::testing::Test {
     }
     // Starts the program and waits until it is ready.
     void StartProgram(const std::wstring& arguments = L"") {
-        vistrel = StartVistrel(arguments);
+        vistrel.Start(arguments);
         mainWindow = WaitForMainWindow(vistrel.Id());
         ASSERT_NE(mainWindow, nullptr);
     }

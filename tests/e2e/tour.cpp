@@ -182,7 +182,8 @@ int RunTour(Tour& tour) {
     WriteSettingDword(L"PenWidth", 6);
     MoveMouseTo(960, 700);
     PatternWindow slideWindow(slide);
-    VistrelProcess vistrel = StartVistrel();
+    VistrelProcess vistrel;
+    vistrel.Start();
     HWND mainWindow = WaitForMainWindow(vistrel.Id());
     if (!tour.Require(mainWindow != nullptr, "Vistrel did not start")) {
         return 1;

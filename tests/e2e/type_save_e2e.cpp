@@ -20,32 +20,27 @@ constexpr CapturePoint kZoomPoint = {700, 400};
 // caret "|" last. The typing font at magnification 1 is the system's GUI font, weight 400, a
 // tenth as high as the screen.
 int PixelsOffTheText(const std::wstring& typed) {
-    HDC dc = CreateCompatibleDC(nullptr);
-    HBITMAP page = CreateBitmap(kWidth, kHeight, 1, 32, nullptr); // as the program's image
-    SelectObject(dc, page);
-    PatBlt(dc, 0, 0, kWidth, kHeight, WHITENESS);
-    LOGFONTW logFont = {};
-    GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof logFont, &logFont);
-    logFont.lfWeight = FW_NORMAL;
-    logFont.lfHeight = kHeight / 10;
-    HFONT font = CreateFontIndirectW(&logFont);
-    SelectObject(dc, font);
-    SetTextColor(dc, RGB(255, 0, 0));
-    SetBkMode(dc, TRANSPARENT);
-    RECT line = {};
-    DrawTextW(dc, L"X", 1, &line, DT_CALCRECT);
-    POINT at = kTextAt;
-    for (const wchar_t c : typed + L"|") {
-        at = c == L'\r' ? POINT{kTextAt.x, at.y + line.bottom} : at;
-        RECT r = {at.x, at.y, at.x, at.y};
-        DrawTextW(dc, &c, 1, &r, DT_CALCRECT);
-        DrawTextW(dc, &c, 1, &r, 0);
-        at.x = r.right;
-    }
-    DeleteDC(dc); // which lets go of the page and the font
-    DeleteObject(font);
-    const Screenshot expected = PixelsOfBitmap(page);
-    DeleteObject(page);
+    const Screenshot expected = Painted(kWidth, kHeight, [&](HDC dc) {
+        PatBlt(dc, 0, 0, kWidth, kHeight, WHITENESS);
+        LOGFONTW logFont = {};
+        GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof logFont, &logFont);
+        logFont.lfWeight = FW_NORMAL;
+        logFont.lfHeight = kHeight / 10;
+        HGDIOBJ previous = SelectObject(dc, CreateFontIndirectW(&logFont));
+        SetTextColor(dc, RGB(255, 0, 0));
+        SetBkMode(dc, TRANSPARENT);
+        RECT line = {};
+        DrawTextW(dc, L"X", 1, &line, DT_CALCRECT);
+        POINT at = kTextAt;
+        for (const wchar_t c : typed + L"|") {
+            at = c == L'\r' ? POINT{kTextAt.x, at.y + line.bottom} : at;
+            RECT r = {at.x, at.y, at.x, at.y};
+            DrawTextW(dc, &c, 1, &r, DT_CALCRECT);
+            DrawTextW(dc, &c, 1, &r, 0);
+            at.x = r.right;
+        }
+        DeleteObject(SelectObject(dc, previous));
+    });
     int off = 0;
     WaitUntil([&] {
         const Screenshot shot = CaptureScreen();
@@ -63,14 +58,15 @@ int PixelsOffTheText(const std::wstring& typed) {
 // Pixels of `picture` that do not show the coordinate slide zoomed twice around kZoomPoint,
 // stretched to the picture's size.
 int PixelsOffTheView(const Screenshot& picture) {
+    const CapturePoint origin = ZoomedSource(2.0f, kZoomPoint, kWidth, kHeight, 0, 0);
+    const int visibleWidth = VisibleExtent(kWidth, 2.0f),
+              visibleHeight = VisibleExtent(kHeight, 2.0f);
     int off = 0;
     for (int y = 0; y < picture.height; ++y) {
         for (int x = 0; x < picture.width; ++x) {
             const DecodedPoint shown = DecodePattern(picture.At(x, y));
-            const CapturePoint expected =
-                ZoomedSource(2.0f, kZoomPoint, kWidth, kHeight, x * kWidth / picture.width,
-                             y * kHeight / picture.height);
-            off += shown.x != expected.x || shown.y != expected.y;
+            off += shown.x != origin.x + x * visibleWidth / picture.width ||
+                   shown.y != origin.y + y * visibleHeight / picture.height;
         }
     }
     return off;
@@ -173,12 +169,8 @@ TEST_F(TypeAndSave, CopyAndBothSaveSizesShowTheViewANameGetsPngAndReplacingIsAsk
     // Replacing is asked, by the dialog for the name it returns and by the program for the
     // name it completes. No keeps the file, which would now be written at the other size.
     HWND dialog = SaveWithDialog(1, L"zoomed.png");
-    HWND question = nullptr;
-    ASSERT_TRUE(WaitUntil([&] {
-        const std::vector<HWND> boxes = TopLevelWindowsOf(vistrel.Id(), L"#32770", true);
-        question = boxes.size() == 2 ? boxes[boxes[0] == dialog] : nullptr;
-        return question != nullptr;
-    }));
+    HWND question = WaitForNewDialog(vistrel.Id(), {dialog});
+    ASSERT_NE(question, nullptr);
     PostMessageW(question, WM_COMMAND, IDNO, 0);
     ASSERT_TRUE(WaitUntil([&] { return !IsWindow(question); }));
     SaveWithDialog(0, L"actual", dialog); // still open: a name the program completes
