@@ -3,7 +3,6 @@
 // dialog are kept as pictures); the tray menu follows, and so does a new start from the stored
 // choice. Menus of another process cannot be read, so the program's menu is compared, pixel for
 // pixel, with menus built here from the expected texts.
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -15,17 +14,12 @@
 
 namespace {
 
-struct MenuItem {
-    UINT command; // 0: a separator
-    const wchar_t* text;
-};
-const std::vector<MenuItem> kEnglishTray = {
-    {1004, L"&Options"}, {0, L""},         {1011, L"&Break Timer"},
-    {1007, L"&Draw"},    {1009, L"&Zoom"}, {0, L""},
-    {2, L"E&xit"}};
-const std::vector<MenuItem> kChineseTray = {
-    {1004, L"选项(&O)"}, {0, L""}, {1011, L"休息计时器(&B)"}, {1007, L"绘制(&D)"},
-    {1009, L"放大(&Z)"}, {0, L""}, {2, L"退出(&X)"}};
+// The tray menu's items; none for a separator.
+using MenuItems = std::vector<const wchar_t*>;
+const MenuItems kEnglishTray = {L"&Options", nullptr, L"&Break Timer", L"&Draw",
+                                L"&Zoom",    nullptr, L"E&xit"};
+const MenuItems kChineseTray = {L"选项(&O)", nullptr, L"休息计时器(&B)", L"绘制(&D)",
+                                L"放大(&Z)", nullptr, L"退出(&X)"};
 
 // What a window shows once the screen has settled.
 Screenshot Picture(HWND window) {
@@ -43,15 +37,14 @@ Screenshot Picture(HWND window) {
 
 // Shows a popup menu of `items` here, at the cursor as the tray menu opens, and takes its
 // picture.
-Screenshot ReferenceMenu(const std::vector<MenuItem>& items) {
+Screenshot ReferenceMenu(const MenuItems& items) {
     HWND owner = CreateWindowExW(WS_EX_TOOLWINDOW, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 0, 0, 1,
                                  1, nullptr, nullptr, nullptr, nullptr);
     SetForegroundWindow(owner);
     HMENU menu = CreatePopupMenu();
-    UINT position = 0;
-    for (const MenuItem& item : items) {
-        InsertMenuW(menu, position++, MF_BYPOSITION | (item.command ? MF_STRING : MF_SEPARATOR),
-                    item.command, item.command ? item.text : nullptr);
+    UINT id = 0;
+    for (const wchar_t* item : items) {
+        AppendMenuW(menu, item != nullptr ? MF_STRING : MF_SEPARATOR, ++id, item);
     }
     Screenshot picture;
     std::thread reader([&] {

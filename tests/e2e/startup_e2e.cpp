@@ -17,6 +17,11 @@ constexpr uint32_t kShiftOne = 0x131, kShiftTwo = 0x132, kShiftThree = 0x133, kS
 
 using Startup = ProgramTest;
 
+bool BecomesTopmost(HWND window) {
+    return WaitUntil(
+        [window] { return (GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; });
+}
+
 TEST_F(Startup, FirstRunOpensTheOptionsStoresOnlyThePathAndRegistersTheDefaultsAfterwards) {
     ClearProgramRegistry();
     ASSERT_NO_FATAL_FAILURE(StartProgram());
@@ -88,8 +93,7 @@ TEST_F(Startup, ATakenHotkeyIsNamedAndLaterStartsHandOverToOneOptionsDialogRaise
     VistrelProcess second;
     second.Start();
     EXPECT_EQ(second.WaitForExit(5000), 0u);
-    EXPECT_TRUE(
-        WaitUntil([dialog] { return (GetWindowLongW(dialog, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }));
+    EXPECT_TRUE(BecomesTopmost(dialog));
     EXPECT_TRUE(WaitUntil([dialog] { return GetForegroundWindow() == dialog; }));
     EXPECT_TRUE(WaitUntil([this] { return vistrel.Idle(); }));
     EXPECT_EQ(OptionsDialogsOf(vistrel.Id()), std::vector<HWND>{dialog});
@@ -107,8 +111,7 @@ TEST_F(Startup, ATakenHotkeyIsNamedAndLaterStartsHandOverToOneOptionsDialogRaise
     EXPECT_EQ(WaitForMainWindow(third.Id(), 0), nullptr);
     dialog = WaitForOptionsDialog(vistrel);
     ASSERT_NE(dialog, nullptr);
-    EXPECT_TRUE(
-        WaitUntil([dialog] { return (GetWindowLongW(dialog, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }));
+    EXPECT_TRUE(BecomesTopmost(dialog));
     PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
     EXPECT_TRUE(WaitUntil([dialog] { return !IsWindow(dialog); }));
 }
