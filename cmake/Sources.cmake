@@ -104,15 +104,11 @@ set(VISTREL_WINDOWS_TEST_PROGRAMS
 # it from outside only.
 set(VISTREL_E2E_TEST_PROGRAMS
     startup_e2e:tests/e2e/startup_e2e.cpp
-    options_e2e:tests/e2e/options_e2e.cpp
     carrier_e2e:tests/e2e/carrier_e2e.cpp
-    hotkeys_e2e:tests/e2e/hotkeys_e2e.cpp
     zoom_e2e:tests/e2e/zoom_e2e.cpp
     draw_e2e:tests/e2e/draw_e2e.cpp
     type_save_e2e:tests/e2e/type_save_e2e.cpp
     break_e2e:tests/e2e/break_e2e.cpp
-    break_screen_e2e:tests/e2e/break_screen_e2e.cpp
-    advanced_e2e:tests/e2e/advanced_e2e.cpp
     language_e2e:tests/e2e/language_e2e.cpp
     livezoom_e2e:tests/e2e/livezoom_e2e.cpp
 )

@@ -1,150 +1,173 @@
-// End to end: the break countdown, its arrow keys, Escape putting the screen saver back as it
-// was, and the tray menu. The screen is compared with the countdown drawn here, centred.
+// End to end: the break screen from the real tray icon's menu and the hotkey: the countdown
+// centred as drawn here and its arrow keys, the largest stored length, the corner cell with the
+// time since expiry below, a background picture centred or stretched, and one that cannot be read.
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <string>
-#include <vector>
+#include <climits>
 
 #include "e2e/program_test.h"
 
 namespace {
 
-constexpr UINT kTrayNotifyMessage = 1124;
-using Mask = std::vector<bool>; // the pure red pixels of the screen, row by row
+constexpr uint32_t kRed = 0xFF0000;
+constexpr uint32_t kBlue = 0x0000FF;
 
-// Each of `texts` in red over the window colour, centred on a screen-sized picture, at a fifth
-// of its height: the countdown as a presenter should see it.
-std::vector<Mask> CentredCountdowns(std::initializer_list<const wchar_t*> texts) {
+// True when the screen comes to show one of `texts` as the countdown: its pure red pixels those
+// of the text drawn here in red, centred, a fifth of the screen high, but for a handful.
+bool CountdownAppears(std::initializer_list<const wchar_t*> texts) {
     const int width = GetSystemMetrics(SM_CXSCREEN);
     const int height = GetSystemMetrics(SM_CYSCREEN);
-    BITMAPINFO info = {};
-    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    void* bits = nullptr;
-    HDC dc = CreateCompatibleDC(nullptr);
-    HGDIOBJ oldBitmap =
-        SelectObject(dc, CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    LOGFONTW logFont = {};
-    logFont.lfHeight = height / 5;
-    HGDIOBJ oldFont = SelectObject(dc, CreateFontIndirectW(&logFont));
-    SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, RGB(255, 0, 0));
-    std::vector<Mask> masks;
+    std::vector<Screenshot> expected;
     for (const wchar_t* text : texts) {
-        const RECT all = {0, 0, width, height};
-        FillRect(dc, &all, GetSysColorBrush(COLOR_WINDOW));
-        RECT box = {0, 0, 0, 0};
-        DrawTextW(dc, text, -1, &box, DT_CALCRECT | DT_NOPREFIX | DT_NOCLIP);
-        OffsetRect(&box, (width - box.right) / 2, (height - box.bottom) / 2);
-        DrawTextW(dc, text, -1, &box, DT_NOPREFIX | DT_NOCLIP);
-        GdiFlush();
-        const auto* pixels = static_cast<const uint32_t*>(bits);
-        Mask& red = masks.emplace_back(static_cast<size_t>(width) * height);
-        for (size_t i = 0; i < red.size(); ++i) {
-            red[i] = (pixels[i] & 0xFFFFFF) == 0xFF0000;
-        }
-    }
-    DeleteObject(SelectObject(dc, oldFont));
-    DeleteObject(SelectObject(dc, oldBitmap));
-    DeleteDC(dc);
-    return masks;
-}
-
-// True when the screen comes to show one of `texts` as the countdown (its red pixels those
-// drawn here but for a handful) after `key`, if any, was pressed.
-bool CountdownAppears(std::initializer_list<const wchar_t*> texts, WORD key = 0) {
-    const std::vector<Mask> masks = CentredCountdowns(texts);
-    if (key != 0) {
-        PressKey(key);
+        expected.push_back(Painted(width, height, [&](HDC dc) {
+            const RECT all = {0, 0, width, height};
+            FillRect(dc, &all, GetSysColorBrush(COLOR_WINDOW));
+            LOGFONTW logFont = {};
+            logFont.lfHeight = height / 5;
+            HGDIOBJ oldFont = SelectObject(dc, CreateFontIndirectW(&logFont));
+            SetBkMode(dc, TRANSPARENT);
+            SetTextColor(dc, RGB(255, 0, 0));
+            RECT box = {0, 0, 0, 0};
+            DrawTextW(dc, text, -1, &box, DT_CALCRECT | DT_NOPREFIX | DT_NOCLIP);
+            OffsetRect(&box, (width - box.right) / 2, (height - box.bottom) / 2);
+            DrawTextW(dc, text, -1, &box, DT_NOPREFIX | DT_NOCLIP);
+            DeleteObject(SelectObject(dc, oldFont));
+        }));
     }
     return WaitUntil([&] {
         const Screenshot shot = CaptureScreen();
-        return std::any_of(masks.begin(), masks.end(), [&](const Mask& red) {
+        return std::any_of(expected.begin(), expected.end(), [&](const Screenshot& red) {
             size_t differing = 0;
-            for (size_t i = 0; i < red.size(); ++i) {
-                differing += red[i] != (shot.pixels[i] == 0xFF0000) ? 1 : 0;
+            for (size_t i = 0; i < red.pixels.size(); ++i) {
+                differing += (red.pixels[i] == kRed) != (shot.pixels[i] == kRed) ? 1 : 0;
             }
             return differing <= 20;
         });
     });
 }
 
-// The screen saver switch as every process finds it: the session's value, else the saved one.
-std::optional<std::wstring> ScreenSaverActive() {
-    auto value = ReadString(L"Software\\Wine\\Temporary System Parameters\\Control Panel\\Desktop",
-                            L"ScreenSaveActive");
-    return value ? value : ReadString(L"Control Panel\\Desktop", L"ScreenSaveActive");
+// The bounding box of the screen's pure red pixels (left > right when there are none).
+RECT RedBox(const Screenshot& shot) {
+    RECT box = {INT_MAX, INT_MAX, -1, -1};
+    for (int y = 0; y < shot.height; ++y) {
+        for (int x = 0; x < shot.width; ++x) {
+            if (shot.At(x, y) == kRed) {
+                box = {std::min<LONG>(box.left, x), std::min<LONG>(box.top, y),
+                       std::max<LONG>(box.right, x), std::max<LONG>(box.bottom, y)};
+            }
+        }
+    }
+    return box;
 }
 
-class Break : public ProgramTest {
-  protected:
-    void BreakHotkey() {
-        PressShifted('3');
-        ASSERT_TRUE(WaitUntil([this] { return IsWindowVisible(mainWindow) != 0; }));
-        ASSERT_TRUE(WaitUntil([this] { return HasKeyboardFocus(mainWindow); }));
-    }
-    void EscapeEndsTheBreak() {
-        ASSERT_TRUE(WaitUntil([this] { return HasKeyboardFocus(mainWindow); }));
-        PressKey(VK_ESCAPE);
-        EXPECT_TRUE(WaitUntil([this] { return !IsWindowVisible(mainWindow); }));
-    }
-    // Opens the tray icon's menu as a click on the icon does (the button-down makes the program
-    // the foreground one, the button-up opens the menu), and picks an item by its key.
-    void PickFromTrayMenu(WORD accessKey) {
-        PostMessageW(mainWindow, kTrayNotifyMessage, 1, WM_LBUTTONDOWN);
-        ASSERT_TRUE(WaitUntil([this] { return GetForegroundWindow() == mainWindow; }));
-        PostMessageW(mainWindow, kTrayNotifyMessage, 1, WM_LBUTTONUP);
-        ASSERT_TRUE(WaitUntil([] { return IsWindowVisible(FindWindowW(L"#32768", nullptr)); }));
-        PressKey(accessKey);
-    }
-};
+// Clicks the real tray icon, the magnifier's blue ring in the notification area at the bottom
+// right, and picks an item of its menu by its access key.
+void PickFromTheTrayIcon(WORD accessKey) {
+    POINT icon = {-1, -1};
+    ASSERT_TRUE(WaitUntil([&] {
+        const Screenshot shot = CaptureScreen();
+        for (int y = shot.height - 40; y < shot.height && icon.x < 0; ++y) {
+            for (int x = shot.width - 200; x < shot.width && icon.x < 0; ++x) {
+                icon = shot.At(x, y) == 0x1E6EC8 ? POINT{x, y} : icon; // the ring's colour
+            }
+        }
+        return icon.x >= 0;
+    }));
+    ClickAt(icon.x, icon.y);
+    ASSERT_NE(WaitForWindowOf(0, L"#32768"), nullptr);
+    PressKey(accessKey);
+}
 
-TEST_F(Break, HotkeyShowsTheCountdownCentredAndArrowsChangeIt) {
+using Break = ProgramTest;
+
+TEST_F(Break, TheTrayIconsMenuStartsACentredCountdownArrowsChangeItAndExitEnds) {
     ASSERT_NO_FATAL_FAILURE(StartProgram());
-    ASSERT_NO_FATAL_FAILURE(BreakHotkey());
+    ASSERT_NO_FATAL_FAILURE(PickFromTheTrayIcon('B')); // "&Break Timer"
+    ASSERT_TRUE(WaitShown());
     ASSERT_TRUE(CountdownAppears({L"09:59", L"09:58", L"09:57", L"09:56", L"09:55"}));
-    EXPECT_TRUE(CountdownAppears({L"10:00"}, VK_RIGHT)); // whole tens up, for a whole second
-    EXPECT_TRUE(CountdownAppears({L"09:50", L"09:49", L"09:40", L"09:39"}, VK_LEFT));
-    EscapeEndsTheBreak();
-}
-
-TEST_F(Break, EndingItPutsTheScreenSaverSwitchBackAsItWas) {
-    const std::optional<std::wstring> before = ScreenSaverActive();
-    for (UINT active : {0u, 1u}) {
-        SCOPED_TRACE(active);
-        ASSERT_TRUE(SystemParametersInfoW(SPI_SETSCREENSAVEACTIVE, active, nullptr, 0));
-        ASSERT_EQ(ScreenSaverActive(), std::to_wstring(active));
-        ASSERT_NO_FATAL_FAILURE(StartProgram());
-        ASSERT_NO_FATAL_FAILURE(BreakHotkey());
-        EXPECT_TRUE(WaitUntil([] { return ScreenSaverActive() == L"0"; })); // off meanwhile
-        EscapeEndsTheBreak();
-        EXPECT_TRUE(WaitUntil([=] { return ScreenSaverActive() == std::to_wstring(active); }));
-        PostCommand(mainWindow, kExitCommand);
-        EXPECT_EQ(vistrel.WaitForExit(5000), 0u);
-        mainWindow = nullptr;
-    }
-    SystemParametersInfoW(SPI_SETSCREENSAVEACTIVE, before != L"0", nullptr, 0);
-}
-
-TEST_F(Break, TrayMenuStartsTheBreakAndExitSavesTheSettings) {
-    ASSERT_NO_FATAL_FAILURE(StartProgram());
-    ASSERT_NO_FATAL_FAILURE(PickFromTrayMenu('B'));
-    EXPECT_TRUE(CountdownAppears({L"10:00", L"09:59"}));
-    EscapeEndsTheBreak();
-    ASSERT_NO_FATAL_FAILURE(PickFromTrayMenu('X'));
+    ASSERT_TRUE(WaitForKeys());
+    PressKey(VK_RIGHT);
+    EXPECT_TRUE(CountdownAppears({L"10:00"})); // whole tens up, for a whole second
+    PressKey(VK_LEFT);
+    EXPECT_TRUE(CountdownAppears({L"09:50", L"09:49", L"09:40", L"09:39"}));
+    EXPECT_TRUE(Escape());
+    ASSERT_NO_FATAL_FAILURE(PickFromTheTrayIcon('X')); // "E&xit"
     EXPECT_EQ(vistrel.WaitForExit(5000), 0u);
     mainWindow = nullptr;
-    EXPECT_EQ(ReadSettingDword(L"FontScale"), 10u);
-    EXPECT_EQ(ReadSettingDword(L"PenColor"), 0xFFu);
 }
 
 TEST_F(Break, TheLargestStoredLengthCountsDownFromItsBound) {
     WriteSettingDword(L"BreakTimeout", 0x7FFFFFFF);
     ASSERT_NO_FATAL_FAILURE(StartProgram());
-    ASSERT_NO_FATAL_FAILURE(BreakHotkey());
+    PressShifted('3');
+    ASSERT_TRUE(WaitShown());
     // 2^31 - 1 seconds, less the first few ticks.
     EXPECT_TRUE(CountdownAppears({L"35791394:06", L"35791394:05", L"35791394:04", L"35791394:03"}));
-    EscapeEndsTheBreak();
+    EXPECT_TRUE(Escape());
+}
+
+TEST_F(Break, ExpiryInTheCornerOverACentredPictureThenAStretchedOneThenOneThatCannotBeRead) {
+    const std::wstring picture = TempPath(L"vistrel-break.png");
+    ASSERT_TRUE(WriteTwoColourPng(picture, 400, 200, 0xFF0000FF, 0xFF0000FF));
+    WriteSettingDword(L"BreakTimeout", 0);
+    WriteSettingDword(L"BreakTimerPosition", 0);
+    WriteSettingDword(L"BreakShowBackgroundFile", 1);
+    WriteSettingDword(L"BreakShowDesktop", 0);
+    WriteString(kTestSettingsKey, L"BreakBackgroundFile", picture);
+    ASSERT_NO_FATAL_FAILURE(StartProgram());
+    PressShifted('3');
+    ASSERT_TRUE(WaitShown());
+    RECT count = {};
+    ASSERT_TRUE(WaitUntil([&] {
+        count = RedBox(CaptureScreen());
+        return count.right >= 0;
+    }));
+    // "00:00" in the top-left cell: 50 pixels in, less the glyphs' own side bearings.
+    EXPECT_GE(count.left, 50);
+    EXPECT_LT(count.left, 80);
+    EXPECT_GE(count.top, 50);
+    EXPECT_LT(count.top, 50 + GetSystemMetrics(SM_CYSCREEN) / 5);
+    // A second later "-00:01" in the smaller font appears under it, centred.
+    RECT both = {};
+    EXPECT_TRUE(WaitUntil([&] {
+        both = RedBox(CaptureScreen());
+        return both.bottom > count.bottom + 10;
+    }));
+    EXPECT_EQ(both.left, count.left);
+    EXPECT_EQ(both.right, count.right);
+    const int cx = GetSystemMetrics(SM_CXSCREEN) / 2, cy = GetSystemMetrics(SM_CYSCREEN) / 2;
+    EXPECT_TRUE(WaitUntil([&] {
+        const Screenshot shot = CaptureScreen();
+        return shot.At(cx - 199, cy) == kBlue && shot.At(cx + 199, cy + 99) == kBlue &&
+               shot.At(cx - 201, cy) != kBlue && shot.At(cx, cy + 101) != kBlue;
+    }));
+    EXPECT_TRUE(Escape());
+    ExitProgram();
+
+    WriteSettingDword(L"BreakBackgroundStretch", 1);
+    ASSERT_NO_FATAL_FAILURE(StartProgram());
+    PressShifted('3');
+    ASSERT_TRUE(WaitShown());
+    EXPECT_TRUE(WaitUntil([] {
+        const Screenshot shot = CaptureScreen();
+        return shot.At(3, shot.height / 2) == kBlue &&
+               shot.At(shot.width - 3, shot.height - 3) == kBlue;
+    }));
+    EXPECT_TRUE(Escape());
+
+    // The picture is read at each start of a break.
+    ASSERT_TRUE(DeleteFileW(picture.c_str()));
+    PressShifted('3');
+    HWND box = WaitForDialog(vistrel.Id(), 10000);
+    ASSERT_NE(box, nullptr);
+    const DialogSnapshot shown = ReadDialog(box);
+    EXPECT_EQ(shown.caption, L"Vistrel");
+    EXPECT_EQ(shown.Text().rfind(L"Error loading background bitmap: ", 0), 0u) << shown.Text();
+    DismissDialog(box);
+    ASSERT_TRUE(WaitUntil([box] { return !IsWindow(box); }));
+    EXPECT_TRUE(NoDialogWithin(vistrel.Id(), 300));
+    EXPECT_FALSE(IsWindowVisible(mainWindow));
 }
 
 } // namespace

@@ -8,18 +8,14 @@
 #include <fstream>
 #include <future>
 #include <iterator>
-#include <string>
 
 #include "e2e/driver.h"
+#include "res/options_controls.h"
 #include "shell/relaunch.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-constexpr uint32_t kOptionsCommand = 1004;
-constexpr uint32_t kExitCommand = 2;
-constexpr int kRunAtLogonBox = 1045;
 
 std::string FileBytes(const fs::path& file) {
     std::ifstream in(file, std::ios::binary);
@@ -70,19 +66,11 @@ TEST(Carrier, AutoStartFromTheRunningCopyStartsThe32BitProgramAtLogon) {
     auto carrier = std::async(std::launch::async, [&] {
         return RunEmbeddedBuild(GetModuleHandleW(nullptr), program.c_str());
     });
-    HWND mainWindow = nullptr;
-    DWORD child = 0;
-    EXPECT_TRUE(WaitUntil(
-        [&] {
-            const auto windows = TopLevelWindowsOf(0, L"VistrelClass", false);
-            mainWindow = windows.empty() ? nullptr : windows.front();
-            return mainWindow != nullptr;
-        },
-        10000));
-    GetWindowThreadProcessId(mainWindow, &child);
-    // Ends the child whatever happens below, so the waiting relaunch returns.
+    HWND mainWindow = WaitForWindowOf(0, L"VistrelClass", false, 10000);
+    EXPECT_NE(mainWindow, nullptr);
+    // The child ends whatever happens below, so the waiting relaunch returns.
     struct EndChild {
-        DWORD id;
+        DWORD id = 0;
         ~EndChild() {
             if (HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id)) {
                 TerminateProcess(process, 99);
@@ -90,16 +78,17 @@ TEST(Carrier, AutoStartFromTheRunningCopyStartsThe32BitProgramAtLogon) {
                 CloseHandle(process);
             }
         }
-    } endChild{child};
+    } child;
+    GetWindowThreadProcessId(mainWindow, &child.id);
 
-    if (mainWindow != nullptr && WaitForMainWindow(child) == mainWindow) {
-        EXPECT_EQ(ReadString(kTestSettingsKey, L"Filepath"), copy.wstring());
+    if (mainWindow != nullptr && WaitForMainWindow(child.id) == mainWindow) {
+        EXPECT_EQ(StoredText(L"Filepath"), copy.wstring());
         EXPECT_TRUE(GetFileAttributesW(copy.c_str()) & FILE_ATTRIBUTE_HIDDEN);
 
         PostCommand(mainWindow, kOptionsCommand);
-        HWND options = WaitForDialog(child, 10000);
+        HWND options = WaitForDialog(child.id, 10000);
         ASSERT_NE(options, nullptr);
-        SendDlgItemMessageW(options, kRunAtLogonBox, BM_SETCHECK, BST_CHECKED, 0);
+        SendDlgItemMessageW(options, IDC_RUN_AT_LOGON, BM_SETCHECK, BST_CHECKED, 0);
         PostMessageW(options, WM_COMMAND, IDOK, 0);
         EXPECT_TRUE(WaitUntil([&] { return !IsWindow(options); }));
         EXPECT_EQ(ReadString(kTestRunKey, L"Vistrel"), L"\"" + program.wstring() + L"\"");

@@ -1,12 +1,13 @@
-// Outside driving of the program for end-to-end tests (see driver.h).
+// Outside driving of the program for end-to-end tests and the tour (see driver.h).
 #include "e2e/driver.h"
 
+#include <algorithm>
 #include <cstdlib>
-#include <utility>
 
 #include <gtest/gtest.h>
 
-#include "support/png_file.h"
+#include "res/options_controls.h"
+#include "res/product.h"
 #include "zoom/hotkey_value.h"
 
 namespace {
@@ -16,30 +17,17 @@ HANDLE drivenProcess = nullptr;
 
 } // namespace
 
+std::wstring WindowsPath(const std::wstring& path) {
+    std::wstring windows = !path.empty() && path[0] == L'/' ? L"Z:" + path : path;
+    for (wchar_t& c : windows) {
+        c = c == L'/' ? L'\\' : c;
+    }
+    return windows;
+}
+
 std::wstring VistrelExePath() {
-    const char* unixPath = std::getenv("VISTREL_EXE");
-    std::wstring path = L"Z:";
-    for (const char* c = unixPath != nullptr ? unixPath : ""; *c != 0; ++c) {
-        path += *c == '/' ? L'\\' : static_cast<wchar_t>(static_cast<unsigned char>(*c));
-    }
-    return path;
-}
-
-VistrelProcess::VistrelProcess(VistrelProcess&& other) noexcept : info(other.info) {
-    other.info = {};
-}
-
-VistrelProcess& VistrelProcess::operator=(VistrelProcess&& other) noexcept {
-    if (this != &other) {
-        End();
-        info = other.info;
-        other.info = {};
-    }
-    return *this;
-}
-
-VistrelProcess::~VistrelProcess() {
-    End();
+    const wchar_t* path = _wgetenv(L"VISTREL_EXE");
+    return WindowsPath(path != nullptr ? path : L"");
 }
 
 void VistrelProcess::End() {
@@ -58,126 +46,123 @@ void VistrelProcess::End() {
     info = {};
 }
 
-bool VistrelProcess::Running() const {
-    return info.hProcess != nullptr && WaitForSingleObject(info.hProcess, 0) == WAIT_TIMEOUT;
-}
-
 std::optional<DWORD> VistrelProcess::WaitForExit(DWORD timeoutMs) const {
+    DWORD code = 0;
     if (info.hProcess == nullptr ||
-        WaitForSingleObject(info.hProcess, timeoutMs) != WAIT_OBJECT_0) {
+        WaitForSingleObject(info.hProcess, timeoutMs) != WAIT_OBJECT_0 ||
+        !GetExitCodeProcess(info.hProcess, &code)) {
         return std::nullopt;
     }
-    DWORD code = 0;
-    GetExitCodeProcess(info.hProcess, &code);
     return code;
 }
 
-VistrelProcess StartVistrel(const std::wstring& arguments) {
+void VistrelProcess::Start(const std::wstring& arguments) {
+    End();
     const std::wstring exe = VistrelExePath();
-    std::wstring commandLine = L"\"" + exe + L"\"";
-    if (!arguments.empty()) {
-        commandLine += L" " + arguments;
-    }
+    std::wstring commandLine = L"\"" + exe + L"\"" + (arguments.empty() ? L"" : L" " + arguments);
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
-    VistrelProcess process;
     if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        nullptr, &startup, &process.info)) {
-        process.info = {};
+                        nullptr, &startup, &info)) {
+        info = {};
     }
-    drivenProcess = process.info.hProcess;
-    return process;
+    drivenProcess = info.hProcess;
 }
 
-HWND WaitForMainWindow(DWORD processId, DWORD timeoutMs) {
-    // The window can be found while its creation (settings, hotkeys) is still running; the
-    // program is ready once it first waits for input.
-    if (HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, processId)) {
-        WaitForInputIdle(process, timeoutMs);
-        CloseHandle(process);
-    }
+HWND WaitForWindowOf(DWORD processId, const wchar_t* className, bool visibleOnly, DWORD timeoutMs) {
     HWND found = nullptr;
     WaitUntil(
         [&] {
-            const std::vector<HWND> windows = TopLevelWindowsOf(processId, L"VistrelClass", false);
-            found = windows.empty() ? nullptr : windows.front();
-            return found != nullptr;
+            const std::vector<HWND> windows = TopLevelWindowsOf(processId, className, visibleOnly);
+            return (found = windows.empty() ? nullptr : windows.front()) != nullptr;
         },
         timeoutMs);
     return found;
 }
 
-bool HasKeyboardFocus(HWND window) {
+HWND WaitForMainWindow(DWORD processId, DWORD timeoutMs) {
+    // The window can be found while its creation still runs (docs/WINE.md).
+    if (HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, processId)) {
+        WaitForInputIdle(process, timeoutMs);
+        CloseHandle(process);
+    }
+    return WaitForWindowOf(processId, L"VistrelClass", false, timeoutMs);
+}
+
+bool HasFocus(HWND control) {
     GUITHREADINFO thread = {};
     thread.cbSize = sizeof thread;
-    return GetForegroundWindow() == window &&
-           GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &thread) &&
-           thread.hwndFocus == window;
+    return GetGUIThreadInfo(GetWindowThreadProcessId(control, nullptr), &thread) &&
+           thread.hwndFocus == control;
 }
 
 HWND DescendantOf(HWND root, int id, bool visibleOnly) {
-    struct Search {
-        int id;
-        bool visibleOnly;
-        HWND found;
-    } search = {id, visibleOnly, nullptr};
-    EnumChildWindows(
-        root,
-        [](HWND child, LPARAM context) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(context);
-            if (GetDlgCtrlID(child) == s->id && (!s->visibleOnly || IsWindowVisible(child))) {
-                s->found = child;
-                return FALSE;
-            }
-            return TRUE;
+    for (HWND child = GetWindow(root, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        if (GetDlgCtrlID(child) == id && (!visibleOnly || IsWindowVisible(child))) {
+            return child;
+        }
+        if (HWND found = DescendantOf(child, id, visibleOnly)) {
+            return found;
+        }
+    }
+    return nullptr;
+}
+
+std::wstring ControlText(HWND control) {
+    wchar_t text[256] = {};
+    SendMessageTimeoutW(control, WM_GETTEXT, 256, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG,
+                        2000, nullptr);
+    return text;
+}
+
+HWND WaitForNewDialog(DWORD processId, std::initializer_list<HWND> known) {
+    HWND found = nullptr;
+    WaitUntil([&] {
+        for (HWND box : TopLevelWindowsOf(processId, L"#32770", true)) {
+            found = std::find(known.begin(), known.end(), box) == known.end() ? box : found;
+        }
+        return found != nullptr;
+    });
+    return found;
+}
+
+std::vector<HWND> OptionsDialogsOf(DWORD processId) {
+    std::vector<HWND> found;
+    for (HWND dialog : TopLevelWindowsOf(processId, L"#32770", true)) {
+        wchar_t title[64] = {};
+        GetWindowTextW(dialog, title, 64);
+        if (std::wstring(title) == L"" VISTREL_OPTIONS_TITLE) {
+            found.push_back(dialog);
+        }
+    }
+    return found;
+}
+
+HWND WaitForOptionsDialog(const VistrelProcess& vistrel) {
+    HWND dialog = nullptr;
+    WaitUntil(
+        [&] {
+            const std::vector<HWND> dialogs = OptionsDialogsOf(vistrel.Id());
+            dialog = dialogs.size() == 1 ? dialogs[0] : nullptr;
+            return dialog != nullptr && GetForegroundWindow() == dialog &&
+                   !ControlText(GetDlgItem(dialog, IDC_VERSION_LINE)).empty() && vistrel.Idle();
         },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
+        10000);
+    return dialog;
 }
 
-void PostCommand(HWND mainWindow, uint32_t command) {
-    PostMessageW(mainWindow, WM_COMMAND, command, 0);
+HWND OpenTrayMenu(HWND mainWindow) {
+    DWORD processId = 0;
+    GetWindowThreadProcessId(mainWindow, &processId);
+    PostMessageW(mainWindow, kTrayNotifyMessage, 1, WM_LBUTTONDOWN);
+    WaitUntil([&] { return GetForegroundWindow() == mainWindow; });
+    PostMessageW(mainWindow, kTrayNotifyMessage, 1, WM_LBUTTONUP);
+    return WaitForWindowOf(processId, L"#32768");
 }
-
-namespace {
-
-void DeleteTree(const wchar_t* path) {
-    RegDeleteTreeW(HKEY_CURRENT_USER, path);
-}
-
-} // namespace
 
 void ClearProgramRegistry() {
-    DeleteTree(L"Software\\tarnove");
-    HKEY run = nullptr;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, kTestRunKey, 0, KEY_SET_VALUE, &run) == ERROR_SUCCESS) {
-        RegDeleteValueW(run, L"Vistrel");
-        RegCloseKey(run);
-    }
-}
-
-void WriteSettingDword(const wchar_t* name, DWORD value) {
-    RegSetKeyValueW(HKEY_CURRENT_USER, kTestSettingsKey, name, REG_DWORD, &value, sizeof value);
-}
-
-std::optional<DWORD> ReadSettingDword(const wchar_t* name) {
-    DWORD value = 0;
-    DWORD size = sizeof value;
-    if (RegGetValueW(HKEY_CURRENT_USER, kTestSettingsKey, name, RRF_RT_DWORD, nullptr, &value,
-                     &size) != ERROR_SUCCESS) {
-        return std::nullopt;
-    }
-    return value;
-}
-
-std::optional<std::wstring> ReadString(const wchar_t* keyPath, const wchar_t* name) {
-    wchar_t text[1024] = {};
-    DWORD size = sizeof text;
-    if (RegGetValueW(HKEY_CURRENT_USER, keyPath, name, RRF_RT_REG_SZ, nullptr, text, &size) !=
-        ERROR_SUCCESS) {
-        return std::nullopt;
-    }
-    return std::wstring(text);
+    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\tarnove");
+    RegDeleteKeyValueW(HKEY_CURRENT_USER, kTestRunKey, L"Vistrel");
 }
 
 void WriteString(const wchar_t* keyPath, const wchar_t* name, const std::wstring& value) {
@@ -185,32 +170,18 @@ void WriteString(const wchar_t* keyPath, const wchar_t* name, const std::wstring
                     static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
 }
 
-bool KeyExists(const wchar_t* keyPath) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, keyPath, 0, KEY_READ, &key) != ERROR_SUCCESS) {
-        return false;
-    }
-    RegCloseKey(key);
-    return true;
-}
-
-bool HotkeyHeldElsewhere(uint32_t value) {
-    const HotkeyRegistration registration = TranslateHotkey(value);
-    constexpr int kProbeId = 0xB000;
-    if (RegisterHotKey(nullptr, kProbeId, registration.modifiers, registration.virtualKey)) {
-        UnregisterHotKey(nullptr, kProbeId);
-        return false;
-    }
-    return true;
+std::optional<std::wstring> ReadString(const wchar_t* keyPath, const wchar_t* name) {
+    wchar_t text[1024] = {};
+    DWORD size = sizeof text;
+    return RegGetValueW(HKEY_CURRENT_USER, keyPath, name, RRF_RT_REG_SZ, nullptr, text, &size) ==
+                   ERROR_SUCCESS
+               ? std::optional<std::wstring>(text)
+               : std::nullopt;
 }
 
 HeldHotkey::HeldHotkey(uint32_t value) : id(0xA000 + static_cast<int>(value & 0xFFF)) {
     const HotkeyRegistration registration = TranslateHotkey(value);
     held = RegisterHotKey(nullptr, id, registration.modifiers, registration.virtualKey) != 0;
-}
-
-HeldHotkey::~HeldHotkey() {
-    Release();
 }
 
 void HeldHotkey::Release() {
@@ -220,31 +191,20 @@ void HeldHotkey::Release() {
     }
 }
 
-namespace {
+// ---- Input ----
 
-std::wstring SystemKeyName(UINT virtualKey) {
-    wchar_t name[64] = {};
-    GetKeyNameTextW(static_cast<LONG>(MapVirtualKeyW(virtualKey, MAPVK_VK_TO_VSC) << 16), name, 64);
-    return name;
+void SendMouse(DWORD flags, LONG dx, LONG dy, DWORD data) {
+    INPUT input = {};
+    input.type = INPUT_MOUSE;
+    input.mi = {dx, dy, data, flags, 0, 0};
+    SendInput(1, &input, sizeof input);
 }
 
-} // namespace
-
-std::wstring ExpectedHotkeyName(uint32_t value) {
-    std::wstring name;
-    if (value & kHotkeyCtrl) {
-        name += SystemKeyName(VK_CONTROL) + L"+";
-    }
-    if (value & kHotkeyShift) {
-        name += SystemKeyName(VK_SHIFT) + L"+";
-    }
-    if (value & kHotkeyAlt) {
-        name += SystemKeyName(VK_MENU) + L"+";
-    }
-    return name + SystemKeyName(value & 0xFF);
+void SendAbsolute(DWORD flags, int x, int y) {
+    SendMouse(flags | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE,
+              static_cast<LONG>((x + 0.5) * 65536 / GetSystemMetrics(SM_CXSCREEN)),
+              static_cast<LONG>((y + 0.5) * 65536 / GetSystemMetrics(SM_CYSCREEN)));
 }
-
-namespace {
 
 void SendKey(WORD virtualKey, bool up) {
     INPUT input = {};
@@ -255,46 +215,16 @@ void SendKey(WORD virtualKey, bool up) {
     SendInput(1, &input, sizeof input);
 }
 
-void SendMouse(DWORD flags, LONG dx = 0, LONG dy = 0, DWORD data = 0) {
-    INPUT input = {};
-    input.type = INPUT_MOUSE;
-    input.mi.dx = dx;
-    input.mi.dy = dy;
-    input.mi.mouseData = data;
-    input.mi.dwFlags = flags;
-    SendInput(1, &input, sizeof input);
-}
-
-} // namespace
-
-void PressKey(WORD virtualKey) {
-    SendKey(virtualKey, false);
-    SendKey(virtualKey, true);
-}
-
-void PressShifted(WORD virtualKey) {
-    SendKey(VK_SHIFT, false);
-    PressKey(virtualKey);
-    SendKey(VK_SHIFT, true);
-}
-
 void MoveMouseTo(int x, int y) {
-    const int width = GetSystemMetrics(SM_CXSCREEN);
-    const int height = GetSystemMetrics(SM_CYSCREEN);
     auto there = [=] {
         POINT cursor = {};
         GetCursorPos(&cursor);
         return cursor.x == x && cursor.y == y;
     };
-    // Under Wine the move reaches the cursor position asynchronously. It also moves the X
-    // pointer, and the program whose window lies under it reports that motion back as input of
-    // its own, late: a report of an earlier move that is taken after this one drags the cursor
-    // back. So wait for the position, for the program to be idle, and for the position to stay;
-    // when a late report moved it, move again.
+    // A late echo of an earlier move can drag the cursor back (docs/WINE.md): wait for the
+    // position, for the program to be idle and for the position to stay; else move again.
     for (int attempt = 0; attempt < 5; ++attempt) {
-        SendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE,
-                  static_cast<LONG>((x + 0.5) * 65536 / width),
-                  static_cast<LONG>((y + 0.5) * 65536 / height));
+        SendAbsolute(0, x, y);
         WaitUntil(there, 1000);
         if (drivenProcess != nullptr) {
             WaitForInputIdle(drivenProcess, 1000);
@@ -310,36 +240,11 @@ void MoveMouseTo(int x, int y) {
     }
 }
 
-void TurnWheel(int delta) {
-    SendMouse(MOUSEEVENTF_WHEEL, 0, 0, static_cast<DWORD>(delta));
-}
-
-namespace {
-
-// Button events carry their own absolute position: under Wine a late echo of an earlier
-// cursor move can otherwise give the button the position before the last move.
-void SendButtonAt(DWORD button, int x, int y) {
-    const int width = GetSystemMetrics(SM_CXSCREEN);
-    const int height = GetSystemMetrics(SM_CYSCREEN);
-    SendMouse(button | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE,
-              static_cast<LONG>((x + 0.5) * 65536 / width),
-              static_cast<LONG>((y + 0.5) * 65536 / height));
-}
-
-} // namespace
-
-void PressLeft(int x, int y) {
-    SendButtonAt(MOUSEEVENTF_LEFTDOWN, x, y);
-}
-
-void ReleaseLeft(int x, int y) {
-    SendButtonAt(MOUSEEVENTF_LEFTUP, x, y);
-}
-
-void PressWithCtrl(WORD virtualKey) {
-    SendKey(VK_CONTROL, false);
-    PressKey(virtualKey);
-    SendKey(VK_CONTROL, true);
+void ClickOn(HWND window, int dx, int dy) {
+    RECT rect = {};
+    GetWindowRect(window, &rect);
+    ClickAt(dx < 0 ? (rect.left + rect.right) / 2 : rect.left + dx,
+            dy < 0 ? (rect.top + rect.bottom) / 2 : rect.top + dy);
 }
 
 void PressWithCtrlQueued(WORD virtualKey, int times) {
@@ -369,38 +274,46 @@ void DragTo(int fromX, int fromY, int x, int y, int steps) {
     ReleaseLeft(x, y);
 }
 
-void ClickRight() {
-    SendMouse(MOUSEEVENTF_RIGHTDOWN);
-    SendMouse(MOUSEEVENTF_RIGHTUP);
+// ---- The screen ----
+
+namespace {
+
+BITMAPINFO TopDown32(int width, int height) {
+    BITMAPINFO info = {};
+    info.bmiHeader = {sizeof info.bmiHeader, width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    return info;
+}
+
+} // namespace
+
+Screenshot Painted(int width, int height, const std::function<void(HDC)>& paint) {
+    Screenshot picture = {width, height,
+                          std::vector<uint32_t>(static_cast<size_t>(width) * height)};
+    const BITMAPINFO info = TopDown32(width, height);
+    void* bits = nullptr;
+    HDC dc = CreateCompatibleDC(nullptr);
+    HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ previous = SelectObject(dc, bitmap);
+    paint(dc);
+    GdiFlush();
+    const auto* pixels = static_cast<const uint32_t*>(bits);
+    for (size_t i = 0; i < picture.pixels.size(); ++i) {
+        picture.pixels[i] = pixels[i] & 0xFFFFFF;
+    }
+    SelectObject(dc, previous);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    return picture;
 }
 
 Screenshot CaptureScreen() {
-    Screenshot shot;
-    shot.width = GetSystemMetrics(SM_CXSCREEN);
-    shot.height = GetSystemMetrics(SM_CYSCREEN);
-    shot.pixels.resize(static_cast<size_t>(shot.width) * shot.height);
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = shot.width;
-    info.bmiHeader.biHeight = -shot.height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ previous = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, shot.width, shot.height, screen, 0, 0, SRCCOPY);
-    GdiFlush();
-    const auto* source = static_cast<const uint32_t*>(bits);
-    for (size_t i = 0; i < shot.pixels.size(); ++i) {
-        shot.pixels[i] = source[i] & 0xFFFFFF;
-    }
-    SelectObject(memory, previous);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-    return shot;
+    const int width = GetSystemMetrics(SM_CXSCREEN);
+    const int height = GetSystemMetrics(SM_CYSCREEN);
+    return Painted(width, height, [&](HDC dc) {
+        HDC screen = GetDC(nullptr);
+        BitBlt(dc, 0, 0, width, height, screen, 0, 0, SRCCOPY);
+        ReleaseDC(nullptr, screen);
+    });
 }
 
 Screenshot CaptureSettledScreen(DWORD timeoutMs) {
@@ -416,6 +329,37 @@ Screenshot CaptureSettledScreen(DWORD timeoutMs) {
     return previous;
 }
 
+Screenshot PixelsOfBitmap(HBITMAP bitmap) {
+    BITMAP size = {};
+    GetObjectW(bitmap, sizeof size, &size);
+    Screenshot shot = {size.bmWidth, size.bmHeight,
+                       std::vector<uint32_t>(static_cast<size_t>(size.bmWidth) * size.bmHeight)};
+    BITMAPINFO info = TopDown32(shot.width, shot.height);
+    HDC screen = GetDC(nullptr);
+    GetDIBits(screen, bitmap, 0, shot.height, shot.pixels.data(), &info, DIB_RGB_COLORS);
+    ReleaseDC(nullptr, screen);
+    for (uint32_t& pixel : shot.pixels) {
+        pixel &= 0xFFFFFF;
+    }
+    return shot;
+}
+
+int CountColour(const Screenshot& shot, RECT area, uint32_t colour) {
+    int count = 0;
+    for (int y = area.top; y < area.bottom; ++y) {
+        for (int x = area.left; x < area.right; ++x) {
+            count += shot.At(x, y) == colour ? 1 : 0;
+        }
+    }
+    return count;
+}
+
+CapturePoint ZoomedSource(float zoom, CapturePoint zoomPoint, int width, int height, int x, int y) {
+    const CapturePoint origin = ComputeSourceOrigin(zoom, zoomPoint, width, height);
+    return {origin.x + x * VisibleExtent(width, zoom) / width,
+            origin.y + y * VisibleExtent(height, zoom) / height};
+}
+
 bool WriteTwoColourPng(const std::wstring& path, int width, int height, uint32_t left,
                        uint32_t right) {
     std::vector<uint32_t> pixels(static_cast<size_t>(width) * height);
@@ -425,13 +369,9 @@ bool WriteTwoColourPng(const std::wstring& path, int width, int height, uint32_t
     return WritePng(path, width, height, pixels.data(), true);
 }
 
-bool SaveScreenshot(const Screenshot& shot, const std::wstring& path) {
-    return WritePng(path, shot.width, shot.height, shot.pixels.data());
-}
-
-void KeepScreenshot(const std::wstring& name) {
+void KeepScreenshot(const std::wstring& name, const Screenshot& shot) {
     if (const wchar_t* folder = _wgetenv(L"VISTREL_TEST_SHOTS")) {
-        SaveScreenshot(CaptureScreen(), std::wstring(folder) + L"\\" + name + L".png");
+        SaveScreenshot(shot, std::wstring(folder) + L"\\" + name + L".png");
     }
 }
 
@@ -444,21 +384,20 @@ void KeepScreenshotOfFailure() {
     }
 }
 
+std::wstring TempPath(const wchar_t* name) {
+    wchar_t folder[MAX_PATH] = {};
+    return std::wstring(folder, GetTempPathW(MAX_PATH, folder)) + name;
+}
+
 namespace {
 
 LRESULT CALLBACK PatternWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_PAINT) {
         PAINTSTRUCT paint;
         HDC dc = BeginPaint(window, &paint);
-        const auto* picture =
-            reinterpret_cast<const Screenshot*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-        if (picture != nullptr) {
-            BITMAPINFO info = {};
-            info.bmiHeader.biSize = sizeof info.bmiHeader;
-            info.bmiHeader.biWidth = picture->width;
-            info.bmiHeader.biHeight = -picture->height;
-            info.bmiHeader.biPlanes = 1;
-            info.bmiHeader.biBitCount = 32;
+        if (const auto* picture =
+                reinterpret_cast<const Screenshot*>(GetWindowLongPtrW(window, GWLP_USERDATA))) {
+            const BITMAPINFO info = TopDown32(picture->width, picture->height);
             SetDIBitsToDevice(dc, 0, 0, picture->width, picture->height, 0, 0, 0, picture->height,
                               picture->pixels.data(), &info, DIB_RGB_COLORS);
         }
@@ -480,14 +419,10 @@ Screenshot FilledScreen(SlideFill fill) {
     picture.width = GetSystemMetrics(SM_CXSCREEN);
     picture.height = GetSystemMetrics(SM_CYSCREEN);
     picture.pixels.resize(static_cast<size_t>(picture.width) * picture.height, 0xFFFFFF);
-    if (fill == SlideFill::Coordinates) {
-        for (int y = 0; y < picture.height; ++y) {
-            for (int x = 0; x < picture.width; ++x) {
-                const uint32_t blue = static_cast<uint32_t>((x >> 8) << 4 | (y >> 8));
-                picture.pixels[static_cast<size_t>(y) * picture.width + x] =
-                    (static_cast<uint32_t>(x & 0xFF) << 16) |
-                    (static_cast<uint32_t>(y & 0xFF) << 8) | blue;
-            }
+    for (int y = 0; fill == SlideFill::Coordinates && y < picture.height; ++y) {
+        for (int x = 0; x < picture.width; ++x) {
+            picture.pixels[static_cast<size_t>(y) * picture.width + x] =
+                static_cast<uint32_t>((x & 0xFF) << 16 | (y & 0xFF) << 8 | (x >> 8) << 4 | y >> 8);
         }
     }
     return picture;
@@ -523,15 +458,13 @@ PatternWindow::PatternWindow(Screenshot shown) : picture(std::move(shown)) {
     });
     WaitForSingleObject(ready, 10000);
     CloseHandle(ready);
-    // Activation completes asynchronously; a late one would take the focus from the program
-    // under test in the middle of the test.
+    // A late activation would take the focus from the program under test (docs/WINE.md).
     WaitUntil([this] { return GetForegroundWindow() == window; });
     // The taskbar is topmost too and now and then comes out above the slide: put the slide on
     // top until its bottom row shows.
     WaitUntil([this] {
-        const Screenshot shot = CaptureScreen();
-        const int y = shot.height - 3;
-        if (shot.At(7, y) == picture.At(7, y)) {
+        const int y = picture.height - 3;
+        if (CaptureScreen().At(7, y) == picture.At(7, y)) {
             return true;
         }
         SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);

@@ -1,42 +1,32 @@
-// The start-up language reaches the real tray menu: a stored choice and a "*.lang" file that
-// matches the interface language. The program's menu is compared, pixel for pixel, with menus
-// built here from the expected texts: the translated one must match, the English one must not.
-#include <cstring>
+// End to end: languages in the real program. The options dialog's language button switches to
+// the built-in Simplified Chinese and reopens the dialog translated (every page and the font
+// dialog are kept as pictures); the tray menu follows, and so does a new start from the stored
+// choice. Menus of another process cannot be read, so the program's menu is compared, pixel for
+// pixel, with menus built here from the expected texts.
 #include <string>
 #include <vector>
 
 #include "e2e/program_test.h"
-#include "zoom/message_ids.h"
+
+#include <commctrl.h>
+
+#include "res/options_controls.h"
 
 namespace {
 
-struct MenuItem {
-    UINT command; // 0: a separator
-    const wchar_t* text;
-};
+// The tray menu's items; none for a separator.
+using MenuItems = std::vector<const wchar_t*>;
+const MenuItems kEnglishTray = {L"&Options", nullptr, L"&Break Timer", L"&Draw",
+                                L"&Zoom",    nullptr, L"E&xit"};
+const MenuItems kChineseTray = {L"选项(&O)", nullptr, L"休息计时器(&B)", L"绘制(&D)",
+                                L"放大(&Z)", nullptr, L"退出(&X)"};
 
-const std::vector<MenuItem> kEnglishTray = {
-    {1004, L"&Options"}, {0, L""},         {1011, L"&Break Timer"},
-    {1007, L"&Draw"},    {1009, L"&Zoom"}, {0, L""},
-    {2, L"E&xit"}};
-const std::vector<MenuItem> kChineseTray = {
-    {1004, L"选项(&O)"}, {0, L""}, {1011, L"休息计时器(&B)"}, {1007, L"绘制(&D)"},
-    {1009, L"放大(&Z)"}, {0, L""}, {2, L"退出(&X)"}};
-
-struct MenuPicture {
-    int width = 0;
-    int height = 0;
-    std::vector<uint32_t> pixels;
-    bool operator==(const MenuPicture&) const = default;
-};
-
-MenuPicture Picture(HWND popup) {
-    MenuPicture picture;
+// What a window shows once the screen has settled.
+Screenshot Picture(HWND window) {
     RECT rect = {};
-    GetWindowRect(popup, &rect);
-    picture.width = rect.right - rect.left;
-    picture.height = rect.bottom - rect.top;
+    GetWindowRect(window, &rect);
     const Screenshot shot = CaptureSettledScreen();
+    Screenshot picture = {rect.right - rect.left, rect.bottom - rect.top, {}};
     for (int y = rect.top; y < rect.bottom; ++y) {
         for (int x = rect.left; x < rect.right; ++x) {
             picture.pixels.push_back(shot.At(x, y));
@@ -45,31 +35,20 @@ MenuPicture Picture(HWND popup) {
     return picture;
 }
 
-HWND VisibleMenuOf(DWORD processId) {
-    HWND popup = nullptr;
-    WaitUntil([&] {
-        const std::vector<HWND> menus = TopLevelWindowsOf(processId, L"#32768", true);
-        popup = menus.empty() ? nullptr : menus.front();
-        return popup != nullptr;
-    });
-    return popup;
-}
-
 // Shows a popup menu of `items` here, at the cursor as the tray menu opens, and takes its
 // picture.
-MenuPicture ReferenceMenu(const std::vector<MenuItem>& items) {
+Screenshot ReferenceMenu(const MenuItems& items) {
     HWND owner = CreateWindowExW(WS_EX_TOOLWINDOW, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 0, 0, 1,
                                  1, nullptr, nullptr, nullptr, nullptr);
     SetForegroundWindow(owner);
     HMENU menu = CreatePopupMenu();
-    UINT position = 0;
-    for (const MenuItem& item : items) {
-        InsertMenuW(menu, position++, MF_BYPOSITION | (item.command ? MF_STRING : MF_SEPARATOR),
-                    item.command, item.command ? item.text : nullptr);
+    UINT id = 0;
+    for (const wchar_t* item : items) {
+        AppendMenuW(menu, item != nullptr ? MF_STRING : MF_SEPARATOR, ++id, item);
     }
-    MenuPicture picture;
+    Screenshot picture;
     std::thread reader([&] {
-        if (HWND popup = VisibleMenuOf(GetCurrentProcessId())) {
+        if (HWND popup = WaitForWindowOf(GetCurrentProcessId(), L"#32768")) {
             picture = Picture(popup);
             PostMessageW(popup, WM_KEYDOWN, VK_ESCAPE, 0);
         }
@@ -89,70 +68,86 @@ class Language : public ProgramTest {
         ProgramTest::SetUp();
         MoveMouseTo(600, 400);
     }
-    // Opens the real tray menu as a click on the icon does, takes its picture and closes it.
-    MenuPicture TrayMenu() {
-        PostMessageW(mainWindow, kTrayNotifyMessage, 1, WM_LBUTTONDOWN);
-        EXPECT_TRUE(WaitUntil([this] { return GetForegroundWindow() == mainWindow; }));
-        PostMessageW(mainWindow, kTrayNotifyMessage, 1, WM_LBUTTONUP);
-        HWND popup = VisibleMenuOf(vistrel.Id());
+    // The real tray menu's picture, kept as NAME.png too.
+    Screenshot TrayMenu(const wchar_t* name) {
+        HWND popup = OpenTrayMenu(mainWindow);
         EXPECT_NE(popup, nullptr);
         if (popup == nullptr) {
             return {};
         }
-        const std::string test = ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        KeepScreenshot(L"tray-menu-" + std::wstring(test.begin(), test.end()));
-        MenuPicture picture = Picture(popup);
+        Screenshot picture = Picture(popup);
+        KeepScreenshot(name, picture);
         PressKey(VK_ESCAPE);
         EXPECT_TRUE(
             WaitUntil([this] { return TopLevelWindowsOf(vistrel.Id(), L"#32768", true).empty(); }));
         return picture;
     }
+    // Steps the tab control to page `index` with the arrow keys; the first call clicks the first
+    // tab to give it the focus (once: a second click there would count as a double click).
+    void ShowPage(HWND dialog, int index) {
+        constexpr int kMarkers[6] = {IDC_ZOOM_HELP,  IDC_LIVEZOOM_HELP1, IDC_DRAW_HELP1,
+                                     IDC_TYPE_HELP1, IDC_BREAK_HELP,     IDC_DONATE_TEXT1};
+        HWND tabs = GetDlgItem(dialog, IDC_PAGE_TABS);
+        if (!HasFocus(tabs)) {
+            ClickOn(tabs, 12, 8);
+            ASSERT_TRUE(WaitUntil([&] { return HasFocus(tabs); }));
+            MoveMouseTo(5, 5); // out of the pictures
+        }
+        auto current = [&] { return static_cast<int>(SendMessageW(tabs, TCM_GETCURSEL, 0, 0)); };
+        while (current() != index) {
+            const int before = current();
+            PressKey(before < index ? VK_RIGHT : VK_LEFT);
+            ASSERT_TRUE(WaitUntil([&] { return current() != before; }));
+        }
+        ASSERT_TRUE(
+            WaitUntil([&] { return IsWindowVisible(DescendantOf(dialog, kMarkers[index])); }));
+        ASSERT_TRUE(WaitUntil([this] { return vistrel.Idle(); }));
+    }
 };
 
-TEST_F(Language, AStoredChoiceTranslatesTheTrayMenu) {
-    BYTE chinese[604] = {};
-    std::memcpy(chinese, L"117", 8);
-    chinese[520] = 1;
-    std::memcpy(chinese + 524, L"2052", 10);
-    std::memcpy(chinese + 540, L"简体中文", 10);
-    ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, kTestSettingsKey, L"Lang", REG_BINARY, chinese,
-                              sizeof chinese),
-              0);
+TEST_F(Language, TheLanguageButtonReopensTheOptionsInChineseAndTheTrayMenuFollowsAfterARestartToo) {
     ASSERT_NO_FATAL_FAILURE(StartProgram());
-    const MenuPicture tray = TrayMenu();
-    EXPECT_EQ(tray, ReferenceMenu(kChineseTray));
-    EXPECT_NE(tray, ReferenceMenu(kEnglishTray));
-}
+    PostCommand(mainWindow, kOptionsCommand);
+    HWND dialog = WaitForOptionsDialog(vistrel);
+    ASSERT_NE(dialog, nullptr);
+    ClickOn(GetDlgItem(dialog, IDC_LANGUAGE_BUTTON));
+    ASSERT_TRUE(WaitUntil([] { return IsWindowVisible(FindWindowW(L"#32768", nullptr)); }));
+    PressKey(VK_DOWN);
+    PressKey(VK_DOWN); // the second entry: the built-in Simplified Chinese
+    PressKey(VK_RETURN);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(dialog); }));
+    HWND chinese = WaitForOptionsDialog(vistrel);
+    ASSERT_NE(chinese, nullptr);
+    EXPECT_NE(chinese, dialog);
+    EXPECT_EQ(ControlText(GetDlgItem(chinese, IDCANCEL)), L"取消");
+    EXPECT_EQ(ControlText(DescendantOf(chinese, IDC_ZOOM_HOTKEY_LABEL)), L"放大快捷键：");
 
-TEST_F(Language, AFileForTheInterfaceLanguageIsChosenAtStartWithoutBeingStored) {
-    // The program starts in this test's current directory, where it looks for "*.lang".
-    wchar_t temp[MAX_PATH];
-    GetTempPathW(MAX_PATH, temp);
-    const std::wstring directory = std::wstring(temp) + L"vistrel-lang-e2e";
-    CreateDirectoryW(directory.c_str(), nullptr);
-    ASSERT_TRUE(SetCurrentDirectoryW(directory.c_str()));
-    const std::string document = "<Localization><Language id='" +
-                                 std::to_string(GetUserDefaultUILanguage()) +
-                                 "' name='Test'><Section name='TrayMenu'>"
-                                 "<Control id='1004' class='Menu'>O&amp;ptions...</Control>"
-                                 "<Control id='2' class='Menu'>&amp;Quit</Control>"
-                                 "</Section></Language></Localization>";
-    HANDLE file = CreateFileW(L"test.lang", GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE);
-    DWORD written = 0;
-    WriteFile(file, document.data(), static_cast<DWORD>(document.size()), &written, nullptr);
-    CloseHandle(file);
+    // Every translated page shows, and the font dialog from the Type page.
+    constexpr const wchar_t* kPages[6] = {L"zoom", L"livezoom", L"draw",
+                                          L"type", L"break",    L"donate"};
+    for (int index = 0; index < 6; ++index) {
+        ASSERT_NO_FATAL_FAILURE(ShowPage(chinese, index));
+        KeepScreenshot(std::wstring(L"options-zh-") + kPages[index], Picture(chinese));
+    }
+    ASSERT_NO_FATAL_FAILURE(ShowPage(chinese, 3));
+    ClickOn(DescendantOf(chinese, IDC_SET_FONT));
+    HWND font = WaitForNewDialog(vistrel.Id(), {chinese});
+    ASSERT_NE(font, nullptr);
+    ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == font && vistrel.Idle(); }));
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(font, IDC_FONT_SIZES)));
+    KeepScreenshot(L"font-zh", Picture(font));
+    PostMessageW(font, WM_COMMAND, IDCANCEL, 0);
+    ASSERT_TRUE(WaitUntil([font] { return !IsWindow(font); }));
+    PostMessageW(chinese, WM_COMMAND, IDCANCEL, 0);
+    ASSERT_TRUE(WaitUntil([chinese] { return !IsWindow(chinese); }));
 
-    ASSERT_NO_FATAL_FAILURE(StartProgram());
-    std::vector<MenuItem> expected = kEnglishTray;
-    expected[0].text = L"O&ptions...";
-    expected[6].text = L"&Quit";
-    const MenuPicture tray = TrayMenu();
-    EXPECT_EQ(tray, ReferenceMenu(expected));
+    const Screenshot chineseTray = ReferenceMenu(kChineseTray);
+    const Screenshot tray = TrayMenu(L"tray-menu-zh");
+    EXPECT_EQ(tray, chineseTray);
     EXPECT_NE(tray, ReferenceMenu(kEnglishTray));
-    EXPECT_NE(RegGetValueW(HKEY_CURRENT_USER, kTestSettingsKey, L"Lang", RRF_RT_ANY, nullptr,
-                           nullptr, nullptr),
-              ERROR_SUCCESS);
+    ExitProgram();
+    ASSERT_NO_FATAL_FAILURE(StartProgram()); // from the stored choice
+    EXPECT_EQ(TrayMenu(L"tray-menu-zh-restarted"), chineseTray);
 }
 
 } // namespace

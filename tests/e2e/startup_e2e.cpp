@@ -1,129 +1,165 @@
-// End to end: start-up, the first run, the single-instance hand-over, clearing the settings from
-// the command line and Exit, against the real program driven from outside.
+// End to end: start-up and its hotkeys, the first run, a hotkey another program holds, the
+// single-instance hand-over to the options dialog, a changed hotkey at work after OK, and
+// clearing the settings from the command line.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 
-#include "e2e/driver.h"
+#include "e2e/program_test.h"
+
+#include <commctrl.h>
+
+#include "res/options_controls.h"
 
 namespace {
 
-constexpr uint32_t kExitCommand = 2;
-constexpr DWORD kShiftThree = 0x133;
+constexpr uint32_t kShiftOne = 0x131, kShiftTwo = 0x132, kShiftThree = 0x133, kShiftFour = 0x134;
 
-class Startup : public ::testing::Test {
-  protected:
-    void SetUp() override { ClearProgramRegistry(); }
-    void TearDown() override { ClearProgramRegistry(); }
-};
+using Startup = ProgramTest;
 
-TEST_F(Startup, FirstRunStoresOnlyThePathAndOptionShownAndExitSavesPen) {
-    VistrelProcess vistrel = StartVistrel();
-    HWND mainWindow = WaitForMainWindow(vistrel.Id());
-    ASSERT_NE(mainWindow, nullptr);
+bool BecomesTopmost(HWND window) {
+    return WaitUntil(
+        [window] { return (GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; });
+}
 
-    wchar_t title[64] = {};
-    GetWindowTextW(mainWindow, title, 64);
-    EXPECT_STREQ(title, L"Vistrel Zoom Window");
+TEST_F(Startup, FirstRunOpensTheOptionsStoresOnlyThePathAndRegistersTheDefaultsAfterwards) {
+    ClearProgramRegistry();
+    ASSERT_NO_FATAL_FAILURE(StartProgram());
     EXPECT_FALSE(IsWindowVisible(mainWindow));
     EXPECT_TRUE(GetWindowLongW(mainWindow, GWL_EXSTYLE) & WS_EX_TOOLWINDOW);
 
-    // The first run opens the options dialog; the hotkeys wait for its OK or Cancel.
-    HWND options = nullptr;
-    ASSERT_TRUE(WaitUntil([&] {
-        options = FindWindowW(L"#32770", L"Vistrel -  www.tarnove.example");
-        return options != nullptr && IsWindowVisible(options) &&
-               WaitForInputIdle(vistrel.info.hProcess, 0) == 0;
-    }));
-    EXPECT_FALSE(HotkeyHeldElsewhere(0x131));
-    EXPECT_FALSE(ReadSettingDword(L"OptionShown").has_value());
+    // The hotkeys wait for the dialog's OK or Cancel.
+    HWND options = WaitForOptionsDialog(vistrel);
+    ASSERT_NE(options, nullptr);
+    EXPECT_FALSE(HotkeyHeldElsewhere(kShiftOne));
+    EXPECT_FALSE(StoredSetting(L"OptionShown").has_value());
     PostMessageW(options, WM_COMMAND, IDCANCEL, 0);
 
     // The defaults stay in memory: only the program path and the first-run mark are stored.
-    ASSERT_TRUE(WaitUntil([] { return ReadSettingDword(L"OptionShown") == 1u; }));
+    ASSERT_TRUE(WaitUntil([] { return StoredSetting(L"OptionShown") == 1u; }));
     std::vector<std::wstring> names = SettingValueNames();
     std::sort(names.begin(), names.end());
     EXPECT_EQ(names, (std::vector<std::wstring>{L"Filepath", L"OptionShown"}));
-    EXPECT_EQ(ReadString(kTestSettingsKey, L"Filepath"), VistrelExePath());
+    EXPECT_EQ(StoredText(L"Filepath"), VistrelExePath());
     EXPECT_FALSE(ReadString(kTestRunKey, L"Vistrel").has_value());
 
-    // The first run ends with working hotkeys although the dialog was cancelled.
-    EXPECT_TRUE(WaitUntil([] { return HotkeyHeldElsewhere(0x131); }));
+    // Working hotkeys although the dialog was cancelled; no live zoom without a magnifier.
+    EXPECT_TRUE(WaitUntil([] { return HotkeyHeldElsewhere(kShiftOne); }));
+    EXPECT_TRUE(HotkeyHeldElsewhere(kShiftTwo));
+    EXPECT_TRUE(HotkeyHeldElsewhere(kShiftThree));
+    EXPECT_FALSE(HotkeyHeldElsewhere(kShiftFour));
 
-    PostCommand(mainWindow, kExitCommand);
-    EXPECT_EQ(vistrel.WaitForExit(5000), 0u);
-    EXPECT_EQ(ReadSettingDword(L"FontScale"), 10u);
-    EXPECT_EQ(ReadSettingDword(L"PenColor"), 0xFFu);
+    ExitProgram();
+    EXPECT_EQ(StoredSetting(L"FontScale"), 10u);
+    EXPECT_EQ(StoredSetting(L"PenColor"), 0xFFu);
 }
 
-TEST_F(Startup, SecondStartHandsOverToTheRunningInstance) {
-    WriteSettingDword(L"OptionShown", 1);
-    // Another program holds Shift+3 while the first instance starts, so that instance cannot
-    // register it; the hand-over (command 1004) opens the options dialog, whose Cancel registers
-    // the hotkeys again once it is free.
-    HeldHotkey taken(kShiftThree);
+TEST_F(Startup, StoredHotkeysReplaceTheDefaults) {
+    WriteSettingDword(L"HotkeyZoom", 0x231);     // Ctrl+1
+    WriteSettingDword(L"HotkeyBreak", 0);        // no break hotkey
+    WriteSettingDword(L"HotkeyLivezoom", 0x535); // Shift+Alt+5, stored: registered anyway
+    ASSERT_NO_FATAL_FAILURE(StartProgram());
+    EXPECT_TRUE(HotkeyHeldElsewhere(0x231));
+    EXPECT_FALSE(HotkeyHeldElsewhere(kShiftOne));
+    EXPECT_FALSE(HotkeyHeldElsewhere(kShiftThree));
+    EXPECT_TRUE(HotkeyHeldElsewhere(0x535));
+    EXPECT_TRUE(HotkeyHeldElsewhere(kShiftTwo));
+}
+
+TEST_F(Startup, ATakenHotkeyIsNamedAndLaterStartsHandOverToOneOptionsDialogRaisedTopmost) {
+    HeldHotkey taken(kShiftOne);
     ASSERT_TRUE(taken.held);
-    VistrelProcess first = StartVistrel();
-    HWND box = WaitForDialog(first.Id(), 10000);
+    vistrel.Start();
+    HWND box = WaitForDialog(vistrel.Id(), 10000);
     ASSERT_NE(box, nullptr);
+    const DialogSnapshot shown = ReadDialog(box);
     DismissDialog(box);
-    HWND mainWindow = WaitForMainWindow(first.Id());
+    EXPECT_EQ(shown.caption, L"Information");
+    EXPECT_EQ(shown.Text(), L"Hot key Shift+1 is already in use.\nSelect a different hot key.");
+    mainWindow = WaitForMainWindow(vistrel.Id());
     ASSERT_NE(mainWindow, nullptr);
+    EXPECT_TRUE(NoDialogWithin(vistrel.Id(), 300)) << "one box: the others registered";
+    EXPECT_TRUE(HotkeyHeldElsewhere(kShiftTwo));
+    EXPECT_TRUE(HotkeyHeldElsewhere(kShiftThree));
     taken.Release();
-    ASSERT_FALSE(HotkeyHeldElsewhere(kShiftThree));
 
-    const ULONGLONG started = GetTickCount64();
-    VistrelProcess second = StartVistrel();
+    ASSERT_NE(OpenTrayMenu(mainWindow), nullptr);
+    PressKey('O'); // "&Options"
+    HWND dialog = WaitForOptionsDialog(vistrel);
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_FALSE(HotkeyHeldElsewhere(kShiftTwo)) << "the hotkeys are off while it is open";
+    // A second start finds it open: still one, raised topmost by the first instance itself,
+    // after the second start has ended.
+    VistrelProcess second;
+    second.Start();
     EXPECT_EQ(second.WaitForExit(5000), 0u);
-    // Five looks for the options dialog, 100 ms apart, then it gives up.
-    EXPECT_LT(GetTickCount64() - started, 3000u);
-    EXPECT_TRUE(first.Running());
-    HWND options = FindWindowW(L"#32770", L"Vistrel -  www.tarnove.example");
-    ASSERT_NE(options, nullptr);
-    EXPECT_TRUE(IsWindowVisible(options));
-    EXPECT_TRUE(GetWindowLongW(options, GWL_EXSTYLE) & WS_EX_TOPMOST);
-    PostMessageW(options, WM_COMMAND, IDCANCEL, 0);
-    EXPECT_TRUE(WaitUntil([] { return HotkeyHeldElsewhere(kShiftThree); }));
-    EXPECT_EQ(WaitForMainWindow(second.Id(), 0), nullptr);
+    EXPECT_TRUE(BecomesTopmost(dialog));
+    EXPECT_TRUE(WaitUntil([dialog] { return GetForegroundWindow() == dialog; }));
+    EXPECT_TRUE(WaitUntil([this] { return vistrel.Idle(); }));
+    EXPECT_EQ(OptionsDialogsOf(vistrel.Id()), std::vector<HWND>{dialog});
+    // Cancel registers the hotkeys again, now that Shift+1 is free.
+    PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+    EXPECT_TRUE(WaitUntil([] { return HotkeyHeldElsewhere(kShiftOne); }));
 
-    PostCommand(mainWindow, kExitCommand);
-    EXPECT_EQ(first.WaitForExit(5000), 0u);
+    // With no dialog open a start hands over (command 1004) and ends: five looks for the
+    // dialog, 100 ms apart.
+    const ULONGLONG started = GetTickCount64();
+    VistrelProcess third;
+    third.Start();
+    EXPECT_EQ(third.WaitForExit(5000), 0u);
+    EXPECT_LT(GetTickCount64() - started, 3000u);
+    EXPECT_EQ(WaitForMainWindow(third.Id(), 0), nullptr);
+    dialog = WaitForOptionsDialog(vistrel);
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_TRUE(BecomesTopmost(dialog));
+    PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+    EXPECT_TRUE(WaitUntil([dialog] { return !IsWindow(dialog); }));
 }
 
-TEST_F(Startup, ClearSwitchRemovesEverythingEvenWhileAnInstanceRuns) {
-    VistrelProcess running = StartVistrel();
-    HWND mainWindow = WaitForMainWindow(running.Id());
-    ASSERT_NE(mainWindow, nullptr);
+TEST_F(Startup, APlainLetterBecomesAltPlusItAndTheNewZoomHotkeyWorksAfterOk) {
+    ASSERT_NO_FATAL_FAILURE(StartProgram());
+    PostCommand(mainWindow, kOptionsCommand);
+    HWND dialog = WaitForOptionsDialog(vistrel);
+    ASSERT_NE(dialog, nullptr);
+    HWND zoomKey = DescendantOf(dialog, IDC_ZOOM_HOTKEY);
+    ASSERT_NE(zoomKey, nullptr);
+    EXPECT_EQ(SendMessageW(zoomKey, HKM_GETHOTKEY, 0, 0), kShiftOne);
+    ClickOn(zoomKey);
+    ASSERT_TRUE(WaitUntil([&] { return HasFocus(zoomKey); }));
+    PressKey('Q');
+    EXPECT_TRUE(WaitUntil([&] { return SendMessageW(zoomKey, HKM_GETHOTKEY, 0, 0) == 0x451; }));
+    PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(WaitUntil([dialog] { return !IsWindow(dialog); }));
+    EXPECT_EQ(StoredSetting(L"HotkeyZoom"), 0x451u);
+
+    ASSERT_TRUE(WaitUntil([] { return GetForegroundWindow() != nullptr; }));
+    PressWith(VK_MENU, 'Q');
+    ASSERT_TRUE(WaitShown());
+    EXPECT_TRUE(Escape());
+}
+
+TEST_F(Startup, TheClearSwitchRemovesEverythingEvenWhileAnInstanceRuns) {
+    ASSERT_NO_FATAL_FAILURE(StartProgram());
     WriteSettingDword(L"PenWidth", 9);
     WriteString(L"Software\\tarnove\\Other\\Deeper", L"Left", L"by another tool");
     WriteString(kTestRunKey, L"Vistrel", L"\"Z:\\Vistrel64.exe\"");
 
-    VistrelProcess clearing = StartVistrel(L"/ClearReg");
+    VistrelProcess clearing;
+    clearing.Start(L"/ClearReg");
     HWND box = WaitForDialog(clearing.Id(), 10000);
     ASSERT_NE(box, nullptr);
-    DialogSnapshot shown = ReadDialog(box);
+    const DialogSnapshot shown = ReadDialog(box);
     EXPECT_EQ(shown.caption, L"Vistrel");
     EXPECT_EQ(shown.Text(), L"Configurations were removed from registry.");
-    // It neither handed over nor created a window of its own.
-    EXPECT_EQ(WaitForMainWindow(clearing.Id(), 0), nullptr);
+    EXPECT_EQ(WaitForMainWindow(clearing.Id(), 0), nullptr) << "no hand-over, no window";
     DismissDialog(box);
     EXPECT_EQ(clearing.WaitForExit(5000), 1u);
 
-    EXPECT_FALSE(KeyExists(L"Software\\tarnove"));
+    HKEY vendor = nullptr;
+    EXPECT_NE(RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\tarnove", 0, KEY_READ, &vendor),
+              ERROR_SUCCESS);
     EXPECT_FALSE(ReadString(kTestRunKey, L"Vistrel").has_value());
-    EXPECT_TRUE(running.Running());
-    PostCommand(mainWindow, kExitCommand);
-    EXPECT_EQ(running.WaitForExit(5000), 0u);
-}
-
-TEST_F(Startup, OnlyTheExactSwitchClears) {
-    WriteSettingDword(L"OptionShown", 1);
-    VistrelProcess vistrel = StartVistrel(L"--clearreg clearreg");
-    HWND mainWindow = WaitForMainWindow(vistrel.Id());
-    ASSERT_NE(mainWindow, nullptr);
-    EXPECT_EQ(ReadSettingDword(L"OptionShown"), 1u);
-    PostCommand(mainWindow, kExitCommand);
-    EXPECT_EQ(vistrel.WaitForExit(5000), 0u);
+    EXPECT_TRUE(vistrel.Running());
 }
 
 } // namespace

@@ -5,70 +5,49 @@
 #include <memory>
 
 #include "e2e/program_test.h"
-#include "zoom/zoom_geometry.h"
 
 #include <objidl.h>
 #include <gdiplus.h>
 
 namespace {
 
-constexpr int kWidth = 1920, kHeight = 1080;  // the test desktop
-constexpr POINT kTextAt = {400, 300};  // the pen, where typing starts
+constexpr int kWidth = 1920, kHeight = 1080; // the test desktop
+constexpr POINT kTextAt = {400, 300};        // the pen, where typing starts
 constexpr CapturePoint kZoomPoint = {700, 400};
 
-// A bitmap's pixels, 0x??RRGGBB (it must not be selected into a device context); empty if none.
-Screenshot PixelsOf(HBITMAP bitmap) {
-    BITMAP size = {};
-    GetObjectW(bitmap, sizeof size, &size);
-    Screenshot shot = {size.bmWidth, size.bmHeight,
-                       std::vector<uint32_t>(static_cast<size_t>(size.bmWidth) * size.bmHeight)};
-    BITMAPINFO info = {};
-    info.bmiHeader = {sizeof info.bmiHeader, shot.width, -shot.height, 1, 32, BI_RGB, 0, 0, 0,
-                      0, 0};
-    HDC screen = GetDC(nullptr);
-    GetDIBits(screen, bitmap, 0, shot.height, shot.pixels.data(), &info, DIB_RGB_COLORS);
-    ReleaseDC(nullptr, screen);
-    return shot;
-}
-
 // Pixels around the pen that differ from `typed` drawn here, 0 once the screen shows it: each
-// character on its own in red, Enter ('\r') starting a line one "X" lower under the first (the
-// carriage return after it is typed too), the caret "|" last. The typing font at magnification
-// 1 is the system's GUI font, weight 400, a tenth as high as the screen.
+// character on its own in red, Enter ('\r') starting a line one "X" lower under the first, the
+// caret "|" last. The typing font at magnification 1 is the system's GUI font, weight 400, a
+// tenth as high as the screen.
 int PixelsOffTheText(const std::wstring& typed) {
-    HDC dc = CreateCompatibleDC(nullptr);
-    HBITMAP page = CreateBitmap(kWidth, kHeight, 1, 32, nullptr);  // as the program's image
-    SelectObject(dc, page);
-    PatBlt(dc, 0, 0, kWidth, kHeight, WHITENESS);
-    LOGFONTW logFont = {};
-    GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof logFont, &logFont);
-    logFont.lfWeight = FW_NORMAL;
-    logFont.lfHeight = kHeight / 10;
-    HFONT font = CreateFontIndirectW(&logFont);
-    SelectObject(dc, font);
-    SetTextColor(dc, RGB(255, 0, 0));
-    SetBkMode(dc, TRANSPARENT);
-    RECT line = {};
-    DrawTextW(dc, L"X", 1, &line, DT_CALCRECT);
-    POINT at = kTextAt;
-    for (const wchar_t c : typed + L"|") {
-        at = c == L'\r' ? POINT{kTextAt.x, at.y + line.bottom} : at;
-        RECT r = {at.x, at.y, at.x, at.y};
-        DrawTextW(dc, &c, 1, &r, DT_CALCRECT);
-        DrawTextW(dc, &c, 1, &r, 0);
-        at.x = r.right;
-    }
-    DeleteDC(dc);  // which lets go of the page and the font
-    DeleteObject(font);
-    const Screenshot expected = PixelsOf(page);
-    DeleteObject(page);
+    const Screenshot expected = Painted(kWidth, kHeight, [&](HDC dc) {
+        PatBlt(dc, 0, 0, kWidth, kHeight, WHITENESS);
+        LOGFONTW logFont = {};
+        GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof logFont, &logFont);
+        logFont.lfWeight = FW_NORMAL;
+        logFont.lfHeight = kHeight / 10;
+        HGDIOBJ previous = SelectObject(dc, CreateFontIndirectW(&logFont));
+        SetTextColor(dc, RGB(255, 0, 0));
+        SetBkMode(dc, TRANSPARENT);
+        RECT line = {};
+        DrawTextW(dc, L"X", 1, &line, DT_CALCRECT);
+        POINT at = kTextAt;
+        for (const wchar_t c : typed + L"|") {
+            at = c == L'\r' ? POINT{kTextAt.x, at.y + line.bottom} : at;
+            RECT r = {at.x, at.y, at.x, at.y};
+            DrawTextW(dc, &c, 1, &r, DT_CALCRECT);
+            DrawTextW(dc, &c, 1, &r, 0);
+            at.x = r.right;
+        }
+        DeleteObject(SelectObject(dc, previous));
+    });
     int off = 0;
     WaitUntil([&] {
         const Screenshot shot = CaptureScreen();
         off = 0;
         for (int y = kTextAt.y - 10; y < kTextAt.y + 400; ++y) {
             for (int x = kTextAt.x - 10; x < kTextAt.x + 700; ++x) {
-                off += shot.At(x, y) != (expected.At(x, y) & 0xFFFFFF);
+                off += shot.At(x, y) != expected.At(x, y);
             }
         }
         return off == 0;
@@ -76,24 +55,21 @@ int PixelsOffTheText(const std::wstring& typed) {
     return off;
 }
 
-// Pixels of `picture` that do not show the visible part of the coordinate slide zoomed twice
-// around kZoomPoint, stretched to the picture's size.
+// Pixels of `picture` that do not show the coordinate slide zoomed twice around kZoomPoint,
+// stretched to the picture's size.
 int PixelsOffTheView(const Screenshot& picture) {
-    const CapturePoint origin = ComputeSourceOrigin(2.0f, kZoomPoint, kWidth, kHeight);
+    const CapturePoint origin = ZoomedSource(2.0f, kZoomPoint, kWidth, kHeight, 0, 0);
+    const int visibleWidth = VisibleExtent(kWidth, 2.0f),
+              visibleHeight = VisibleExtent(kHeight, 2.0f);
     int off = 0;
     for (int y = 0; y < picture.height; ++y) {
         for (int x = 0; x < picture.width; ++x) {
             const DecodedPoint shown = DecodePattern(picture.At(x, y));
-            off += shown.x != origin.x + x * VisibleExtent(kWidth, 2.0f) / picture.width ||
-                   shown.y != origin.y + y * VisibleExtent(kHeight, 2.0f) / picture.height;
+            off += shown.x != origin.x + x * visibleWidth / picture.width ||
+                   shown.y != origin.y + y * visibleHeight / picture.height;
         }
     }
     return off;
-}
-
-std::wstring Temp(const wchar_t* name) {
-    wchar_t folder[MAX_PATH] = {};
-    return std::wstring(folder, GetTempPathW(MAX_PATH, folder)) + name;
 }
 
 // Reads a saved PNG file back with GDI+: its size, and the view in every pixel.
@@ -103,32 +79,23 @@ void ExpectSavedView(const wchar_t* name, int width, int height) {
     Gdiplus::GdiplusStartup(&token, &input, nullptr);
     Gdiplus::GpBitmap* image = nullptr;
     HBITMAP bitmap = nullptr;
-    Gdiplus::DllExports::GdipCreateBitmapFromFile(Temp(name).c_str(), &image);
+    Gdiplus::DllExports::GdipCreateBitmapFromFile(TempPath(name).c_str(), &image);
     Gdiplus::DllExports::GdipCreateHBITMAPFromBitmap(image, &bitmap, 0);
     Gdiplus::DllExports::GdipDisposeImage(image);
     Gdiplus::GdiplusShutdown(token);
-    const Screenshot saved = PixelsOf(bitmap);
+    const Screenshot saved = PixelsOfBitmap(bitmap);
     DeleteObject(bitmap);
     EXPECT_EQ(std::pair(saved.width, saved.height), std::pair(width, height)) << "in " << name;
     EXPECT_EQ(PixelsOffTheView(saved), 0) << "in " << name;
 }
 
 class TypeAndSave : public ProgramTest {
-protected:
-    // Starts the program over a slide, the cursor put at `at` first: the X server reports a new
-    // window with the pointer's place, and a late report would drag the cursor back.
+  protected:
     void StartOver(SlideFill fill, POINT at) {
         MoveMouseTo(at.x, at.y);
         slide = std::make_unique<PatternWindow>(fill);
         ASSERT_NO_FATAL_FAILURE(StartProgram());
     }
-    void ZoomOverTheSlide() {
-        ASSERT_NO_FATAL_FAILURE(StartOver(SlideFill::Coordinates, {kZoomPoint.x, kZoomPoint.y}));
-        PressShifted('1');
-        ASSERT_TRUE(WaitUntil([] { return PixelsOffTheView(CaptureScreen()) == 0; }));
-        WaitForKeys();
-    }
-    void WaitForKeys() { ASSERT_TRUE(WaitUntil([this] { return HasKeyboardFocus(mainWindow); })); }
     // Ctrl+S unless the save dialog is still open, then the dialog driven from outside: the type
     // (0 zoomed, 1 actual size), the name in the temporary folder, Save. Returns the dialog.
     HWND SaveWithDialog(int type, const wchar_t* name, HWND dialog = nullptr) {
@@ -140,12 +107,12 @@ protected:
         }
         HWND types = GetDlgItem(dialog, 1136);
         SendMessageW(types, CB_SETCURSEL, type, 0);
-        for (const WORD notification : {CBN_SELENDOK, CBN_SELCHANGE}) {  // as a choice tells it
+        for (const WORD notification : {CBN_SELENDOK, CBN_SELCHANGE}) { // as a choice tells it
             SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(1136, notification), LPARAM(types));
         }
         HWND nameBox = FindWindowExW(GetDlgItem(dialog, 1148), nullptr, L"ComboBox", nullptr);
         SendMessageW(FindWindowExW(nameBox, nullptr, L"Edit", nullptr), WM_SETTEXT, 0,
-                     LPARAM(Temp(name).c_str()));
+                     LPARAM(TempPath(name).c_str()));
         PostMessageW(dialog, WM_COMMAND, IDOK, 0);
         return dialog;
     }
@@ -160,36 +127,39 @@ protected:
 TEST_F(TypeAndSave, TypedTextBackspaceEnterAndLettersThatArePenKeysElsewhere) {
     ASSERT_NO_FATAL_FAILURE(StartOver(SlideFill::White, kTextAt));
     PressShifted('2');
-    ASSERT_NO_FATAL_FAILURE(WaitForKeys());
-    PressKey('T');  // typing starts at the pen when the key is released
+    ASSERT_TRUE(WaitForKeys());
+    PressKey('T'); // typing starts at the pen when the key is released
     EXPECT_EQ(PixelsOffTheText(L""), 0);
     PressKey('A');
     PressKey('B');
     EXPECT_EQ(PixelsOffTheText(L"ab"), 0);
-    PressKey(VK_BACK);  // where "b" was shows the slide again
+    PressKey(VK_BACK); // where "b" was shows the slide again
     EXPECT_EQ(PixelsOffTheText(L"a"), 0);
     PressKey('C');
     EXPECT_EQ(PixelsOffTheText(L"ac"), 0);
     PressKey(VK_RETURN);
     EXPECT_EQ(PixelsOffTheText(L"ac\r"), 0);
-    PressKey('R');  // typed, not the red pen
+    PressKey('R'); // typed, not the red pen
     EXPECT_EQ(PixelsOffTheText(L"ac\rr"), 0);
-    EXPECT_EQ(ReadSettingDword(L"PenColor"), std::nullopt);
+    EXPECT_EQ(StoredSetting(L"PenColor"), std::nullopt);
 }
 
 TEST_F(TypeAndSave, CopyAndBothSaveSizesShowTheViewANameGetsPngAndReplacingIsAsked) {
-    DeleteFileW(Temp(L"zoomed.png").c_str());
-    DeleteFileW(Temp(L"actual.png").c_str());
+    DeleteFileW(TempPath(L"zoomed.png").c_str());
+    DeleteFileW(TempPath(L"actual.png").c_str());
     ASSERT_TRUE(OpenClipboard(nullptr) && EmptyClipboard() && CloseClipboard());
-    ASSERT_NO_FATAL_FAILURE(ZoomOverTheSlide());
+    ASSERT_NO_FATAL_FAILURE(StartOver(SlideFill::Coordinates, {kZoomPoint.x, kZoomPoint.y}));
+    PressShifted('1');
+    ASSERT_TRUE(WaitUntil([] { return PixelsOffTheView(CaptureScreen()) == 0; }));
+    ASSERT_TRUE(WaitForKeys());
     PressWithCtrl('C');
     // Opened only once the bitmap is there, so the program never finds the clipboard busy.
-    ASSERT_TRUE(WaitUntil(
-        [] { return IsClipboardFormatAvailable(CF_BITMAP) && OpenClipboard(nullptr); }));
-    const Screenshot copy = PixelsOf(static_cast<HBITMAP>(GetClipboardData(CF_BITMAP)));
+    ASSERT_TRUE(
+        WaitUntil([] { return IsClipboardFormatAvailable(CF_BITMAP) && OpenClipboard(nullptr); }));
+    const Screenshot copy = PixelsOfBitmap(static_cast<HBITMAP>(GetClipboardData(CF_BITMAP)));
     CloseClipboard();
     EXPECT_EQ(std::pair(copy.width, copy.height), std::pair(1920, 1080));
-    EXPECT_EQ(PixelsOffTheView(copy), 0);  // the zoomed view, as the screen shows it
+    EXPECT_EQ(PixelsOffTheView(copy), 0); // the zoomed view, as the screen shows it
 
     ASSERT_NO_FATAL_FAILURE(WaitUntilDone(SaveWithDialog(0, L"zoomed.png")));
     ExpectSavedView(L"zoomed.png", 1920, 1080);
@@ -199,18 +169,14 @@ TEST_F(TypeAndSave, CopyAndBothSaveSizesShowTheViewANameGetsPngAndReplacingIsAsk
     // Replacing is asked, by the dialog for the name it returns and by the program for the
     // name it completes. No keeps the file, which would now be written at the other size.
     HWND dialog = SaveWithDialog(1, L"zoomed.png");
-    HWND question = nullptr;
-    ASSERT_TRUE(WaitUntil([&] {
-        const std::vector<HWND> boxes = TopLevelWindowsOf(vistrel.Id(), L"#32770", true);
-        question = boxes.size() == 2 ? boxes[boxes[0] == dialog] : nullptr;
-        return question != nullptr;
-    }));
+    HWND question = WaitForNewDialog(vistrel.Id(), {dialog});
+    ASSERT_NE(question, nullptr);
     PostMessageW(question, WM_COMMAND, IDNO, 0);
     ASSERT_TRUE(WaitUntil([&] { return !IsWindow(question); }));
-    SaveWithDialog(0, L"actual", dialog);  // still open: a name the program completes
+    SaveWithDialog(0, L"actual", dialog); // still open: a name the program completes
     ASSERT_TRUE(WaitUntil([&] { return !IsWindow(dialog); }));
     ASSERT_NE(question = WaitForDialog(vistrel.Id(), 5000), nullptr);
-    EXPECT_NE(ReadDialog(question).Text().find(Temp(L"actual.png")), std::wstring::npos);
+    EXPECT_NE(ReadDialog(question).Text().find(TempPath(L"actual.png")), std::wstring::npos);
     PostMessageW(question, WM_COMMAND, IDNO, 0);
     ASSERT_NO_FATAL_FAILURE(WaitUntilDone(question));
     ExpectSavedView(L"zoomed.png", 1920, 1080);
