@@ -111,6 +111,7 @@ set(VISTREL_E2E_TEST_PROGRAMS
     break_e2e:tests/e2e/break_e2e.cpp
     language_e2e:tests/e2e/language_e2e.cpp
     livezoom_e2e:tests/e2e/livezoom_e2e.cpp
+    monitors_e2e:tests/e2e/monitors_e2e.cpp
 )
 set(VISTREL_E2E_SUPPORT_SOURCES tests/e2e/driver.cpp)
 # The tour that tools/run plays without a display, driven like the end-to-end tests.

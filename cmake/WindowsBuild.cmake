@@ -178,6 +178,10 @@ vistrel_add_wine_tests(windows ${VISTREL_WINDOWS_TEST_PROGRAMS})
 add_library(vistrel_e2e_driver STATIC ${VISTREL_E2E_SUPPORT_SOURCES})
 target_link_libraries(vistrel_e2e_driver PUBLIC vistrel_test_support)
 vistrel_add_wine_tests(e2e ${VISTREL_E2E_TEST_PROGRAMS})
+# The test of several monitors runs on the primary one (X offset 1280, 200) and a smaller one left
+# of and above it (tests/support/wine-run).
+set_property(TEST e2e.monitors_e2e APPEND PROPERTY ENVIRONMENT
+    "VISTREL_MONITORS=1920x1080+1280+200,1280x1024+0+0")
 # Tests that show Chinese texts get a CJK font in their copy of the prefix (tests/support/wine-run).
 set_property(TEST windows.advanced_draw_wintest windows.advanced_break_wintest e2e.language_e2e
     APPEND PROPERTY ENVIRONMENT VISTREL_CJK_FONT_LINK=1)
@@ -229,6 +233,7 @@ set_target_properties(magnification_standin PROPERTIES OUTPUT_NAME magnification
     RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/magnification_standin)
 if(TARGET livezoom_e2e)
     add_dependencies(livezoom_e2e magnification_standin)
+    add_dependencies(monitors_e2e magnification_standin)
 endif()
 
 # The relaunch: the Windows test carries a stand-in child; the end-to-end test carries the

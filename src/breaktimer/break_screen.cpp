@@ -18,23 +18,32 @@ constexpr DWORD kCaptureCopy = SRCCOPY | CAPTUREBLT;
 constexpr UINT kTickMs = 1000;
 constexpr UINT_PTR kBreakTimer = static_cast<UINT_PTR>(MainTimer::BreakCountdown);
 
-// The monitor's current picture at about 31 percent brightness over black.
+// The monitor's current picture at about 31 percent brightness over black. The monitor is
+// captured first and faded from memory: AlphaBlend takes no source outside its source's
+// surface, which a screen DC at a monitor's negative coordinates is on some systems (Wine).
 HBITMAP MakeFadedDesktop(const RECT& area) {
     const int width = area.right - area.left;
     const int height = area.bottom - area.top;
     HDC screen = GetDC(nullptr);
     HDC memory = CreateCompatibleDC(screen);
+    HDC captureDC = CreateCompatibleDC(screen);
     HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+    HBITMAP capture = CreateCompatibleBitmap(screen, width, height);
+    ReleaseDC(nullptr, screen);
     HGDIOBJ previous = SelectObject(memory, bitmap);
+    HGDIOBJ previousCapture = SelectObject(captureDC, capture);
+    CaptureScreenArea(captureDC, area);
     HBRUSH black = CreateSolidBrush(0);
     const RECT all = {0, 0, width, height};
     FillRect(memory, &all, black);
     DeleteObject(black);
     const BLENDFUNCTION fade = {AC_SRC_OVER, 0, 0x4F, 0};
-    AlphaBlend(memory, 0, 0, width, height, screen, area.left, area.top, width, height, fade);
+    AlphaBlend(memory, 0, 0, width, height, captureDC, 0, 0, width, height, fade);
+    SelectObject(captureDC, previousCapture);
     SelectObject(memory, previous);
+    DeleteDC(captureDC);
     DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
+    DeleteObject(capture);
     return bitmap;
 }
 

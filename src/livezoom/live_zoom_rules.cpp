@@ -37,16 +37,14 @@ LivePoint LiveSourceOrigin(LivePoint cursor, const LiveRect& monitor, float leve
     return {x, y};
 }
 
-LiveRect LiveSourceRect(LivePoint cursor, const LiveRect& monitor, float level) {
-    const LivePoint origin = LiveSourceOrigin(cursor, monitor, level);
+LiveRect ShownSource(LivePoint origin, const LiveRect& monitor, float level) {
     if (!(level > 0.0f)) {
         level = 1.0f;
     }
-    const auto width =
-        static_cast<int32_t>(static_cast<float>(monitor.right - monitor.left) / level);
-    const auto height =
-        static_cast<int32_t>(static_cast<float>(monitor.bottom - monitor.top) / level);
-    return {origin.x, origin.y, origin.x + width, origin.y + height};
+    const float width = static_cast<float>(monitor.right - monitor.left);
+    const float height = static_cast<float>(monitor.bottom - monitor.top);
+    return {origin.x, origin.y, origin.x + static_cast<int32_t>(width / level),
+            origin.y + static_cast<int32_t>(height / level)};
 }
 
 void AdvanceLiveLevel(LiveLevels& levels) {

@@ -38,9 +38,9 @@ constexpr float kLiveOutStep = 0.8f;
 // part of the monitor of size trunc(W / level) x trunc(H / level) (the level before the tick),
 // kept on the monitor.
 LivePoint LiveSourceOrigin(LivePoint cursor, const LiveRect& monitor, float level);
-// The whole source rectangle in screen coordinates: that origin and the monitor's size divided
-// by the level (what the magnifier shows, handed to a takeover).
-LiveRect LiveSourceRect(LivePoint cursor, const LiveRect& monitor, float level);
+// What the magnifier shows from `origin` at `level`, in screen coordinates: the monitor's size
+// divided by the level (handed to a takeover, which maps the cursor through it).
+LiveRect ShownSource(LivePoint origin, const LiveRect& monitor, float level);
 
 // One animation tick: the level moves by `step` towards the target and stops on it.
 void AdvanceLiveLevel(LiveLevels& levels);

@@ -114,16 +114,16 @@ void SelectLiveMonitor(POINT cursor) {
 void Tick(HWND window) {
     POINT cursor = {};
     GetCursorPos(&cursor);
-    const LiveRect source = LiveSourceRect({cursor.x, cursor.y}, Monitor(), liveZoom.liveLevel);
-    const LivePoint origin = {source.left, source.top};
-    // What the magnifier shows, in screen coordinates: a takeover maps the cursor through it and
-    // comes back to its centre, on this monitor.
-    liveZoom.liveSource = {source.left, source.top, source.right, source.bottom};
+    const LivePoint origin = LiveSourceOrigin({cursor.x, cursor.y}, Monitor(), liveZoom.liveLevel);
     LiveLevels levels = Levels();
     AdvanceLiveLevel(levels);
     SetLevels(levels);
     if (liveZoom.liveLevel != 0.0f) {
         ApplyLiveTransform(liveZoom.liveLevel, origin.x, origin.y);
+        // What the magnifier now shows: a takeover maps the cursor through it and comes back to
+        // its centre, on this monitor.
+        const LiveRect shown = ShownSource(origin, Monitor(), liveZoom.liveLevel);
+        liveZoom.liveSource = {shown.left, shown.top, shown.right, shown.bottom};
     }
     SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
     // Without a control there is nothing to redraw; a null window would redraw every window.

@@ -201,9 +201,12 @@ void SendMouse(DWORD flags, LONG dx, LONG dy, DWORD data) {
 }
 
 void SendAbsolute(DWORD flags, int x, int y) {
-    SendMouse(flags | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE,
-              static_cast<LONG>((x + 0.5) * 65536 / GetSystemMetrics(SM_CXSCREEN)),
-              static_cast<LONG>((y + 0.5) * 65536 / GetSystemMetrics(SM_CYSCREEN)));
+    // Over the whole virtual screen, so that monitors left of or above the primary one count.
+    const int left = GetSystemMetrics(SM_XVIRTUALSCREEN);
+    const int top = GetSystemMetrics(SM_YVIRTUALSCREEN);
+    SendMouse(flags | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_VIRTUALDESK,
+              static_cast<LONG>((x - left + 0.5) * 65536 / GetSystemMetrics(SM_CXVIRTUALSCREEN)),
+              static_cast<LONG>((y - top + 0.5) * 65536 / GetSystemMetrics(SM_CYVIRTUALSCREEN)));
 }
 
 void SendKey(WORD virtualKey, bool up) {
@@ -306,12 +309,16 @@ Screenshot Painted(int width, int height, const std::function<void(HDC)>& paint)
     return picture;
 }
 
-Screenshot CaptureScreen() {
-    const int width = GetSystemMetrics(SM_CXSCREEN);
-    const int height = GetSystemMetrics(SM_CYSCREEN);
+RECT PrimaryMonitor() {
+    return {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+}
+
+Screenshot CaptureScreen(const RECT& area) {
+    const int width = area.right - area.left;
+    const int height = area.bottom - area.top;
     return Painted(width, height, [&](HDC dc) {
         HDC screen = GetDC(nullptr);
-        BitBlt(dc, 0, 0, width, height, screen, 0, 0, SRCCOPY);
+        BitBlt(dc, 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
         ReleaseDC(nullptr, screen);
     });
 }
@@ -354,6 +361,19 @@ int CountColour(const Screenshot& shot, RECT area, uint32_t colour) {
     return count;
 }
 
+bool ShowsView(const Screenshot& shot, float zoom, CapturePoint zoomPoint) {
+    const int w = shot.width, h = shot.height;
+    for (const POINT probe :
+         {POINT{0, 0}, {w - 1, 0}, {w / 2, h / 2}, {0, h - 1}, {w - 1, h - 1}}) {
+        const DecodedPoint shown = DecodePattern(shot.At(probe.x, probe.y));
+        const CapturePoint expected = ZoomedSource(zoom, zoomPoint, w, h, probe.x, probe.y);
+        if (std::abs(shown.x - expected.x) > 1 || std::abs(shown.y - expected.y) > 1) {
+            return false;
+        }
+    }
+    return true;
+}
+
 CapturePoint ZoomedSource(float zoom, CapturePoint zoomPoint, int width, int height, int x, int y) {
     const CapturePoint origin = ComputeSourceOrigin(zoom, zoomPoint, width, height);
     return {origin.x + x * VisibleExtent(width, zoom) / width,
@@ -380,7 +400,11 @@ void KeepScreenshotOfFailure() {
     if (test != nullptr && test->result()->Failed()) {
         const std::string name =
             std::string("failed-") + test->test_suite_name() + "." + test->name();
-        KeepScreenshot(std::wstring(name.begin(), name.end()));
+        const int left = GetSystemMetrics(SM_XVIRTUALSCREEN);
+        const int top = GetSystemMetrics(SM_YVIRTUALSCREEN);
+        const RECT everything = {left, top, left + GetSystemMetrics(SM_CXVIRTUALSCREEN),
+                                 top + GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+        KeepScreenshot(std::wstring(name.begin(), name.end()), CaptureScreen(everything));
     }
 }
 
@@ -414,10 +438,10 @@ LRESULT CALLBACK PatternWindowProc(HWND window, UINT message, WPARAM wParam, LPA
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
-Screenshot FilledScreen(SlideFill fill) {
+Screenshot FilledScreen(SlideFill fill, const RECT& place) {
     Screenshot picture;
-    picture.width = GetSystemMetrics(SM_CXSCREEN);
-    picture.height = GetSystemMetrics(SM_CYSCREEN);
+    picture.width = place.right - place.left;
+    picture.height = place.bottom - place.top;
     picture.pixels.resize(static_cast<size_t>(picture.width) * picture.height, 0xFFFFFF);
     for (int y = 0; fill == SlideFill::Coordinates && y < picture.height; ++y) {
         for (int x = 0; x < picture.width; ++x) {
@@ -430,9 +454,11 @@ Screenshot FilledScreen(SlideFill fill) {
 
 } // namespace
 
-PatternWindow::PatternWindow(SlideFill fill) : PatternWindow(FilledScreen(fill)) {}
+PatternWindow::PatternWindow(SlideFill fill, const RECT& monitor)
+    : PatternWindow(FilledScreen(fill, monitor), monitor) {}
 
-PatternWindow::PatternWindow(Screenshot shown) : picture(std::move(shown)) {
+PatternWindow::PatternWindow(Screenshot shown, const RECT& monitor)
+    : picture(std::move(shown)), place(monitor) {
     HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     thread = std::thread([this, ready] {
         WNDCLASSW windowClass = {};
@@ -441,9 +467,9 @@ PatternWindow::PatternWindow(Screenshot shown) : picture(std::move(shown)) {
         windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
         windowClass.lpszClassName = L"VistrelTestPattern";
         RegisterClassW(&windowClass);
-        window = CreateWindowExW(WS_EX_TOPMOST, L"VistrelTestPattern", L"Test slide", WS_POPUP, 0,
-                                 0, picture.width, picture.height, nullptr, nullptr,
-                                 GetModuleHandleW(nullptr), nullptr);
+        window = CreateWindowExW(WS_EX_TOPMOST, L"VistrelTestPattern", L"Test slide", WS_POPUP,
+                                 place.left, place.top, picture.width, picture.height, nullptr,
+                                 nullptr, GetModuleHandleW(nullptr), nullptr);
         SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&picture));
         ShowWindow(window, SW_SHOW);
         SetForegroundWindow(window);
@@ -464,7 +490,7 @@ PatternWindow::PatternWindow(Screenshot shown) : picture(std::move(shown)) {
     // top until its bottom row shows.
     WaitUntil([this] {
         const int y = picture.height - 3;
-        if (CaptureScreen().At(7, y) == picture.At(7, y)) {
+        if (CaptureScreen(place).At(7, y) == picture.At(7, y)) {
             return true;
         }
         SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
@@ -488,8 +514,8 @@ DecodedPoint DecodePattern(uint32_t pixel) {
     return {(blue >> 4) * 256 + red, (blue & 0xF) * 256 + green};
 }
 
-bool ScreenShowsPlainPattern() {
-    const Screenshot shot = CaptureScreen();
+bool MonitorShowsPlainPattern(const RECT& monitor) {
+    const Screenshot shot = CaptureScreen(monitor);
     for (int y = 7; y < shot.height; y += 151) {
         for (int x = 3; x < shot.width; x += 173) {
             const DecodedPoint shown = DecodePattern(shot.At(x, y));

@@ -156,7 +156,9 @@ struct Screenshot {
 };
 // What `paint` draws on a width x height picture (a DIB section, black at first).
 Screenshot Painted(int width, int height, const std::function<void(HDC)>& paint);
-Screenshot CaptureScreen();
+RECT PrimaryMonitor(); // (0, 0) and the primary monitor's size
+// A copy of a part of the screen (screen coordinates), the primary monitor by default.
+Screenshot CaptureScreen(const RECT& area = PrimaryMonitor());
 // The screen once two captures in a row agree (another process's painting reaches the screen a
 // little after it went idle), or the last capture after the timeout.
 Screenshot CaptureSettledScreen(DWORD timeoutMs = 3000);
@@ -169,6 +171,10 @@ inline bool ColourNear(const Screenshot& shot, int x, int y, uint32_t colour) {
 // The capture pixel that screen pixel (x, y) shows when the view is magnified `zoom` times
 // around `zoomPoint` on a width x height screen.
 CapturePoint ZoomedSource(float zoom, CapturePoint zoomPoint, int width, int height, int x, int y);
+// True when `shot` (a monitor's picture over the coordinate slide) shows the capture magnified
+// `zoom` times around `zoomPoint`: the corners and the centre decode to where the view's
+// geometry puts them, within the one pixel of rounding that stretching allows.
+bool ShowsView(const Screenshot& shot, float zoom, CapturePoint zoomPoint);
 
 // A PNG of width x height, its left half one colour and its right half another (ARGB).
 bool WriteTwoColourPng(const std::wstring& path, int width, int height, uint32_t left,
@@ -179,7 +185,7 @@ inline bool SaveScreenshot(const Screenshot& shot, const std::wstring& path) {
 // Keeps `shot` as NAME.png in the folder VISTREL_TEST_SHOTS names (tests/support/wine-run sets
 // it to the folder of the run's prefixes).
 void KeepScreenshot(const std::wstring& name, const Screenshot& shot = CaptureScreen());
-void KeepScreenshotOfFailure();             // in TearDown: the screen as failed-<test>.png
+void KeepScreenshotOfFailure(); // in TearDown: every monitor as failed-<test>.png
 std::wstring TempPath(const wchar_t* name); // a file in the temporary folder
 
 // A full-screen, topmost window standing in for a slide, on a thread of its own so it keeps
@@ -188,11 +194,15 @@ std::wstring TempPath(const wchar_t* name); // a file in the temporary folder
 // slide to draw on. Put the pointer in place first: a window appearing under it makes the X
 // server report its place again, late (docs/WINE.md).
 enum class SlideFill { Coordinates, White };
+// On another monitor the coordinates are those within that monitor (what its capture holds).
 struct PatternWindow {
-    explicit PatternWindow(SlideFill fill = SlideFill::Coordinates);
-    explicit PatternWindow(Screenshot picture); // shows `picture`, as large as the screen
+    explicit PatternWindow(SlideFill fill = SlideFill::Coordinates,
+                           const RECT& monitor = PrimaryMonitor());
+    // Shows `picture` over the monitor, which it must fit.
+    explicit PatternWindow(Screenshot picture, const RECT& monitor = PrimaryMonitor());
     ~PatternWindow();
     Screenshot picture;
+    RECT place; // the monitor it covers
     HWND window = nullptr;
     std::thread thread;
 };
@@ -201,4 +211,8 @@ struct DecodedPoint {
     int y;
 };
 DecodedPoint DecodePattern(uint32_t pixel);
-bool ScreenShowsPlainPattern(); // the coordinate slide unchanged at a spread of points
+// The coordinate slide unchanged at a spread of points of the monitor (the primary one).
+bool MonitorShowsPlainPattern(const RECT& monitor);
+inline bool ScreenShowsPlainPattern() {
+    return MonitorShowsPlainPattern(PrimaryMonitor());
+}

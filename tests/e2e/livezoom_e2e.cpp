@@ -1,82 +1,20 @@
-// End to end: live zoom over the desktop with a stand-in magnification library (Wine has none),
-// installed into the prefix's system directory before the program starts. The stand-in records
-// every transform the program hands it, which tells the level and the source origin.
+// End to end: live zoom over the desktop with the stand-in magnification library, whose record
+// of transforms tells the level and the source origin (e2e/live_standin.h).
 #include <gtest/gtest.h>
 
 #include "e2e/program_test.h"
-#include "support/magnification_standin/standin_record.h"
+#include "e2e/live_standin.h"
 
 namespace {
-
-// The transform for level L and source origin (x, y): L, 0, -x*L; 0, L, -y*L; 0, 0, 1.
-struct Transform {
-    float level;
-    float x; // source origin, screen coordinates
-    float y;
-    bool operator==(const Transform&) const = default;
-};
-
-HWND LiveWindow() {
-    return FindWindowW(L"MagnifierClass", L"Vistrel Live Zoom");
-}
-
-bool LiveShown() {
-    return IsWindowVisible(LiveWindow()) != 0;
-}
 
 class LiveZoom : public ProgramTest {
   protected:
     void SetUp() override {
         ProgramTest::SetUp();
-        // The stand-in lies in magnification_standin\ beside this test; the program loads
-        // optional libraries from the system directory only.
-        wchar_t path[MAX_PATH] = {};
-        GetModuleFileNameW(nullptr, path, MAX_PATH);
-        std::wstring source = path;
-        source = source.substr(0, source.find_last_of(L'\\') + 1) +
-                 L"magnification_standin\\magnification.dll";
-        ASSERT_GT(GetSystemDirectoryW(path, MAX_PATH), 0u);
-        ASSERT_TRUE(
-            CopyFileW(source.c_str(), (std::wstring(path) + L"\\magnification.dll").c_str(), FALSE))
-            << GetLastError();
-        mapping = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
-                                     sizeof(StandInRecord), kStandInMappingName);
-        ASSERT_NE(mapping, nullptr);
-        record = static_cast<StandInRecord*>(
-            MapViewOfFile(mapping, FILE_MAP_ALL_ACCESS, 0, 0, sizeof(StandInRecord)));
-        ASSERT_NE(record, nullptr);
+        ASSERT_NO_FATAL_FAILURE(standIn.Install());
     }
-    void TearDown() override {
-        ProgramTest::TearDown();
-        if (record != nullptr) {
-            UnmapViewOfFile(record);
-        }
-        if (mapping != nullptr) {
-            CloseHandle(mapping);
-        }
-    }
-
-    std::optional<Transform> LastTransform() const {
-        const long count = record->transformCount;
-        if (count == 0) {
-            return std::nullopt;
-        }
-        const float* m = record->transforms[(count - 1) % kStandInHistory].m;
-        return Transform{m[0], -m[2] / m[0], -m[5] / m[4]};
-    }
-    bool WaitForTransform(Transform expected) const {
-        if (WaitUntil([&] { return LastTransform() == expected; })) {
-            return true;
-        }
-        if (const std::optional<Transform> last = LastTransform()) {
-            ADD_FAILURE() << "last transform: level " << last->level << " at " << last->x << ", "
-                          << last->y;
-        }
-        return false;
-    }
-
-    HANDLE mapping = nullptr;
-    StandInRecord* record = nullptr;
+    bool WaitForTransform(Transform expected) const { return standIn.WaitFor(expected); }
+    StandIn standIn;
 };
 
 TEST_F(LiveZoom, FollowsTheCursorOverTheMonitorAndTheDrawHotkeyTakesOverUntilEscape) {
@@ -85,7 +23,7 @@ TEST_F(LiveZoom, FollowsTheCursorOverTheMonitorAndTheDrawHotkeyTakesOverUntilEsc
     ASSERT_NO_FATAL_FAILURE(StartProgram());
     PressShifted('4');
     ASSERT_TRUE(WaitUntil(LiveShown));
-    EXPECT_EQ(record->initializeCalls, 1);
+    EXPECT_EQ(standIn.record->initializeCalls, 1);
     RECT rect = {};
     GetWindowRect(LiveWindow(), &rect);
     EXPECT_EQ(rect.left, 0);

@@ -9,22 +9,6 @@
 
 namespace {
 
-// True when the screen shows the capture magnified `zoom` times around `zoomPoint`: the corners
-// and the centre decode to where the view's geometry puts them (within the one pixel of
-// rounding that stretching allows).
-bool ShowsView(const Screenshot& shot, float zoom, CapturePoint zoomPoint) {
-    const int w = shot.width, h = shot.height;
-    for (const POINT probe :
-         {POINT{0, 0}, {w - 1, 0}, {w / 2, h / 2}, {0, h - 1}, {w - 1, h - 1}}) {
-        const DecodedPoint shown = DecodePattern(shot.At(probe.x, probe.y));
-        const CapturePoint expected = ZoomedSource(zoom, zoomPoint, w, h, probe.x, probe.y);
-        if (std::abs(shown.x - expected.x) > 1 || std::abs(shown.y - expected.y) > 1) {
-            return false;
-        }
-    }
-    return true;
-}
-
 bool ScreenShowsView(float zoom, CapturePoint zoomPoint) {
     return ShowsView(CaptureScreen(), zoom, zoomPoint);
 }

@@ -38,12 +38,16 @@ TEST(LiveSource, CentresOnTheCursorStaysOnTheMonitorAndIsShiftedToTheCorner) {
     EXPECT_EQ(LiveSourceOrigin({1000, 500}, kMonitor, 1.5f), (LivePoint{360, 140}));
     // A level of 0 counts as 1 rather than sizing the source infinite.
     EXPECT_EQ(LiveSourceOrigin({960, 540}, kMonitor, 0.0f), (LivePoint{0, 0}));
-    // The whole source, in screen coordinates, on a monitor left of and above the primary one:
+    // What is shown, in screen coordinates, on a monitor left of and above the primary one:
     // what a takeover maps the cursor through and comes back to.
     constexpr LiveRect kLeftMonitor = {-1280, -200, 0, 824};
-    EXPECT_EQ(LiveSourceRect({-640, 312}, kLeftMonitor, 2.0f), (LiveRect{-960, 56, -320, 568}));
-    EXPECT_EQ(LiveSourceRect({-1279, -199}, kLeftMonitor, 4.0f), (LiveRect{-1280, -200, -960, 56}));
-    EXPECT_EQ(LiveSourceRect({5, 900}, kLeftMonitor, 1.0f), kLeftMonitor);
+    const auto shown = [&](LivePoint cursor, float level) {
+        return ShownSource(LiveSourceOrigin(cursor, kLeftMonitor, level), kLeftMonitor, level);
+    };
+    EXPECT_EQ(shown({-640, 312}, 2.0f), (LiveRect{-960, 56, -320, 568}));
+    EXPECT_EQ(shown({-1279, -199}, 4.0f), (LiveRect{-1280, -200, -960, 56}));
+    EXPECT_EQ(shown({5, 900}, 1.0f), kLeftMonitor);
+    EXPECT_EQ(ShownSource({0, 0}, kMonitor, 0.0f), kMonitor); // a level of 0 counts as 1
 }
 
 TEST(LiveLevels, FirstShowAnimatesByATenthPerTickWithCompositionAndStartsAt19Without) {
