@@ -83,35 +83,36 @@ set(VISTREL_PORTABLE_TESTS
     tests/lang/language_rules_test.cpp
 )
 
-# Tests against the real Windows API, one program each, run under Wine.
+# Tests against the real Windows API, one program each, run under Wine: name:source:timeout,
+# with ":each" for one ctest entry per test (cmake/WindowsBuild.cmake).
 set(VISTREL_WINDOWS_TEST_PROGRAMS
-    settings_wintest:tests/settings/registry_store_wintest.cpp
-    main_window_wintest:tests/zoom/main_window_wintest.cpp
+    settings_wintest:tests/settings/registry_store_wintest.cpp:30
+    main_window_wintest:tests/zoom/main_window_wintest.cpp:30
     # The shell's tests carry the stand-in child, as the 32-bit program carries the 64-bit one.
-    relaunch_wintest:tests/shell/shell_wintest.cpp
-    zoom_view_wintest:tests/zoom/zoom_view_wintest.cpp
-    leaks_wintest:tests/zoom/leaks_wintest.cpp
-    drawing_wintest:tests/draw/drawing_wintest.cpp
-    breaktimer_wintest:tests/breaktimer/break_screen_wintest.cpp
-    language_wintest:tests/lang/language_wintest.cpp
-    advanced_draw_wintest:tests/draw/advanced_draw_wintest.cpp
-    advanced_break_wintest:tests/breaktimer/advanced_break_wintest.cpp
-    livezoom_wintest:tests/livezoom/live_zoom_wintest.cpp
-    options_wintest:tests/options/options_wintest.cpp
+    relaunch_wintest:tests/shell/shell_wintest.cpp:30
+    zoom_view_wintest:tests/zoom/zoom_view_wintest.cpp:30
+    leaks_wintest:tests/zoom/leaks_wintest.cpp:40:each
+    drawing_wintest:tests/draw/drawing_wintest.cpp:45
+    breaktimer_wintest:tests/breaktimer/break_screen_wintest.cpp:30
+    language_wintest:tests/lang/language_wintest.cpp:30
+    advanced_draw_wintest:tests/draw/advanced_draw_wintest.cpp:30
+    advanced_break_wintest:tests/breaktimer/advanced_break_wintest.cpp:30
+    livezoom_wintest:tests/livezoom/live_zoom_wintest.cpp:30
+    options_wintest:tests/options/options_wintest.cpp:30
 )
 
 # End-to-end tests: each program starts dist/Vistrel64.exe in a Wine virtual desktop and drives
 # it from outside only.
 set(VISTREL_E2E_TEST_PROGRAMS
-    startup_e2e:tests/e2e/startup_e2e.cpp
-    carrier_e2e:tests/e2e/carrier_e2e.cpp
-    zoom_e2e:tests/e2e/zoom_e2e.cpp
-    draw_e2e:tests/e2e/draw_e2e.cpp
-    type_save_e2e:tests/e2e/type_save_e2e.cpp
-    break_e2e:tests/e2e/break_e2e.cpp
-    language_e2e:tests/e2e/language_e2e.cpp
-    livezoom_e2e:tests/e2e/livezoom_e2e.cpp
-    monitors_e2e:tests/e2e/monitors_e2e.cpp
+    startup_e2e:tests/e2e/startup_e2e.cpp:45
+    carrier_e2e:tests/e2e/carrier_e2e.cpp:30
+    zoom_e2e:tests/e2e/zoom_e2e.cpp:60
+    draw_e2e:tests/e2e/draw_e2e.cpp:45
+    type_save_e2e:tests/e2e/type_save_e2e.cpp:45
+    break_e2e:tests/e2e/break_e2e.cpp:45
+    language_e2e:tests/e2e/language_e2e.cpp:45
+    livezoom_e2e:tests/e2e/livezoom_e2e.cpp:30
+    monitors_e2e:tests/e2e/monitors_e2e.cpp:75:each
 )
 set(VISTREL_E2E_SUPPORT_SOURCES tests/e2e/driver.cpp)
 # The tour that tools/run plays without a display, driven like the end-to-end tests.

@@ -153,23 +153,37 @@ set(CMAKE_CROSSCOMPILING_EMULATOR ${VISTREL_WINE_RUN} ${VISTREL_WINE_TEMPLATE})
 
 add_test(NAME wine.prefix
     COMMAND ${PROJECT_SOURCE_DIR}/tests/support/wine-prefix ${VISTREL_WINE_TEMPLATE})
-set_tests_properties(wine.prefix PROPERTIES FIXTURES_SETUP wine TIMEOUT 180)
+set_tests_properties(wine.prefix PROPERTIES FIXTURES_SETUP wine TIMEOUT 120)
 
 add_library(vistrel_test_support STATIC ${VISTREL_WINDOWS_TEST_SUPPORT_SOURCES})
 target_include_directories(vistrel_test_support PUBLIC tests)
 target_link_libraries(vistrel_test_support PUBLIC vistrel_core gtest)
 
+# Each entry is name:source:timeout[:each]. The timeout is a few times what the program takes on
+# an idle 2-core machine, so it holds beside a second run; "each" registers one ctest entry per
+# TEST in the source (a program whose tests together would run past half a minute).
+# VISTREL_TESTS_OF_<name> lists the entries of a program, for the properties set below.
+include(GoogleTest)
 function(vistrel_add_wine_tests layer)
     foreach(entry IN LISTS ARGN)
         string(REPLACE ":" ";" parts ${entry})
         list(GET parts 0 name)
         list(GET parts 1 source)
+        list(GET parts 2 timeout)
+        list(LENGTH parts fields)
         add_executable(${name} ${source} $<TARGET_OBJECTS:vistrel_resources>)
         target_compile_options(${name} PRIVATE ${VISTREL_WARNINGS})
         target_link_libraries(${name} PRIVATE vistrel_test_support gtest_main)
-        add_test(NAME ${layer}.${name} COMMAND ${name})
-        set_tests_properties(${layer}.${name} PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 240
+        if(fields GREATER 3)
+            gtest_add_tests(TARGET ${name} SOURCES ${source} TEST_PREFIX ${layer}.${name}.
+                TEST_LIST tests)
+        else()
+            set(tests ${layer}.${name})
+            add_test(NAME ${tests} COMMAND ${name})
+        endif()
+        set_tests_properties(${tests} PROPERTIES FIXTURES_REQUIRED wine TIMEOUT ${timeout}
             LABELS ${layer})
+        set(VISTREL_TESTS_OF_${name} ${tests} PARENT_SCOPE)
     endforeach()
 endfunction()
 
@@ -180,7 +194,7 @@ target_link_libraries(vistrel_e2e_driver PUBLIC vistrel_test_support)
 vistrel_add_wine_tests(e2e ${VISTREL_E2E_TEST_PROGRAMS})
 # The test of several monitors runs on the primary one (X offset 1280, 200) and a smaller one left
 # of and above it (tests/support/wine-run).
-set_property(TEST e2e.monitors_e2e APPEND PROPERTY ENVIRONMENT
+set_property(TEST ${VISTREL_TESTS_OF_monitors_e2e} APPEND PROPERTY ENVIRONMENT
     "VISTREL_MONITORS=1920x1080+1280+200,1280x1024+0+0")
 # Tests that show Chinese texts get a CJK font in their copy of the prefix (tests/support/wine-run).
 set_property(TEST windows.advanced_draw_wintest windows.advanced_break_wintest e2e.language_e2e
@@ -191,7 +205,7 @@ foreach(entry IN LISTS VISTREL_E2E_TEST_PROGRAMS)
     target_link_libraries(${name} PRIVATE vistrel_e2e_driver)
     add_dependencies(${name} Vistrel64)
     # The program under test, as Wine sees it (drive Z: is the Unix root).
-    set_property(TEST e2e.${name} APPEND PROPERTY ENVIRONMENT "VISTREL_EXE=${VISTREL_DIST_DIR}/Vistrel64.exe")
+    set_property(TEST ${VISTREL_TESTS_OF_${name}} APPEND PROPERTY ENVIRONMENT "VISTREL_EXE=${VISTREL_DIST_DIR}/Vistrel64.exe")
 endforeach()
 
 # The tour (tools/run plays it without a display): a sample slide and every mode driven from
@@ -202,7 +216,7 @@ target_compile_options(tour PRIVATE ${VISTREL_WARNINGS})
 target_link_libraries(tour PRIVATE vistrel_e2e_driver)
 add_dependencies(tour Vistrel64)
 add_test(NAME e2e.tour COMMAND tour ${CMAKE_CURRENT_BINARY_DIR}/tour)
-set_tests_properties(e2e.tour PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 240 LABELS e2e
+set_tests_properties(e2e.tour PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 75 LABELS e2e
     ENVIRONMENT "VISTREL_EXE=${VISTREL_DIST_DIR}/Vistrel64.exe")
 
 # Benchmarks: built with the program, run by tools/bench, never by the tests.

@@ -5,6 +5,7 @@
 // monitor between two zooms, and monitors unplugged while a mode is up.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <memory>
@@ -73,6 +74,7 @@ constexpr const char* kUnplugSide = "--output DUMMY1 --off --output DUMMY0 --pos
 constexpr const char* kPlugSideBack =
     "--output DUMMY0 --mode 1920x1080 --pos 1280x200 --primary "
     "--output DUMMY1 --mode 1280x1024 --pos 0x0";
+constexpr const char* kShrinkSide = "--output DUMMY1 --mode 1024x768 --pos 0x0";
 
 class Monitors : public ProgramTest {
   protected:
@@ -89,9 +91,13 @@ class Monitors : public ProgramTest {
     void TearDown() override {
         ProgramTest::TearDown();
         slides.clear();
-        if (MonitorRects().size() != 2) {
+        if (MonitorRects().size() != 2 || !SideWhereItWas()) {
             ChangeLayout(kPlugSideBack, 2);
         }
+    }
+    bool SideWhereItWas() const {
+        const std::vector<RECT> rects = MonitorRects();
+        return std::any_of(rects.begin(), rects.end(), [&](const RECT& r) { return SameRect(r, side); });
     }
     // A point of the side monitor, by its own coordinates.
     POINT OnSide(int x, int y) const { return {side.left + x, side.top + y}; }
@@ -102,6 +108,7 @@ class Monitors : public ProgramTest {
         slides.push_back(std::make_unique<PatternWindow>(SlideFill::Coordinates, side));
         ASSERT_NO_FATAL_FAILURE(StartProgram());
     }
+    void ExpectUnpluggingEnds(char hotkey);
     bool SideShowsView(float zoom, CapturePoint point) const {
         return WaitUntil([&] { return ShowsView(CaptureScreen(side), zoom, point); });
     }
@@ -241,28 +248,43 @@ TEST_F(Monitors, LiveZoomStaysOnTheSideMonitorAndTheTakeoverComesBackThere) {
     EXPECT_TRUE(WaitUntil([] { return LiveWindow() == nullptr; }));
 }
 
-TEST_F(Monitors, UnpluggingTheMonitorOfAModeEndsItAndAnotherMonitorsModeGoesOn) {
+// Zoom, drawing and the break on the side monitor each end when it goes, and the program goes on.
+void Monitors::ExpectUnpluggingEnds(char hotkey) {
     ASSERT_NO_FATAL_FAILURE(Start());
-    const POINT at = OnSide(640, 512);
-    // Zoom, drawing and the break on the side monitor each end when it goes.
-    for (const char key : {'1', '2', '3'}) {
-        SCOPED_TRACE(std::string("Shift+") + key);
-        MoveMouseTo(at.x, at.y);
-        PressShifted(key);
-        ASSERT_TRUE(WaitShown());
-        ASSERT_TRUE(ChangeLayout(kUnplugSide, 1));
-        EXPECT_TRUE(WaitHidden());
-        EXPECT_TRUE(vistrel.Running());
-        ASSERT_TRUE(ChangeLayout(kPlugSideBack, 2));
-        slides.push_back(std::make_unique<PatternWindow>(SlideFill::Coordinates, side));
-    }
-    // A zoom on the primary monitor stays, and still shows its view.
+    MoveMouseTo(OnSide(640, 512).x, OnSide(640, 512).y);
+    PressShifted(hotkey);
+    ASSERT_TRUE(WaitShown());
+    ASSERT_TRUE(ChangeLayout(kUnplugSide, 1));
+    EXPECT_TRUE(WaitHidden());
+    EXPECT_TRUE(vistrel.Running());
+    EXPECT_TRUE(IsWindow(mainWindow));
+}
+
+TEST_F(Monitors, UnpluggingTheMonitorOfAZoomEndsIt) {
+    ExpectUnpluggingEnds('1');
+}
+
+TEST_F(Monitors, UnpluggingTheMonitorOfDrawingEndsIt) {
+    ExpectUnpluggingEnds('2');
+}
+
+TEST_F(Monitors, UnpluggingTheMonitorOfABreakEndsIt) {
+    ExpectUnpluggingEnds('3');
+}
+
+// Another monitor's change leaves a mode alone. The side monitor shrinks rather than goes: Wine
+// takes the X screen's corner for the virtual screen's, and its windows stay where they were in X
+// when the primary output moves (docs/WINE.md), so the layouts tested keep a monitor there.
+TEST_F(Monitors, ShrinkingTheSideMonitorLeavesAZoomOnThePrimaryOne) {
+    ASSERT_NO_FATAL_FAILURE(Start());
     MoveMouseTo(700, 400);
     PressShifted('1');
     ASSERT_TRUE(WaitUntil([] { return ShowsView(CaptureScreen(), 2.0f, {700, 400}); }));
-    ASSERT_TRUE(ChangeLayout(kUnplugSide, 1));
+    ASSERT_TRUE(ChangeLayout(kShrinkSide, 2));
+    ASSERT_FALSE(SideWhereItWas());
     EXPECT_TRUE(IsWindowVisible(mainWindow));
-    // Around the cursor, which the new layout may have moved.
+    EXPECT_TRUE(SameRect(WindowRect(mainWindow), PrimaryMonitor()));
+    // Around the cursor, which the new layout may have moved (Wine moves it).
     EXPECT_TRUE(WaitUntil([] {
         const POINT cursor = CursorPosition();
         return ShowsView(CaptureScreen(), 2.0f, {cursor.x, cursor.y});
