@@ -121,7 +121,8 @@ if(VISTREL_BUILD_CARRIER)
     set(VISTREL_RELEASE_FILES Vistrel.exe,Vistrel64.exe)
 endif()
 # The check (cmake/release_check.cmake) fails the build when a program holds a link time or a
-# build path, or when Vistrel.exe does not carry the Vistrel64.exe beside it.
+# build path, when its manifest does not declare per-monitor DPI awareness, or when Vistrel.exe
+# does not carry the Vistrel64.exe beside it.
 add_custom_target(release_sums ALL
     COMMAND ${CMAKE_COMMAND} -DDIR=${VISTREL_DIST_DIR} -DFILES=${VISTREL_RELEASE_FILES}
         -DPATHS=${PROJECT_SOURCE_DIR}/,${CMAKE_BINARY_DIR}/
@@ -206,6 +207,15 @@ foreach(entry IN LISTS VISTREL_E2E_TEST_PROGRAMS)
     add_dependencies(${name} Vistrel64)
     # The program under test, as Wine sees it (drive Z: is the Unix root).
     set_property(TEST ${VISTREL_TESTS_OF_${name}} APPEND PROPERTY ENVIRONMENT "VISTREL_EXE=${VISTREL_DIST_DIR}/Vistrel64.exe")
+endforeach()
+
+# The zoom, drawing, typing and saving again on a display of 150 % (144 DPI): the program works
+# in the monitor's pixels, so the capture, the pen and the text come out as at 96 DPI.
+foreach(name IN ITEMS zoom_e2e type_save_e2e)
+    add_test(NAME e2e.${name}.dpi144 COMMAND ${name})
+    get_test_property(${VISTREL_TESTS_OF_${name}} TIMEOUT timeout)
+    set_tests_properties(e2e.${name}.dpi144 PROPERTIES FIXTURES_REQUIRED wine TIMEOUT ${timeout}
+        LABELS e2e ENVIRONMENT "VISTREL_DPI=144;VISTREL_EXE=${VISTREL_DIST_DIR}/Vistrel64.exe")
 endforeach()
 
 # The tour (tools/run plays it without a display): a sample slide and every mode driven from

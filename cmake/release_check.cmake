@@ -1,6 +1,8 @@
 # Checks the release in DIR and writes its SHA256SUMS (run by the release_sums target):
 #  - every program's PE header has no link time, and no program holds the source or the build
 #    folder's path, so the same commit gives the same bytes in any build folder;
+#  - every program's manifest declares it DPI-aware, per monitor (v2 where the system has it), so
+#    that Windows never scales its captures (Wine scales no program, so no test would see it);
 #  - Vistrel.exe, when listed, carries the Vistrel64.exe beside it byte for byte.
 # Usage: cmake -DDIR=... -DFILES=a.exe,b.exe -DPATHS=/src/,/build/ -P release_check.cmake
 cmake_minimum_required(VERSION 3.25)
@@ -34,6 +36,13 @@ foreach(name IN LISTS files)
                 message(FATAL_ERROR "${name} holds the build path ${path}")
             endif()
         endforeach()
+    endforeach()
+    foreach(declaration IN ITEMS ">true/pm</dpiAware>" ">PerMonitorV2, PerMonitor</dpiAwareness>")
+        string(HEX "${declaration}" form)
+        string(FIND "${content}" "${form}" at)
+        if(at EQUAL -1)
+            message(FATAL_ERROR "${name}: the manifest does not declare ${declaration}")
+        endif()
     endforeach()
     file(SHA256 "${file}" hash)
     string(APPEND lines "${hash}  ${name}\n")
