@@ -31,6 +31,10 @@ add_test(NAME fuzz.xml_reader COMMAND ${PROJECT_SOURCE_DIR}/tools/fuzz 20)
 set_tests_properties(fuzz.xml_reader PROPERTIES LABELS fuzz TIMEOUT 60
     ENVIRONMENT VISTREL_FUZZ_DIR=${CMAKE_BINARY_DIR}/fuzz)
 
+# Dependencies run one way: program, commands, modes, shared helpers, base (tools/check-includes).
+add_test(NAME layers.includes COMMAND ${PROJECT_SOURCE_DIR}/tools/check-includes)
+set_tests_properties(layers.includes PROPERTIES TIMEOUT 30)
+
 option(VISTREL_WINDOWS "Also cross-build the Windows program and its tests" ON)
 if(VISTREL_WINDOWS)
     include(ExternalProject)

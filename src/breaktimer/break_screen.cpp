@@ -8,13 +8,11 @@
 #include "settings/registry_store.h"
 #include "shell/optional_functions.h"
 #include "zoom/app_state.h"
-#include "zoom/main_window.h"
-#include "zoom/zoom_view.h"
+#include "zoom/monitor_view.h"
 #include "zoom/message_ids.h"
 
 namespace {
 
-constexpr DWORD kCaptureCopy = SRCCOPY | CAPTUREBLT;
 constexpr UINT kTickMs = 1000;
 constexpr UINT_PTR kBreakTimer = static_cast<UINT_PTR>(MainTimer::BreakCountdown);
 

@@ -1,8 +1,8 @@
 // The zoom window's keys (see draw_keys.h).
 #include "draw/draw_keys.h"
 
-#include "breaktimer/break_screen.h"
 #include "draw/pen.h"
+#include "draw/pen_state.h"
 #include "draw/strokes.h"
 #include "draw/typing.h"
 #include "draw/undo_stack.h"
@@ -134,7 +134,7 @@ void FillPad(const RECT& area, int kind) {
     }
 }
 
-LRESULT OnKeyDown(HWND window, WPARAM virtualKey) {
+LRESULT OnDrawKeyDown(HWND window, WPARAM virtualKey) {
     if (OnTypingKey(window, virtualKey)) {
         return 0; // Enter, Backspace and Delete edit the text
     }
@@ -153,10 +153,6 @@ LRESULT OnKeyDown(HWND window, WPARAM virtualKey) {
     case VK_UP:
     case VK_DOWN:
         WheelNotchFromKey(window, virtualKey);
-        break;
-    case VK_LEFT:
-    case VK_RIGHT:
-        AdjustBreakSeconds(window, virtualKey); // ten seconds more or less in a break
         break;
     case 'E':
         EraseAll(window);

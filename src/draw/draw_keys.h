@@ -1,11 +1,12 @@
-// The keyboard of the zoom window (WM_KEYDOWN): the complete key map, and the features behind
-// its keys that are not the pen's or the view's: erase-all (E), the black and white sketch pads
-// (K, W) with their pictures, centring the pen (Space) and undo (Ctrl+Z).
+// The keyboard of the zoom window (WM_KEYDOWN): the key map of the zoom view, drawing and
+// typing, and the features behind its keys that are not the pen's or the view's: erase-all (E),
+// the black and white sketch pads (K, W) with their pictures, centring the pen (Space) and undo
+// (Ctrl+Z). The break screen's keys go to it from the main window.
 #pragma once
 
 #include <windows.h>
 
-LRESULT OnKeyDown(HWND window, WPARAM virtualKey);
+LRESULT OnDrawKeyDown(HWND window, WPARAM virtualKey);
 
 // Rebuilds padPictureDC for a pad kind ('K' or 'W'): the pad's picture stretched to the
 // capture, when the pad shows one and the file decodes; none otherwise.

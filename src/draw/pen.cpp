@@ -2,6 +2,7 @@
 #include "draw/pen.h"
 
 #include "draw/draw_geometry.h"
+#include "draw/pen_state.h"
 #include "draw/strokes.h"
 #include "settings/registry_store.h"
 #include "zoom/app_state.h"
@@ -17,8 +18,6 @@ constexpr ColorKey kColorKeys[] = {
     {'R', &Settings::PenColorR}, {'G', &Settings::PenColorG}, {'B', &Settings::PenColorB},
     {'O', &Settings::PenColorO}, {'Y', &Settings::PenColorY}, {'P', &Settings::PenColorP},
 };
-
-int MarkerSquare() { return 8 * app.settings.PenWidth; }
 
 void WriteSetting(const char* name, auto& value) {
     const SettingEntry row = DwordSettingRow(name, value);
@@ -58,12 +57,9 @@ void SetPenWidth(HWND window, int x, int y, int requested) {
     if (!app.strokeActive) {
         RestoreUnderPen(x, y);
     }
-    const std::optional<int32_t> width = AcceptedPenWidth(requested, app.fromLiveZoom != 0);
-    if (!width) {
+    if (!StorePenWidth(requested, app.fromLiveZoom != 0)) {
         return;
     }
-    app.settings.PenWidth = *width;
-    WriteSetting("PenWidth", app.settings.PenWidth);
     SaveUnderPen(x, y);
     // Leave drawing and enter it again at the pen: the marker is a dot of the new width
     // until the pointer moves, which shows the presenter the width at once.
@@ -79,42 +75,6 @@ void RebuildPen() {
     app.pen = CreatePen(PS_SOLID, app.settings.PenWidth, app.settings.PenColor);
     SelectObject(app.imageDC, app.pen);
     DeleteAndClear(previous);
-}
-
-void SaveUnderPen(int x, int y) {
-    const int side = MarkerSquare();
-    BitBlt(app.scratchDC, 0, 0, side, side, app.imageDC, x - side / 2, y - side / 2, SRCCOPY);
-}
-
-void RestoreUnderPen(int x, int y) {
-    const int side = MarkerSquare();
-    BitBlt(app.imageDC, x - side / 2, y - side / 2, side, side, app.scratchDC, 0, 0, SRCCOPY);
-}
-
-bool UseCrossMarker() {
-    return UseCrossMarker(app.settings.PenWidth, app.captureWidth, app.captureHeight,
-                          app.currentZoom);
-}
-
-void DrawPenMarker(int x, int y) {
-    HDC dc = app.imageDC;
-    if (UseCrossMarker()) {
-        // Each bar both ways, so both end pixels are painted (a line leaves out its last one).
-        HPEN cross = CreatePen(PS_SOLID, 2, app.settings.PenColor);
-        HGDIOBJ previous = SelectObject(dc, cross);
-        MoveToEx(dc, x - 5, y, nullptr);
-        LineTo(dc, x + 4, y);
-        LineTo(dc, x - 5, y);
-        MoveToEx(dc, x, y - 5, nullptr);
-        LineTo(dc, x, y + 4);
-        LineTo(dc, x, y - 5);
-        SelectObject(dc, previous);
-        DeleteObject(cross);
-        MoveToEx(dc, x, y, nullptr);
-    } else {
-        MoveToEx(dc, x, y, nullptr);
-        LineTo(dc, x, y);  // a dot of the pen's width
-    }
 }
 
 void RefreshPenMarker(HWND window) { HoverTo(window, {app.penPoint.x, app.penPoint.y}); }

@@ -1,6 +1,5 @@
-// The pen: its colour slots and width, the GDI pen selected into the working image, and the pen
-// marker (a small cross or a dot) that the program paints into the image as its only pointer,
-// with the save-under that removes it again.
+// The pen: its colour slots and width, the GDI pen selected into the working image, and the
+// refresh of its marker (draw/pen_state.h).
 #pragma once
 
 #include <windows.h>
@@ -13,9 +12,5 @@ void SetPenWidth(HWND window, int x, int y, int requested);
 // Replaces the pen of imageDC with one of PenWidth and PenColor; text colour follows.
 void RebuildPen();
 
-void SaveUnderPen(int x, int y);
-void RestoreUnderPen(int x, int y);
-bool UseCrossMarker();
-void DrawPenMarker(int x, int y);
 // The hover refresh at `penPoint`: marker out, pixels saved again, marker painted, area shown.
 void RefreshPenMarker(HWND window);

@@ -2,13 +2,14 @@
 #include "draw/strokes.h"
 
 #include "draw/pen.h"
+#include "draw/pen_state.h"
 #include "draw/sticky_keys.h"
 #include "draw/typing.h"
 #include "draw/undo_stack.h"
 #include "zoom/app_state.h"
 #include "zoom/hotkey_value.h"
 #include "zoom/message_ids.h"
-#include "zoom/zoom_view.h"
+#include "zoom/monitor_view.h"
 
 namespace {
 
@@ -212,16 +213,7 @@ LRESULT OnLeftButtonDown(HWND window, WPARAM keys, LPARAM position) {
     return 0;
 }
 
-LRESULT OnMouseMove(HWND window, LPARAM position) {
-    if (!app.zoomActive || app.saveDialogOpen) {
-        return 0;
-    }
-    if (app.typingActive) {
-        return OnTypingMouseMove(window, position);
-    }
-    if (!app.drawMode) {
-        return OnZoomMouseMove(window, position);
-    }
+LRESULT OnDrawMouseMove(HWND window, LPARAM position) {
     const CapturePoint p = ClientPositionToImage(position);
     if (app.strokeActive && CurrentShape() != ShapeKind::Freehand) {
         MoveShape(window, p);

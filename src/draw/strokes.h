@@ -13,7 +13,8 @@ constexpr WPARAM kReenterDrawing = static_cast<WPARAM>(-1);
 
 LRESULT OnLeftButtonDown(HWND window, WPARAM keys, LPARAM position);
 LRESULT OnLeftButtonUp(HWND window, LPARAM position);
-LRESULT OnMouseMove(HWND window, LPARAM position);
+// The pointer while drawing (the main window routes it here in drawing mode, not typing).
+LRESULT OnDrawMouseMove(HWND window, LPARAM position);
 LRESULT OnRightButtonDown(HWND window);
 
 // The image point shown at a client position of the current view; releases any cursor clip.

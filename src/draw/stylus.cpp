@@ -7,6 +7,7 @@
 #include "draw/stylus.h"
 
 #include "draw/pen.h"
+#include "draw/pen_state.h"
 #include "draw/strokes.h"
 #include "draw/undo_stack.h"
 #include "shell/optional_functions.h"

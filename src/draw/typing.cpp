@@ -3,13 +3,14 @@
 
 #include "draw/draw_keys.h"
 #include "draw/pen.h"
+#include "draw/pen_state.h"
 #include "draw/strokes.h"
 #include "draw/typing_rules.h"
 #include "draw/undo_stack.h"
 #include "settings/registry_store.h"
 #include "zoom/app_state.h"
 #include "zoom/message_ids.h"
-#include "zoom/zoom_view.h"
+#include "zoom/monitor_view.h"
 
 namespace {
 

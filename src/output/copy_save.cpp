@@ -12,7 +12,7 @@
 
 #include "output/file_names.h"
 #include "zoom/app_state.h"
-#include "zoom/zoom_view.h"
+#include "zoom/monitor_view.h"
 
 namespace gdip = Gdiplus::DllExports;
 

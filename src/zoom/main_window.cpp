@@ -6,6 +6,7 @@
 
 #include "breaktimer/break_screen.h"
 #include "draw/draw_keys.h"
+#include "draw/pen.h"
 #include "draw/strokes.h"
 #include "draw/stylus.h"
 #include "draw/typing.h"
@@ -20,6 +21,8 @@
 #include "zoom/hotkey_actions.h"
 #include "zoom/hotkeys.h"
 #include "zoom/message_ids.h"
+#include "zoom/monitor_view.h"
+#include "zoom/zoom_geometry.h"
 #include "zoom/zoom_view.h"
 
 namespace {
@@ -83,6 +86,61 @@ LRESULT OnPaint(HWND window) {
         return 0;
     }
     return OnZoomPaint(window);
+}
+
+// ---- Routing to the mode that owns a message ------------------------------------------------
+
+// The pointer belongs to typing, then to drawing, else it pans the zoom view.
+LRESULT OnMouseMove(HWND window, LPARAM position) {
+    if (!app.zoomActive || app.saveDialogOpen) {
+        return 0;
+    }
+    if (app.typingActive) {
+        return OnTypingMouseMove(window, position);
+    }
+    return app.drawMode ? OnDrawMouseMove(window, position) : OnZoomMouseMove(window, position);
+}
+
+// The wheel: whole minutes in a break; in a zoom the text size while typing, the pen width with
+// Ctrl while drawing, else the magnification.
+LRESULT OnMouseWheel(HWND window, WPARAM wParam) {
+    const int notches = WheelNotches(GET_WHEEL_DELTA_WPARAM(wParam));
+    if (app.breakActive) {
+        WheelBreak(window, notches);
+    }
+    if (!app.zoomActive) {
+        return 0;
+    }
+    if (app.typingActive) {
+        return OnTypingWheel(window, notches);
+    }
+    if (app.drawMode && (GET_KEYSTATE_WPARAM(wParam) & MK_CONTROL)) {
+        SetPenWidth(window, app.penPoint.x, app.penPoint.y, app.settings.PenWidth + notches);
+        UpdateCursorClip();
+        return 1;
+    }
+    return OnZoomMouseWheel(window, notches);
+}
+
+// Left and Right give a break ten seconds more or less; every other key is the zoom window's.
+LRESULT OnKeyDown(HWND window, WPARAM virtualKey) {
+    if (AdjustBreakSeconds(window, virtualKey)) {
+        return 0;
+    }
+    return OnDrawKeyDown(window, virtualKey);
+}
+
+LRESULT OnTimer(HWND window, UINT message, WPARAM timerId, LPARAM lParam) {
+    switch (static_cast<MainTimer>(timerId)) {
+    case MainTimer::BreakCountdown:
+        BreakTick(window);
+        return 0;
+    case MainTimer::ZoomIn:
+    case MainTimer::ZoomOut:
+        ZoomTick(window, timerId);
+        return 0;
+    }
+    return DefWindowProcW(window, message, timerId, lParam);
 }
 
 // Monitors were added, removed or resized (a projector plugged in or out). A mode whose
@@ -153,12 +211,12 @@ constexpr std::array<DispatchRow<MessageHandler>, 20> kMessageTable = {{
     {WM_MOUSEMOVE, [](HWND w, UINT, WPARAM, LPARAM lp) { return OnMouseMove(w, lp); }},
     {WM_PAINT, [](HWND w, UINT, WPARAM, LPARAM) { return OnPaint(w); }},
     {WM_KILLFOCUS, [](HWND w, UINT, WPARAM, LPARAM) { return OnKillFocus(w); }},
-    {WM_TIMER, OnZoomTimer},
+    {WM_TIMER, OnTimer},
     {WM_LBUTTONDOWN,
      [](HWND w, UINT, WPARAM wp, LPARAM lp) { return OnLeftButtonDown(w, wp, lp); }},
     {WM_LBUTTONUP, [](HWND w, UINT, WPARAM, LPARAM lp) { return OnLeftButtonUp(w, lp); }},
     {WM_RBUTTONDOWN, [](HWND w, UINT, WPARAM, LPARAM) { return OnRightButtonDown(w); }},
-    {WM_MOUSEWHEEL, [](HWND w, UINT, WPARAM wp, LPARAM) { return OnZoomMouseWheel(w, wp); }},
+    {WM_MOUSEWHEEL, [](HWND w, UINT, WPARAM wp, LPARAM) { return OnMouseWheel(w, wp); }},
     {kPointerDownMessage, UndoWithPenEraser},
     {WM_KEYDOWN, [](HWND w, UINT, WPARAM key, LPARAM) { return OnKeyDown(w, key); }},
     {WM_KEYUP, [](HWND w, UINT, WPARAM key, LPARAM lp) { return OnKeyUp(w, key, lp); }},

@@ -9,9 +9,7 @@
 #include <span>
 
 #include "zoom/dispatch_table.h"
-
-constexpr const wchar_t* kMainWindowClass = L"VistrelClass";
-constexpr const wchar_t* kMainWindowTitle = L"Vistrel Zoom Window";
+#include "zoom/message_ids.h"
 
 using MessageHandler = LRESULT (*)(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 using CommandHandler = LRESULT (*)(HWND window, WPARAM wParam, LPARAM lParam, WORD notifyCode);

@@ -1,9 +1,13 @@
-// Numbers the main window and its partners agree on: private messages, timers, commands.
+// Names and numbers the main window and its partners agree on: its class and title, private
+// messages, timers, commands.
 #pragma once
 
 #include <cstdint>
 
 constexpr uint32_t kWindowMessageUser = 0x400;  // WM_USER
+
+constexpr const wchar_t* kMainWindowClass = L"VistrelClass";
+constexpr const wchar_t* kMainWindowTitle = L"Vistrel Zoom Window";
 
 // Private messages of the main window.
 constexpr uint32_t kTrayNotifyMessage = kWindowMessageUser + 100;  // 1124

@@ -1,16 +1,15 @@
 // The zoom view (see zoom_view.h).
 #include "zoom/zoom_view.h"
 
-#include "breaktimer/break_screen.h"
-#include "draw/pen.h"
+#include "draw/pen_state.h"
 #include "draw/sticky_keys.h"
-#include "draw/typing.h"
 #include "draw/undo_stack.h"
 #include "livezoom/live_zoom_rules.h"
 #include "shell/optional_functions.h"
 #include "zoom/app_state.h"
 #include "zoom/hotkey_value.h"
 #include "zoom/message_ids.h"
+#include "zoom/monitor_view.h"
 #include "zoom/zoom_geometry.h"
 #include "zoom/zoom_levels.h"
 
@@ -19,8 +18,6 @@ ZoomEntryTimes* zoomEntryTimes = nullptr;
 
 namespace {
 
-// SRCCOPY with CAPTUREBLT: layered windows are part of the capture.
-constexpr DWORD kCaptureCopy = SRCCOPY | CAPTUREBLT;
 constexpr UINT kAnimationIntervalMs = 20;
 
 void PutCursorOnZoomPoint() {
@@ -152,63 +149,7 @@ void StartZoomIn(HWND window) {
     SetTimer(window, static_cast<UINT_PTR>(MainTimer::ZoomIn), kAnimationIntervalMs, nullptr);
 }
 
-void UpdateCursorClip() {
-    if (app.currentZoom != 1.0f && app.drawMode) {
-        ClipToView(app.targetZoom);
-    } else {
-        ClipCursor(nullptr);
-    }
-}
-
 } // namespace
-
-POINT SelectMonitorUnderCursor(HDC display) {
-    POINT cursor = {};
-    GetCursorPos(&cursor);
-    app.monitorRect = {0, 0, GetDeviceCaps(display, HORZRES), GetDeviceCaps(display, VERTRES)};
-    if (optionalFunctions.MonitorFromPoint != nullptr) {
-        HMONITOR monitor = optionalFunctions.MonitorFromPoint(cursor, MONITOR_DEFAULTTONEAREST);
-        MONITORINFO info = {};
-        info.cbSize = sizeof info;
-        if (monitor != nullptr && GetMonitorInfoW(monitor, &info)) {
-            app.monitorRect = info.rcMonitor;
-        }
-    }
-    app.captureWidth = app.monitorRect.right - app.monitorRect.left;
-    app.captureHeight = app.monitorRect.bottom - app.monitorRect.top;
-    return cursor;
-}
-
-bool MonitorStillThere(const RECT& area) {
-    if (optionalFunctions.MonitorFromPoint == nullptr) {
-        HDC screen = GetDC(nullptr);
-        const RECT primary = {0, 0, GetDeviceCaps(screen, HORZRES), GetDeviceCaps(screen, VERTRES)};
-        ReleaseDC(nullptr, screen);
-        return EqualRect(&primary, &area) != FALSE;
-    }
-    const POINT centre = {area.left + (area.right - area.left) / 2,
-                          area.top + (area.bottom - area.top) / 2};
-    HMONITOR monitor = optionalFunctions.MonitorFromPoint(centre, MONITOR_DEFAULTTONULL);
-    MONITORINFO info = {};
-    info.cbSize = sizeof info;
-    return monitor != nullptr && GetMonitorInfoW(monitor, &info) &&
-           EqualRect(&info.rcMonitor, &area) != FALSE;
-}
-
-void CaptureScreenArea(HDC target, const RECT& area) {
-    // The screen DC has screen coordinates wherever a monitor lies. A DC made for "DISPLAY"
-    // starts at the virtual screen's corner on some systems (Wine), where a monitor left of or
-    // above the primary one would be captured from the wrong place, or as black.
-    HDC screen = GetDC(nullptr);
-    BitBlt(target, 0, 0, area.right - area.left, area.bottom - area.top, screen, area.left,
-           area.top, kCaptureCopy);
-    ReleaseDC(nullptr, screen);
-}
-
-CapturePoint ViewOrigin(float zoom) {
-    return ComputeSourceOrigin(zoom, {app.zoomPoint.x, app.zoomPoint.y}, app.captureWidth,
-                               app.captureHeight);
-}
 
 void EnterZoom(HWND window) {
     const double start = zoomEntryTimes != nullptr ? NowMs() : 0.0;
@@ -287,15 +228,6 @@ void StartZoomOut(HWND window) {
     }
 }
 
-void ClipToView(float zoom) {
-    const CapturePoint origin = ViewOrigin(zoom);
-    const int left = app.monitorRect.left + origin.x;
-    const int top = app.monitorRect.top + origin.y;
-    app.viewRect = {left, top, left + VisibleExtent(app.captureWidth, zoom),
-                    top + VisibleExtent(app.captureHeight, zoom)};
-    ClipCursor(&app.viewRect);
-}
-
 void ZoomTick(HWND window, UINT_PTR timerId) {
     ZoomMotion motion = {app.currentZoom, app.targetZoom, app.zoomStep};
     if (AdvanceZoom(motion)) {
@@ -360,9 +292,9 @@ void FinishZoom(HWND window) {
         // Strokes were widened by the live level for the frozen magnified image; the pen
         // gets its own width back (nothing was widened when drawing never started).
         if (app.savedPenWidth != 0) {
-            SetPenWidth(
-                window, app.penPoint.x, app.penPoint.y,
-                RestoredPenWidth(app.settings.PenWidth, app.savedPenWidth, app.liveZoomFactor));
+            StorePenWidth(
+                RestoredPenWidth(app.settings.PenWidth, app.savedPenWidth, app.liveZoomFactor),
+                false);
             app.savedPenWidth = 0;
         }
     }
@@ -384,19 +316,6 @@ LRESULT OnZoomPaint(HWND window) {
     return 0;
 }
 
-LRESULT OnZoomTimer(HWND window, UINT message, WPARAM timerId, LPARAM lParam) {
-    switch (static_cast<MainTimer>(timerId)) {
-    case MainTimer::BreakCountdown:
-        BreakTick(window);
-        return 0;
-    case MainTimer::ZoomIn:
-    case MainTimer::ZoomOut:
-        ZoomTick(window, timerId);
-        return 0;
-    }
-    return DefWindowProcW(window, message, timerId, lParam);
-}
-
 LRESULT OnZoomMouseMove(HWND window, LPARAM position) {
     if (!app.zoomActive || app.drawMode || app.typingActive || app.saveDialogOpen) {
         return 0;
@@ -407,22 +326,7 @@ LRESULT OnZoomMouseMove(HWND window, LPARAM position) {
     return 0;
 }
 
-LRESULT OnZoomMouseWheel(HWND window, WPARAM wParam) {
-    const int notches = WheelNotches(GET_WHEEL_DELTA_WPARAM(wParam));
-    if (app.breakActive) {
-        WheelBreak(window, notches); // whole minutes
-    }
-    if (!app.zoomActive) {
-        return 0;
-    }
-    if (app.typingActive) {
-        return OnTypingWheel(window, notches);
-    }
-    if (app.drawMode && (GET_KEYSTATE_WPARAM(wParam) & MK_CONTROL)) {
-        SetPenWidth(window, app.penPoint.x, app.penPoint.y, app.settings.PenWidth + notches);
-        UpdateCursorClip();
-        return 1;
-    }
+LRESULT OnZoomMouseWheel(HWND window, int notches) {
     WheelZoom(window, notches);
     UpdateCursorClip();
     return 1;

@@ -5,20 +5,6 @@
 
 #include <windows.h>
 
-#include "zoom/zoom_geometry.h"
-
-// Makes the monitor under the cursor the screen's area (monitorRect, captureWidth and
-// captureHeight); without per-monitor support, or an answer, the primary display's size from
-// (0, 0), read from `display`. Returns the cursor position.
-POINT SelectMonitorUnderCursor(HDC display);
-// True when a monitor with exactly this rectangle (screen coordinates) is still connected.
-bool MonitorStillThere(const RECT& area);
-// Copies the screen's `area` (screen coordinates, any monitor) to (0, 0) of `target`, layered
-// windows included.
-void CaptureScreenArea(HDC target, const RECT& area);
-// The top-left image point of the view shown at magnification `zoom` around zoomPoint.
-CapturePoint ViewOrigin(float zoom);
-
 // Captures the monitor under the cursor into imageDC (and copies it to cleanDC), creates the pen
 // and the typing font, shows the main window over that monitor, topmost, and starts the zoom-in (or
 // takes over from a visible live zoom).
@@ -26,8 +12,6 @@ void EnterZoom(HWND window);
 // Begins leaving the zoom view: animated down to 1.0, or at once without animation, after a
 // live-zoom takeover and when drawing without zoom.
 void StartZoomOut(HWND window);
-// Sets app.viewRect to the part of the capture shown at `zoom` and clips the cursor to it.
-void ClipToView(float zoom);
 // One animation tick of timer 1 (zoom in, wheel) or 2 (zoom out).
 void ZoomTick(HWND window, UINT_PTR timerId);
 // Changes the magnification by wheel notches and starts the animation.
@@ -36,12 +20,12 @@ void WheelZoom(HWND window, int notches);
 // and GDI object of the zoom.
 void FinishZoom(HWND window);
 
-// Message handlers of the zoom view (the main window's table calls them; in drawing mode the
-// mouse belongs to draw/strokes.h).
+// Message handlers of the zoom view, which the main window routes to it when no other mode owns
+// the message.
 LRESULT OnZoomPaint(HWND window);
-LRESULT OnZoomTimer(HWND window, UINT message, WPARAM timerId, LPARAM lParam);
 LRESULT OnZoomMouseMove(HWND window, LPARAM position);
-LRESULT OnZoomMouseWheel(HWND window, WPARAM wParam);
+// Wheel notches change the magnification. Returns 1.
+LRESULT OnZoomMouseWheel(HWND window, int notches);
 
 // Where EnterZoom's time goes, in milliseconds, written on each entry while set (a seam for the
 // benchmark): the surfaces made, the capture, the clean copy, and the window shown in front.
