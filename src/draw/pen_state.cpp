@@ -11,7 +11,9 @@
 namespace {
 
 // The save-under: a square of eight pen widths around the pen point.
-int MarkerSquare() { return 8 * app.settings.PenWidth; }
+int MarkerSquare() {
+    return 8 * app.settings.PenWidth;
+}
 
 } // namespace
 
@@ -58,7 +60,6 @@ void DrawPenMarker(int x, int y) {
         MoveToEx(dc, x, y, nullptr);
     } else {
         MoveToEx(dc, x, y, nullptr);
-        LineTo(dc, x, y);  // a dot of the pen's width
+        LineTo(dc, x, y); // a dot of the pen's width
     }
 }
-
