@@ -30,10 +30,6 @@ std::string ErrorOf(const std::string& text) {
     return Parsed(text).error();
 }
 
-std::string TextOf(const std::string& text) {
-    return Parsed(text).root()->text;
-}
-
 std::string Repeat(const std::string& piece, int times) {
     std::string text;
     for (int i = 0; i < times; ++i) {
@@ -69,7 +65,7 @@ std::string Utf16(const std::u16string& text, bool bigEndian) {
     return bytes;
 }
 
-TEST(XmlStructure, EmptyElementAndTheLastByteThatClosesTheDocumentButNeverJoinsANameOrText) {
+TEST(XmlStructure, ElementsAttributesAndInstructions) {
     Parsed xml("<a x='1'/>");
     ASSERT_NE(xml.doc, nullptr);
     EXPECT_EQ(xml.error(), "");
@@ -77,78 +73,70 @@ TEST(XmlStructure, EmptyElementAndTheLastByteThatClosesTheDocumentButNeverJoinsA
     EXPECT_STREQ(XmlAttr(xml.root(), "x"), "1");
     EXPECT_STREQ(xml.root()->text, "");
     EXPECT_EQ(xml.doc->openElement, nullptr);
+    Parsed nested("<a>x<b/>y</a>");
+    ASSERT_NE(XmlChild(nested.root(), "b"), nullptr);
+    EXPECT_EQ(XmlChild(nested.root(), "b")->textOffset, 1u);
 
-    EXPECT_EQ(ErrorOf("<a>hi</a>"), "");
-    EXPECT_EQ(TextOf("<a>hi</a>"), "hi");
-    EXPECT_EQ(ErrorOf("<a>hi</a"), "[error near line 1]: missing >");
-    EXPECT_EQ(ErrorOf("<a>hi</ab"), "[error near line 1]: missing >");
-    EXPECT_EQ(ErrorOf("<a>hi</a>\r\ntail"), "");
-    EXPECT_EQ(TextOf("<a>hi</a>\r\ntail"), "hi");
-}
-
-TEST(XmlStructure, TextIsConcatenatedAcrossChildrenCdataAndCommentsAndWhatPrecedesTheRootGoes) {
-    Parsed xml("<a>x<b/>y</a>");
-    EXPECT_STREQ(xml.root()->text, "xy");
-    ASSERT_NE(XmlChild(xml.root(), "b"), nullptr);
-    EXPECT_EQ(XmlChild(xml.root(), "b")->textOffset, 1u);
-    EXPECT_EQ(XmlChild(xml.root(), "b")->parent, xml.root());
-    Parsed cdata("\xEF\xBB\xBF junk <!-- c --><a>1<![CDATA[<&amp;>\r\n]]><!-- - -->2</a> after");
-    EXPECT_EQ(cdata.error(), "");
-    EXPECT_STREQ(cdata.root()->text, "1<&amp;>\n2");
-}
-
-TEST(XmlStructure, AttributesOddForms) {
-    Parsed xml("<a b c = \"2\" d=3 e=\"\"/>");
-    EXPECT_EQ(xml.error(), "");
-    EXPECT_STREQ(XmlAttr(xml.root(), "b"), "");
-    EXPECT_STREQ(XmlAttr(xml.root(), "c"), "2");
-    EXPECT_STREQ(XmlAttr(xml.root(), "d"), "");
-    EXPECT_STREQ(XmlAttr(xml.root(), "3"), ""); // an unquoted value reads as the next name
-    EXPECT_STREQ(XmlAttr(xml.root(), "e"), "");
-    EXPECT_EQ(XmlAttr(xml.root(), "f"), nullptr);
+    Parsed odd("<a b c = \"2\" d=3 e=\"\"/>");
+    EXPECT_EQ(odd.error(), "");
+    EXPECT_STREQ(XmlAttr(odd.root(), "b"), "");
+    EXPECT_STREQ(XmlAttr(odd.root(), "c"), "2");
+    EXPECT_STREQ(XmlAttr(odd.root(), "d"), "");
+    EXPECT_STREQ(XmlAttr(odd.root(), "3"), ""); // an unquoted value reads as the next name
+    EXPECT_STREQ(XmlAttr(odd.root(), "e"), "");
+    EXPECT_EQ(XmlAttr(odd.root(), "f"), nullptr);
     // A pair without a name is dropped rather than ending the list early.
-    Parsed nameless("<a ='1' z='2'/>");
-    EXPECT_STREQ(XmlAttr(nameless.root(), "z"), "2");
-}
+    EXPECT_STREQ(XmlAttr(Parsed("<a ='1' z='2'/>").root(), "z"), "2");
 
-TEST(XmlStructure, InstructionsAreKeptByTargetWithTheirPlace) {
-    Parsed xml(
-        "<?xml version='1.0' standalone='yes'?><?pi one?><a><?pi two?><?q?></a><?pi three?>");
-    EXPECT_EQ(xml.error(), "");
-    EXPECT_EQ(xml.doc->standalone, 1);
-    ASSERT_EQ(xml.doc->instructionCount, 2u);
-    EXPECT_EQ(Entries(xml.doc->instructions[0], 6),
+    Parsed pi("<?xml version='1.0' standalone='yes'?><?pi one?><a><?pi two?><?q?></a><?pi three?>");
+    EXPECT_EQ(pi.error(), "");
+    EXPECT_EQ(pi.doc->standalone, 1);
+    ASSERT_EQ(pi.doc->instructionCount, 2u);
+    EXPECT_EQ(Entries(pi.doc->instructions[0], 6),
               (std::vector<std::string>{"pi", "one", "two", "three", "(null)", "<>>"}));
     // An empty instruction is kept, not taken for the end of the list.
-    EXPECT_EQ(Entries(xml.doc->instructions[1], 4),
+    EXPECT_EQ(Entries(pi.doc->instructions[1], 4),
               (std::vector<std::string>{"q", "", "(null)", ">"}));
     EXPECT_EQ(Parsed("<?xml standalone='no'?><a/>").doc->standalone, 0);
 }
 
-TEST(XmlReferences, PredefinedAndCharacterReferences) {
-    EXPECT_EQ(TextOf("<a>&lt;&amp;lt;&#x4E2D;</a>"), "<&lt;\xE4\xB8\xAD");
-    EXPECT_EQ(TextOf("<a>&lt;&amp;lt;&#20013;</a>"), "<&lt;\xE4\xB8\xAD");
-    EXPECT_EQ(TextOf("<a>&gt;&quot;&apos;&#x1F600;&#x7FFFFFFF;&#99999999999;&#-1;&# 65;&#+66;</a>"),
-              ">\"'\xF0\x9F\x98\x80\xFD\xBF\xBF\xBF\xBF\xBF\xFD\xBF\xBF\xBF\xBF\xBF\xFF"
-              "AB");
+// The root's text, or the value of its attribute v, of documents that parse without an error.
+TEST(XmlText, ConcatenationReferencesLineEndsAndEntities) {
+    const struct {
+        std::string input;
+        std::string text;
+        const char* value;
+    } cases[] = {
+        {"<a>hi</a>", "hi", nullptr},
+        {"<a>hi</a>\r\ntail", "hi", nullptr}, // the last byte closes but never joins the text
+        {"<a>x<b/>y</a>", "xy", nullptr},
+        {"\xEF\xBB\xBF junk <!-- c --><a>1<![CDATA[<&amp;>\r\n]]><!-- - -->2</a> after",
+         "1<&amp;>\n2", nullptr},
+        {"<a>&lt;&amp;lt;&#x4E2D;</a>", "<&lt;\xE4\xB8\xAD", nullptr},
+        {"<a>&lt;&amp;lt;&#20013;</a>", "<&lt;\xE4\xB8\xAD", nullptr},
+        {"<a>&gt;&quot;&apos;&#x1F600;&#x7FFFFFFF;&#99999999999;&#-1;&# 65;&#+66;</a>",
+         ">\"'\xF0\x9F\x98\x80\xFD\xBF\xBF\xBF\xBF\xBF\xFD\xBF\xBF\xBF\xBF\xBF\xFF"
+         "AB",
+         nullptr},
+        // What is no reference stays literally, also when cut off by the end of a text.
+        {"<a>&nbsp;&#0;&#x41&#;&#xG;&</a>", "&nbsp;&#0;&#x41&#;&#xG;&", nullptr},
+        {"<a>x&#</a>", "x&#", nullptr},
+        {"<a v='&#x'/>", "", "&#x"},
+        {"<a v='1\t2\r\n3\n4&#10;5'>x\r\ny\rz</a>", "x\ny\nz", "1 2 3 4\n5"},
+        // A parameter reference in the subset ends it quietly; the document goes on.
+        {"<!DOCTYPE a [%x; <!ENTITY e 'y'>]><a>&e;</a>", "&e;", nullptr},
+    };
+    for (const auto& test : cases) {
+        Parsed xml(test.input);
+        EXPECT_EQ(xml.error(), "") << test.input;
+        EXPECT_EQ(xml.root()->text, test.text) << test.input;
+        if (test.value != nullptr) {
+            EXPECT_STREQ(XmlAttr(xml.root(), "v"), test.value) << test.input;
+        }
+    }
 }
 
-TEST(XmlReferences, WhatIsNoReferenceStaysLiterally) {
-    EXPECT_EQ(TextOf("<a>&nbsp;&#0;&#x41&#;&#xG;&</a>"), "&nbsp;&#0;&#x41&#;&#xG;&");
-    // A reference cut off by the end of a text or of the buffer reads nothing beyond it.
-    EXPECT_EQ(TextOf("<a>x&#</a>"), "x&#");
-    EXPECT_STREQ(XmlAttr(Parsed("<a v='&#x'/>").root(), "v"), "&#x");
-    EXPECT_EQ(ErrorOf("<a>&#"), "[error near line 1]: unclosed tag <a>");
-    EXPECT_EQ(ErrorOf("<a v='&#"), "[error near line 1]: missing '");
-}
-
-TEST(XmlReferences, LineEndsAndWhiteSpace) {
-    Parsed xml("<a v='1\t2\r\n3\n4&#10;5'>x\r\ny\rz</a>");
-    EXPECT_STREQ(XmlAttr(xml.root(), "v"), "1 2 3 4\n5");
-    EXPECT_STREQ(xml.root()->text, "x\ny\nz");
-}
-
-TEST(XmlDoctype, DeclaredEntitiesAreDecodedWhenDeclared) {
+TEST(XmlDoctype, DeclaredEntitiesAreDecodedWhenDeclaredAndGrownValuesAreOwned) {
     Parsed xml("<!DOCTYPE a [<!ENTITY e '&#60;b&#62;'><!ENTITY % p \"[%q;]\">"
                "<!ENTITY f \"%p;&e;\">]><a>&e;|&f;</a>");
     EXPECT_EQ(xml.error(), "");
@@ -156,27 +144,15 @@ TEST(XmlDoctype, DeclaredEntitiesAreDecodedWhenDeclared) {
     EXPECT_EQ(xml.root()->firstChild, nullptr);
     ASSERT_EQ(xml.doc->entityCount, 7u);
     EXPECT_STREQ(xml.doc->entities[10], "e;");
-}
-
-TEST(XmlDoctype, GrownEntityValuesAndTextsAreOwned) {
     // The values grow when a parameter entity is longer than its reference; freeing them is
     // checked by the leak detector.
-    Parsed xml("<!DOCTYPE a [<!ENTITY % p 'a long parameter value'>"
-               "<!ENTITY e '%p;%p;'><!ATTLIST a v CDATA '&e;'>]><a>&e;<b/>&e;</a>");
-    EXPECT_EQ(xml.error(), "");
-    EXPECT_STREQ(XmlAttr(xml.root(), "v"), "a long parameter valuea long parameter value");
-    EXPECT_EQ(std::string(xml.root()->text),
-              std::string(XmlAttr(xml.root(), "v")) + XmlAttr(xml.root(), "v"));
-    EXPECT_NE(xml.root()->flags & kXmlOwnsValue, 0);
-}
-
-TEST(XmlDoctype, CircularEntitiesAreRefused) {
-    EXPECT_EQ(ErrorOf("<!DOCTYPE a [<!ENTITY a 'x&a;'>]><a/>"),
-              "[error near line 1]: circular entity declaration &a;");
-    EXPECT_EQ(ErrorOf("<!DOCTYPE a [\n<!ENTITY a '&b;'>\n<!ENTITY b '&a;'>]><a/>"),
-              "[error near line 3]: circular entity declaration &b;");
-    EXPECT_EQ(ErrorOf("<!DOCTYPE a [<!ENTITY % p '%p;'><!ENTITY % q '%p;'>]><a/>"),
-              "[error near line 1]: circular entity declaration &p;");
+    Parsed grown("<!DOCTYPE a [<!ENTITY % p 'a long parameter value'>"
+                 "<!ENTITY e '%p;%p;'><!ATTLIST a v CDATA '&e;'>]><a>&e;<b/>&e;</a>");
+    EXPECT_EQ(grown.error(), "");
+    EXPECT_STREQ(XmlAttr(grown.root(), "v"), "a long parameter valuea long parameter value");
+    EXPECT_EQ(std::string(grown.root()->text),
+              std::string(XmlAttr(grown.root(), "v")) + XmlAttr(grown.root(), "v"));
+    EXPECT_NE(grown.root()->flags & kXmlOwnsValue, 0);
 }
 
 TEST(XmlDoctype, AttlistDefaultsAndModes) {
@@ -196,51 +172,52 @@ TEST(XmlDoctype, AttlistDefaultsAndModes) {
     EXPECT_EQ(xml.doc->declarationCount, 2u);
 }
 
-TEST(XmlDoctype, AttlistErrorsAndUnclosedDoctype) {
-    EXPECT_EQ(ErrorOf("<!DOCTYPE a [<!ATTLIST ]><a/>"), "[error near line 1]: unclosed <!ATTLIST");
-    EXPECT_EQ(ErrorOf("<!DOCTYPE a [<!ATTLIST a v CDATA bad>]><a/>"),
-              "[error near line 1]: malformed <!ATTLIST");
-    EXPECT_EQ(ErrorOf("<!DOCTYPE a [<!ATTLIST a v (x|y>]><a/>"),
-              "[error near line 1]: malformed <!ATTLIST");
-    EXPECT_EQ(ErrorOf("<!DOCTYPE a [<!ATTLIST a v CDATA 'x>]><a/>"),
-              "[error near line 1]: malformed <!ATTLIST");
-    EXPECT_EQ(ErrorOf("<!DOCTYPE a [<!ENTITY e 'x'>"), "[error near line 1]: unclosed <!DOCTYPE");
-    EXPECT_EQ(ErrorOf("<!DOCTYPE a"), "[error near line 1]: unclosed <!DOCTYPE");
-    // A parameter reference in the subset ends it quietly; the document goes on.
-    Parsed xml("<!DOCTYPE a [%x; <!ENTITY e 'y'>]><a>&e;</a>");
-    EXPECT_EQ(xml.error(), "");
-    EXPECT_STREQ(xml.root()->text, "&e;");
-}
-
 TEST(XmlErrors, ExactTextsAndLines) {
     const struct {
-        const char* input;
+        std::string input;
         const char* error;
     } cases[] = {
         {"", "[error near line 1]: root tag missing"},
         {"plain text", "[error near line 1]: root tag missing"},
         {"<!-- only -->\n\n", "[error near line 2]: root tag missing"},
+        {"\xFF\xFE", "[error near line 1]: root tag missing"},
+        {"\xFF", "[error near line 1]: root tag missing"},
+        {Utf16(u"<a/>", false) + "x", ""}, // the odd byte is ignored
         {"<a/>\n<b/>", "[error near line 2]: markup outside of root element"},
         {"<a x='1/>", "[error near line 1]: missing '"},
         {"<a\nx=\"1/>", "[error near line 1]: missing \""},
+        {"<a v='&#", "[error near line 1]: missing '"},
         {"<a/", "[error near line 1]: missing >"},
         {"<a x y/ >", "[error near line 1]: missing >"},
+        {"<a>hi</a", "[error near line 1]: missing >"},
+        {"<a>hi</ab", "[error near line 1]: missing >"},
         {"<a>\n<b c>", "[error near line 2]: unclosed tag <b>"},
         {"<a>text", "[error near line 1]: unclosed tag <a>"},
+        {"<a>&#", "[error near line 1]: unclosed tag <a>"},
         {"<a></b>", "[error near line 1]: unexpected closing tag </b>"},
         {"</a>", "[error near line 1]: unexpected closing tag </a>"},
+        {"<a>\n\n<b>\n</c>", "[error near line 4]: unexpected closing tag </c>"},
         {"<a>\n<!-- a -- b -->\n</a>", "[error near line 2]: unclosed <!--"},
         {"<a><![CDATA[x</a>", "[error near line 1]: unclosed <![CDATA["},
         {"<a>\n\n<?pi x</a>", "[error near line 3]: unclosed <?"},
         {"<a>< b/></a>", "[error near line 1]: unexpected <"},
-        {"<a>\n\n<b>\n</c>", "[error near line 4]: unexpected closing tag </c>"},
+        {"<!DOCTYPE a [<!ENTITY a 'x&a;'>]><a/>",
+         "[error near line 1]: circular entity declaration &a;"},
+        {"<!DOCTYPE a [\n<!ENTITY a '&b;'>\n<!ENTITY b '&a;'>]><a/>",
+         "[error near line 3]: circular entity declaration &b;"},
+        {"<!DOCTYPE a [<!ENTITY % p '%p;'><!ENTITY % q '%p;'>]><a/>",
+         "[error near line 1]: circular entity declaration &p;"},
+        {"<!DOCTYPE a [<!ATTLIST ]><a/>", "[error near line 1]: unclosed <!ATTLIST"},
+        {"<!DOCTYPE a [<!ATTLIST a v CDATA bad>]><a/>", "[error near line 1]: malformed <!ATTLIST"},
+        {"<!DOCTYPE a [<!ATTLIST a v (x|y>]><a/>", "[error near line 1]: malformed <!ATTLIST"},
+        {"<!DOCTYPE a [<!ATTLIST a v CDATA 'x>]><a/>", "[error near line 1]: malformed <!ATTLIST"},
+        {"<!DOCTYPE a [<!ENTITY e 'x'>", "[error near line 1]: unclosed <!DOCTYPE"},
+        {"<!DOCTYPE a", "[error near line 1]: unclosed <!DOCTYPE"},
     };
     for (const auto& test : cases) {
         EXPECT_EQ(ErrorOf(test.input), test.error) << test.input;
     }
-}
-
-TEST(XmlErrors, ThePartialTreeIsKept) {
+    // What was built before the error is kept.
     Parsed xml("<L><Language id='1'/><Language id='2'><x></y></Language></L>");
     EXPECT_EQ(xml.error(), "[error near line 1]: unexpected closing tag </y>");
     XmlElement* first = XmlChild(xml.root(), "Language");
@@ -249,7 +226,7 @@ TEST(XmlErrors, ThePartialTreeIsKept) {
     EXPECT_STREQ(XmlAttr(first->nextSameName, "id"), "2");
 }
 
-TEST(XmlUtf16, BothByteOrdersGiveTheUtf8Tree) {
+TEST(XmlUtf16, BothByteOrdersGiveTheUtf8TreeAndSurrogatesAreTakenAsTheyCome) {
     const std::u16string text =
         u"<L><Language id=\"2052\" name=\"\u7B80\u4F53\"/>\U0001F600</L>\r\n";
     for (bool bigEndian : {false, true}) {
@@ -258,12 +235,6 @@ TEST(XmlUtf16, BothByteOrdersGiveTheUtf8Tree) {
         EXPECT_STREQ(XmlAttr(XmlChild(xml.root(), "Language"), "name"), "\xE7\xAE\x80\xE4\xBD\x93");
         EXPECT_STREQ(xml.root()->text, "\xF0\x9F\x98\x80");
     }
-}
-
-TEST(XmlUtf16, OddLengthsLoneSurrogatesAndEmptyFiles) {
-    EXPECT_EQ(ErrorOf("\xFF\xFE"), "[error near line 1]: root tag missing");
-    EXPECT_EQ(ErrorOf("\xFF"), "[error near line 1]: root tag missing");
-    EXPECT_EQ(ErrorOf(Utf16(u"<a/>", false) + "x"), ""); // the odd byte is ignored
     // A high surrogate takes the next unit, whatever it is.
     Parsed pair(Utf16(u"<a>\xDBFF\xDFFF|x\xD800y</a>", false));
     EXPECT_STREQ(pair.root()->text, "\xF4\x8F\xBF\xBF|x\xF0\x90\x81\xB9");
@@ -313,13 +284,10 @@ TEST(XmlLimits, GeometricExpansionAndLongEntityChainsStopWithAnError) {
               "[error near line 1]: entity expansion too large");
 }
 
-TEST(XmlLimits, ManyPredefinedEntitiesStayWithinTheBudget) {
+TEST(XmlLimits, ManyPredefinedEntitiesAndDeepNestingParseAndFree) {
     Parsed xml("<a>" + Repeat("&amp;", 300000) + "</a>");
     EXPECT_EQ(xml.error(), "");
     EXPECT_EQ(std::string(xml.root()->text), std::string(300000, '&'));
-}
-
-TEST(XmlLimits, DeepNestingParsesAndFrees) {
     const std::string open = Repeat("<e>", 100000);
     EXPECT_EQ(ErrorOf(open), "[error near line 1]: unclosed tag <e>");
     EXPECT_EQ(ErrorOf(open + Repeat("</e>", 100000)), "");
@@ -350,11 +318,10 @@ TEST(XmlStream, ReadsTheWholeFileAndOwnsIt) {
     const std::string text = "<a>" + Repeat("<b>x</b>", 3000) + "</a>";
     std::fwrite(text.data(), 1, text.size(), file);
     std::rewind(file);
-    XmlDocument* doc = ParseXmlStream(file);
+    XmlDocument* doc = ParseXmlStream(file); // the leak detector checks that it frees the bytes
     std::fclose(file);
     ASSERT_NE(doc, nullptr);
     EXPECT_STREQ(doc->errorText, "");
-    EXPECT_EQ(doc->inputLength, -1);
     EXPECT_EQ(Count(XmlChild(&doc->root, "b"), &XmlElement::nextSameName), 3000);
     FreeXml(doc);
     XmlDocument* none = ParseXmlStream(nullptr);

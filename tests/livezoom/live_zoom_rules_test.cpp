@@ -70,7 +70,7 @@ TEST(LiveLevels, FirstShowAnimatesByATenthPerTickWithCompositionAndStartsAt19Wit
     EXPECT_EQ(Animate(back), (std::vector<float>{2.0f}));
 }
 
-TEST(LiveLevels, CtrlDownFromTwoSteps15Then1125ThenOne) {
+TEST(LiveLevels, CtrlDownSteps15Then1125ThenOneCtrlUpDoublesTo32AndEscapeAimsAtOne) {
     LiveLevels levels = {2.0f, 2.0f, kLiveInStep};
     for (float target : {1.5f, 1.125f, 1.0f}) {
         LiveZoomOut(levels, true);
@@ -89,10 +89,8 @@ TEST(LiveLevels, CtrlDownFromTwoSteps15Then1125ThenOne) {
     levels = {2.0f, 2.0f, kLiveInStep};
     LiveZoomOut(levels, false);
     EXPECT_EQ(levels.level, 1.5f);
-}
-
-TEST(LiveLevels, CtrlUpDoublesBelow32AndStopsThereAndEscapeAimsAtOne) {
-    LiveLevels levels = {16.0f, 16.0f, kLiveOutStep};
+    // Ctrl+Up doubles below 32 and stops there; Escape aims at 1.
+    levels = {16.0f, 16.0f, kLiveOutStep};
     LiveZoomIn(levels, false);
     EXPECT_EQ(levels.target, 32.0f);
     EXPECT_EQ(levels.level, 32.0f);

@@ -53,16 +53,13 @@ struct FakeKeyNames {
 
 } // namespace
 
-TEST(ComputeSourceOrigin, KeepsThePointInViewWithAMarginOfAnEighth) {
-    // 4x on 1920 x 1080 at (1900, 540): the view is 480 wide; the proportional origin 1425
-    // leaves the point 5 pixels from the right edge, so the margin rule pushes it to 1440.
+// 4x on 1920 x 1080 at (1900, 540): the view is 480 wide; the proportional origin 1425 leaves
+// the point 5 pixels from the right edge, so the margin rule of an eighth pushes it to 1440.
+TEST(ComputeSourceOrigin, KeepsThePointAnEighthInsideTheViewAndTheViewInsideTheCapture) {
     EXPECT_EQ(ComputeSourceOrigin(4.0f, {1900, 540}, 1920, 1080), (CapturePoint{1440, 405}));
     EXPECT_EQ(ComputeSourceOrigin(2.0f, {960, 540}, 1920, 1080), (CapturePoint{480, 270}));
-    // Near the left edge of the view the point keeps an eighth of the view (60 pixels at 4x).
-    EXPECT_EQ(ComputeSourceOrigin(4.0f, {100, 100}, 1920, 1080).x, 40);
-}
-
-TEST(ComputeSourceOrigin, TheViewStaysInsideTheCaptureAndReachesItsCorners) {
+    EXPECT_EQ(ComputeSourceOrigin(4.0f, {100, 100}, 1920, 1080).x, 40); // 60 pixels at 4x
+    EXPECT_EQ(ComputeSourceOrigin(1.0f, {1234, 567}, 1920, 1080), (CapturePoint{0, 0}));
     for (float zoom : {1.0f, 1.25f, 2.0f, 4.0f, 32.0f}) {
         SCOPED_TRACE(zoom);
         EXPECT_EQ(ComputeSourceOrigin(zoom, {0, 0}, 1920, 1080), (CapturePoint{0, 0}));
@@ -70,7 +67,6 @@ TEST(ComputeSourceOrigin, TheViewStaysInsideTheCaptureAndReachesItsCorners) {
         EXPECT_EQ(far.x + VisibleExtent(1920, zoom), 1920);
         EXPECT_EQ(far.y + VisibleExtent(1080, zoom), 1080);
     }
-    EXPECT_EQ(ComputeSourceOrigin(1.0f, {1234, 567}, 1920, 1080), (CapturePoint{0, 0}));
     for (float zoom : {1.1f, 1.5f, 3.0f, 8.0f, 16.0f}) {
         for (int x = 0; x < 3840; x += 97) {
             const CapturePoint origin = ComputeSourceOrigin(zoom, {x, x % 2160}, 3840, 2160);
@@ -82,8 +78,9 @@ TEST(ComputeSourceOrigin, TheViewStaysInsideTheCaptureAndReachesItsCorners) {
     }
 }
 
-// Any movement is at least one notch; one notch down is two zoom-out steps.
-TEST(WheelZoom, NotchesAndTheLevelsTheyReachWithoutAnimation) {
+// Any movement is at least one notch; one notch down is two zoom-out steps. A stored start level
+// outside the table falls back to 2.
+TEST(WheelZoom, NotchesTheLevelsTheyReachTheLimitsAndTheStartLevel) {
     const int notches[][2] = {{0, 0},   {30, 1},   {120, 1},   {121, 2},
                               {240, 2}, {-30, -1}, {-120, -1}, {-240, -2}};
     for (const auto& [delta, expected] : notches) {
@@ -98,19 +95,18 @@ TEST(WheelZoom, NotchesAndTheLevelsTheyReachWithoutAnimation) {
         EXPECT_EQ(motion.target, target) << from << " by " << notch;
         EXPECT_EQ(motion.current, motion.target);
     }
-}
-
-TEST(WheelZoom, LimitsChangeNothingAndStartNoTimer) {
-    ZoomMotion top = {20.0f, 32.0f, 1.1f};
+    // At a limit nothing changes and no timer starts; the level is shown at once.
+    ZoomMotion top = {20.0f, 32.0f, 1.1f}, bottom = {1.0f, 1.0f, 0.8f}, still = {2.0f, 2.0f, 0};
     EXPECT_FALSE(ApplyWheelZoom(top, 1, true));
     EXPECT_EQ(top.target, 32.0f);
-    EXPECT_EQ(top.current, 32.0f); // shown at once
-    ZoomMotion bottom = {1.0f, 1.0f, 0.8f};
+    EXPECT_EQ(top.current, 32.0f);
     EXPECT_FALSE(ApplyWheelZoom(bottom, -3, true));
     EXPECT_EQ(bottom.target, 1.0f);
-    ZoomMotion still = {2.0f, 2.0f, 0.0f};
     EXPECT_FALSE(ApplyWheelZoom(still, 0, true));
     EXPECT_EQ(still.target, 2.0f);
+    for (uint32_t level : {6u, 100u, 0xFFFFFFFFu}) {
+        EXPECT_EQ(StartMagnification(level), 2.0f) << level;
+    }
 }
 
 TEST(WheelZoom, AnimatedStepsMoveTheShownLevelOneTickAheadAndTickUntilArrival) {
@@ -131,12 +127,6 @@ TEST(WheelZoom, AnimatedStepsMoveTheShownLevelOneTickAheadAndTickUntilArrival) {
     ZoomMotion still = {1.0f, 1.0f, 0.0f};
     EXPECT_TRUE(AdvanceZoom(still)); // no step: the tick only ends the animation
     EXPECT_EQ(still.current, 1.0f);
-}
-
-TEST(StartMagnification, ALevelOutsideTheTableFallsBackToTwo) {
-    for (uint32_t level : {6u, 100u, 0xFFFFFFFFu}) {
-        EXPECT_EQ(StartMagnification(level), 2.0f) << level;
-    }
 }
 
 TEST(TranslateHotkey, SwapsALoneShiftOrAltAndDropsTheExtendedBit) {
@@ -171,17 +161,14 @@ TEST(HotkeyTexts, CtrlShiftAltThenTheKeyEachGivenTheRoomLeftAndTheConflictWithin
 }
 
 TEST(FindDispatchRow, TheFirstRowWithTheKeyWinsAndAMissingKeyFindsNothing) {
-    using Handler = int (*)();
-    static constexpr DispatchRow<Handler> kTable[] = {
-        {0x0001, [] { return 1; }}, {0x0312, [] { return 2; }}, {0x0001, [] { return 3; }}};
-    const auto find = [](uint32_t key) {
-        return FindDispatchRow(std::span<const DispatchRow<Handler>>(kTable), key);
+    static constexpr DispatchRow<int> kTable[] = {{0x0001, 1}, {0x0312, 2}, {0x0001, 3}};
+    const auto find = [](std::span<const DispatchRow<int>> table, uint32_t key) {
+        return FindDispatchRow(table, key);
     };
-    ASSERT_EQ(find(0x0001), &kTable[0]);
-    EXPECT_EQ(find(0x0001)->handler(), 1);
-    EXPECT_EQ(find(0x0312), &kTable[1]);
-    EXPECT_EQ(find(0x0002), nullptr);
-    EXPECT_EQ(FindDispatchRow(std::span<const DispatchRow<Handler>>(), 0x0001), nullptr);
+    EXPECT_EQ(find(kTable, 0x0001), &kTable[0]);
+    EXPECT_EQ(find(kTable, 0x0312), &kTable[1]);
+    EXPECT_EQ(find(kTable, 0x0002), nullptr);
+    EXPECT_EQ(find({}, 0x0001), nullptr);
 }
 
 // The scaler against the plain definition, pixel by pixel: whole targets and partial areas, at
