@@ -92,10 +92,8 @@ set(VISTREL_WINDOWS_TEST_PROGRAMS
     main_window_wintest:tests/zoom/main_window_wintest.cpp:30
     # The shell's tests carry the stand-in child, as the 32-bit program carries the 64-bit one.
     relaunch_wintest:tests/shell/shell_wintest.cpp:30
-    zoom_view_wintest:tests/zoom/zoom_view_wintest.cpp:30
     leaks_wintest:tests/zoom/leaks_wintest.cpp:90:each
     drawing_wintest:tests/draw/drawing_wintest.cpp:45
-    breaktimer_wintest:tests/breaktimer/break_screen_wintest.cpp:30
     language_wintest:tests/lang/language_wintest.cpp:30
     advanced_draw_wintest:tests/draw/advanced_draw_wintest.cpp:30
     advanced_break_wintest:tests/breaktimer/advanced_break_wintest.cpp:30

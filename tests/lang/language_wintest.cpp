@@ -10,6 +10,7 @@
 #include <fstream>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include "lang/apply_language.h"
@@ -49,11 +50,6 @@ void StoreLang(const void* bytes, DWORD size) {
         RegSetKeyValueW(HKEY_CURRENT_USER, kSettingsKeyPath, L"Lang", REG_BINARY, bytes, size), 0);
 }
 
-bool LangStored() {
-    return RegGetValueW(HKEY_CURRENT_USER, kSettingsKeyPath, L"Lang", RRF_RT_ANY, nullptr, nullptr,
-                        nullptr) == ERROR_SUCCESS;
-}
-
 void WriteFile(const wchar_t* name, const std::string& bytes) {
     std::ofstream(std::filesystem::path(name), std::ios::binary) << bytes;
 }
@@ -62,6 +58,39 @@ std::wstring MenuText(HMENU menu, UINT id) {
     wchar_t text[64] = {};
     GetMenuStringW(menu, id, text, 64, MF_BYCOMMAND);
     return text;
+}
+
+// The language menu is modal: read from another thread once it shows, then closed.
+std::vector<std::tuple<UINT, std::wstring, bool>> ShownLanguageMenu() {
+    HWND owner = CreateWindowExW(0, L"STATIC", L"owner", WS_POPUP | WS_VISIBLE, 0, 0, 10, 10,
+                                 nullptr, nullptr, nullptr, nullptr);
+    SetForegroundWindow(owner);
+    std::vector<std::tuple<UINT, std::wstring, bool>> items; // id, text, checked
+    std::thread reader([&] {
+        HWND popup = nullptr;
+        if (!WaitUntil([&] {
+                popup = FindWindowW(L"#32768", nullptr);
+                return popup != nullptr && IsWindowVisible(popup);
+            })) {
+            return;
+        }
+        HMENU menu = reinterpret_cast<HMENU>(SendMessageW(popup, MN_GETHMENU, 0, 0));
+        for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+            wchar_t text[64] = {};
+            MENUITEMINFOW info = {};
+            info.cbSize = sizeof info;
+            info.fMask = MIIM_ID | MIIM_STATE | MIIM_STRING;
+            info.dwTypeData = text;
+            info.cch = 64;
+            GetMenuItemInfoW(menu, i, TRUE, &info);
+            items.emplace_back(info.wID, text, (info.fState & MFS_CHECKED) != 0);
+        }
+        PostMessageW(popup, WM_KEYDOWN, VK_ESCAPE, 0);
+    });
+    EXPECT_EQ(ShowLanguageMenu(owner), 1);
+    reader.join();
+    DestroyWindow(owner);
+    return items;
 }
 
 LANGID interfaceLanguage = 1033;
@@ -119,20 +148,26 @@ TEST_F(Languages, CatalogueIsDefaultThenBuiltInThenEachLanguageOfEachFile) {
 
     WriteFile(L"two.lang", kTwoLanguages);
     ASSERT_TRUE(CreateDirectoryW(L"x.lang", nullptr)); // a directory is skipped
+    // Over-long ids and names are cut alike in the catalogue and in the file, so they still load.
+    WriteFile(L"long.lang", "<L><Language id='123456789' name='" + std::string(40, 'N') +
+                                "'><Section name='TrayMenu'/></Language></L>");
     ASSERT_TRUE(BuildLanguageCatalogue());
     entries = Entries();
-    std::vector<const LanguageEntry*> fromFiles;
+    std::vector<const LanguageEntry*> fromTwo, fromLong;
     for (const LanguageEntry* entry : entries) {
-        if (std::wcscmp(entry->source, L"two.lang") == 0) {
-            fromFiles.push_back(entry);
-        }
+        (std::wcscmp(entry->source, L"two.lang") == 0 ? fromTwo : fromLong).push_back(entry);
         EXPECT_NE(std::wstring(entry->source), L"x.lang");
     }
-    ASSERT_EQ(fromFiles.size(), 2u);
-    EXPECT_TRUE(SameStored(*fromFiles[0], Record(L"two.lang", 0, L"1036", L"Français")));
-    EXPECT_TRUE(SameStored(*fromFiles[1], Record(L"two.lang", 0, L"1031", L"Deutsch")));
-    EXPECT_EQ(fromFiles[0]->next, fromFiles[1]);
+    ASSERT_EQ(fromTwo.size(), 2u);
+    EXPECT_TRUE(SameStored(*fromTwo[0], Record(L"two.lang", 0, L"1036", L"Français")));
+    EXPECT_TRUE(SameStored(*fromTwo[1], Record(L"two.lang", 0, L"1031", L"Deutsch")));
+    EXPECT_EQ(fromTwo[0]->next, fromTwo[1]);
     EXPECT_TRUE(SameStored(*entries[1], kChinese));
+    ASSERT_EQ(fromLong.size(), 3u); // English, Chinese and the long one
+    EXPECT_TRUE(SameStored(*fromLong[2],
+                           Record(L"long.lang", 0, L"1234567", std::wstring(31, L'N').c_str())));
+    ASSERT_NO_FATAL_FAILURE(Use(fromLong[2]->displayName));
+    EXPECT_NE(ActiveLanguageElement(), nullptr);
 }
 
 TEST_F(Languages, WithNothingStoredTheInterfaceLanguageChoosesAndNothingIsStored) {
@@ -154,7 +189,9 @@ TEST_F(Languages, WithNothingStoredTheInterfaceLanguageChoosesAndNothingIsStored
         EXPECT_TRUE(SameStored(ChooseStartupLanguage(), expected));
         EXPECT_TRUE(LoadCurrentLanguage(&CurrentLanguage()));
         EXPECT_EQ(ActiveLanguageElement() != nullptr, language == 2052);
-        EXPECT_FALSE(LangStored());
+        EXPECT_NE(RegGetValueW(HKEY_CURRENT_USER, kSettingsKeyPath, L"Lang", RRF_RT_ANY, nullptr,
+                               nullptr, nullptr),
+                  ERROR_SUCCESS);
         FreeLanguageCatalogue();
     }
 }
@@ -184,7 +221,7 @@ TEST_F(Languages, AStoredLanguageIsJudgedWithinItsFields) {
     EXPECT_TRUE(SameStored(ChooseStartupLanguage(), kChinese));
 }
 
-TEST_F(Languages, SelectingStoresTheEntryAndLoadsItsOwnElement) {
+TEST_F(Languages, SelectingStoresTheEntryLoadsItsOwnElementAndChecksItInTheMenu) {
     WriteFile(L"two.lang", kTwoLanguages);
     ASSERT_TRUE(BuildLanguageCatalogue());
     HMENU menu = CreatePopupMenu();
@@ -194,6 +231,12 @@ TEST_F(Languages, SelectingStoresTheEntryAndLoadsItsOwnElement) {
     ASSERT_NO_FATAL_FAILURE(Use(L"Deutsch"));
     ApplyLanguage("TrayMenu", menu);
     EXPECT_EQ(MenuText(menu, 2), L"&Beenden");
+    const std::vector<std::tuple<UINT, std::wstring, bool>> listed = {
+        {2000, L"Default(English)", false},
+        {2001, L"简体中文", false},
+        {2002, L"Français", false},
+        {2003, L"Deutsch", true}};
+    EXPECT_EQ(ShownLanguageMenu(), listed);
     LanguageEntry stored = {};
     DWORD size = sizeof stored;
     ASSERT_EQ(RegGetValueW(HKEY_CURRENT_USER, kSettingsKeyPath, L"Lang", RRF_RT_REG_BINARY, nullptr,
@@ -213,18 +256,6 @@ TEST_F(Languages, SelectingStoresTheEntryAndLoadsItsOwnElement) {
     EXPECT_TRUE(LoadCurrentLanguage(&CurrentLanguage()));
     EXPECT_EQ(ActiveLanguageElement(), nullptr);
     DestroyMenu(menu);
-}
-
-TEST_F(Languages, OverLongIdsAndNamesAreCutAlikeSoTheyStillLoad) {
-    const std::string name(40, 'N');
-    WriteFile(L"long.lang", "<L><Language id='123456789' name='" + name +
-                                "'><Section name='TrayMenu'/></Language></L>");
-    ASSERT_TRUE(BuildLanguageCatalogue());
-    const LanguageEntry* entry = Entries().back();
-    EXPECT_EQ(std::wstring(entry->langId), L"1234567");
-    EXPECT_EQ(std::wstring(entry->displayName), std::wstring(31, L'N'));
-    ASSERT_NO_FATAL_FAILURE(Use(entry->displayName));
-    EXPECT_NE(ActiveLanguageElement(), nullptr);
 }
 
 // How titles split is checked natively; here what each kind of entry does to a window with the
@@ -272,15 +303,10 @@ TEST_F(Languages, ASectionRetitlesTheControlsItNamesAndNothingElse) {
     HMENU menu = CreatePopupMenu();
     InsertMenuW(menu, 0, MF_BYPOSITION | MF_STRING, 1004, L"&Options");
     InsertMenuW(menu, 1, MF_BYPOSITION | MF_STRING, 2, L"E&xit");
-    auto text = [window](int id) {
+    auto text = [window](int id) { // 0: the window's title
         wchar_t text[512] = {};
-        GetDlgItemTextW(window, id, text, 512);
+        GetWindowTextW(id ? GetDlgItem(window, id) : window, text, 512);
         return std::wstring(text);
-    };
-    auto title = [window] {
-        wchar_t title[64] = {};
-        GetWindowTextW(window, title, 64);
-        return std::wstring(title);
     };
     auto tabTitles = [tabs] {
         std::wstring all;
@@ -294,11 +320,11 @@ TEST_F(Languages, ASectionRetitlesTheControlsItNamesAndNothingElse) {
     };
 
     ApplyLanguage("options", window); // letter case counts
-    EXPECT_EQ(title(), L"Title");
+    EXPECT_EQ(text(0), L"Title");
     EXPECT_EQ(tabTitles(), L"Zoom|LiveZoom|Draw|Type|Break|Donate");
 
     ApplyLanguage("Options", window);
-    EXPECT_EQ(title(), L"Titre");
+    EXPECT_EQ(text(0), L"Titre");
     EXPECT_EQ(tabTitles(), L"放大|实时放大|绘制|输入|暂停|捐赠");
     EXPECT_EQ(text(1001), L" lower-case class ");
     EXPECT_EQ(text(1044), L"");
@@ -311,52 +337,9 @@ TEST_F(Languages, ASectionRetitlesTheControlsItNamesAndNothingElse) {
     ApplyLanguage("TrayMenu", menu);
     EXPECT_EQ(MenuText(menu, 1004), L"&Réglages");
     EXPECT_EQ(MenuText(menu, 2), L"E&xit");
-    EXPECT_EQ(title(), L"Titre");
+    EXPECT_EQ(text(0), L"Titre");
     DestroyWindow(window);
     DestroyMenu(menu);
-}
-
-TEST_F(Languages, TheLanguageMenuListsTheCatalogueWithTheCurrentOneChecked) {
-    WriteFile(L"two.lang", kTwoLanguages);
-    ASSERT_TRUE(BuildLanguageCatalogue());
-    ASSERT_NO_FATAL_FAILURE(Use(L"Deutsch"));
-    HWND owner = CreateWindowExW(0, L"STATIC", L"owner", WS_POPUP | WS_VISIBLE, 0, 0, 10, 10,
-                                 nullptr, nullptr, nullptr, nullptr);
-    SetForegroundWindow(owner);
-
-    // The menu is modal: read it from another thread once it shows, then close it.
-    std::vector<std::pair<UINT, std::wstring>> items;
-    std::vector<bool> checks;
-    std::thread reader([&] {
-        HWND popup = nullptr;
-        if (!WaitUntil([&] {
-                popup = FindWindowW(L"#32768", nullptr);
-                return popup != nullptr && IsWindowVisible(popup);
-            })) {
-            return;
-        }
-        HMENU menu = reinterpret_cast<HMENU>(SendMessageW(popup, MN_GETHMENU, 0, 0));
-        for (int i = 0; i < GetMenuItemCount(menu); ++i) {
-            wchar_t text[64] = {};
-            MENUITEMINFOW info = {};
-            info.cbSize = sizeof info;
-            info.fMask = MIIM_ID | MIIM_STATE | MIIM_STRING;
-            info.dwTypeData = text;
-            info.cch = 64;
-            GetMenuItemInfoW(menu, i, TRUE, &info);
-            items.emplace_back(info.wID, text);
-            checks.push_back((info.fState & MFS_CHECKED) != 0);
-        }
-        PostMessageW(popup, WM_KEYDOWN, VK_ESCAPE, 0);
-    });
-    EXPECT_EQ(ShowLanguageMenu(owner), 1);
-    reader.join();
-    DestroyWindow(owner);
-
-    const std::vector<std::pair<UINT, std::wstring>> expected = {
-        {2000, L"Default(English)"}, {2001, L"简体中文"}, {2002, L"Français"}, {2003, L"Deutsch"}};
-    EXPECT_EQ(items, expected);
-    EXPECT_EQ(checks, (std::vector<bool>{false, false, false, true}));
 }
 
 } // namespace

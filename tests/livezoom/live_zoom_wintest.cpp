@@ -102,7 +102,7 @@ TEST_F(KeepAlive, HiddenWhileNotificationsAreAcceptedIsDestroyedAtOnce) {
     EXPECT_FALSE(IsWindow(live));
 }
 
-TEST_F(KeepAlive, SettingChangeDestroysAWindowCreatedNotifiableOnceNotificationsStop) {
+TEST_F(KeepAlive, SettingChangeDestroysWhenNotificationsStopAndStopsTheTimerWhenTheyCome) {
     HWND live = LiveZoomHotkey();
     SendMessageW(live, WM_SETTINGCHANGE, 0, 0);
     EXPECT_TRUE(IsWindowVisible(live));
@@ -113,22 +113,16 @@ TEST_F(KeepAlive, SettingChangeDestroysAWindowCreatedNotifiableOnceNotifications
     EXPECT_TRUE(systemCursorShown);
     EXPECT_TRUE(RegisterHotKey(nullptr, 0, MOD_CONTROL, VK_UP));
     UnregisterHotKey(nullptr, 0);
-}
 
-TEST_F(KeepAlive, SettingChangeStopsTheTimerOfAWindowCreatedBusyOnceNotificationsCome) {
-    notificationState = kBusy;
-    HWND live = LiveZoomHotkey();
+    live = LiveZoomHotkey(); // created busy: the keep-alive timer runs
     SendMessageW(live, WM_SETTINGCHANGE, 0, 0);
     EXPECT_TRUE(IsWindow(live));
     notificationState = kAccepts;
     SendMessageW(live, WM_SETTINGCHANGE, 0, 0);
     EXPECT_TRUE(IsWindowVisible(live));
     EXPECT_FALSE(KillTimer(live, static_cast<UINT_PTR>(LiveTimer::KeepAlive))); // already gone
-}
 
-TEST_F(KeepAlive, ExitWhileShowingGivesTheSystemCursorBack) {
-    HWND live = LiveZoomHotkey();
-    ASSERT_NE(live, nullptr);
+    // Exit while showing gives the system cursor back.
     ASSERT_FALSE(systemCursorShown);
     ExitProgram(window);
     EXPECT_FALSE(IsWindow(live));

@@ -5,10 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <atomic>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "options/options_dialog.h"
@@ -17,6 +14,7 @@
 #include "res/resource_ids.h"
 #include "settings/registry_store.h"
 #include "shell/optional_functions.h"
+#include "support/dialog_runner.h"
 #include "support/main_window_fixture.h"
 #include "zoom/app_state.h"
 
@@ -46,28 +44,7 @@ class OptionsDialog : public MainWindowTest {
     void SetHotkey(OptionPage page, int control, WPARAM value) {
         SendMessageW(Item(page, control), HKM_SETHOTKEY, value, 0);
     }
-    // Presses a button of the dialog while another thread answers the boxes it shows into
-    // `boxes` (the dialog is a #32770 window too, so it is left alone).
-    void Press(int button) {
-        std::atomic<bool> done{false};
-        boxes.clear();
-        std::thread answerer([&] {
-            std::vector<HWND> answered = {dialog};
-            while (!done.load()) {
-                for (HWND box : TopLevelWindowsOf(GetCurrentProcessId(), L"#32770", true)) {
-                    if (std::find(answered.begin(), answered.end(), box) == answered.end()) {
-                        boxes.push_back(ReadDialog(box));
-                        answered.push_back(box);
-                        DismissDialog(box);
-                    }
-                }
-                Sleep(10);
-            }
-        });
-        SendMessageW(dialog, WM_COMMAND, button, 0);
-        done.store(true);
-        answerer.join();
-    }
+    void Press(int button) { boxes = SendAnsweringBoxes(dialog, button); }
     bool Closed() { return !IsWindowVisible(dialog) && app.optionsDialog == nullptr; }
     HWND dialog = nullptr;
 };
@@ -149,8 +126,10 @@ TEST_F(OptionsDialog, CancelPutsTheOldHotkeysBackQuietlyAndStoresNothing) {
     EXPECT_EQ(SettingValueNames(), std::vector<std::wstring>{L"OptionShown"});
 }
 
-TEST_F(OptionsDialog, TheMinutesFieldTakesTwoDigitsWithinOneToNinetyNineAndEmptyStoresZero) {
+TEST_F(OptionsDialog, TheMinutesFieldTakesOneToNinetyNineAndWithoutMagnificationNoLiveZoomKey) {
+    ReleaseOptionalFunctions();
     ASSERT_NO_FATAL_FAILURE(Open());
+    EXPECT_FALSE(IsWindowEnabled(Item(OptionPage::LiveZoom, IDC_LIVEZOOM_HOTKEY)));
     HWND minutes = Item(OptionPage::Break, IDC_BREAK_MINUTES);
     wchar_t text[8] = {};
     GetWindowTextW(minutes, text, 8);
@@ -170,6 +149,7 @@ TEST_F(OptionsDialog, TheMinutesFieldTakesTwoDigitsWithinOneToNinetyNineAndEmpty
     Press(IDOK);
     ASSERT_TRUE(Closed());
     EXPECT_EQ(StoredSetting(L"BreakTimeout"), 0u);
+    EXPECT_EQ(StoredSetting(L"HotkeyLivezoom"), 0u);
 }
 
 TEST_F(OptionsDialog, ASecondOpeningOnlyRaisesTheOpenDialog) {
@@ -183,15 +163,6 @@ TEST_F(OptionsDialog, ASecondOpeningOnlyRaisesTheOpenDialog) {
         titled += std::wstring(title) == L"Vistrel -  www.tarnove.example" && IsWindow(w);
     }
     EXPECT_EQ(titled, 1);
-}
-
-TEST_F(OptionsDialog, WithoutMagnificationTheLiveZoomKeyIsDisabledAndStoredAsZero) {
-    ReleaseOptionalFunctions();
-    ASSERT_NO_FATAL_FAILURE(Open());
-    EXPECT_FALSE(IsWindowEnabled(Item(OptionPage::LiveZoom, IDC_LIVEZOOM_HOTKEY)));
-    Press(IDOK);
-    ASSERT_TRUE(Closed());
-    EXPECT_EQ(StoredSetting(L"HotkeyLivezoom"), 0u);
 }
 
 } // namespace

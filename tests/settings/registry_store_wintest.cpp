@@ -76,7 +76,7 @@ TEST_F(RegistryStore, LoadingTakesStoredBytesWhateverTheirTypeWhenTheyFit) {
     EXPECT_TRUE(loaded == written);
 }
 
-TEST_F(RegistryStore, AutoStartRunsTheStoredProgramPathQuotedOrSaysWhyNot) {
+TEST_F(RegistryStore, AutoStartRunsTheStoredProgramOrItsCarrierQuotedOrSaysWhyNot) {
     MessageBoxCollector collector;
     EXPECT_FALSE(SetAutoStart(nullptr, true)); // no settings key
     Store(kSettingsKeyPath, L"OptionShown", L"");
@@ -103,21 +103,17 @@ TEST_F(RegistryStore, AutoStartRunsTheStoredProgramPathQuotedOrSaysWhyNot) {
     EXPECT_TRUE(none.Stop().empty());
     Store(kRunKeyPath, kRunValueName, std::wstring(400, L'z')); // more than 520 bytes
     EXPECT_TRUE(IsAutoStart());
-}
 
-// Run from the copy the 32-bit program wrote out, logon must start the 32-bit program instead.
-TEST_F(RegistryStore, AutoStartNamesTheCarrierWhoseCopyFilepathNames) {
-    const std::wstring carrier = L"C:\\Tools\\Present.exe";
-    SetEnvironmentVariableW(kCarrierPathVariable, carrier.c_str());
-    auto autoStartFrom = [](const wchar_t* filepath) {
+    // Run from the copy the 32-bit program wrote out, logon must start the 32-bit program
+    // instead; started some other way, the program itself is what logon starts.
+    SetEnvironmentVariableW(kCarrierPathVariable, L"C:\\Tools\\Present.exe");
+    for (auto [filepath, started] :
+         {std::pair{L"C:\\TOOLS\\PRESENT64.EXE", L"\"C:\\Tools\\Present.exe\""},
+          std::pair{L"C:\\Elsewhere\\Present64.exe", L"\"C:\\Elsewhere\\Present64.exe\""}}) {
         Store(kSettingsKeyPath, L"Filepath", filepath);
         EXPECT_TRUE(SetAutoStart(nullptr, true));
-        return Stored(kRunKeyPath, kRunValueName).value_or(L"none");
-    };
-    EXPECT_EQ(autoStartFrom(L"C:\\TOOLS\\PRESENT64.EXE"), L"\"" + carrier + L"\"" + L'\0');
-    // Started some other way, the program itself is what logon starts.
-    EXPECT_EQ(autoStartFrom(L"C:\\Elsewhere\\Present64.exe"),
-              std::wstring(L"\"C:\\Elsewhere\\Present64.exe\"") + L'\0');
+        EXPECT_EQ(Stored(kRunKeyPath, kRunValueName), std::wstring(started) + L'\0') << filepath;
+    }
 }
 
 TEST_F(RegistryStore, ClearingRemovesTheWholeVendorKeyAndTheRunValueOnly) {

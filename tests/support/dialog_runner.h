@@ -11,6 +11,7 @@
 #include <atomic>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "settings/settings_values.h"
 #include "support/message_box_watcher.h"
@@ -47,6 +48,9 @@ class ModalDialog {
 
 // A visible dialog box of this process other than `except`; none after five seconds.
 HWND WaitForOtherDialog(HWND except);
+// Sends WM_COMMAND `command` to `dialog` while another thread answers every other box of this
+// process, in the order they appeared; the dialog's own thread may be this one or another.
+std::vector<DialogSnapshot> SendAnsweringBoxes(HWND dialog, WPARAM command);
 // Presses `id` and answers the box it shows: its caption and texts; empty when no box came.
 DialogSnapshot PressAndReadBox(ModalDialog& dialog, int id);
 
@@ -61,11 +65,10 @@ class DialogTest : public ::testing::Test {
 // Unloads the language a test loaded, and the catalogue.
 void UseEnglish();
 
-// Keeps what the screen shows of `window` as NAME.png in the folder VISTREL_TEST_SHOTS names.
-bool KeepWindowPicture(HWND window, const std::wstring& name);
 // Opens the dialog in English, then in the built-in Chinese (chosen as the language menu does),
-// keeping NAME-en.png and NAME-zh.png; the Chinese one must have another title than
-// `englishTitle` and control `id` another text than `englishText`.
+// keeping what the screen shows of it as NAME-en.png and NAME-zh.png in the folder
+// VISTREL_TEST_SHOTS names; the Chinese one must have another title than `englishTitle` and
+// control `id` another text than `englishText`.
 void KeepPicturesInBothLanguages(int templateId, DLGPROC procedure, const std::wstring& name,
                                  const wchar_t* englishTitle, int id, const wchar_t* englishText);
 

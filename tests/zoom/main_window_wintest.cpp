@@ -1,9 +1,15 @@
-// The main window's own handlers (creation, the maximum size, focus loss, Exit) and registering
-// the hotkeys.
+// The main window in the test's own process: its own handlers (creation, the maximum size, focus
+// loss, Exit), registering the hotkeys, what entering zoom creates, and that leaving zoom or a
+// break deletes every GDI object it made (tests/zoom/leaks_wintest.cpp cycles them).
 #include <gtest/gtest.h>
 
+#include <vector>
+
+#include "breaktimer/break_screen.h"
+#include "draw/undo_stack.h"
 #include "shell/optional_functions.h"
 #include "support/main_window_fixture.h"
+#include "support/mode_cycles.h"
 #include "zoom/app_state.h"
 #include "zoom/hotkeys.h"
 #include "zoom/main_window.h"
@@ -16,6 +22,12 @@ using MainWindow = MainWindowTest;
 int TakePostedHotkey(HWND window) {
     MSG posted;
     return PeekMessageW(&posted, window, WM_HOTKEY, WM_HOTKEY, PM_REMOVE) ? int(posted.wParam) : -1;
+}
+
+void ExpectDeleted(const std::vector<HGDIOBJ>& objects) {
+    for (HGDIOBJ object : objects) {
+        EXPECT_EQ(GetObjectType(object), 0u) << object;
+    }
 }
 
 TEST_F(MainWindow, CreationRunsTimeCriticalAndASecondWindowCannotBeMade) {
@@ -81,6 +93,124 @@ TEST_F(MainWindow, ExitWritesItsSettingsFreesThePadPictureAndEndsTheLoop) {
     MSG quit;
     ASSERT_TRUE(PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
     EXPECT_EQ(quit.wParam, 0u);
+}
+
+std::vector<HGDIOBJ> ZoomObjects() {
+    return {app.displayDC,   app.imageDC,       app.cleanDC, app.scratchDC, app.imageBitmap,
+            app.cleanBitmap, app.scratchBitmap, app.pen,     app.typingFont};
+}
+
+TEST_F(MainWindow, EnteringZoomCapturesTheMonitorAndLeavingDeletesEveryObject) {
+    CreateMain();
+    SetCursorPos(600, 300);
+    SendMessageW(window, WM_HOTKEY, 0, 0);
+    ASSERT_EQ(app.zoomActive, 1);
+    EXPECT_EQ(app.captureWidth, GetSystemMetrics(SM_CXSCREEN));
+    EXPECT_EQ(app.captureHeight, GetSystemMetrics(SM_CYSCREEN));
+    EXPECT_EQ(app.zoomPoint.x, 600);
+    EXPECT_EQ(app.zoomPoint.y, 300);
+    EXPECT_TRUE(IsWindowVisible(window));
+    EXPECT_TRUE(GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOPMOST);
+    EXPECT_EQ(app.targetZoom, 2.0f);
+    EXPECT_EQ(app.settings.Font.lfHeight, app.captureHeight / 15);
+    const std::vector<HGDIOBJ> objects = ZoomObjects();
+    for (HGDIOBJ object : objects) {
+        EXPECT_NE(GetObjectType(object), 0u) << object;
+    }
+    BITMAP scratch = {};
+    GetObjectW(app.scratchBitmap, sizeof scratch, &scratch);
+    EXPECT_EQ(scratch.bmWidth, 300);
+    EXPECT_EQ(scratch.bmHeight, app.captureHeight);
+
+    // A press while the view is still zooming in neither draws nor takes a snapshot.
+    SendMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(600, 300));
+    EXPECT_EQ(app.drawMode, 0);
+    EXPECT_EQ(UndoDepth(), 0);
+
+    SendMessageW(window, WM_HOTKEY, 0,
+                 0); // animated zoom-out: the window's timers run until it ends
+    for (const ULONGLONG end = GetTickCount64() + 5000; app.zoomActive && GetTickCount64() < end;) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+        PumpMessages();
+    }
+    ASSERT_EQ(app.zoomActive, 0);
+    EXPECT_FALSE(IsWindowVisible(window));
+    ExpectDeleted(objects);
+    EXPECT_EQ(ZoomObjects(), std::vector<HGDIOBJ>(objects.size(), nullptr));
+    POINT cursor = {};
+    GetCursorPos(&cursor);
+    EXPECT_EQ(cursor.x, 600);
+    EXPECT_EQ(cursor.y, 300);
+}
+
+TEST_F(MainWindow, TheZoomHotkeyWaitsForTheOptionsDialogAndEndsADrawHotkeyZoomAtOnce) {
+    CreateMain();
+    app.optionsDialog = window; // any window: only its presence counts
+    SendMessageW(window, WM_HOTKEY, 0, 0);
+    EXPECT_EQ(app.zoomActive, 0);
+    app.optionsDialog = nullptr;
+
+    SendMessageW(window, WM_HOTKEY, 2, 0);
+    ASSERT_EQ(app.zoomActive, 1);
+    EXPECT_EQ(app.currentZoom, 1.0f);
+    EXPECT_EQ(app.targetZoom, 1.0f);
+    EXPECT_EQ(app.drawMode, 1);
+    SendMessageW(window, WM_HOTKEY, 0,
+                 0); // nothing to animate at 1.0: the zoom ends inside the hotkey
+    EXPECT_EQ(app.zoomActive, 0);
+    EXPECT_EQ(app.imageDC, nullptr);
+}
+
+BOOL ScreenSaverActive() {
+    BOOL active = TRUE;
+    SystemParametersInfoW(SPI_GETSCREENSAVEACTIVE, 0, &active, 0);
+    return active;
+}
+
+std::vector<HGDIOBJ> BreakObjects() {
+    return {app.displayDC, app.imageDC, app.breakTimerFont, app.breakExpiredFont, app.breakBitmap};
+}
+
+class BreakScreen : public MainWindowTest {
+  protected:
+    void TearDown() override {
+        SystemParametersInfoW(SPI_SETSCREENSAVEACTIVE, before, nullptr, 0);
+        MainWindowTest::TearDown();
+    }
+    BOOL before = ScreenSaverActive();
+};
+
+TEST_F(BreakScreen, EndingDeletesEveryObjectAndClearsTheFields) {
+    CreateMain();
+    app.settings.BreakOpacity = 50; // translucent: the window is layered during the break
+    StartBreak(window);
+    ASSERT_EQ(GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_LAYERED, WS_EX_LAYERED);
+    ASSERT_EQ(app.breakActive, 1);
+    EXPECT_EQ(app.breakSecondsLeft, 600); // the first tick came at once
+    const std::vector<HGDIOBJ> first = BreakObjects();
+    StartBreak(window); // again: the first break's objects go
+    const std::vector<HGDIOBJ> second = BreakObjects();
+    EndBreak(window);
+    ExpectDeleted(first);
+    ExpectDeleted(second);
+    EXPECT_EQ(BreakObjects(), std::vector<HGDIOBJ>(5, nullptr));
+    EXPECT_EQ(app.breakActive, 0);
+    EXPECT_FALSE(IsWindowVisible(window));
+    EXPECT_FALSE(GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_LAYERED);
+}
+
+TEST_F(BreakScreen, RestartedBreakRestoresWhatThePresenterHadBeforeTheFirstStart) {
+    CreateMain();
+    for (BOOL presenter : {FALSE, TRUE}) {
+        ASSERT_TRUE(SystemParametersInfoW(SPI_SETSCREENSAVEACTIVE, presenter, nullptr, 0));
+        StartBreak(window);
+        EXPECT_FALSE(ScreenSaverActive());
+        StartBreak(window); // must not take the switched-off state for the presenter's
+        EndBreak(window);
+        EXPECT_EQ(ScreenSaverActive(), presenter);
+        EndBreak(window); // a second end changes nothing
+        EXPECT_EQ(ScreenSaverActive(), presenter);
+    }
 }
 
 // Registered to this thread; "another program" holds a combination under kHeldElsewhere.
