@@ -34,9 +34,7 @@ void VistrelProcess::End() {
     if (info.hProcess == nullptr) {
         return;
     }
-    if (drivenProcess == info.hProcess) {
-        drivenProcess = nullptr;
-    }
+    drivenProcess = drivenProcess == info.hProcess ? nullptr : drivenProcess;
     if (Running()) {
         TerminateProcess(info.hProcess, 99);
         WaitForSingleObject(info.hProcess, 5000);
@@ -209,21 +207,43 @@ void SendAbsolute(DWORD flags, int x, int y) {
               static_cast<LONG>((y - top + 0.5) * 65536 / GetSystemMetrics(SM_CYVIRTUALSCREEN)));
 }
 
-void SendKey(WORD virtualKey, bool up) {
+namespace {
+
+INPUT KeyInput(WORD virtualKey, bool up) {
     INPUT input = {};
     input.type = INPUT_KEYBOARD;
     input.ki.wVk = virtualKey;
     input.ki.wScan = static_cast<WORD>(MapVirtualKeyW(virtualKey, MAPVK_VK_TO_VSC));
     input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    return input;
+}
+
+} // namespace
+
+void SendKey(WORD virtualKey, bool up) {
+    INPUT input = KeyInput(virtualKey, up);
     SendInput(1, &input, sizeof input);
 }
 
+void PressKey(WORD virtualKey, std::initializer_list<WORD> modifiers) {
+    for (const WORD modifier : modifiers) {
+        SendKey(modifier, false);
+    }
+    SendKey(virtualKey, false);
+    SendKey(virtualKey, true);
+    for (const WORD modifier : modifiers) {
+        SendKey(modifier, true);
+    }
+}
+
+POINT CursorPosition() {
+    POINT cursor = {};
+    GetCursorPos(&cursor);
+    return cursor;
+}
+
 void MoveMouseTo(int x, int y) {
-    auto there = [=] {
-        POINT cursor = {};
-        GetCursorPos(&cursor);
-        return cursor.x == x && cursor.y == y;
-    };
+    auto there = [=] { return CursorAt({x, y}); };
     // A late echo of an earlier move can drag the cursor back (docs/WINE.md): wait for the
     // position, for the program to be idle and for the position to stay; else move again.
     for (int attempt = 0; attempt < 5; ++attempt) {
@@ -243,6 +263,12 @@ void MoveMouseTo(int x, int y) {
     }
 }
 
+void ClickAt(int x, int y) {
+    MoveMouseTo(x, y);
+    PressLeft(x, y);
+    ReleaseLeft(x, y);
+}
+
 void ClickOn(HWND window, int dx, int dy) {
     RECT rect = {};
     GetWindowRect(window, &rect);
@@ -251,20 +277,12 @@ void ClickOn(HWND window, int dx, int dy) {
 }
 
 void PressWithCtrlQueued(WORD virtualKey, int times) {
-    std::vector<INPUT> keys;
-    auto add = [&](WORD key, DWORD flags) {
-        INPUT input = {};
-        input.type = INPUT_KEYBOARD;
-        input.ki.wVk = key;
-        input.ki.dwFlags = flags;
-        keys.push_back(input);
-    };
-    add(VK_CONTROL, 0);
+    std::vector<INPUT> keys = {KeyInput(VK_CONTROL, false)};
     for (int i = 0; i < times; ++i) {
-        add(virtualKey, 0);
-        add(virtualKey, KEYEVENTF_KEYUP);
+        keys.push_back(KeyInput(virtualKey, false));
+        keys.push_back(KeyInput(virtualKey, true));
     }
-    add(VK_CONTROL, KEYEVENTF_KEYUP);
+    keys.push_back(KeyInput(VK_CONTROL, true));
     SendInput(static_cast<UINT>(keys.size()), keys.data(), sizeof(INPUT));
 }
 
@@ -351,6 +369,16 @@ Screenshot PixelsOfBitmap(HBITMAP bitmap) {
     return shot;
 }
 
+Screenshot ClipboardPicture() {
+    if (!WaitUntil(
+            [] { return IsClipboardFormatAvailable(CF_BITMAP) && OpenClipboard(nullptr); })) {
+        return {};
+    }
+    Screenshot picture = PixelsOfBitmap(static_cast<HBITMAP>(GetClipboardData(CF_BITMAP)));
+    CloseClipboard();
+    return picture;
+}
+
 int CountColour(const Screenshot& shot, RECT area, uint32_t colour) {
     int count = 0;
     for (int y = area.top; y < area.bottom; ++y) {
@@ -391,7 +419,8 @@ bool WriteTwoColourPng(const std::wstring& path, int width, int height, uint32_t
 
 void KeepScreenshot(const std::wstring& name, const Screenshot& shot) {
     if (const wchar_t* folder = _wgetenv(L"VISTREL_TEST_SHOTS")) {
-        SaveScreenshot(shot, std::wstring(folder) + L"\\" + name + L".png");
+        WritePng(std::wstring(folder) + L"\\" + name + L".png", shot.width, shot.height,
+                 shot.pixels.data());
     }
 }
 

@@ -1,8 +1,7 @@
 // End to end on two monitors (tests/support/wine-run with VISTREL_MONITORS): the primary one and
-// a smaller one left of and above it, at negative coordinates. Each monitor shows the coordinate
-// slide in its own coordinates, so a picture of either tells what the program shows there: the
-// zoom, drawing, copying, typing, the break and live zoom on the side monitor, a change of
-// monitor between two zooms, and monitors unplugged while a mode is up.
+// a smaller one left of and above it, at negative coordinates, each showing the coordinate slide
+// in its own coordinates. Zoom, drawing, copying, typing, the break and live zoom on the side
+// monitor, a change of monitor between two zooms, and monitors unplugged while a mode is up.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -20,31 +19,22 @@ constexpr uint32_t kRed = 0xFF0000; // the default pen colour as the screen show
 constexpr int kSideWidth = 1280;
 constexpr int kSideHeight = 1024;
 
-BOOL CALLBACK AddMonitor(HMONITOR, HDC, LPRECT rect, LPARAM list) {
-    reinterpret_cast<std::vector<RECT>*>(list)->push_back(*rect);
-    return TRUE;
-}
-
 std::vector<RECT> MonitorRects() {
     std::vector<RECT> rects;
-    EnumDisplayMonitors(nullptr, nullptr, AddMonitor, reinterpret_cast<LPARAM>(&rects));
+    EnumDisplayMonitors(
+        nullptr, nullptr,
+        [](HMONITOR, HDC, LPRECT rect, LPARAM list) {
+            reinterpret_cast<std::vector<RECT>*>(list)->push_back(*rect);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&rects));
     return rects;
 }
 
-bool SameRect(const RECT& a, const RECT& b) {
-    return EqualRect(&a, &b) != FALSE;
-}
-
-RECT WindowRect(HWND window) {
+bool Covers(HWND window, const RECT& area) {
     RECT rect = {};
     GetWindowRect(window, &rect);
-    return rect;
-}
-
-POINT CursorPosition() {
-    POINT cursor = {};
-    GetCursorPos(&cursor);
-    return cursor;
+    return EqualRect(&rect, &area) != FALSE;
 }
 
 // Asks the harness for an xrandr change (a Windows program cannot run it) and waits until it is
@@ -60,8 +50,7 @@ bool ChangeLayout(const char* xrandrArguments, size_t monitors) {
         !WaitUntil([&] { return MonitorRects().size() == monitors; })) {
         return false;
     }
-    // Windows tells every top-level window; Wine tells none when the layout changes outside it,
-    // so the test does what Windows does.
+    // Wine tells no window when the layout changes outside it; Windows tells every one.
     DWORD_PTR answer = 0;
     SendMessageTimeoutW(HWND_BROADCAST, WM_DISPLAYCHANGE, 32,
                         MAKELPARAM(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)),
@@ -71,9 +60,8 @@ bool ChangeLayout(const char* xrandrArguments, size_t monitors) {
 
 // Whole layouts, the primary output at the X screen's corner when it is alone, as Wine expects.
 constexpr const char* kUnplugSide = "--output DUMMY1 --off --output DUMMY0 --pos 0x0";
-constexpr const char* kPlugSideBack =
-    "--output DUMMY0 --mode 1920x1080 --pos 1280x200 --primary "
-    "--output DUMMY1 --mode 1280x1024 --pos 0x0";
+constexpr const char* kPlugSideBack = "--output DUMMY0 --mode 1920x1080 --pos 1280x200 --primary "
+                                      "--output DUMMY1 --mode 1280x1024 --pos 0x0";
 constexpr const char* kShrinkSide = "--output DUMMY1 --mode 1024x768 --pos 0x0";
 
 class Monitors : public ProgramTest {
@@ -81,9 +69,7 @@ class Monitors : public ProgramTest {
     void SetUp() override {
         ProgramTest::SetUp();
         for (const RECT& rect : MonitorRects()) {
-            if (rect.left < 0 && rect.top < 0) {
-                side = rect;
-            }
+            side = rect.left < 0 && rect.top < 0 ? rect : side;
         }
         ASSERT_EQ(side.right - side.left, kSideWidth) << "no monitor left of and above the primary";
         ASSERT_EQ(side.bottom - side.top, kSideHeight);
@@ -97,13 +83,14 @@ class Monitors : public ProgramTest {
     }
     bool SideWhereItWas() const {
         const std::vector<RECT> rects = MonitorRects();
-        return std::any_of(rects.begin(), rects.end(), [&](const RECT& r) { return SameRect(r, side); });
+        return std::any_of(rects.begin(), rects.end(),
+                           [&](const RECT& r) { return EqualRect(&r, &side); });
     }
     // A point of the side monitor, by its own coordinates.
     POINT OnSide(int x, int y) const { return {side.left + x, side.top + y}; }
     // The slide on both monitors, then the program.
     void Start() {
-        MoveMouseTo(OnSide(640, 512).x, OnSide(640, 512).y);
+        MoveMouseTo(OnSide(640, 512));
         slides.push_back(std::make_unique<PatternWindow>(SlideFill::Coordinates, PrimaryMonitor()));
         slides.push_back(std::make_unique<PatternWindow>(SlideFill::Coordinates, side));
         ASSERT_NO_FATAL_FAILURE(StartProgram());
@@ -119,27 +106,26 @@ class Monitors : public ProgramTest {
 
 TEST_F(Monitors, TheZoomCoversTheSideMonitorPansToItsCornersAndComesBack) {
     ASSERT_NO_FATAL_FAILURE(Start());
-    MoveMouseTo(OnSide(300, 200).x, OnSide(300, 200).y);
+    MoveMouseTo(OnSide(300, 200));
     PressShifted('1');
     ASSERT_TRUE(SideShowsView(2.0f, {300, 200}));
-    EXPECT_TRUE(SameRect(WindowRect(mainWindow), side));
+    EXPECT_TRUE(Covers(mainWindow, side));
     EXPECT_TRUE(ScreenShowsPlainPattern()) << "the primary monitor changed";
     MoveMouseTo(side.left, side.top);
     EXPECT_TRUE(SideShowsView(2.0f, {0, 0}));
     MoveMouseTo(side.right - 1, side.bottom - 1);
     EXPECT_TRUE(SideShowsView(2.0f, {kSideWidth - 1, kSideHeight - 1}));
-    MoveMouseTo(OnSide(1000, 700).x, OnSide(1000, 700).y);
+    MoveMouseTo(OnSide(1000, 700));
     ASSERT_TRUE(SideShowsView(2.0f, {1000, 700}));
     ASSERT_TRUE(Escape());
-    EXPECT_EQ(CursorPosition().x, OnSide(1000, 700).x);
-    EXPECT_EQ(CursorPosition().y, OnSide(1000, 700).y);
+    EXPECT_TRUE(CursorAt(OnSide(1000, 700)));
     EXPECT_TRUE(WaitUntil([this] { return MonitorShowsPlainPattern(side); }));
 
     // The next zoom, from the primary monitor, captures that one at its own size.
     MoveMouseTo(960, 540);
     PressShifted('1');
     EXPECT_TRUE(WaitUntil([] { return ShowsView(CaptureScreen(), 2.0f, {960, 540}); }));
-    EXPECT_TRUE(SameRect(WindowRect(mainWindow), PrimaryMonitor()));
+    EXPECT_TRUE(Covers(mainWindow, PrimaryMonitor()));
     EXPECT_TRUE(MonitorShowsPlainPattern(side)) << "the side monitor changed";
     EXPECT_TRUE(Escape());
 }
@@ -147,7 +133,7 @@ TEST_F(Monitors, TheZoomCoversTheSideMonitorPansToItsCornersAndComesBack) {
 TEST_F(Monitors, DrawingClipsTheCursorToTheViewAndCopyHandsOnTheSideMonitor) {
     ASSERT_NO_FATAL_FAILURE(Start());
     const POINT at = OnSide(900, 300);
-    MoveMouseTo(at.x, at.y);
+    MoveMouseTo(at);
     PressShifted('1');
     ASSERT_TRUE(SideShowsView(2.0f, {900, 300}));
 
@@ -156,27 +142,23 @@ TEST_F(Monitors, DrawingClipsTheCursorToTheViewAndCopyHandsOnTheSideMonitor) {
     ReleaseLeft(at.x, at.y);
     const CapturePoint origin = ComputeSourceOrigin(2.0f, {900, 300}, kSideWidth, kSideHeight);
     const RECT view = {side.left + origin.x, side.top + origin.y,
-                       side.left + origin.x + kSideWidth / 2, side.top + origin.y + kSideHeight / 2};
+                       side.left + origin.x + kSideWidth / 2,
+                       side.top + origin.y + kSideHeight / 2};
     RECT clip = {};
-    EXPECT_TRUE(WaitUntil([&] { return GetClipCursor(&clip) && SameRect(clip, view); }))
+    EXPECT_TRUE(WaitUntil([&] { return GetClipCursor(&clip) && EqualRect(&clip, &view); }))
         << clip.left << ", " << clip.top << " - " << clip.right << ", " << clip.bottom;
     DragTo(at.x, at.y, at.x + 60, at.y + 40);
     // At 2.0 the stroke shows twice as long, from where the drag started.
     EXPECT_TRUE(WaitUntil([&] {
-        const Screenshot shot = CaptureScreen(side);
-        const POINT start = {(900 - origin.x) * 2, (300 - origin.y) * 2};
-        return ColourNear(shot, start.x + 60, start.y + 40, kRed);
+        return ColourNear(CaptureScreen(side), (900 - origin.x) * 2 + 60, (300 - origin.y) * 2 + 40,
+                          kRed);
     }));
 
     // Ctrl+C copies the monitor being presented, drawing and all.
     ASSERT_TRUE(OpenClipboard(nullptr) && EmptyClipboard() && CloseClipboard());
     ASSERT_TRUE(WaitForKeys());
     PressWithCtrl('C');
-    ASSERT_TRUE(
-        WaitUntil([] { return IsClipboardFormatAvailable(CF_BITMAP) && OpenClipboard(nullptr); }));
-    const Screenshot copy = PixelsOfBitmap(static_cast<HBITMAP>(GetClipboardData(CF_BITMAP)));
-    CloseClipboard();
-    EXPECT_EQ(copy, CaptureScreen(side));
+    EXPECT_EQ(ClipboardPicture(), CaptureScreen(side));
 
     // Typing lands at the pen, on the side monitor.
     const Screenshot before = CaptureScreen(side);
@@ -197,11 +179,10 @@ TEST_F(Monitors, TheBreakShowsOverTheSideMonitorsFadedDesktop) {
     ASSERT_NO_FATAL_FAILURE(Start());
     PressShifted('3');
     ASSERT_TRUE(WaitShown());
-    EXPECT_TRUE(SameRect(WindowRect(mainWindow), side));
+    EXPECT_TRUE(Covers(mainWindow, side));
     // The faded desktop: the slide at about 31 % (AlphaBlend of 0x4F over black).
     EXPECT_TRUE(WaitUntil([this] {
-        const Screenshot shot = CaptureScreen(side);
-        const uint32_t shown = shot.At(1200, 1000);
+        const uint32_t shown = CaptureScreen(side).At(1200, 1000);
         const uint32_t slide = 1200 % 256 << 16 | 1000 % 256 << 8 | (1200 / 256) << 4 | 1000 / 256;
         for (int shift : {0, 8, 16}) {
             const int expected = static_cast<int>((slide >> shift & 0xFF) * 0x4F / 0xFF);
@@ -212,8 +193,7 @@ TEST_F(Monitors, TheBreakShowsOverTheSideMonitorsFadedDesktop) {
         return true;
     }));
     // "00:00" in the corner cell and "-00:0x" under it, both in the pen colour.
-    const Screenshot shot = CaptureScreen(side);
-    EXPECT_GT(CountColour(shot, {0, 0, kSideWidth / 3, kSideHeight / 3}, kRed), 500);
+    EXPECT_GT(CountColour(CaptureScreen(side), {0, 0, kSideWidth / 3, kSideHeight / 3}, kRed), 500);
     EXPECT_TRUE(ScreenShowsPlainPattern()) << "the primary monitor changed";
     EXPECT_TRUE(Escape());
 }
@@ -222,27 +202,22 @@ TEST_F(Monitors, LiveZoomStaysOnTheSideMonitorAndTheTakeoverComesBackThere) {
     StandIn standIn;
     ASSERT_NO_FATAL_FAILURE(standIn.Install());
     ASSERT_NO_FATAL_FAILURE(Start());
-    const POINT corner = OnSide(80, 50);
-    MoveMouseTo(corner.x, corner.y);
+    MoveMouseTo(OnSide(80, 50));
     PressShifted('4'); // 2.0: the source, 640 x 512, is held inside the side monitor
     ASSERT_TRUE(standIn.WaitFor({2.0f, float(side.left), float(side.top)}));
-    EXPECT_TRUE(SameRect(WindowRect(LiveWindow()), side));
+    EXPECT_TRUE(Covers(LiveWindow(), side));
 
     // The draw hotkey freezes it with the cursor where the magnifier showed it, (80, 50) twice
     // as far from the source's corner, and Escape brings live zoom back around the source's
     // centre, on the side monitor.
     PressShifted('2');
     ASSERT_TRUE(WaitShown());
-    EXPECT_TRUE(SameRect(WindowRect(mainWindow), side));
-    EXPECT_TRUE(WaitUntil([&] {
-        const POINT cursor = CursorPosition();
-        return cursor.x == OnSide(160, 100).x && cursor.y == OnSide(160, 100).y;
-    })) << CursorPosition().x
-        << ", " << CursorPosition().y;
+    EXPECT_TRUE(Covers(mainWindow, side));
+    EXPECT_TRUE(WaitUntil([&] { return CursorAt(OnSide(160, 100)); }))
+        << CursorPosition().x << ", " << CursorPosition().y;
     ASSERT_TRUE(Escape());
     EXPECT_TRUE(WaitUntil(LiveShown));
-    EXPECT_EQ(CursorPosition().x, OnSide(320, 256).x);
-    EXPECT_EQ(CursorPosition().y, OnSide(320, 256).y);
+    EXPECT_TRUE(CursorAt(OnSide(320, 256)));
     EXPECT_TRUE(standIn.WaitFor({2.0f, float(side.left), float(side.top)}));
     PressShifted('4');
     EXPECT_TRUE(WaitUntil([] { return LiveWindow() == nullptr; }));
@@ -251,7 +226,7 @@ TEST_F(Monitors, LiveZoomStaysOnTheSideMonitorAndTheTakeoverComesBackThere) {
 // Zoom, drawing and the break on the side monitor each end when it goes, and the program goes on.
 void Monitors::ExpectUnpluggingEnds(char hotkey) {
     ASSERT_NO_FATAL_FAILURE(Start());
-    MoveMouseTo(OnSide(640, 512).x, OnSide(640, 512).y);
+    MoveMouseTo(OnSide(640, 512));
     PressShifted(hotkey);
     ASSERT_TRUE(WaitShown());
     ASSERT_TRUE(ChangeLayout(kUnplugSide, 1));
@@ -283,7 +258,7 @@ TEST_F(Monitors, ShrinkingTheSideMonitorLeavesAZoomOnThePrimaryOne) {
     ASSERT_TRUE(ChangeLayout(kShrinkSide, 2));
     ASSERT_FALSE(SideWhereItWas());
     EXPECT_TRUE(IsWindowVisible(mainWindow));
-    EXPECT_TRUE(SameRect(WindowRect(mainWindow), PrimaryMonitor()));
+    EXPECT_TRUE(Covers(mainWindow, PrimaryMonitor()));
     // Around the cursor, which the new layout may have moved (Wine moves it).
     EXPECT_TRUE(WaitUntil([] {
         const POINT cursor = CursorPosition();

@@ -1,8 +1,7 @@
-// The tour: a sample slide on screen, then the program driven from outside as a presenter uses
-// it: the zoom, a freehand stroke, an arrow, a rectangle, text in two colours, the white pad,
-// the break screen and the options dialog. Each step is kept as a PNG in the folder named by the
-// first argument, and the pixels that matter are checked, so the tour doubles as a smoke test.
-// tools/run plays it when there is no display; the tests run it under tests/support/wine-run.
+// The tour: a sample slide, then the program driven from outside as a presenter uses it: the
+// zoom, a freehand stroke, an arrow, a rectangle, text in two colours, the white pad, the break
+// and the options dialog. Each step is kept as a PNG in the folder the first argument names, its
+// pixels checked, so the tour doubles as a smoke test (tools/run plays it without a display).
 #include <windows.h>
 #include <shellapi.h>
 
@@ -95,8 +94,9 @@ struct Tour {
         const bool ok = WaitUntil(shows);
         char file[64];
         std::snprintf(file, sizeof file, "%02d-%s.png", ++number, name);
-        const bool kept = SaveScreenshot(
-            CaptureScreen(), folder + L"\\" + std::wstring(file, file + std::strlen(file)));
+        const Screenshot shot = CaptureScreen();
+        const bool kept = WritePng(folder + L"\\" + std::wstring(file, file + std::strlen(file)),
+                                   shot.width, shot.height, shot.pixels.data());
         std::printf("%-18s %-52s %s\n", file, what,
                     !kept ? "NOT SAVED"
                     : ok  ? "ok"

@@ -92,7 +92,7 @@ void ExpectSavedView(const wchar_t* name, int width, int height) {
 class TypeAndSave : public ProgramTest {
   protected:
     void StartOver(SlideFill fill, POINT at) {
-        MoveMouseTo(at.x, at.y);
+        MoveMouseTo(at);
         slide = std::make_unique<PatternWindow>(fill);
         ASSERT_NO_FATAL_FAILURE(StartProgram());
     }
@@ -136,7 +136,6 @@ TEST_F(TypeAndSave, TypedTextBackspaceEnterAndLettersThatArePenKeysElsewhere) {
     PressKey(VK_BACK); // where "b" was shows the slide again
     EXPECT_EQ(PixelsOffTheText(L"a"), 0);
     PressKey('C');
-    EXPECT_EQ(PixelsOffTheText(L"ac"), 0);
     PressKey(VK_RETURN);
     EXPECT_EQ(PixelsOffTheText(L"ac\r"), 0);
     PressKey('R'); // typed, not the red pen
@@ -153,11 +152,7 @@ TEST_F(TypeAndSave, CopyAndBothSaveSizesShowTheViewANameGetsPngAndReplacingIsAsk
     ASSERT_TRUE(WaitUntil([] { return PixelsOffTheView(CaptureScreen()) == 0; }));
     ASSERT_TRUE(WaitForKeys());
     PressWithCtrl('C');
-    // Opened only once the bitmap is there, so the program never finds the clipboard busy.
-    ASSERT_TRUE(
-        WaitUntil([] { return IsClipboardFormatAvailable(CF_BITMAP) && OpenClipboard(nullptr); }));
-    const Screenshot copy = PixelsOfBitmap(static_cast<HBITMAP>(GetClipboardData(CF_BITMAP)));
-    CloseClipboard();
+    const Screenshot copy = ClipboardPicture();
     EXPECT_EQ(std::pair(copy.width, copy.height), std::pair(1920, 1080));
     EXPECT_EQ(PixelsOffTheView(copy), 0); // the zoomed view, as the screen shows it
 
