@@ -170,7 +170,7 @@ TEST_F(Monitors, DrawingClipsTheCursorToTheViewAndCopyHandsOnTheSideMonitor) {
     EXPECT_TRUE(Escape());
 }
 
-TEST_F(Monitors, TheBreakShowsOverTheSideMonitorsFadedDesktop) {
+TEST_F(Monitors, TheBreakShowsOverTheSideMonitorsFadedDesktopOrAStretchedPicture) {
     WriteSettingDword(L"BreakTimeout", 0); // at once past its end: the time since shows below
     WriteSettingDword(L"ShowExpiredTime", 1);
     WriteSettingDword(L"BreakShowBackgroundFile", 1);
@@ -196,6 +196,27 @@ TEST_F(Monitors, TheBreakShowsOverTheSideMonitorsFadedDesktop) {
     EXPECT_GT(CountColour(CaptureScreen(side), {0, 0, kSideWidth / 3, kSideHeight / 3}, kRed), 500);
     EXPECT_TRUE(ScreenShowsPlainPattern()) << "the primary monitor changed";
     EXPECT_TRUE(Escape());
+
+    // A stretched background picture instead covers the side monitor from edge to edge.
+    ExitProgram();
+    const std::wstring picture = TempPath(L"vistrel-side-break.png");
+    ASSERT_TRUE(WriteTwoColourPng(picture, 400, 200, 0xFF0000FF, 0xFF0000FF));
+    WriteSettingDword(L"BreakShowDesktop", 0);
+    WriteSettingDword(L"BreakBackgroundStretch", 1);
+    WriteString(kTestSettingsKey, L"BreakBackgroundFile", picture);
+    ASSERT_NO_FATAL_FAILURE(StartProgram());
+    MoveMouseTo(OnSide(640, 512));
+    PressShifted('3');
+    ASSERT_TRUE(WaitShown());
+    constexpr uint32_t kBlue = 0x0000FF;
+    EXPECT_TRUE(WaitUntil([this] {
+        const Screenshot shot = CaptureScreen(side);
+        return shot.At(2, kSideHeight / 2) == kBlue &&
+               shot.At(kSideWidth - 3, kSideHeight - 3) == kBlue;
+    }));
+    EXPECT_TRUE(ScreenShowsPlainPattern()) << "the primary monitor changed";
+    EXPECT_TRUE(Escape());
+    DeleteFileW(picture.c_str());
 }
 
 TEST_F(Monitors, LiveZoomStaysOnTheSideMonitorAndTheTakeoverComesBackThere) {
