@@ -226,7 +226,7 @@ target_compile_options(tour PRIVATE ${VISTREL_WARNINGS})
 target_link_libraries(tour PRIVATE vistrel_e2e_driver)
 add_dependencies(tour Vistrel64)
 add_test(NAME e2e.tour COMMAND tour ${CMAKE_CURRENT_BINARY_DIR}/tour)
-set_tests_properties(e2e.tour PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 75 LABELS e2e
+set_tests_properties(e2e.tour PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 120 LABELS e2e
     ENVIRONMENT "VISTREL_EXE=${VISTREL_DIST_DIR}/Vistrel64.exe")
 
 # Benchmarks: built with the program, run by tools/bench, never by the tests.

@@ -64,6 +64,10 @@ TEST_F(Startup, ATakenHotkeyIsNamedAndLaterStartsHandOverToOneOptionsDialogRaise
     DismissDialog(box);
     EXPECT_EQ(shown.caption, L"Information");
     EXPECT_EQ(shown.Text(), L"Hot key Shift+1 is already in use.\nSelect a different hot key.");
+    // The program registers the other hotkeys once the box has gone, then waits for input;
+    // probing one before would take it from the program.
+    ASSERT_TRUE(WaitUntil([box] { return !IsWindow(box); }));
+    ASSERT_TRUE(WaitUntil([this] { return vistrel.Idle(); }));
     mainWindow = WaitForMainWindow(vistrel.Id());
     ASSERT_NE(mainWindow, nullptr);
     EXPECT_TRUE(NoDialogWithin(vistrel.Id(), 300)) << "one box: the others registered";

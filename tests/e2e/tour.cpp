@@ -226,6 +226,11 @@ int RunTour(Tour& tour) {
     PressLeft(wave[0].x, wave[0].y);
     for (const POINT& p : wave) {
         MoveMouseTo(p.x, p.y);
+        // Until the stroke reaches the point: moves the program has not taken yet merge into
+        // one (as the system merges them), and on a busy machine a corner would be cut.
+        WaitUntil([p] {
+            return ColourNear(CaptureScreen({p.x, p.y, p.x + 1, p.y + 1}), 0, 0, kRed);
+        });
     }
     ReleaseLeft(wave.back().x, wave.back().y);
     const auto waveShows = [&](const Screenshot& shot) {

@@ -96,18 +96,25 @@ struct ChildRecord {
     std::wstring commandLine, path, attributes, carrier;
 };
 
-// Waits for the child's record (it is renamed into place whole) and reads its four lines.
+// Waits for the child's record and reads its four lines. The child renames it into place whole,
+// but the rename holds the file open for deletion a moment longer, and until it lets go an open
+// for reading (which does not share deletion) fails: on a busy machine that moment is seen.
 ChildRecord ReadRecord(const fs::path& file) {
-    EXPECT_TRUE(WaitUntil([&] { return fs::exists(file); }, 10000)) << "the child never ran";
-    std::ifstream in(file, std::ios::binary);
-    const std::string bytes((std::istreambuf_iterator<char>(in)), {});
-    std::wistringstream lines(std::wstring(reinterpret_cast<const wchar_t*>(bytes.data()),
-                                           bytes.size() / sizeof(wchar_t)));
     ChildRecord r;
-    for (std::wstring* line : {&r.commandLine, &r.path, &r.attributes, &r.carrier}) {
-        EXPECT_TRUE(std::getline(lines, *line)) << "a record has four lines";
-    }
-    EXPECT_EQ(lines.peek(), WEOF) << "a record has four lines";
+    const auto readWhole = [&] {
+        std::ifstream in(file, std::ios::binary);
+        const std::string bytes((std::istreambuf_iterator<char>(in)), {});
+        std::wistringstream lines(std::wstring(reinterpret_cast<const wchar_t*>(bytes.data()),
+                                               bytes.size() / sizeof(wchar_t)));
+        for (std::wstring* line : {&r.commandLine, &r.path, &r.attributes, &r.carrier}) {
+            if (!std::getline(lines, *line)) {
+                return false;
+            }
+        }
+        return lines.peek() == WEOF;
+    };
+    EXPECT_TRUE(WaitUntil([&] { return fs::exists(file); }, 10000)) << "the child never ran";
+    EXPECT_TRUE(WaitUntil(readWhole, 2000)) << "a record has four lines";
     return r;
 }
 
