@@ -19,11 +19,6 @@ constexpr ColorKey kColorKeys[] = {
     {'O', &Settings::PenColorO}, {'Y', &Settings::PenColorY}, {'P', &Settings::PenColorP},
 };
 
-void WriteSetting(const char* name, auto& value) {
-    const SettingEntry row = DwordSettingRow(name, value);
-    WriteSettings({&row, 1});
-}
-
 } // namespace
 
 bool SelectPenColorForKey(HWND window, WPARAM virtualKey) {
@@ -40,7 +35,7 @@ bool SelectPenColorForKey(HWND window, WPARAM virtualKey) {
         return false;
     }
     app.settings.PenColor = app.settings.*(match->slot);
-    WriteSetting("PenColor", app.settings.PenColor);
+    WriteDwordSetting("PenColor", app.settings.PenColor);
     // The pen lives in the zoom's working image; during a break only the colour matters.
     if (app.zoomActive) {
         RebuildPen();

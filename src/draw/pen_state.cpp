@@ -5,7 +5,6 @@
 
 #include "draw/draw_geometry.h"
 #include "settings/registry_store.h"
-#include "settings/settings_table.h"
 #include "zoom/app_state.h"
 
 namespace {
@@ -23,8 +22,7 @@ bool StorePenWidth(int requested, bool fromLiveZoom) {
         return false;
     }
     app.settings.PenWidth = *width;
-    const SettingEntry row = DwordSettingRow("PenWidth", app.settings.PenWidth);
-    WriteSettings({&row, 1});
+    WriteDwordSetting("PenWidth", app.settings.PenWidth);
     return true;
 }
 

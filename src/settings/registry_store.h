@@ -19,6 +19,11 @@ constexpr const wchar_t* kRunValueName = L"Vistrel";
 void ReadSettings(std::span<SettingEntry> rows);
 // Writes every row in order; failures are silent and do not stop the other rows.
 void WriteSettings(std::span<const SettingEntry> rows);
+// Writes one DWORD value of the settings record.
+template <typename Value> void WriteDwordSetting(const char* name, Value& value) {
+    const SettingEntry row = DwordSettingRow(name, value);
+    WriteSettings({&row, 1});
+}
 
 // Writes `Filepath`: the full path of the running program.
 void StoreProgramPath();

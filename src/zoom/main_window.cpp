@@ -54,8 +54,7 @@ LRESULT OnCreate(HWND window) {
         // hotkeys.
         SendMessageW(window, WM_COMMAND, static_cast<WPARAM>(Command::Options), 0);
         app.settings.OptionShown = 1;
-        const SettingEntry row = DwordSettingRow("OptionShown", app.settings.OptionShown);
-        WriteSettings({&row, 1});
+        WriteDwordSetting("OptionShown", app.settings.OptionShown);
     }
     // The zoom animation and the pen must keep up with the mouse.
     SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_TIME_CRITICAL);
