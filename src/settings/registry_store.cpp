@@ -8,8 +8,6 @@
 
 #include "settings/error_text.h"
 #include "settings/stored_value.h"
-#include "shell/relaunch.h"
-#include "shell/relaunch_rules.h"
 
 namespace {
 
@@ -46,18 +44,20 @@ bool ReadPathValue(HKEY root, const wchar_t* keyPath, const wchar_t* valueName,
     return true;
 }
 
-// Started by the 32-bit program on a 64-bit system, `Filepath` names the written-out copy,
-// which is deleted when the program exits: logon must start the 32-bit program instead. It
-// names itself in the environment; it is taken only when `path` is its copy, so a name
-// inherited from elsewhere changes nothing.
+// Started by the 32-bit program from a copy it wrote out, `Filepath` names that copy, which is
+// deleted when the program exits: logon must start the 32-bit program instead. The carrier
+// names itself and the copy in the environment; the carrier is taken only when `path` is that
+// copy, so names inherited from elsewhere change nothing.
 void PreferCarrier(wchar_t (&path)[MAX_PATH]) {
     wchar_t carrier[MAX_PATH] = {};
-    const DWORD length = GetEnvironmentVariableW(kCarrierPathVariable, carrier, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) {
+    wchar_t copy[MAX_PATH] = {};
+    const DWORD carrierLength = GetEnvironmentVariableW(kCarrierPathVariable, carrier, MAX_PATH);
+    const DWORD copyLength = GetEnvironmentVariableW(kCarriedCopyVariable, copy, MAX_PATH);
+    if (carrierLength == 0 || carrierLength >= MAX_PATH || copyLength == 0 ||
+        copyLength >= MAX_PATH) {
         return;
     }
-    if (CompareStringOrdinal(ExtractedBuildName(carrier).c_str(), -1, path, -1, TRUE) ==
-        CSTR_EQUAL) {
+    if (CompareStringOrdinal(copy, -1, path, -1, TRUE) == CSTR_EQUAL) {
         wcscpy(path, carrier);
     }
 }
@@ -165,13 +165,14 @@ void ShowErrorMessage(const wchar_t* text, HWND owner, DWORD errorCode) {
 }
 
 bool ClearSettings() {
-    bool runValueGone = false;
+    // What is not there is removed: a missing Run key or value is no failure.
     HKEY runKey = nullptr;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, kRunKeyPath, 0, KEY_SET_VALUE, &runKey) == ERROR_SUCCESS) {
-        LSTATUS status = RegDeleteValueW(runKey, kRunValueName);
-        runValueGone = status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND;
+    LSTATUS status = RegOpenKeyExW(HKEY_CURRENT_USER, kRunKeyPath, 0, KEY_SET_VALUE, &runKey);
+    if (status == ERROR_SUCCESS) {
+        status = RegDeleteValueW(runKey, kRunValueName);
         RegCloseKey(runKey);
     }
+    const bool runValueGone = status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND;
     bool vendorKeyGone = DeleteKeyTree(HKEY_CURRENT_USER, kVendorKeyPath, true);
     return runValueGone && vendorKeyGone;
 }

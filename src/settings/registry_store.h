@@ -14,6 +14,12 @@ constexpr const wchar_t* kSettingsKeyPath = L"Software\\tarnove\\Vistrel";
 constexpr const wchar_t* kRunKeyPath = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 constexpr const wchar_t* kRunValueName = L"Vistrel";
 
+// The 32-bit program, when it runs a copy of the 64-bit build that it wrote out and deletes
+// when the copy exits, names itself and that copy to it here: what must outlive the copy (the
+// auto-start entry) names the 32-bit program.
+constexpr const wchar_t* kCarrierPathVariable = L"VISTREL_CARRIER";
+constexpr const wchar_t* kCarriedCopyVariable = L"VISTREL_CARRIED_COPY";
+
 // Reads every row in order; a missing value, or one larger than its row, leaves the in-memory
 // value as it was. No settings key: nothing changes.
 void ReadSettings(std::span<SettingEntry> rows);
@@ -37,7 +43,8 @@ bool IsAutoStart();
 // The error box: text, ": " and the system's message for `errorCode`, caption "Vistrel".
 void ShowErrorMessage(const wchar_t* text, HWND owner, DWORD errorCode);
 
-// Removes the Run value and the whole vendor key; true only when both went.
+// Removes the Run value and the whole vendor key; true when both are gone (what was not there
+// counts as removed).
 bool ClearSettings();
 // Deletes `path` under `root`, with all its subkeys when `recurse` is set.
 bool DeleteKeyTree(HKEY root, const wchar_t* path, bool recurse);

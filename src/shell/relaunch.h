@@ -1,37 +1,43 @@
-// The 32-bit program's first step: on a 64-bit system it writes the 64-bit build it carries
-// beside itself as a hidden file, runs that with the unchanged command line, waits for it,
-// deletes it and ends with its exit code. The 64-bit build itself never runs this.
+// The 32-bit program's first step: on a 64-bit system it runs the 64-bit build it carries, with
+// the unchanged command line, waits for it and ends with its exit code. A release ships that
+// build beside it as well (ExtractedBuildName): when the file there is byte for byte the carried
+// build, it runs as it is and is never written or deleted. Otherwise the carried build is
+// written out as a hidden copy, under that name when no file has it, else under
+// CarriedCopyName, and the copy is deleted once it exits. The 64-bit build never runs this.
 #pragma once
 
 #include <windows.h>
+
+#include <string>
 
 // Where the carried build lives in the 32-bit program.
 constexpr const wchar_t* kEmbeddedBuildType = L"BINRES";
 constexpr WORD kEmbeddedBuildId = 103;
 
-// The 32-bit program names itself to the child here. The child runs from the written-out copy,
-// which is gone once it exits, so what must outlive it (the auto-start entry) names this path.
-constexpr const wchar_t* kCarrierPathVariable = L"VISTREL_CARRIER";
-
 // The system's answers on the native machine, as bound from kernel32; absent when missing.
 using IsWow64Process2Function = BOOL(WINAPI*)(HANDLE, USHORT*, USHORT*);
 using IsWow64ProcessFunction = BOOL(WINAPI*)(HANDLE, BOOL*);
+using IsWow64GuestMachineSupportedFunction = HRESULT(WINAPI*)(USHORT, BOOL*);
 struct Wow64Queries {
     IsWow64Process2Function isWow64Process2 = nullptr;
     IsWow64ProcessFunction isWow64Process = nullptr;
+    IsWow64GuestMachineSupportedFunction isWow64GuestMachineSupported = nullptr;
 };
 
-// True when the 64-bit build must run: the native machine is x64 or ARM64 (IsWow64Process2),
-// or, on systems without that, the process runs under WOW64.
+// True when the 64-bit build must run: the native machine is x64, or ARM64 that can emulate x64
+// (IsWow64Process2), or, on systems without that, the process runs under WOW64. An ARM64
+// system without x64 emulation runs the 32-bit program itself, which is the whole program too.
 bool Is64BitSystem();
 bool Is64BitSystem(const Wow64Queries& queries);
 
 // Runs the carried build; returns its exit code, or -1 when it could not be run.
 int RunEmbedded64BitBuild();
-// The same with the module that holds the image and the program's path given: the build is
-// written to ExtractedBuildName(programPath) and told programPath.
+// The same with the module that holds the image and the program's path given.
 int RunEmbeddedBuild(HMODULE imageModule, const wchar_t* programPath);
 
-// Writes the image to `path` unless the file cannot be created (a running copy holds it).
-// 1 when the module has the image, whether or not it was written; 0 when it has none.
-int WriteEmbeddedImage(HMODULE imageModule, const wchar_t* path);
+// Writes the module's image to `path` as a new hidden file (or over one that is there): the
+// system's error when it cannot (ERROR_RESOURCE_TYPE_NOT_FOUND: the module has no image). A
+// file cut off by a failed write is deleted, so it is never started.
+DWORD WriteEmbeddedImage(HMODULE imageModule, const wchar_t* path);
+// True when `path` holds exactly the module's image.
+bool HoldsEmbeddedImage(HMODULE imageModule, const wchar_t* path);

@@ -32,14 +32,17 @@ bool ClearSettingsRequested() {
     return requested;
 }
 
-void ClearSettingsAndReport() {
+// The exit code tells a script what happened: 1 when everything is gone (what was never there
+// counts), 2 when something could not be removed.
+int ClearSettingsAndReport() {
     if (ClearSettings()) {
         MessageBoxW(nullptr, L"Configurations were removed from registry.", L"Vistrel",
                     MB_ICONINFORMATION);
-    } else {
-        MessageBoxW(nullptr, L"Failed to removed configurations from registry.", L"Vistrel",
-                    MB_ICONERROR);
+        return 1;
     }
+    MessageBoxW(nullptr, L"Failed to removed configurations from registry.", L"Vistrel",
+                MB_ICONERROR);
+    return 2;
 }
 
 } // namespace
@@ -53,8 +56,7 @@ int RunVistrel(HINSTANCE instance) {
     }
 #endif
     if (ClearSettingsRequested()) {
-        ClearSettingsAndReport();
-        return 1;
+        return ClearSettingsAndReport();
     }
     if (SingleInstanceCheck()) {
         return 0;

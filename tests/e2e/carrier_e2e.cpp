@@ -7,7 +7,9 @@
 #include <filesystem>
 #include <fstream>
 #include <future>
+#include <functional>
 #include <iterator>
+#include <map>
 
 #include "e2e/driver.h"
 #include "res/options_controls.h"
@@ -53,16 +55,9 @@ TEST(CarrierBuild, IsA32BitProgramCarryingThe64BitOneByteForByte) {
         << "carried " << carried.size() << " bytes, not the 64-bit program";
 }
 
-// The 32-bit program lies in a folder with a space in its name; the test runs the relaunch
-// for it and is the waiting 32-bit process meanwhile.
-TEST(Carrier, AutoStartFromTheRunningCopyStartsThe32BitProgramAtLogon) {
-    ClearProgramRegistry();
-    WriteSettingDword(L"OptionShown", 1);
-    const fs::path folder = fs::temp_directory_path() / L"Present Tools";
-    const fs::path program = folder / L"Vistrel.exe", copy = folder / L"Vistrel64.exe";
-    fs::create_directories(folder);
-    fs::copy_file(CarrierProgram(), program, fs::copy_options::overwrite_existing);
-
+// Plays the 32-bit program at `program`: runs the relaunch for it, and so is the waiting 32-bit
+// process, while `withChild` looks at the running program; then Exit. The carrier's exit code.
+int RunAsCarrier(const fs::path& program, const std::function<void(HWND, DWORD)>& withChild) {
     auto carrier = std::async(std::launch::async, [&] {
         return RunEmbeddedBuild(GetModuleHandleW(nullptr), program.c_str());
     });
@@ -80,28 +75,75 @@ TEST(Carrier, AutoStartFromTheRunningCopyStartsThe32BitProgramAtLogon) {
         }
     } child;
     GetWindowThreadProcessId(mainWindow, &child.id);
-
     if (mainWindow != nullptr && WaitForMainWindow(child.id) == mainWindow) {
-        EXPECT_EQ(StoredText(L"Filepath"), copy.wstring());
-        EXPECT_TRUE(GetFileAttributesW(copy.c_str()) & FILE_ATTRIBUTE_HIDDEN);
-
-        PostCommand(mainWindow, kOptionsCommand);
-        HWND options = WaitForDialog(child.id, 10000);
-        ASSERT_NE(options, nullptr);
-        SendDlgItemMessageW(options, IDC_RUN_AT_LOGON, BM_SETCHECK, BST_CHECKED, 0);
-        PostMessageW(options, WM_COMMAND, IDOK, 0);
-        EXPECT_TRUE(WaitUntil([&] { return !IsWindow(options); }));
-        EXPECT_EQ(ReadString(kTestRunKey, L"Vistrel"), L"\"" + program.wstring() + L"\"");
+        withChild(mainWindow, child.id);
         PostCommand(mainWindow, kExitCommand);
     }
-    ASSERT_EQ(carrier.wait_for(std::chrono::seconds(10)), std::future_status::ready);
-    EXPECT_EQ(carrier.get(), 0);
+    EXPECT_EQ(carrier.wait_for(std::chrono::seconds(10)), std::future_status::ready);
+    return carrier.get();
+}
+
+// The 32-bit program lies in a folder with a space in its name, alone.
+TEST(Carrier, AutoStartFromTheRunningCopyStartsThe32BitProgramAtLogon) {
+    ClearProgramRegistry();
+    WriteSettingDword(L"OptionShown", 1);
+    const fs::path folder = fs::temp_directory_path() / L"Present Tools";
+    const fs::path program = folder / L"Vistrel.exe", copy = folder / L"Vistrel64.exe";
+    fs::create_directories(folder);
+    fs::copy_file(CarrierProgram(), program, fs::copy_options::overwrite_existing);
+
+    EXPECT_EQ(RunAsCarrier(program,
+                           [&](HWND mainWindow, DWORD childId) {
+                               EXPECT_EQ(StoredText(L"Filepath"), copy.wstring());
+                               EXPECT_TRUE(GetFileAttributesW(copy.c_str()) &
+                                           FILE_ATTRIBUTE_HIDDEN);
+                               PostCommand(mainWindow, kOptionsCommand);
+                               HWND options = WaitForDialog(childId, 10000);
+                               ASSERT_NE(options, nullptr);
+                               SendDlgItemMessageW(options, IDC_RUN_AT_LOGON, BM_SETCHECK,
+                                                   BST_CHECKED, 0);
+                               PostMessageW(options, WM_COMMAND, IDOK, 0);
+                               EXPECT_TRUE(WaitUntil([&] { return !IsWindow(options); }));
+                               EXPECT_EQ(ReadString(kTestRunKey, L"Vistrel"),
+                                         L"\"" + program.wstring() + L"\"");
+                           }),
+              0);
     EXPECT_FALSE(fs::exists(copy)) << "the copy goes when the program ends";
     EXPECT_TRUE(fs::exists(program)) << "logon starts a program that is there";
 
     ClearProgramRegistry();
     std::error_code ignored;
     fs::remove_all(folder, ignored);
+}
+
+// Every file of a folder with its bytes and attributes.
+std::map<fs::path, std::pair<std::string, DWORD>> FolderContents(const fs::path& folder) {
+    std::map<fs::path, std::pair<std::string, DWORD>> contents;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        contents[entry.path().filename()] = {FileBytes(entry.path()),
+                                             GetFileAttributesW(entry.path().c_str())};
+    }
+    return contents;
+}
+
+// The shipped folder as it is, dist/Vistrel.exe run in it: the Vistrel64.exe beside it is the
+// build it carries, so that file runs as it is; nothing is written, hidden or deleted there, so
+// SHA256SUMS still holds and a shortcut to either program keeps working.
+TEST(Carrier, TheShippedFolderIsLeftByteForByteAsItWas) {
+    ClearProgramRegistry();
+    WriteSettingDword(L"OptionShown", 1);
+    const fs::path dist = CarrierProgram().parent_path();
+    const auto before = FolderContents(dist);
+    ASSERT_TRUE(before.count(L"SHA256SUMS") && before.count(L"Vistrel64.exe"));
+
+    EXPECT_EQ(RunAsCarrier(CarrierProgram(),
+                           [&](HWND, DWORD) {
+                               EXPECT_EQ(StoredText(L"Filepath"), VistrelExePath());
+                               EXPECT_TRUE(FolderContents(dist) == before) << "while it runs";
+                           }),
+              0);
+    EXPECT_TRUE(FolderContents(dist) == before);
+    ClearProgramRegistry();
 }
 
 } // namespace

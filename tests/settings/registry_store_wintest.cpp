@@ -7,7 +7,6 @@
 #include <string>
 
 #include "settings/registry_store.h"
-#include "shell/relaunch.h"
 #include "support/dialog_runner.h"
 
 namespace {
@@ -47,7 +46,10 @@ class RegistryStore : public ::testing::Test {
         Store(kRunKeyPath, kRunValueName, L""); // the Run key exists; only this value is ours
         RegDeleteKeyValueW(HKEY_CURRENT_USER, kRunKeyPath, kRunValueName);
     }
-    void TearDown() override { SetEnvironmentVariableW(kCarrierPathVariable, nullptr); }
+    void TearDown() override {
+        SetEnvironmentVariableW(kCarrierPathVariable, nullptr);
+        SetEnvironmentVariableW(kCarriedCopyVariable, nullptr);
+    }
 };
 
 TEST_F(RegistryStore, LoadingTakesStoredBytesWhateverTheirTypeWhenTheyFit) {
@@ -107,6 +109,7 @@ TEST_F(RegistryStore, AutoStartRunsTheStoredProgramOrItsCarrierQuotedOrSaysWhyNo
     // Run from the copy the 32-bit program wrote out, logon must start the 32-bit program
     // instead; started some other way, the program itself is what logon starts.
     SetEnvironmentVariableW(kCarrierPathVariable, L"C:\\Tools\\Present.exe");
+    SetEnvironmentVariableW(kCarriedCopyVariable, L"C:\\Tools\\Present64.exe");
     for (auto [filepath, started] :
          {std::pair{L"C:\\TOOLS\\PRESENT64.EXE", L"\"C:\\Tools\\Present.exe\""},
           std::pair{L"C:\\Elsewhere\\Present64.exe", L"\"C:\\Elsewhere\\Present64.exe\""}}) {
@@ -118,6 +121,8 @@ TEST_F(RegistryStore, AutoStartRunsTheStoredProgramOrItsCarrierQuotedOrSaysWhyNo
 
 TEST_F(RegistryStore, ClearingRemovesTheWholeVendorKeyAndTheRunValueOnly) {
     EXPECT_TRUE(ClearSettings()) << "nothing to clear";
+    RegDeleteTreeW(HKEY_CURRENT_USER, kRunKeyPath);
+    EXPECT_TRUE(ClearSettings()) << "no Run key at all is nothing to remove, not a failure";
     for (const wchar_t* key : {L"Software\\tarnove\\Vistrel\\a\\b", L"Software\\tarnove\\Other\\x",
                                L"Software\\tarnove\\Other\\y", L"Software\\tarnoveOther"}) {
         Store(key, L"Some", L"");

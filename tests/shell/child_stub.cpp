@@ -1,7 +1,7 @@
 // Stands in for the carried 64-bit build in the relaunch tests: records what it was started
 // with and ends with a chosen code, optionally after the test lets it.
 //   VISTREL_STUB_RECORD  file to write: the command line, the program's own path, its file
-//                        attributes and the carrier's path variable, one per line (UTF-16)
+//                        attributes and the carrier's two variables, one per line (UTF-16)
 //   VISTREL_STUB_HOLD    name of an event to wait for before ending (at most a minute)
 //   VISTREL_STUB_EXIT    the exit code, in decimal
 #include <windows.h>
@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "shell/relaunch.h"
+#include "settings/registry_store.h"
 
 namespace {
 
@@ -24,7 +24,8 @@ void Record(const std::wstring& file) {
     GetModuleFileNameW(nullptr, self, MAX_PATH);
     const std::wstring text = std::wstring(GetCommandLineW()) + L"\n" + self + L"\n" +
                               std::to_wstring(GetFileAttributesW(self)) + L"\n" +
-                              Variable(kCarrierPathVariable) + L"\n";
+                              Variable(kCarrierPathVariable) + L"\n" +
+                              Variable(kCarriedCopyVariable) + L"\n";
     // Written under another name first, so a test that sees the record sees all of it.
     const std::wstring part = file + L".part";
     HANDLE out = CreateFileW(part.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);

@@ -40,8 +40,13 @@ TEST(Relaunch, TheBuildNameCutsFromTheLastDotAndOnlyAmd64AndArm64RunIt) {
     EXPECT_EQ(ExtractedBuildName(u"C:\\Tools\\Present."), u"C:\\Tools\\Present64.exe");
     EXPECT_EQ(ExtractedBuildName(u""), u"64.exe");
 
+    EXPECT_EQ(CarriedCopyName(u"C:\\Tools\\Present.exe"), u"C:\\Tools\\Present64.carried.exe");
+
     EXPECT_TRUE(NativeMachineRuns64BitBuild(kMachineAmd64));
+    EXPECT_TRUE(NativeMachineRuns64BitBuild(kMachineAmd64, X64Emulation::Absent));
     EXPECT_TRUE(NativeMachineRuns64BitBuild(kMachineArm64));
+    EXPECT_TRUE(NativeMachineRuns64BitBuild(kMachineArm64, X64Emulation::Present));
+    EXPECT_FALSE(NativeMachineRuns64BitBuild(kMachineArm64, X64Emulation::Absent));
     EXPECT_FALSE(NativeMachineRuns64BitBuild(kMachineI386));
     EXPECT_FALSE(NativeMachineRuns64BitBuild(0));      // IsWow64Process2 left it unset
     EXPECT_FALSE(NativeMachineRuns64BitBuild(0x0200)); // IA64 has no x64 build to run
