@@ -154,7 +154,8 @@ bool HoldsEmbeddedImage(HMODULE imageModule, const wchar_t* path) {
 
 int RunEmbeddedBuild(HMODULE imageModule, const wchar_t* programPath) {
     Launch launch;
-    if (const DWORD error = ChooseLaunch(imageModule, programPath, launch); error != ERROR_SUCCESS) {
+    if (const DWORD error = ChooseLaunch(imageModule, programPath, launch);
+        error != ERROR_SUCCESS) {
         ShowErrorMessage(kLaunchError, nullptr, error);
         return -1;
     }

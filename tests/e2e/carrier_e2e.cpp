@@ -92,21 +92,20 @@ TEST(Carrier, AutoStartFromTheRunningCopyStartsThe32BitProgramAtLogon) {
     fs::create_directories(folder);
     fs::copy_file(CarrierProgram(), program, fs::copy_options::overwrite_existing);
 
-    EXPECT_EQ(RunAsCarrier(program,
-                           [&](HWND mainWindow, DWORD childId) {
-                               EXPECT_EQ(StoredText(L"Filepath"), copy.wstring());
-                               EXPECT_TRUE(GetFileAttributesW(copy.c_str()) &
-                                           FILE_ATTRIBUTE_HIDDEN);
-                               PostCommand(mainWindow, kOptionsCommand);
-                               HWND options = WaitForDialog(childId, 10000);
-                               ASSERT_NE(options, nullptr);
-                               SendDlgItemMessageW(options, IDC_RUN_AT_LOGON, BM_SETCHECK,
-                                                   BST_CHECKED, 0);
-                               PostMessageW(options, WM_COMMAND, IDOK, 0);
-                               EXPECT_TRUE(WaitUntil([&] { return !IsWindow(options); }));
-                               EXPECT_EQ(ReadString(kTestRunKey, L"Vistrel"),
-                                         L"\"" + program.wstring() + L"\"");
-                           }),
+    EXPECT_EQ(RunAsCarrier(
+                  program,
+                  [&](HWND mainWindow, DWORD childId) {
+                      EXPECT_EQ(StoredText(L"Filepath"), copy.wstring());
+                      EXPECT_TRUE(GetFileAttributesW(copy.c_str()) & FILE_ATTRIBUTE_HIDDEN);
+                      PostCommand(mainWindow, kOptionsCommand);
+                      HWND options = WaitForDialog(childId, 10000);
+                      ASSERT_NE(options, nullptr);
+                      SendDlgItemMessageW(options, IDC_RUN_AT_LOGON, BM_SETCHECK, BST_CHECKED, 0);
+                      PostMessageW(options, WM_COMMAND, IDOK, 0);
+                      EXPECT_TRUE(WaitUntil([&] { return !IsWindow(options); }));
+                      EXPECT_EQ(ReadString(kTestRunKey, L"Vistrel"),
+                                L"\"" + program.wstring() + L"\"");
+                  }),
               0);
     EXPECT_FALSE(fs::exists(copy)) << "the copy goes when the program ends";
     EXPECT_TRUE(fs::exists(program)) << "logon starts a program that is there";

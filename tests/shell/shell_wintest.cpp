@@ -136,8 +136,8 @@ ChildRecord ReadRecord(const fs::path& file) {
         const std::string bytes((std::istreambuf_iterator<char>(in)), {});
         std::wistringstream lines(std::wstring(reinterpret_cast<const wchar_t*>(bytes.data()),
                                                bytes.size() / sizeof(wchar_t)));
-        for (std::wstring* line : {&r.commandLine, &r.path, &r.attributes, &r.carrier,
-                                    &r.carriedCopy}) {
+        for (std::wstring* line :
+             {&r.commandLine, &r.path, &r.attributes, &r.carrier, &r.carriedCopy}) {
             if (!std::getline(lines, *line)) {
                 return false;
             }
@@ -161,8 +161,9 @@ class Relaunch : public ::testing::Test {
         fs::create_directories(folder);
     }
     void TearDown() override {
-        for (const wchar_t* name : {L"VISTREL_STUB_RECORD", L"VISTREL_STUB_HOLD",
-                                    L"VISTREL_STUB_EXIT", kCarrierPathVariable, kCarriedCopyVariable}) {
+        for (const wchar_t* name :
+             {L"VISTREL_STUB_RECORD", L"VISTREL_STUB_HOLD", L"VISTREL_STUB_EXIT",
+              kCarrierPathVariable, kCarriedCopyVariable}) {
             SetEnvironmentVariableW(name, nullptr);
         }
         std::error_code ignored;
