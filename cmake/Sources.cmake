@@ -112,6 +112,7 @@ set(VISTREL_E2E_TEST_PROGRAMS
     break_e2e:tests/e2e/break_e2e.cpp:45
     language_e2e:tests/e2e/language_e2e.cpp:45
     livezoom_e2e:tests/e2e/livezoom_e2e.cpp:30
+    tray_e2e:tests/e2e/tray_e2e.cpp:45
     monitors_e2e:tests/e2e/monitors_e2e.cpp:90:each
 )
 set(VISTREL_E2E_SUPPORT_SOURCES tests/e2e/driver.cpp)

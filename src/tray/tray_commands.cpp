@@ -7,7 +7,6 @@
 
 #include "lang/apply_language.h"
 #include "res/resource_ids.h"
-#include "settings/registry_store.h"
 #include "zoom/app_state.h"
 #include "zoom/message_ids.h"
 
@@ -96,15 +95,7 @@ void ShowTrayMenu(HWND mainWindow) {
     DestroyMenu(menu);
 }
 
-void ExitProgram(HWND mainWindow) {
+void RemoveTrayIcon(HWND mainWindow) {
     NOTIFYICONDATAW icon = IconData(mainWindow);
     Shell_NotifyIconW(NIM_DELETE, &icon);
-    const auto rows = ExitSettingRows(app.settings);
-    WriteSettings(rows);
-    // A live zoom still showing hid the system cursor; its window gives the cursor back as it
-    // is destroyed, which the end of the process alone would not do.
-    if (app.liveZoomWindow != nullptr) {
-        DestroyWindow(app.liveZoomWindow);
-    }
-    DestroyWindow(mainWindow);
 }

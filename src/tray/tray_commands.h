@@ -3,12 +3,13 @@
 
 #include <windows.h>
 
-// Adds the icon when ShowTrayIcon is set, removes it otherwise.
+// Adds the icon when ShowTrayIcon is set, removes it otherwise. Also called when the shell
+// (re)starts and announces "TaskbarCreated": its new notification area has no icons yet.
 void UpdateTrayIcon(HWND mainWindow);
 // Message 1124: lParam is the mouse message that happened over the icon. Returns 0.
 LRESULT OnTrayNotify(HWND mainWindow, LPARAM mouseMessage);
 // The popup menu at the cursor: Options, Break Timer, Draw, Zoom, Exit.
 void ShowTrayMenu(HWND mainWindow);
-// Exit: removes the tray icon, writes FontScale and PenColor, destroys the main window (its
-// WM_DESTROY ends the message loop).
-void ExitProgram(HWND mainWindow);
+// Takes the icon away (the program is ending). The main window's ExitProgram calls it on every
+// way out.
+void RemoveTrayIcon(HWND mainWindow);

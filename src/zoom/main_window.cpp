@@ -68,6 +68,31 @@ LRESULT OnDestroy() {
     return 0;
 }
 
+// Leaves the zoom or drawing at once, without the animation (drawings go with it). Not while
+// the save dialog runs inside the zoom: it still uses the picture, and ends the zoom itself.
+void LeaveZoomAtOnce(HWND window) {
+    if (app.zoomActive && !app.saveDialogOpen) {
+        SendMessageW(window, kEndTypingMessage, 0, 0);
+        app.targetZoom = 1.0f;
+        StartZoomOut(window);
+    }
+}
+
+// The end of a session: the settings Exit writes are written while the user may still cancel
+// the logoff, so a session that ends without WM_ENDSESSION loses nothing either.
+LRESULT OnQueryEndSession() {
+    const auto rows = ExitSettingRows(app.settings);
+    WriteSettings(rows);
+    return TRUE;
+}
+
+LRESULT OnEndSession(HWND window, WPARAM ending) {
+    if (ending) {
+        ExitProgram(window);
+    }
+    return 0;
+}
+
 LRESULT OnKillFocus(HWND window) {
     if (app.zoomActive && !app.saveDialogOpen) {
         PostMessageW(window, WM_HOTKEY, static_cast<WPARAM>(HotkeyId::Zoom), 0); // leave zoom
@@ -148,8 +173,7 @@ LRESULT OnTimer(HWND window, UINT message, WPARAM timerId, LPARAM lParam) {
 // drawings go with it), the break as Escape ends it.
 LRESULT OnDisplayChange(HWND window) {
     if (app.zoomActive && !MonitorStillThere(app.monitorRect)) {
-        app.targetZoom = 1.0f; // leaves without the zoom-out animation
-        SendMessageW(window, WM_HOTKEY, static_cast<WPARAM>(HotkeyId::Zoom), 0);
+        LeaveZoomAtOnce(window);
     } else if (!app.zoomActive && app.breakActive && !MonitorStillThere(app.monitorRect)) {
         EndBreak(window);
     }
@@ -206,7 +230,7 @@ LRESULT CommandSave(HWND window, WPARAM, LPARAM, WORD) {
 // ---- Tables --------------------------------------------------------------------------------
 // Each row unpacks wParam and lParam once for its typed handler.
 
-constexpr std::array<DispatchRow<MessageHandler>, 20> kMessageTable = {{
+constexpr std::array<DispatchRow<MessageHandler>, 23> kMessageTable = {{
     {WM_MOUSEMOVE, [](HWND w, UINT, WPARAM, LPARAM lp) { return OnMouseMove(w, lp); }},
     {WM_PAINT, [](HWND w, UINT, WPARAM, LPARAM) { return OnPaint(w); }},
     {WM_KILLFOCUS, [](HWND w, UINT, WPARAM, LPARAM) { return OnKillFocus(w); }},
@@ -229,6 +253,13 @@ constexpr std::array<DispatchRow<MessageHandler>, 20> kMessageTable = {{
          return OnGetMinMaxInfo(reinterpret_cast<MINMAXINFO*>(lp));
      }},
     {WM_DISPLAYCHANGE, [](HWND w, UINT, WPARAM, LPARAM) { return OnDisplayChange(w); }},
+    {WM_CLOSE,
+     [](HWND w, UINT, WPARAM, LPARAM) {
+         ExitProgram(w);
+         return LRESULT(0);
+     }},
+    {WM_QUERYENDSESSION, [](HWND, UINT, WPARAM, LPARAM) { return OnQueryEndSession(); }},
+    {WM_ENDSESSION, [](HWND w, UINT, WPARAM ending, LPARAM) { return OnEndSession(w, ending); }},
     {WM_CREATE, [](HWND w, UINT, WPARAM, LPARAM) { return OnCreate(w); }},
     {WM_DESTROY, [](HWND, UINT, WPARAM, LPARAM) { return OnDestroy(); }},
 }};
@@ -256,7 +287,30 @@ std::span<const DispatchRow<CommandHandler>> MainCommandTable() {
     return kCommandTable;
 }
 
+void ExitProgram(HWND window) {
+    LeaveZoomAtOnce(window);
+    if (app.breakActive) {
+        EndBreak(window);
+    }
+    // A live zoom still showing hid the system cursor; its window gives the cursor back as it
+    // is destroyed, which the end of the process alone would not do.
+    if (app.liveZoomWindow != nullptr) {
+        DestroyWindow(app.liveZoomWindow);
+    }
+    RemoveTrayIcon(window);
+    const auto rows = ExitSettingRows(app.settings);
+    WriteSettings(rows);
+    DestroyWindow(window);
+}
+
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    // A restarted shell announces itself with this registered message, whose number is known
+    // only at run time: its new notification area needs the icon again.
+    static const UINT taskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
+    if (message == taskbarCreated && taskbarCreated != 0) {
+        UpdateTrayIcon(window);
+        return 0;
+    }
     const auto* row = FindDispatchRow(MainMessageTable(), message);
     return row != nullptr ? row->handler(window, message, wParam, lParam)
                           : DefWindowProcW(window, message, wParam, lParam);

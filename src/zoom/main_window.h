@@ -17,6 +17,12 @@ using CommandHandler = LRESULT (*)(HWND window, WPARAM wParam, LPARAM lParam, WO
 std::span<const DispatchRow<MessageHandler>> MainMessageTable();
 std::span<const DispatchRow<CommandHandler>> MainCommandTable();
 
+// Every way out (Exit, an outside WM_CLOSE, the end of the session) comes here: ends any mode
+// (zoom or drawing at once, the break with its power settings and display put back, live zoom
+// with the system cursor back), removes the tray icon, writes FontScale and PenColor, and
+// destroys the main window, whose WM_DESTROY ends the message loop.
+void ExitProgram(HWND window);
+
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 // Registers the window classes and creates the hidden main window (its WM_CREATE reads the

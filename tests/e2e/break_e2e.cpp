@@ -74,20 +74,11 @@ std::vector<RECT> RedLines(const Screenshot& shot) {
     return lines;
 }
 
-// Clicks the real tray icon, the magnifier's blue ring in the notification area at the bottom
-// right, and picks an item of its menu by its access key.
+// Clicks the real tray icon and picks an item of its menu by its access key.
 void PickFromTheTrayIcon(WORD accessKey) {
-    POINT icon = {-1, -1};
-    ASSERT_TRUE(WaitUntil([&] {
-        const Screenshot shot = CaptureScreen();
-        for (int y = shot.height - 40; y < shot.height && icon.x < 0; ++y) {
-            for (int x = shot.width - 200; x < shot.width && icon.x < 0; ++x) {
-                icon = shot.At(x, y) == 0x1E6EC8 ? POINT{x, y} : icon; // the ring's colour
-            }
-        }
-        return icon.x >= 0;
-    }));
-    ClickAt(icon.x, icon.y);
+    std::optional<POINT> icon;
+    ASSERT_TRUE(WaitUntil([&] { return (icon = TrayIconOnScreen()).has_value(); }));
+    ClickAt(icon->x, icon->y);
     ASSERT_NE(WaitForWindowOf(0, L"#32768"), nullptr);
     PressKey(accessKey);
 }
@@ -147,7 +138,8 @@ TEST_F(Break, ExpiryInTheCornerOverACentredPictureThenAStretchedOneThenOneThatCa
     ASSERT_TRUE(WaitUntil([&] {
         lines = RedLines(CaptureScreen());
         return lines.size() == 2;
-    })) << lines.size() << " lines";
+    })) << lines.size()
+        << " lines";
     EXPECT_GT(lines[1].bottom, count.bottom + 10);
     EXPECT_GE(lines[1].left, count.left);
     EXPECT_LE(lines[1].right, count.right);

@@ -158,6 +158,18 @@ HWND OpenTrayMenu(HWND mainWindow) {
     return WaitForWindowOf(processId, L"#32768");
 }
 
+std::optional<POINT> TrayIconOnScreen() {
+    const Screenshot shot = CaptureScreen();
+    for (int y = shot.height - 40; y < shot.height; ++y) {
+        for (int x = shot.width - 200; x < shot.width; ++x) {
+            if (shot.At(x, y) == 0x1E6EC8) { // the ring's colour
+                return POINT{x, y};
+            }
+        }
+    }
+    return std::nullopt;
+}
+
 void ClearProgramRegistry() {
     RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\tarnove");
     RegDeleteKeyValueW(HKEY_CURRENT_USER, kTestRunKey, L"Vistrel");

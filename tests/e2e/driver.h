@@ -68,6 +68,10 @@ HWND WaitForOptionsDialog(const VistrelProcess& vistrel);
 // one, button-up opens the menu); the menu's window, none when it did not show.
 HWND OpenTrayMenu(HWND mainWindow);
 
+// A pixel of the program's tray icon (the magnifier's blue ring) in the notification area at
+// the bottom right of the screen, as it is now; none when the icon is not there.
+std::optional<POINT> TrayIconOnScreen();
+
 // The current user's registry, where the program keeps its settings (read with StoredSetting).
 constexpr const wchar_t* kTestSettingsKey = L"Software\\tarnove\\Vistrel";
 constexpr const wchar_t* kTestRunKey = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";

@@ -6,8 +6,8 @@
 #include "livezoom/live_zoom_window.h"
 #include "shell/optional_functions.h"
 #include "support/main_window_fixture.h"
-#include "tray/tray_commands.h"
 #include "zoom/app_state.h"
+#include "zoom/main_window.h"
 
 namespace {
 

@@ -3,6 +3,12 @@
 // break deletes every GDI object it made (tests/zoom/leaks_wintest.cpp cycles them).
 #include <gtest/gtest.h>
 
+#include <windows.h>
+
+#include <shellapi.h>
+
+#include <array>
+#include <string>
 #include <vector>
 
 #include "breaktimer/break_screen.h"
@@ -71,28 +77,6 @@ TEST_F(MainWindow, FocusLossLeavesZoomUnlessSavingAndHidesTheBreakScreen) {
     EXPECT_FALSE(IsWindowVisible(window));
     EXPECT_EQ(app.breakActive, 1) << "the break goes on counting";
     EXPECT_EQ(TakePostedHotkey(window), -1);
-}
-
-TEST_F(MainWindow, ExitWritesItsSettingsFreesThePadPictureAndEndsTheLoop) {
-    CreateMain();
-    app.settings.FontScale = 17;
-    app.settings.PenColor = 0x123456;
-    HDC screen = GetDC(nullptr);
-    HDC padDC = app.padPictureDC = CreateCompatibleDC(screen);
-    HBITMAP padBitmap = app.padPictureBitmap = CreateCompatibleBitmap(screen, 8, 8);
-    ReleaseDC(nullptr, screen);
-
-    EXPECT_EQ(SendMessageW(window, WM_COMMAND, 2, 0), 0);
-    EXPECT_FALSE(IsWindow(window));
-    EXPECT_EQ(StoredSetting(L"FontScale"), 17u);
-    EXPECT_EQ(StoredSetting(L"PenColor"), 0x123456u);
-    EXPECT_EQ(app.padPictureDC, nullptr);
-    EXPECT_EQ(app.padPictureBitmap, nullptr);
-    EXPECT_EQ(GetObjectType(padDC), 0u);
-    EXPECT_EQ(GetObjectType(padBitmap), 0u);
-    MSG quit;
-    ASSERT_TRUE(PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
-    EXPECT_EQ(quit.wParam, 0u);
 }
 
 std::vector<HGDIOBJ> ZoomObjects() {
@@ -211,6 +195,104 @@ TEST_F(BreakScreen, RestartedBreakRestoresWhatThePresenterHadBeforeTheFirstStart
         EndBreak(window); // a second end changes nothing
         EXPECT_EQ(ScreenSaverActive(), presenter);
     }
+}
+
+// The screen saver and both power phases, as the break switches them off.
+using PowerSettings = std::array<BOOL, 3>;
+PowerSettings CurrentPowerSettings() {
+    PowerSettings now = {};
+    SystemParametersInfoW(SPI_GETSCREENSAVEACTIVE, 0, &now[0], 0);
+    SystemParametersInfoW(SPI_GETPOWEROFFACTIVE, 0, &now[1], 0);
+    SystemParametersInfoW(SPI_GETLOWPOWERACTIVE, 0, &now[2], 0);
+    return now;
+}
+void SetPowerSettings(const PowerSettings& to) {
+    SystemParametersInfoW(SPI_SETSCREENSAVEACTIVE, to[0], nullptr, 0);
+    SystemParametersInfoW(SPI_SETPOWEROFFACTIVE, to[1], nullptr, 0);
+    SystemParametersInfoW(SPI_SETLOWPOWERACTIVE, to[2], nullptr, 0);
+}
+
+// Whether the shell still has the main window's icon. Wine's notification area drops an icon
+// on its own about a second after its window is gone, so asked at once this tells whether the
+// program took it away.
+bool TrayIconThere(HWND window) {
+    NOTIFYICONDATAW icon = {};
+    icon.cbSize = sizeof icon;
+    icon.hWnd = window;
+    icon.uID = 1;
+    icon.uFlags = NIF_TIP;
+    return Shell_NotifyIconW(NIM_MODIFY, &icon);
+}
+
+// Each way the program can end, with a break up and a pad picture loaded: the break ends with
+// the presenter's power settings back, the icon goes, Exit's settings are written and the
+// window goes.
+struct WayOut {
+    const char* name;
+    void (*leave)(HWND);
+};
+constexpr WayOut kWaysOut[] = {
+    {"TrayExit", [](HWND w) { EXPECT_EQ(SendMessageW(w, WM_COMMAND, 2, 0), 0); }},
+    {"OutsideClose", [](HWND w) { EXPECT_EQ(SendMessageW(w, WM_CLOSE, 0, 0), 0); }},
+    {"SessionEnd",
+     [](HWND w) {
+         EXPECT_EQ(SendMessageW(w, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), TRUE);
+         EXPECT_EQ(SendMessageW(w, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF), 0);
+     }},
+};
+
+class WaysOut : public MainWindowTest, public ::testing::WithParamInterface<WayOut> {
+  protected:
+    void TearDown() override {
+        SetPowerSettings(before);
+        MainWindowTest::TearDown();
+    }
+    const PowerSettings before = CurrentPowerSettings();
+};
+
+TEST_P(WaysOut, EndTheBreakWithThePowerSettingsBackWriteExitsSettingsAndEndTheLoop) {
+    CreateMain();
+    SetPowerSettings({TRUE, TRUE, TRUE});
+    app.settings.FontScale = 17;
+    app.settings.PenColor = 0x123456;
+    HDC screen = GetDC(nullptr);
+    HDC padDC = app.padPictureDC = CreateCompatibleDC(screen);
+    HBITMAP padBitmap = app.padPictureBitmap = CreateCompatibleBitmap(screen, 8, 8);
+    ReleaseDC(nullptr, screen);
+    StartBreak(window);
+    ASSERT_EQ(CurrentPowerSettings(), (PowerSettings{FALSE, FALSE, FALSE}));
+    ASSERT_TRUE(TrayIconThere(window));
+
+    GetParam().leave(window);
+    EXPECT_FALSE(TrayIconThere(window));
+    EXPECT_FALSE(IsWindow(window));
+    EXPECT_EQ(app.breakActive, 0);
+    EXPECT_EQ(CurrentPowerSettings(), (PowerSettings{TRUE, TRUE, TRUE}));
+    EXPECT_EQ(StoredSetting(L"FontScale"), 17u);
+    EXPECT_EQ(StoredSetting(L"PenColor"), 0x123456u);
+    EXPECT_EQ(app.padPictureDC, nullptr);
+    EXPECT_EQ(app.padPictureBitmap, nullptr);
+    EXPECT_EQ(GetObjectType(padDC), 0u);
+    EXPECT_EQ(GetObjectType(padBitmap), 0u);
+    MSG quit;
+    ASSERT_TRUE(PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    EXPECT_EQ(quit.wParam, 0u);
+}
+
+INSTANTIATE_TEST_SUITE_P(MainWindow, WaysOut, ::testing::ValuesIn(kWaysOut),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// A logoff that another program cancels: the settings are safe, and everything goes on.
+TEST_F(MainWindow, ACancelledSessionEndWritesExitsSettingsAndChangesNothingElse) {
+    CreateMain();
+    app.settings.FontScale = 23;
+    StartBreak(window);
+    EXPECT_EQ(SendMessageW(window, WM_QUERYENDSESSION, 0, 0), TRUE);
+    EXPECT_EQ(StoredSetting(L"FontScale"), 23u);
+    EXPECT_EQ(SendMessageW(window, WM_ENDSESSION, FALSE, 0), 0);
+    EXPECT_TRUE(IsWindow(window));
+    EXPECT_EQ(app.breakActive, 1);
+    EndBreak(window);
 }
 
 // Registered to this thread; "another program" holds a combination under kHeldElsewhere.
