@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <iterator>
 #include <map>
 #include <set>
@@ -67,6 +68,73 @@ TEST(SettingsLoadTable, EachRowOwnsOneFieldOfTheRecordSizedForItsType) {
     }
     EXPECT_EQ(fields.size(), kLoadedSettingCount);
     EXPECT_LE(end, record + sizeof settings);
+}
+
+// The 39 values in load order with their types and defaults, written out by hand: the registry
+// layout that stored settings, older versions and other tools share.
+// Strings default to empty; the typing font's default is the system's, made at start.
+struct StoredDefault {
+    const char* name;
+    uint32_t type;
+    uint32_t value; // a DWORD's default
+};
+constexpr StoredDefault kStoredDefaults[kLoadedSettingCount] = {
+    {"ShowTrayIcon", kRegDword, 1},
+    {"OptionShown", kRegDword, 0},
+    {"HotkeyZoom", kRegDword, 0x131},
+    {"AnimateZoom", kRegDword, 1},
+    {"ZoominSliderLevel", kRegDword, 3},
+    {"HotkeyLivezoom", kRegDword, 0x134},
+    {"HotkeyDraw", kRegDword, 0x132},
+    {"PenColor", kRegDword, 0xFF},
+    {"PenWidth", kRegDword, 3},
+    {"PenColorR", kRegDword, 0xFF},
+    {"PenColorG", kRegDword, 0xFF00},
+    {"PenColorB", kRegDword, 0xFF0000},
+    {"PenColorO", kRegDword, 0x80FF},
+    {"PenColorY", kRegDword, 0xFFFF},
+    {"PenColorP", kRegDword, 0xFF80FF},
+    {"HighligterSupported", kRegDword, 0},
+    {"HighligterOpacity", kRegDword, 50},
+    {"PadColorW", kRegDword, 0xFFFFFF},
+    {"PadColorK", kRegDword, 0},
+    {"UseBKBmpW", kRegDword, 0},
+    {"UseBKBmpK", kRegDword, 0},
+    {"WPadBackgroundFile", kRegSz, 0},
+    {"KPadBackgroundFile", kRegSz, 0},
+    {"Font", kRegBinary, 0},
+    {"FontScale", kRegDword, 10},
+    {"HotkeyBreak", kRegDword, 0x133},
+    {"BreakTimeout", kRegDword, 10},
+    {"ShowExpiredTime", kRegDword, 1},
+    {"BreakPlaySoundFile", kRegDword, 0},
+    {"BreakSoundFile", kRegSz, 0},
+    {"BreakOpacity", kRegDword, 100},
+    {"BreakTimerPosition", kRegDword, 4},
+    {"BreakShowBackgroundFile", kRegDword, 0},
+    {"BreakShowDesktop", kRegDword, 1},
+    {"BreakBackgroundFile", kRegSz, 0},
+    {"BreakBackgroundStretch", kRegDword, 0},
+    {"BreakOnSecondary", kRegDword, 0},
+    {"BreakFontColor", kRegDword, 0xFF},
+    {"BreakUsePenColor", kRegDword, 1},
+};
+
+TEST(SettingsLoadTable, NamesTypesAndDefaultsAreTheStoredLayoutInOrder) {
+    Settings settings;
+    const auto rows = SettingsLoadTable(settings);
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const StoredDefault& expected = kStoredDefaults[i];
+        EXPECT_EQ(std::string_view(rows[i].name), expected.name) << "row " << i;
+        EXPECT_EQ(rows[i].type, expected.type) << expected.name;
+        if (expected.type == kRegDword) {
+            uint32_t value = 0;
+            std::memcpy(&value, rows[i].data, sizeof value);
+            EXPECT_EQ(value, expected.value) << expected.name;
+        } else if (expected.type == kRegSz) {
+            EXPECT_EQ(*static_cast<const Utf16Unit*>(rows[i].data), Utf16Unit{0}) << expected.name;
+        }
+    }
 }
 
 // A written row must be the loaded row of its name: a misspelt name or another field would store
