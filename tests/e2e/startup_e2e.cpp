@@ -174,6 +174,15 @@ TEST_F(Startup, TheClearSwitchRemovesEverythingEvenWhileAnInstanceRuns) {
               ERROR_SUCCESS);
     EXPECT_FALSE(ReadString(kTestRunKey, L"Vistrel").has_value());
     EXPECT_TRUE(vistrel.Running());
+
+    // With no Run key at all there is nothing to remove: that is success, not a failure.
+    RegDeleteTreeW(HKEY_CURRENT_USER, kTestRunKey);
+    clearing.Start(L"-clearreg");
+    box = WaitForDialog(clearing.Id(), 10000);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(ReadDialog(box).Text(), L"Configurations were removed from registry.");
+    DismissDialog(box);
+    EXPECT_EQ(clearing.WaitForExit(5000), 1u);
 }
 
 } // namespace
