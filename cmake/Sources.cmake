@@ -31,6 +31,7 @@ set(VISTREL_PORTABLE_SOURCES
     src/draw/advanced_rules.cpp
     src/livezoom/live_zoom_rules.cpp
     src/lang/language_rules.cpp
+    src/lang/utf8_text.cpp
 )
 
 set(VISTREL_WINDOWS_SOURCES

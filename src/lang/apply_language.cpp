@@ -1,14 +1,13 @@
-// Applying a language to windows and menus, the language menu and the UTF-8 conversions (see
-// apply_language.h).
+// Applying a language to windows and menus, and the language menu (see apply_language.h).
 #include "lang/apply_language.h"
 
 #include <commctrl.h>
 
 #include <cstring>
-#include <new>
 
 #include "lang/language_catalogue.h"
 #include "lang/language_rules.h"
+#include "lang/utf8_text.h"
 #include "lang/xml_reader.h"
 
 namespace {
@@ -135,38 +134,4 @@ INT_PTR ShowLanguageMenu(HWND optionsDialog) {
     TrackPopupMenu(menu, 0, cursor.x, cursor.y, 0, optionsDialog, nullptr);
     DestroyMenu(menu);
     return 1;
-}
-
-wchar_t* Utf8ToWideAlloc(const char* text) {
-    const int length = static_cast<int>(std::strlen(text));
-    const int units = MultiByteToWideChar(CP_UTF8, 0, text, length, nullptr, 0);
-    auto* wide = new (std::nothrow) wchar_t[static_cast<std::size_t>(units) + 1];
-    if (wide == nullptr) {
-        return nullptr;
-    }
-    MultiByteToWideChar(CP_UTF8, 0, text, length, wide, units);
-    wide[units] = L'\0';
-    return wide;
-}
-
-// A text that does not fit is converted whole and cut, at a character boundary, to leave the
-// destination's last unit for the terminator.
-int Utf8ToWideInto(const char* text, wchar_t* destination, int capacity) {
-    if (capacity <= 0) {
-        return 0;
-    }
-    const int length = static_cast<int>(std::strlen(text));
-    const int units = MultiByteToWideChar(CP_UTF8, 0, text, length, nullptr, 0);
-    if (units < capacity) {
-        return MultiByteToWideChar(CP_UTF8, 0, text, length, destination, capacity);
-    }
-    wchar_t* whole = Utf8ToWideAlloc(text);
-    if (whole == nullptr) {
-        return 0;
-    }
-    const std::size_t kept = UnitsThatFit(Utf16View(whole, static_cast<std::size_t>(units)),
-                                          static_cast<std::size_t>(capacity));
-    std::memcpy(destination, whole, kept * sizeof(wchar_t));
-    delete[] whole;
-    return static_cast<int>(kept);
 }

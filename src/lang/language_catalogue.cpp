@@ -6,8 +6,9 @@
 #include <cstring>
 #include <cwchar>
 #include <new>
+#include <string>
 
-#include "lang/apply_language.h"
+#include "lang/utf8_text.h"
 #include "lang/xml_reader.h"
 #include "settings/registry_store.h"
 
@@ -25,6 +26,9 @@ struct Languages {
     XmlDocument* tree = nullptr;        // the current language's document
     HLOCAL resourceCopy = nullptr;      // the writable bytes a built-in tree points into
     const XmlElement* active = nullptr; // the Language element of `tree` that is current
+    // Where the "*.lang" files were found: the current directory at start-up. The file dialogs
+    // move the current directory later, and the stored `source` keeps only the file's name.
+    std::wstring folder;
 };
 Languages languages;
 
@@ -93,8 +97,13 @@ XmlDocument* ParseResource(HRSRC resource, HLOCAL& copy) {
     return ParseXmlBuffer(static_cast<char*>(copy), size);
 }
 
+// A file of the catalogue's folder, whatever the current directory is now.
+std::wstring InCatalogueFolder(const wchar_t* name) {
+    return languages.folder.empty() ? std::wstring(name) : languages.folder + L"\\" + name;
+}
+
 XmlDocument* ParseFile(const wchar_t* name) {
-    std::FILE* file = _wfopen(name, L"rb");
+    std::FILE* file = _wfopen(InCatalogueFolder(name).c_str(), L"rb");
     if (file == nullptr) {
         return nullptr;
     }
@@ -161,8 +170,14 @@ bool BuildLanguageCatalogue() {
 
     EnumResourceNamesW(nullptr, kLanguageResourceType, OnLanguageResource, 0);
 
+    const DWORD length = GetCurrentDirectoryW(0, nullptr);
+    languages.folder.assign(length, L'\0');
+    languages.folder.resize(GetCurrentDirectoryW(length, languages.folder.data()));
+    if (!languages.folder.empty() && languages.folder.back() == L'\\') {
+        languages.folder.pop_back(); // the root of a drive ends in its separator already
+    }
     WIN32_FIND_DATAW found = {};
-    HANDLE search = FindFirstFileW(L".\\*.lang", &found);
+    HANDLE search = FindFirstFileW(InCatalogueFolder(L"*.lang").c_str(), &found);
     if (search != INVALID_HANDLE_VALUE) {
         do {
             if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {

@@ -28,10 +28,11 @@ static_assert(offsetof(LanguageEntry, next) >= kStoredLanguageSize);
 // Command identifiers of the language menu: 2000 + catalogue index.
 inline constexpr unsigned kFirstLanguageCommand = 2000;
 
-// Start-up: collects the built-in documents and the "*.lang" files of the current directory.
+// Start-up: collects the built-in documents and the "*.lang" files of the current directory,
+// which stays the catalogue's folder: files are loaded from there later on.
 bool BuildLanguageCatalogue();
-// Append one entry per Language element of a built-in document or of a file in the current
-// directory. A file that cannot be opened adds nothing.
+// Append one entry per Language element of a built-in document or of a file in the catalogue's
+// folder. A file that cannot be opened adds nothing.
 bool AddLanguagesFromResource(const wchar_t* name, const wchar_t* type);
 bool AddLanguagesFromFile(const wchar_t* name);
 // True when some catalogue entry has the record's texts (each compared within its field).

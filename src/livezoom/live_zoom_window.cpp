@@ -4,6 +4,7 @@
 #include <array>
 
 #include "livezoom/live_zoom_rules.h"
+#include "settings/registry_store.h"
 #include "shell/optional_functions.h"
 #include "zoom/app_state.h"
 #include "zoom/message_ids.h"
@@ -282,13 +283,34 @@ LRESULT OnSettingChange(HWND window, WPARAM, LPARAM) {
     return 0;
 }
 
-LRESULT OnCreate(HWND window, WPARAM, LPARAM create) {
-    // The class is registered only where the library is, but a test may bind less.
-    if (optionalFunctions.MagInitialize != nullptr) {
-        optionalFunctions.MagInitialize();
+// Takes back whatever a start had done when one of its steps failed, so that no grey window
+// covers the monitor, the system cursor shows and Ctrl+Up and Ctrl+Down are free again. The
+// error is kept for StartLiveZoom, which tells the presenter; a failed step may leave no code.
+LRESULT FailStart(HWND window, DWORD error) {
+    KillTimer(window, static_cast<UINT_PTR>(LiveTimer::Tick));
+    if (liveZoom.systemCursorHidden) {
+        ShowSystemCursor(TRUE);
     }
-    if (optionalFunctions.SetLayeredWindowAttributes != nullptr) {
-        optionalFunctions.SetLayeredWindowAttributes(window, 0, 255, LWA_ALPHA);
+    UnregisterHotKey(window, static_cast<int>(LiveHotkey::ZoomIn));
+    UnregisterHotKey(window, static_cast<int>(LiveHotkey::ZoomOut));
+    if (liveZoom.magnifierControl != nullptr) {
+        DestroyWindow(liveZoom.magnifierControl);
+        liveZoom.magnifierControl = nullptr;
+    }
+    liveZoom.startError = error != ERROR_SUCCESS ? error : ERROR_NOT_SUPPORTED;
+    return -1; // the window is destroyed before it was ever shown
+}
+
+LRESULT OnCreate(HWND window, WPARAM, LPARAM create) {
+    // Every step before the show is checked: a window shown without its magnifier would be an
+    // opaque grey sheet over the monitor. The class is registered only where the library is,
+    // but a test may bind less.
+    if (optionalFunctions.MagInitialize != nullptr && !optionalFunctions.MagInitialize()) {
+        return FailStart(window, GetLastError());
+    }
+    if (optionalFunctions.SetLayeredWindowAttributes != nullptr &&
+        !optionalFunctions.SetLayeredWindowAttributes(window, 0, 255, LWA_ALPHA)) {
+        return FailStart(window, GetLastError());
     }
     if (optionalFunctions.DwmIsCompositionEnabled != nullptr) {
         BOOL enabled = FALSE;
@@ -298,6 +320,11 @@ LRESULT OnCreate(HWND window, WPARAM, LPARAM create) {
     liveZoom.magnifierControl = CreateWindowExW(0, L"Magnifier", L"MagnifierWindow",
                                                 WS_CHILD | WS_VISIBLE | kShowMagnifiedCursor, 0, 0,
                                                 0, 0, window, nullptr, app.instance, nullptr);
+    if (liveZoom.magnifierControl == nullptr) {
+        return FailStart(window, GetLastError());
+    }
+    // From here on nothing fails the start: Ctrl+Up and Ctrl+Down held by another program only
+    // leave the level as it is.
     ShowWindow(window, SW_SHOW);
     // The application the presenter works in keeps the keyboard.
     const auto* params = reinterpret_cast<const CREATESTRUCTW*>(create);
@@ -353,6 +380,25 @@ LRESULT CALLBACK LiveZoomWindowProc(HWND window, UINT message, WPARAM wParam, LP
     const auto* row = FindDispatchRow(LiveZoomMessageTable(), message);
     return row != nullptr ? row->handler(window, wParam, lParam)
                           : DefWindowProcW(window, message, wParam, lParam);
+}
+
+HWND StartLiveZoom(HWND foreground) {
+    static bool reporting = false; // a press while the box is up does not start a second one
+    if (reporting) {
+        return nullptr;
+    }
+    liveZoom.startError = ERROR_SUCCESS;
+    HWND window =
+        CreateWindowExW(WS_EX_LAYERED | WS_EX_TOOLWINDOW | WS_EX_TRANSPARENT | WS_EX_TOPMOST,
+                        kLiveZoomClass, kLiveZoomTitle, WS_POPUP | WS_CLIPSIBLINGS, 0, 0, 0, 0,
+                        nullptr, nullptr, app.instance, foreground);
+    // Without the library the class is missing and the hotkey does nothing, as it should.
+    if (window == nullptr && liveZoom.startError != ERROR_SUCCESS) {
+        reporting = true;
+        ShowErrorMessage(L"Error starting live zoom", nullptr, liveZoom.startError);
+        reporting = false;
+    }
+    return window;
 }
 
 void RegisterLiveZoomClass(HINSTANCE instance) {

@@ -24,6 +24,7 @@ struct LiveZoomState {
     int compositionEnabled = 0;
     int notifiableAtCreation = 0; // before Windows 7: notifications accepted at creation
     int systemCursorHidden = 0;   // the show switched the system cursor off
+    DWORD startError = 0;         // why the last creation failed, for StartLiveZoom's box
 };
 static_assert(sizeof(MONITORINFO) == 40);
 
@@ -36,6 +37,11 @@ extern LiveZoomState liveZoom;
 
 // Registers "MagnifierClass" (the result is ignored: a class left from before serves as well).
 void RegisterLiveZoomClass(HINSTANCE instance);
+
+// Creates and shows the window, the application in `foreground` keeping the keyboard. A start
+// whose magnifier fails leaves nothing behind and says so in one error box; nullptr then, and
+// also where the magnification library is missing (no box: live zoom does not exist there).
+HWND StartLiveZoom(HWND foreground);
 
 using LiveZoomHandler = LRESULT (*)(HWND window, WPARAM wParam, LPARAM lParam);
 std::span<const DispatchRow<LiveZoomHandler>> LiveZoomMessageTable();

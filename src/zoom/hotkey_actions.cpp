@@ -35,11 +35,7 @@ void LiveZoomHotkey() {
         return;
     }
     if (app.liveZoomWindow == nullptr) {
-        // Fails where the magnification library is missing: the class is never registered.
-        app.liveZoomWindow =
-            CreateWindowExW(WS_EX_LAYERED | WS_EX_TOOLWINDOW | WS_EX_TRANSPARENT | WS_EX_TOPMOST,
-                            kLiveZoomClass, kLiveZoomTitle, WS_POPUP | WS_CLIPSIBLINGS, 0, 0, 0, 0,
-                            nullptr, nullptr, app.instance, GetForegroundWindow());
+        app.liveZoomWindow = StartLiveZoom(GetForegroundWindow());
     } else if (IsWindowVisible(app.liveZoomWindow)) {
         SendMessageW(app.liveZoomWindow, WM_KEYDOWN, VK_ESCAPE, 0);
     } else {

@@ -1,5 +1,6 @@
 // End to end: live zoom over the desktop with the stand-in magnification library, whose record
-// of transforms tells the level and the source origin (e2e/live_standin.h).
+// of transforms tells the level and the source origin (e2e/live_standin.h), and which fails a
+// start on request.
 #include <gtest/gtest.h>
 
 #include "e2e/program_test.h"
@@ -66,6 +67,65 @@ TEST_F(LiveZoom, FollowsTheCursorOverTheMonitorAndTheDrawHotkeyTakesOverUntilEsc
     // The hotkey hides the window; from Windows 7 on it is destroyed.
     PressShifted('4');
     EXPECT_TRUE(WaitUntil([] { return LiveWindow() == nullptr; }));
+}
+
+// Screen pixels off the coordinate slide, on a grid, outside the error box and the taskbar,
+// which shows the box's button above the slide.
+int PixelsOffTheSlide(const Screenshot& shot, const RECT& box) {
+    RECT taskbar = {};
+    GetWindowRect(FindWindowW(L"Shell_TrayWnd", nullptr), &taskbar);
+    int off = 0;
+    for (int y = 0; y < shot.height; y += 8) {
+        for (int x = 0; x < shot.width; x += 8) {
+            const POINT at = {x, y};
+            const DecodedPoint shown = DecodePattern(shot.At(x, y));
+            off += !PtInRect(&box, at) && !PtInRect(&taskbar, at) && (shown.x != x || shown.y != y);
+        }
+    }
+    return off;
+}
+
+TEST_F(LiveZoom, AMagnifierThatFailsToStartLeavesTheDesktopUsableAndSaysSoOnce) {
+    WriteSettingDword(L"ZoominSliderLevel", 3); // 2.0, and Ctrl+Up makes 4.0
+    MoveMouseTo(1000, 600);
+    PatternWindow slide; // the desktop that a grey window would cover
+    ASSERT_NO_FATAL_FAILURE(StartProgram());
+    constexpr uint32_t kCtrlUp = 0x200 | VK_UP, kCtrlDown = 0x200 | VK_DOWN;
+    for (volatile long* fail : {&standIn.record->failInitialize, &standIn.record->failControl}) {
+        SCOPED_TRACE(fail == &standIn.record->failInitialize ? "MagInitialize fails"
+                                                             : "the magnifier control fails");
+        *fail = 1;
+        PressShifted('4');
+        HWND box = WaitForDialog(vistrel.Id(), 5000);
+        ASSERT_NE(box, nullptr) << "no error box";
+        const DialogSnapshot shown = ReadDialog(box);
+        EXPECT_EQ(shown.caption, L"Vistrel");
+        EXPECT_EQ(shown.Text().rfind(L"Error starting live zoom: ", 0), 0u);
+        EXPECT_EQ(LiveWindow(), nullptr);
+        RECT boxRect = {};
+        GetWindowRect(box, &boxRect);
+        const Screenshot screen = CaptureSettledScreen();
+        EXPECT_EQ(PixelsOffTheSlide(screen, boxRect), 0);
+        if (HasFailure()) {
+            KeepScreenshot(L"live-zoom-start-failed", screen);
+        }
+        EXPECT_FALSE(HotkeyHeldElsewhere(kCtrlUp));
+        EXPECT_FALSE(HotkeyHeldElsewhere(kCtrlDown));
+        DismissDialog(box);
+        ASSERT_TRUE(WaitUntil([box] { return !IsWindow(box); })) << "the box stayed";
+        EXPECT_TRUE(NoDialogWithin(vistrel.Id(), 300)) << "a second box";
+        *fail = 0;
+    }
+
+    // The same hotkey starts live zoom once the library works, and Ctrl+Up is its own again.
+    PressShifted('4');
+    ASSERT_TRUE(WaitUntil(LiveShown)) << "live zoom did not start";
+    // At 2.0 the source is 960 by 540 around the cursor; at 4.0, 480 by 270.
+    ASSERT_TRUE(WaitForTransform({2.0f, 1000 - 480, 600 - 270}));
+    PressWithCtrl(VK_UP);
+    EXPECT_TRUE(WaitForTransform({4.0f, 1000 - 240, 600 - 135}));
+    PressShifted('4');
+    EXPECT_TRUE(WaitUntil([] { return LiveWindow() == nullptr; })) << "live zoom did not end";
 }
 
 } // namespace

@@ -1,10 +1,12 @@
 // The language catalogue, the start-up choice, switching, and applying a section to a window
-// and a menu, against the real resources, files, registry, controls and menus.
+// and a menu, against the real resources, files, registry, controls and menus; the UTF-8
+// conversion against the system's own.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 #include <commctrl.h>
 
+#include <atomic>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -15,6 +17,7 @@
 
 #include "lang/apply_language.h"
 #include "lang/language_catalogue.h"
+#include "lang/utf8_text.h"
 #include "settings/registry_store.h"
 #include "support/dialog_runner.h"
 
@@ -60,20 +63,27 @@ std::wstring MenuText(HMENU menu, UINT id) {
     return text;
 }
 
-// The language menu is modal: read from another thread once it shows, then closed.
+// The language menu is modal: read from another thread once it shows, then closed. A menu that
+// never shows fails the test, and the owner's cancel ends a tracking that would wait forever.
 std::vector<std::tuple<UINT, std::wstring, bool>> ShownLanguageMenu() {
     HWND owner = CreateWindowExW(0, L"STATIC", L"owner", WS_POPUP | WS_VISIBLE, 0, 0, 10, 10,
                                  nullptr, nullptr, nullptr, nullptr);
     SetForegroundWindow(owner);
     std::vector<std::tuple<UINT, std::wstring, bool>> items; // id, text, checked
+    std::atomic<bool> returned = false;
+    std::atomic<bool> found = false;
     std::thread reader([&] {
         HWND popup = nullptr;
         if (!WaitUntil([&] {
                 popup = FindWindowW(L"#32768", nullptr);
-                return popup != nullptr && IsWindowVisible(popup);
-            })) {
+                return returned || (popup != nullptr && IsWindowVisible(popup));
+            }) ||
+            returned) {
+            // Ends the menu's modal loop (DefWindowProc's WM_CANCELMODE), or waits it out.
+            WaitUntil([&] { return returned || !PostMessageW(owner, WM_CANCELMODE, 0, 0); });
             return;
         }
+        found = true;
         HMENU menu = reinterpret_cast<HMENU>(SendMessageW(popup, MN_GETHMENU, 0, 0));
         for (int i = 0; i < GetMenuItemCount(menu); ++i) {
             wchar_t text[64] = {};
@@ -88,7 +98,9 @@ std::vector<std::tuple<UINT, std::wstring, bool>> ShownLanguageMenu() {
         PostMessageW(popup, WM_KEYDOWN, VK_ESCAPE, 0);
     });
     EXPECT_EQ(ShowLanguageMenu(owner), 1);
+    returned = true;
     reader.join();
+    EXPECT_TRUE(found) << "the language menu did not show within 5 s";
     DestroyWindow(owner);
     return items;
 }
@@ -340,6 +352,66 @@ TEST_F(Languages, ASectionRetitlesTheControlsItNamesAndNothingElse) {
     EXPECT_EQ(text(0), L"Titre");
     DestroyWindow(window);
     DestroyMenu(menu);
+}
+
+// The file's languages, for the catalogue and for loading, as the reader leaves them.
+TEST_F(Languages, UnusualFilesStillListAndLoad) {
+    std::string utf16 = "\xFF\xFE"; // the two languages again, in UTF-16LE with its mark
+    for (wchar_t unit : std::wstring(L"<Localization><Language id='1036' name='Français'>"
+                                     L"<Section name='TrayMenu'><Control id='2' class='Menu'>"
+                                     L"&amp;Quitter</Control></Section></Language>"
+                                     L"</Localization>")) {
+        utf16 += static_cast<char>(unit & 0xFF);
+        utf16 += static_cast<char>(unit >> 8);
+    }
+    WriteFile(L"a-utf16.lang", utf16);
+    WriteFile(L"b-unclosed.lang", "<Localization><Language id='1031' name='Deutsch'>"
+                                  "<Section name='TrayMenu'><Control id='2' class='Menu'>"
+                                  "&amp;Beenden</Control></Section></Language>");
+    WriteFile(L"c-nameless.lang", "<L><Language id='1040'><Section name='TrayMenu'>"
+                                  "<Control id='2' class='Menu'>&amp;Esci</Control>"
+                                  "</Section></Language></L>");
+    ASSERT_TRUE(BuildLanguageCatalogue());
+    const std::vector<const LanguageEntry*> entries = Entries();
+    ASSERT_EQ(entries.size(), 5u);
+    EXPECT_TRUE(SameStored(*entries[2], Record(L"a-utf16.lang", 0, L"1036", L"Français")));
+    EXPECT_TRUE(SameStored(*entries[3], Record(L"b-unclosed.lang", 0, L"1031", L"Deutsch")));
+    EXPECT_TRUE(SameStored(*entries[4], Record(L"c-nameless.lang", 0, L"1040", L"")));
+
+    // Each loads from the catalogue's folder, also once the current directory has moved, as
+    // after a file dialog.
+    const std::wstring elsewhere = directory + L"-elsewhere";
+    ASSERT_TRUE(CreateDirectoryW(elsewhere.c_str(), nullptr));
+    ASSERT_TRUE(SetCurrentDirectoryW(elsewhere.c_str()));
+    HMENU menu = CreatePopupMenu();
+    InsertMenuW(menu, 0, MF_BYPOSITION | MF_STRING, 2, L"E&xit");
+    const std::pair<int, const wchar_t*> expected[] = {
+        {2, L"&Quitter"}, {3, L"&Beenden"}, {4, L"&Esci"}};
+    for (const auto& [index, text] : expected) {
+        SCOPED_TRACE(entries[index]->source);
+        SelectLanguage(index);
+        EXPECT_TRUE(LoadCurrentLanguage(&CurrentLanguage()));
+        ApplyLanguage("TrayMenu", menu);
+        EXPECT_EQ(MenuText(menu, 2), text);
+    }
+    DestroyMenu(menu);
+}
+
+// Malformed bytes too, where Wine's conversion agrees with the Unicode rule: it gives one
+// U+FFFD fewer for a surrogate, an overlong three-byte form and a value past U+10FFFF.
+TEST(Utf8Text, ConvertsAsTheSystemDoes) {
+    for (const std::string bytes : {"a\xC3\xA7\xE4\xB8\xAD\xF0\x9F\x98\x80", "\x80", "\xE4\xB8",
+                                    "\xE4\xB8x", "\xC0\xAF", "\xFF\xFEz", "\xF0\x9F\x98"}) {
+        SCOPED_TRACE(bytes);
+        const int length = static_cast<int>(bytes.size());
+        std::wstring system(MultiByteToWideChar(CP_UTF8, 0, bytes.data(), length, nullptr, 0),
+                            L'?');
+        MultiByteToWideChar(CP_UTF8, 0, bytes.data(), length, system.data(),
+                            static_cast<int>(system.size()));
+        std::wstring own(Utf8ToUtf16(bytes.data(), bytes.size(), nullptr, 0), L'?');
+        Utf8ToUtf16(bytes.data(), bytes.size(), own.data(), own.size());
+        EXPECT_EQ(own, system);
+    }
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "lang/xml/xml_internal.h"
 #include "lang/xml_reader.h"
 
 namespace {
@@ -328,6 +329,34 @@ TEST(XmlStream, ReadsTheWholeFileAndOwnsIt) {
     ASSERT_NE(none, nullptr);
     EXPECT_STREQ(none->errorText, "[error near line 1]: root tag missing");
     FreeXml(none);
+}
+
+// Every allocation of the reader goes through one path, so each can be made to fail in turn: the
+// parse then gives nothing and leaves nothing behind (the leak checker would see it).
+TEST(XmlMemory, EachFailingAllocationEndsTheParseWithNothingLeft) {
+    std::string text =
+        "<!DOCTYPE d [<!ENTITY e 'grown &#60;text&#62;'><!ATTLIST d a CDATA 'x' b NMTOKEN ' y '>]>"
+        "<?target one?><d k='&e;&e;'>a<![CDATA[b]]>&e;<c/><c/><f/><c/><g x='1' y='2' z='3'/>"
+        "<?target two?></d>";
+    for (int i = 0; i < 12; ++i) {
+        text.insert(text.size() - 4, "<s" + std::to_string(i % 5) + "/>");
+    }
+    std::size_t failures = 0;
+    for (std::size_t allowed = 0;; ++allowed) {
+        std::string bytes = text;
+        xml::allocationsBeforeFailure = allowed;
+        XmlDocument* doc = ParseXmlBuffer(bytes.data(), bytes.size());
+        xml::allocationsBeforeFailure = xml::kNoFailure;
+        if (doc != nullptr) {
+            EXPECT_STREQ(doc->errorText, "");
+            EXPECT_STREQ(XmlAttr(&doc->root, "b"), "y");
+            FreeXml(doc);
+            break;
+        }
+        ++failures;
+        ASSERT_LT(allowed, 1000u) << "the parse never succeeds";
+    }
+    EXPECT_GT(failures, 20u); // the document reaches every kind of allocation
 }
 
 } // namespace

@@ -1,13 +1,20 @@
-// The live-zoom window in the test's own process before Windows 7, where a hidden window is kept
-// or destroyed by the user notification state (decided natively, carried out here). The state and
-// the magnification functions (Wine has none) are stand-ins in the optional-function table.
+// The live-zoom window in the test's own process: its message table, the takeover messages,
+// Ctrl+Down through the registered hotkey, a start whose magnifier fails, and, before Windows 7,
+// the keep-alive that keeps or destroys a hidden window by the user notification state (decided
+// natively, carried out here). The state and the magnification functions (Wine has none) are
+// stand-ins in the optional-function table.
 #include <gtest/gtest.h>
+
+#include <array>
+#include <vector>
 
 #include "livezoom/live_zoom_window.h"
 #include "shell/optional_functions.h"
 #include "support/main_window_fixture.h"
+#include "support/wait_until.h"
 #include "zoom/app_state.h"
 #include "zoom/main_window.h"
+#include "zoom/message_ids.h"
 
 namespace {
 
@@ -18,24 +25,60 @@ constexpr WORD kWindowsXp = 0x0105;
 int notificationState = kAccepts;
 int initializeCalls = 0;
 BOOL systemCursorShown = TRUE;
+int cursorSwitches = 0;
+bool failInitialize = false;
+bool failControl = false;
+MagnifierTransform lastTransform = {};
 
-class KeepAlive : public MainWindowTest {
+LRESULT CALLBACK StandInMagnifier(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE && failControl) {
+        return FALSE;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+// As the system library: initialising registers the "Magnifier" class.
+BOOL WINAPI StandInInitialize() {
+    ++initializeCalls;
+    if (failInitialize) {
+        return FALSE;
+    }
+    WNDCLASSEXW windowClass = {};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.style = CS_GLOBALCLASS;
+    windowClass.lpfnWndProc = StandInMagnifier;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = L"Magnifier";
+    RegisterClassExW(&windowClass);
+    return TRUE;
+}
+
+class LiveZoomTest : public MainWindowTest {
   protected:
     void SetUp() override {
         MainWindowTest::SetUp();
         notificationState = kAccepts;
         initializeCalls = 0;
         systemCursorShown = TRUE;
+        cursorSwitches = 0;
+        failInitialize = failControl = false;
+        lastTransform = {};
         OptionalFunctions& f = optionalFunctions;
-        f.MagInitialize = []() -> BOOL { return ++initializeCalls, TRUE; };
-        f.MagSetWindowTransform = [](HWND, MagnifierTransform*) -> BOOL { return TRUE; };
-        f.ShowSystemCursor = [](BOOL show) -> BOOL { return systemCursorShown = show, TRUE; };
+        f.MagInitialize = StandInInitialize;
+        f.MagSetWindowTransform = [](HWND, MagnifierTransform* transform) -> BOOL {
+            lastTransform = *transform;
+            return TRUE;
+        };
+        f.ShowSystemCursor = [](BOOL show) -> BOOL {
+            ++cursorSwitches;
+            return systemCursorShown = show, TRUE;
+        };
         f.SHQueryUserNotificationState = [](int* state) -> HRESULT {
             *state = notificationState;
             return S_OK;
         };
+        f.DwmIsCompositionEnabled = nullptr; // composition off: levels jump, as under Wine
         ASSERT_NO_FATAL_FAILURE(CreateMain());
-        app.windowsVersion = kWindowsXp;
     }
     void TearDown() override {
         if (app.liveZoomWindow != nullptr) {
@@ -43,6 +86,7 @@ class KeepAlive : public MainWindowTest {
         }
         MainWindowTest::TearDown();
         UnregisterClassW(kLiveZoomClass, GetModuleHandleW(nullptr));
+        UnregisterClassW(L"Magnifier", GetModuleHandleW(nullptr));
     }
 
     // The live-zoom hotkey, as the main window gets it.
@@ -50,16 +94,163 @@ class KeepAlive : public MainWindowTest {
         SendMessageW(window, WM_HOTKEY, 1, 0);
         return app.liveZoomWindow;
     }
+    static void Tick(HWND live) {
+        SendMessageW(live, WM_TIMER, static_cast<WPARAM>(LiveTimer::Tick), 0);
+    }
     // The hotkey while shown aims at 1.0; the next tick hides the window.
     void HideLiveZoom(HWND live) {
         ASSERT_TRUE(IsWindowVisible(live));
         LiveZoomHotkey();
-        SendMessageW(live, WM_TIMER, static_cast<WPARAM>(LiveTimer::Tick), 0);
+        Tick(live);
     }
     static void KeepAliveTimer(HWND live) {
         SendMessageW(live, WM_TIMER, static_cast<WPARAM>(LiveTimer::KeepAlive), 0);
     }
 };
+
+class KeepAlive : public LiveZoomTest {
+  protected:
+    void SetUp() override {
+        LiveZoomTest::SetUp();
+        app.windowsVersion = kWindowsXp;
+    }
+};
+
+// Ctrl and the key pressed and released, as the presenter types them.
+void PressWithCtrl(WORD key) {
+    INPUT keys[4] = {};
+    const WORD order[4] = {VK_CONTROL, key, key, VK_CONTROL};
+    for (int i = 0; i < 4; ++i) {
+        keys[i].type = INPUT_KEYBOARD;
+        keys[i].ki.wVk = order[i];
+        keys[i].ki.dwFlags = i >= 2 ? KEYEVENTF_KEYUP : 0;
+    }
+    SendInput(4, keys, sizeof(INPUT));
+}
+
+// Hotkeys and timers arrive as messages of this thread, which owns the window.
+template <typename Condition> bool PumpUntil(Condition condition) {
+    return WaitUntil([&] {
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            DispatchMessageW(&message);
+        }
+        return condition();
+    });
+}
+
+float TransformLevel() {
+    return lastTransform.v[0][0];
+}
+
+TEST_F(LiveZoomTest, TheTableAnswersInItsOrderAndTheTakeoverMessagesHandOverLevelAndSource) {
+    std::vector<uint32_t> keys;
+    for (const auto& row : LiveZoomMessageTable()) {
+        keys.push_back(row.key);
+    }
+    const std::vector<uint32_t> expected = {WM_TIMER,
+                                            WM_KEYDOWN,
+                                            kLiveZoomGetFactorMessage,
+                                            kLiveZoomGetSourceMessage,
+                                            kLiveZoomSetMessage,
+                                            WM_HOTKEY,
+                                            WM_SIZE,
+                                            WM_SHOWWINDOW,
+                                            WM_SETTINGCHANGE,
+                                            WM_CREATE,
+                                            WM_DESTROY,
+                                            WM_DISPLAYCHANGE};
+    EXPECT_EQ(keys, expected);
+
+    app.windowsVersion = 0x000A;
+    HWND live = LiveZoomHotkey();
+    ASSERT_NE(live, nullptr);
+    EXPECT_EQ(SendMessageW(live, kLiveZoomGetFactorMessage, 0, 0),
+              reinterpret_cast<LRESULT>(&liveZoom.liveLevel));
+    EXPECT_EQ(SendMessageW(live, kLiveZoomGetSourceMessage, 0, 0),
+              reinterpret_cast<LRESULT>(&liveZoom.liveSource));
+    // Only Up and Down answer 1, and change nothing: the window has no wheel handler.
+    const float level = liveZoom.liveLevel;
+    EXPECT_EQ(SendMessageW(live, WM_KEYDOWN, VK_UP, 0), 1);
+    EXPECT_EQ(SendMessageW(live, WM_KEYDOWN, VK_DOWN, 0), 1);
+    EXPECT_EQ(SendMessageW(live, WM_KEYDOWN, 'A', 0), 0);
+    EXPECT_EQ(liveZoom.liveLevel, level);
+    EXPECT_EQ(SendMessageW(live, WM_HOTKEY, 7, 0), 0); // an id of no one's: the target stays
+    EXPECT_EQ(liveZoom.liveTarget, level);
+    EXPECT_EQ(SendMessageW(live, WM_SETTINGCHANGE, 0, 0), 0);
+    EXPECT_EQ(SendMessageW(live, WM_SIZE, 0, 0), 0);
+
+    // 1128: the source when one comes, then the whole level, applied at once; the step stays.
+    const float step = liveZoom.liveStep;
+    RECT source = {100, 50, 740, 410};
+    EXPECT_EQ(SendMessageW(live, kLiveZoomSetMessage, 3, reinterpret_cast<LPARAM>(&source)), 0);
+    EXPECT_TRUE(EqualRect(&liveZoom.liveSource, &source));
+    EXPECT_EQ(liveZoom.liveLevel, 3.0f);
+    EXPECT_EQ(liveZoom.liveTarget, 3.0f);
+    EXPECT_EQ(liveZoom.liveStep, step);
+    const std::array<float, 6> atThree = {3, 0, -300, 0, 3, -150};
+    EXPECT_EQ(
+        (std::array<float, 6>{lastTransform.v[0][0], lastTransform.v[0][1], lastTransform.v[0][2],
+                              lastTransform.v[1][0], lastTransform.v[1][1], lastTransform.v[1][2]}),
+        atThree);
+    EXPECT_EQ(SendMessageW(live, kLiveZoomSetMessage, 2, 0), 0);
+    EXPECT_TRUE(EqualRect(&liveZoom.liveSource, &source));
+    EXPECT_EQ(lastTransform.v[0][2], -200.0f);
+    // A whole level of 1 hides live zoom at the next tick.
+    SendMessageW(live, kLiveZoomSetMessage, 1, 0);
+    EXPECT_TRUE(IsWindowVisible(live));
+    Tick(live);
+    EXPECT_FALSE(IsWindow(live));
+    EXPECT_EQ(app.liveZoomWindow, nullptr);
+}
+
+TEST_F(LiveZoomTest, CtrlDownFromTwoStepsThroughOneAndAHalfAndOneAndAnEighthToHidden) {
+    app.windowsVersion = 0x000A;
+    app.settings.ZoominSliderLevel = 3; // 2.0
+    HWND live = LiveZoomHotkey();
+    ASSERT_NE(live, nullptr);
+    ASSERT_TRUE(PumpUntil([] { return TransformLevel() == 2.0f; }));
+    for (const float next : {1.5f, 1.125f}) {
+        PressWithCtrl(VK_DOWN);
+        ASSERT_TRUE(PumpUntil([next] { return TransformLevel() == next; }))
+            << "wanted " << next << ", the magnifier shows " << TransformLevel();
+        EXPECT_EQ(liveZoom.liveTarget, next);
+        EXPECT_EQ(liveZoom.liveStep, 0.8f);
+    }
+    PressWithCtrl(VK_DOWN); // 0.84375, raised to 1.0: hidden, and from Windows 7 on destroyed
+    ASSERT_TRUE(PumpUntil([] { return app.liveZoomWindow == nullptr; }));
+    EXPECT_FALSE(IsWindow(live));
+    EXPECT_TRUE(systemCursorShown);
+    EXPECT_FALSE(HotkeyHeld(MOD_CONTROL, VK_DOWN));
+}
+
+TEST_F(LiveZoomTest, AMagnifierThatFailsToStartLeavesNothingBehindAndSaysSoOnce) {
+    for (const bool initialize : {true, false}) {
+        SCOPED_TRACE(initialize ? "MagInitialize fails" : "the magnifier control fails");
+        failInitialize = initialize;
+        failControl = !initialize;
+        MessageBoxCollector collector;
+        EXPECT_EQ(LiveZoomHotkey(), nullptr);
+        const std::vector<DialogSnapshot> shown = collector.Stop();
+        ASSERT_EQ(shown.size(), 1u);
+        EXPECT_EQ(shown[0].caption, L"Vistrel");
+        EXPECT_EQ(shown[0].Text().rfind(L"Error starting live zoom: ", 0), 0u) << shown[0].Text();
+        EXPECT_EQ(FindWindowW(kLiveZoomClass, nullptr), nullptr);
+        EXPECT_EQ(cursorSwitches, 0); // the system cursor was never hidden
+        EXPECT_FALSE(HotkeyHeld(MOD_CONTROL, VK_UP));
+        EXPECT_FALSE(HotkeyHeld(MOD_CONTROL, VK_DOWN));
+        EXPECT_TRUE(HotkeyHeld(MOD_SHIFT, '4')); // the live-zoom hotkey itself stays
+    }
+    // With the library working again the same hotkey starts live zoom.
+    failInitialize = failControl = false;
+    MessageBoxCollector none;
+    HWND live = LiveZoomHotkey();
+    ASSERT_NE(live, nullptr);
+    EXPECT_TRUE(IsWindowVisible(live));
+    EXPECT_FALSE(systemCursorShown);
+    EXPECT_TRUE(HotkeyHeld(MOD_CONTROL, VK_UP));
+    EXPECT_TRUE(none.Stop().empty());
+}
 
 TEST_F(KeepAlive, HiddenWhileBusyWaitsForTheTimerWhichDestroysUnlessNotificationsCameBack) {
     notificationState = kBusy;

@@ -21,7 +21,8 @@ void FreeElementParts(XmlElement* element) {
 } // namespace
 
 XmlDocument* ParseXmlBuffer(char* buffer, std::size_t length) {
-    auto* doc = static_cast<XmlDocument*>(std::calloc(1, sizeof(XmlDocument)));
+    XmlParser parser{};
+    auto* doc = static_cast<XmlDocument*>(AllocateZeroed(parser, sizeof(XmlDocument)));
     if (doc == nullptr) {
         return nullptr;
     }
@@ -32,16 +33,16 @@ XmlDocument* ParseXmlBuffer(char* buffer, std::size_t length) {
     doc->inputLength = static_cast<std::ptrdiff_t>(length);
     doc->declarations = gNoEntries;
     doc->instructions = gNoEntries;
-    doc->entities = static_cast<char**>(std::malloc((2 * kPredefinedEntities + 1) * sizeof(char*)));
-    auto* frames = static_cast<OpenFrame*>(std::malloc(16 * sizeof(OpenFrame)));
-    if (doc->entities == nullptr || frames == nullptr) {
+    doc->entities =
+        static_cast<char**>(Allocate(parser, (2 * kPredefinedEntities + 1) * sizeof(char*)));
+    auto* frames = static_cast<OpenFrame*>(Allocate(parser, 16 * sizeof(OpenFrame)));
+    if (parser.outOfMemory) {
         std::free(frames);
         FreeXml(doc);
         return nullptr;
     }
     SetPredefinedEntities(doc);
 
-    XmlParser parser{};
     parser.doc = doc;
     parser.frames = frames;
     parser.frameCapacity = 16;
@@ -60,9 +61,10 @@ XmlDocument* ParseXmlBuffer(char* buffer, std::size_t length) {
 }
 
 XmlDocument* ParseXmlStream(std::FILE* file) {
+    bool outOfMemory = false;
     std::size_t capacity = 1024;
     std::size_t length = 0;
-    auto* buffer = static_cast<char*>(std::malloc(capacity));
+    auto* buffer = static_cast<char*>(Reallocate(outOfMemory, nullptr, capacity));
     if (buffer == nullptr) {
         return nullptr;
     }
@@ -73,7 +75,7 @@ XmlDocument* ParseXmlStream(std::FILE* file) {
             break;
         }
         // Doubling keeps reading a large file linear.
-        auto* grown = static_cast<char*>(std::realloc(buffer, capacity * 2));
+        auto* grown = static_cast<char*>(Reallocate(outOfMemory, buffer, capacity * 2));
         if (grown == nullptr) {
             std::free(buffer);
             return nullptr;

@@ -52,7 +52,7 @@ namespace {
 
 // Offsets never decrease while parsing, so a new child always goes last in every chain. False
 // when memory ran out; nothing is linked then.
-bool InsertChild(OpenFrame& frame, XmlElement* child) {
+bool InsertChild(XmlParser& parser, OpenFrame& frame, XmlElement* child) {
     XmlElement* parent = frame.element;
     if (frame.lastChild == nullptr) {
         parent->firstChild = child;
@@ -63,7 +63,11 @@ bool InsertChild(OpenFrame& frame, XmlElement* child) {
     NameChain* chain = nullptr;
     try {
         if (frame.names == nullptr) {
-            frame.names = new NameIndex;
+            void* place = Allocate(parser, sizeof(NameIndex));
+            if (place == nullptr) {
+                return false;
+            }
+            frame.names = new (place) NameIndex(ReaderAllocator<char>(&parser.outOfMemory));
             for (XmlElement* first = parent->firstChild; first != nullptr;
                  first = first->nextOtherName) {
                 XmlElement* last = first;
@@ -76,6 +80,7 @@ bool InsertChild(OpenFrame& frame, XmlElement* child) {
         const auto [entry, added] = frame.names->try_emplace(child->name, NameChain{child, child});
         chain = added ? nullptr : &entry->second;
     } catch (const std::bad_alloc&) {
+        parser.outOfMemory = true; // the allocator failed through Reallocate, or the hash did
         return false;
     }
     frame.lastChild->nextInOrder = child;
@@ -93,8 +98,11 @@ bool InsertChild(OpenFrame& frame, XmlElement* child) {
 } // namespace
 
 void CloseFrame(OpenFrame& frame) {
-    delete frame.names;
-    frame.names = nullptr;
+    if (frame.names != nullptr) {
+        frame.names->~NameIndex();
+        std::free(frame.names);
+        frame.names = nullptr;
+    }
 }
 
 // Takes ownership of `attributes`.
@@ -117,9 +125,8 @@ bool OpenElement(XmlParser& parser, char* name, char** attributes) {
         parser.frames = frames;
         parser.frameCapacity = capacity;
     }
-    auto* element = static_cast<XmlElement*>(std::calloc(1, sizeof(XmlElement)));
+    auto* element = static_cast<XmlElement*>(AllocateZeroed(parser, sizeof(XmlElement)));
     if (element == nullptr) {
-        parser.outOfMemory = true;
         FreeAttributes(attributes);
         return false;
     }
@@ -129,8 +136,7 @@ bool OpenElement(XmlParser& parser, char* name, char** attributes) {
     element->text = gEmptyString;
     element->textOffset = frame.textLength;
     element->parent = parent;
-    if (!InsertChild(frame, element)) {
-        parser.outOfMemory = true;
+    if (!InsertChild(parser, frame, element)) {
         std::free(element);
         FreeAttributes(attributes);
         return false;

@@ -30,10 +30,9 @@ constexpr std::size_t kEntityLookupsPerInputByte = 16;
 // their own length.
 bool IsEntityAcyclic(XmlParser& parser, const char* name, const char* text, char* const* entities,
                      std::size_t count, char sign) {
-    auto* seen = static_cast<unsigned char*>(std::calloc(count + 1, 1));
+    auto* seen = static_cast<unsigned char*>(AllocateZeroed(parser, count + 1));
     auto* pending = static_cast<const char**>(Allocate(parser, (count + 1) * sizeof(char*)));
     if (seen == nullptr || pending == nullptr) {
-        parser.outOfMemory = true;
         std::free(seen);
         std::free(pending);
         return true;

@@ -1,18 +1,64 @@
 // The XML reader's inside, shared by the files of src/lang/xml/ and by no one else (users include
 // lang/xml_reader.h): the parse state, the shared empty lists, the decoding modes, the small
-// byte scanners, and the functions one file of the reader calls in another. Memory comes from
-// malloc/realloc/free throughout; every allocation failure ends the parse and makes the public
-// entry points return nullptr.
+// byte scanners, and the functions one file of the reader calls in another. Every block of memory
+// comes from Reallocate (malloc/realloc, released with free), whose failure marks the parse: the
+// parse then ends and the public entry points return nullptr.
 #pragma once
 
 #include "lang/xml_reader.h"
 
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
+#include <new>
 #include <string_view>
 #include <unordered_map>
 
 namespace xml {
+
+// The one way the reader gets memory. A failure sets `failed`, which ends the parse. Tests make
+// the allocation after the next `allocationsBeforeFailure` fail, to walk every failure path.
+inline constexpr std::size_t kNoFailure = SIZE_MAX;
+inline std::size_t allocationsBeforeFailure = kNoFailure;
+
+inline void* Reallocate(bool& failed, void* block, std::size_t size) {
+    void* grown = nullptr;
+    if (allocationsBeforeFailure != 0) {
+        grown = std::realloc(block, size);
+        if (allocationsBeforeFailure != kNoFailure) {
+            --allocationsBeforeFailure;
+        }
+    }
+    if (grown == nullptr) {
+        failed = true;
+    }
+    return grown;
+}
+
+// The standard containers of the reader allocate through Reallocate too; they need an exception,
+// which the caller turns back into the parse's failure.
+template <typename T> struct ReaderAllocator {
+    using value_type = T;
+    bool* failed;
+    explicit ReaderAllocator(bool* flag) : failed(flag) {}
+    template <typename U> ReaderAllocator(const ReaderAllocator<U>& other) : failed(other.failed) {}
+    T* allocate(std::size_t count) {
+        if (count > SIZE_MAX / sizeof(T)) {
+            *failed = true;
+            throw std::bad_alloc();
+        }
+        void* block = Reallocate(*failed, nullptr, count * sizeof(T));
+        if (block == nullptr) {
+            throw std::bad_alloc();
+        }
+        return static_cast<T*>(block);
+    }
+    void deallocate(T* block, std::size_t) { std::free(block); }
+    template <typename U> bool operator==(const ReaderAllocator<U>& other) const {
+        return failed == other.failed;
+    }
+};
 
 inline char gEmptyString[1] = "";
 // The list of every element without attributes: no pairs, then an empty flags string.
@@ -38,7 +84,9 @@ struct NameChain {
     XmlElement* first;
     XmlElement* last;
 };
-using NameIndex = std::unordered_map<std::string_view, NameChain>;
+using NameIndex = std::unordered_map<std::string_view, NameChain, std::hash<std::string_view>,
+                                     std::equal_to<std::string_view>,
+                                     ReaderAllocator<std::pair<const std::string_view, NameChain>>>;
 
 // One open element: the length of its text so far and the ends of its child chains.
 struct OpenFrame {
@@ -102,20 +150,20 @@ inline bool InWorkArea(const XmlDocument* doc, const char* p) {
            at <= reinterpret_cast<std::uintptr_t>(doc->workEnd);
 }
 
-inline void* Allocate(XmlParser& parser, std::size_t size) {
-    void* block = std::malloc(size);
-    if (block == nullptr) {
-        parser.outOfMemory = true;
-    }
-    return block;
+inline void* Reallocate(XmlParser& parser, void* block, std::size_t size) {
+    return Reallocate(parser.outOfMemory, block, size);
 }
 
-inline void* Reallocate(XmlParser& parser, void* block, std::size_t size) {
-    void* grown = std::realloc(block, size);
-    if (grown == nullptr) {
-        parser.outOfMemory = true;
+inline void* Allocate(XmlParser& parser, std::size_t size) {
+    return Reallocate(parser.outOfMemory, nullptr, size);
+}
+
+inline void* AllocateZeroed(XmlParser& parser, std::size_t size) {
+    void* block = Allocate(parser, size);
+    if (block != nullptr) {
+        std::memset(block, 0, size);
     }
-    return grown;
+    return block;
 }
 
 // Whether `p` is a closing ">": at the end of the work area, whether its last byte was one.

@@ -24,6 +24,9 @@ StandInRecord* Record() {
 }
 
 LRESULT CALLBACK MagnifierProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE && Record() != nullptr && record->failControl != 0) {
+        return FALSE;
+    }
     if (message == WM_PAINT) {
         PAINTSTRUCT paint;
         BeginPaint(window, &paint);
@@ -38,6 +41,12 @@ LRESULT CALLBACK MagnifierProc(HWND window, UINT message, WPARAM wParam, LPARAM 
 extern "C" {
 
 __declspec(dllexport) BOOL WINAPI MagInitialize() {
+    if (StandInRecord* r = Record()) {
+        InterlockedIncrement(&r->initializeCalls);
+        if (r->failInitialize != 0) {
+            return FALSE;
+        }
+    }
     WNDCLASSEXW windowClass = {};
     windowClass.cbSize = sizeof windowClass;
     windowClass.style = CS_GLOBALCLASS; // created with the program's instance, as the real one
@@ -45,9 +54,6 @@ __declspec(dllexport) BOOL WINAPI MagInitialize() {
     windowClass.hInstance = module;
     windowClass.lpszClassName = L"Magnifier";
     RegisterClassExW(&windowClass);
-    if (StandInRecord* r = Record()) {
-        InterlockedIncrement(&r->initializeCalls);
-    }
     return TRUE;
 }
 

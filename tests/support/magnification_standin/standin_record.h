@@ -1,6 +1,7 @@
 // What the stand-in magnification library records, in a named shared mapping that the live-zoom
 // tests read from their own process: how often it was initialised and every transform handed
-// to it, in order (a ring of the last kStandInHistory).
+// to it, in order (a ring of the last kStandInHistory). The tests write the two failure
+// switches to make the next start fail as a broken system library would.
 #pragma once
 
 #include <cstdint>
@@ -16,5 +17,7 @@ struct StandInRecord {
     volatile long initializeCalls;
     volatile long uninitializeCalls;
     volatile long transformCount; // raised after the transform is in its slot
+    volatile long failInitialize; // MagInitialize answers FALSE
+    volatile long failControl;    // a "Magnifier" window fails its creation
     StandInTransform transforms[kStandInHistory];
 };
