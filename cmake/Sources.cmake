@@ -111,8 +111,8 @@ set(VISTREL_E2E_TEST_PROGRAMS
     draw_e2e:tests/e2e/draw_e2e.cpp:45
     type_save_e2e:tests/e2e/type_save_e2e.cpp:45
     break_e2e:tests/e2e/break_e2e.cpp:45
-    language_e2e:tests/e2e/language_e2e.cpp:45
-    livezoom_e2e:tests/e2e/livezoom_e2e.cpp:30
+    language_e2e:tests/e2e/language_e2e.cpp:45:each
+    livezoom_e2e:tests/e2e/livezoom_e2e.cpp:45:each
     tray_e2e:tests/e2e/tray_e2e.cpp:45
     monitors_e2e:tests/e2e/monitors_e2e.cpp:90:each
 )

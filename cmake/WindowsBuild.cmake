@@ -198,7 +198,8 @@ vistrel_add_wine_tests(e2e ${VISTREL_E2E_TEST_PROGRAMS})
 set_property(TEST ${VISTREL_TESTS_OF_monitors_e2e} APPEND PROPERTY ENVIRONMENT
     "VISTREL_MONITORS=1920x1080+1280+200,1280x1024+0+0")
 # Tests that show Chinese texts get a CJK font in their copy of the prefix (tests/support/wine-run).
-set_property(TEST windows.advanced_draw_wintest windows.advanced_break_wintest e2e.language_e2e
+set_property(TEST windows.advanced_draw_wintest windows.advanced_break_wintest
+    ${VISTREL_TESTS_OF_language_e2e}
     APPEND PROPERTY ENVIRONMENT VISTREL_CJK_FONT_LINK=1)
 foreach(entry IN LISTS VISTREL_E2E_TEST_PROGRAMS)
     string(REPLACE ":" ";" parts ${entry})
