@@ -4,7 +4,7 @@
 #include <array>
 
 #include "breaktimer/break_rules.h"
-#include "output/picture_files.h"
+#include "shared/picture_files.h"
 #include "settings/registry_store.h"
 #include "shell/optional_functions.h"
 #include "zoom/app_state.h"

@@ -1,4 +1,4 @@
-// Picture files through GDI+: the sketch pads' and the break screen's backgrounds.
+// Picture files through GDI+, shared by the sketch pads' and the break screen's backgrounds.
 #pragma once
 
 #include <windows.h>

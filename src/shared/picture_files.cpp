@@ -1,5 +1,5 @@
 // Picture files (see picture_files.h).
-#include "output/picture_files.h"
+#include "shared/picture_files.h"
 
 #include <objidl.h>
 #include <gdiplus.h>
