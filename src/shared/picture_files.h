@@ -4,5 +4,7 @@
 #include <windows.h>
 
 // The picture in a file GDI+ can decode (BMP, PNG, JPEG, GIF and more) as a GDI bitmap the
-// caller owns; none when the file is missing or does not decode (GetLastError then tells).
+// caller owns; none when the path is empty, the file is missing or it does not decode, and
+// GetLastError then tells which (ERROR_FILE_NOT_FOUND for an empty path, the file system's
+// reason for a missing file, ERROR_INVALID_DATA for one that does not decode).
 HBITMAP LoadPictureFile(const wchar_t* path);
