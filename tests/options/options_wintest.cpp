@@ -16,6 +16,7 @@
 #include "shell/optional_functions.h"
 #include "support/dialog_runner.h"
 #include "support/main_window_fixture.h"
+#include "support/wait_until.h"
 #include "zoom/app_state.h"
 
 namespace {
@@ -152,10 +153,32 @@ TEST_F(OptionsDialog, TheMinutesFieldTakesOneToNinetyNineAndWithoutMagnification
     EXPECT_EQ(StoredSetting(L"HotkeyLivezoom"), 0u);
 }
 
-TEST_F(OptionsDialog, ASecondOpeningOnlyRaisesTheOpenDialog) {
+// True when top-level window `upper` comes before `lower` in the z-order.
+bool Above(HWND upper, HWND lower) {
+    for (HWND w = GetWindow(upper, GW_HWNDNEXT); w != nullptr; w = GetWindow(w, GW_HWNDNEXT)) {
+        if (w == lower) {
+            return true;
+        }
+    }
+    return false;
+}
+
+TEST_F(OptionsDialog, ASecondOpeningRaisesTheOpenDialogToTheFrontButNotTopmost) {
     ASSERT_NO_FATAL_FAILURE(Open());
-    SendMessageW(window, WM_COMMAND, 1004, 0); // returns at once: the second one ends unseen
-    EXPECT_EQ(app.optionsDialog, dialog);
+    RECT place = {};
+    GetWindowRect(dialog, &place);
+    HWND cover = CreateWindowExW(0, L"STATIC", L"cover", WS_POPUP | WS_VISIBLE, place.left,
+                                 place.top, 400, 300, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(cover, nullptr);
+    SetForegroundWindow(cover);
+    ASSERT_TRUE(WaitUntil([cover] { return GetForegroundWindow() == cover; }));
+    for (int opening = 0; opening < 2; ++opening) { // a second raise leaves it as the first did
+        SendMessageW(window, WM_COMMAND, 1004, 0);  // returns at once: no second dialog
+        EXPECT_EQ(app.optionsDialog, dialog);
+        EXPECT_EQ(GetForegroundWindow(), dialog);
+        EXPECT_FALSE(GetWindowLongW(dialog, GWL_EXSTYLE) & WS_EX_TOPMOST);
+        EXPECT_TRUE(Above(dialog, cover)) << "in front of the window that covered it";
+    }
     int titled = 0;
     for (HWND w = FindWindowW(nullptr, nullptr); w != nullptr; w = GetWindow(w, GW_HWNDNEXT)) {
         wchar_t title[64] = {};
@@ -163,6 +186,10 @@ TEST_F(OptionsDialog, ASecondOpeningOnlyRaisesTheOpenDialog) {
         titled += std::wstring(title) == L"Vistrel -  www.tarnove.example" && IsWindow(w);
     }
     EXPECT_EQ(titled, 1);
+    // Left behind, it can be covered again.
+    SetWindowPos(cover, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    EXPECT_TRUE(Above(cover, dialog));
+    DestroyWindow(cover);
 }
 
 } // namespace
