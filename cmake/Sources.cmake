@@ -28,7 +28,7 @@ set(VISTREL_PORTABLE_SOURCES
     src/lang/xml/xml_utf16.cpp
     src/lang/xml/xml_errors.cpp
     src/options/options_rules.cpp
-    src/draw/advanced_rules.cpp
+    src/shared/dialog_rules.cpp
     src/livezoom/live_zoom_rules.cpp
     src/lang/language_rules.cpp
     src/lang/utf8_text.cpp
@@ -59,9 +59,9 @@ set(VISTREL_WINDOWS_SOURCES
     src/draw/stylus.cpp
     src/draw/typing.cpp
     src/output/copy_save.cpp
-    src/output/picture_files.cpp
+    src/shared/picture_files.cpp
     src/breaktimer/break_screen.cpp
-    src/draw/dialog_controls.cpp
+    src/shared/dialog_controls.cpp
     src/draw/advanced_draw_dialog.cpp
     src/breaktimer/advanced_break_dialog.cpp
     src/lang/apply_language.cpp

@@ -6,8 +6,8 @@
 
 #include <array>
 
-#include "draw/advanced_rules.h"
-#include "draw/dialog_controls.h"
+#include "shared/dialog_rules.h"
+#include "shared/dialog_controls.h"
 #include "lang/apply_language.h"
 #include "res/advanced_controls.h"
 #include "settings/registry_store.h"

@@ -2,9 +2,10 @@
 #include "breaktimer/break_screen.h"
 
 #include <array>
+#include <utility>
 
 #include "breaktimer/break_rules.h"
-#include "output/picture_files.h"
+#include "shared/picture_files.h"
 #include "settings/registry_store.h"
 #include "shell/optional_functions.h"
 #include "zoom/app_state.h"
@@ -16,33 +17,55 @@ namespace {
 constexpr UINT kTickMs = 1000;
 constexpr UINT_PTR kBreakTimer = static_cast<UINT_PTR>(MainTimer::BreakCountdown);
 
-// The monitor's current picture at about 31 percent brightness over black. The monitor is
-// captured first and faded from memory: AlphaBlend takes no source outside its source's
-// surface, which a screen DC at a monitor's negative coordinates is on some systems (Wine).
-HBITMAP MakeFadedDesktop(const RECT& area) {
-    const int width = area.right - area.left;
-    const int height = area.bottom - area.top;
+// The monitor as it is now, layered windows included, in a bitmap of its size.
+HBITMAP CaptureMonitor(const RECT& area) {
     HDC screen = GetDC(nullptr);
     HDC memory = CreateCompatibleDC(screen);
-    HDC captureDC = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
-    HBITMAP capture = CreateCompatibleBitmap(screen, width, height);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, area.right - area.left, area.bottom - area.top);
     ReleaseDC(nullptr, screen);
     HGDIOBJ previous = SelectObject(memory, bitmap);
-    HGDIOBJ previousCapture = SelectObject(captureDC, capture);
-    CaptureScreenArea(captureDC, area);
+    CaptureScreenArea(memory, area);
+    SelectObject(memory, previous);
+    DeleteDC(memory);
+    return bitmap;
+}
+
+// `desktop` (width x height) at about 31 percent brightness over black, faded from memory:
+// AlphaBlend takes no source outside its source's surface, which a screen DC at a monitor's
+// negative coordinates is on some systems (Wine).
+HBITMAP MakeFadedDesktop(HBITMAP desktop, int width, int height) {
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    HDC desktopDC = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+    ReleaseDC(nullptr, screen);
+    HGDIOBJ previous = SelectObject(memory, bitmap);
+    HGDIOBJ previousDesktop = SelectObject(desktopDC, desktop);
     HBRUSH black = CreateSolidBrush(0);
     const RECT all = {0, 0, width, height};
     FillRect(memory, &all, black);
     DeleteObject(black);
     const BLENDFUNCTION fade = {AC_SRC_OVER, 0, 0x4F, 0};
-    AlphaBlend(memory, 0, 0, width, height, captureDC, 0, 0, width, height, fade);
-    SelectObject(captureDC, previousCapture);
+    AlphaBlend(memory, 0, 0, width, height, desktopDC, 0, 0, width, height, fade);
+    SelectObject(desktopDC, previousDesktop);
     SelectObject(memory, previous);
-    DeleteDC(captureDC);
+    DeleteDC(desktopDC);
     DeleteDC(memory);
-    DeleteObject(capture);
     return bitmap;
+}
+
+// The desktop under the break: captured unless the break screen itself covers the monitor
+// now (a restart while it shows), when the capture from before it covered it is kept. That
+// capture can be older than what the presenter last saw only if the break was shown again from
+// the tray icon after switching away; it still shows no countdown.
+HBITMAP DesktopUnderBreak(HBITMAP kept, bool breakShown, const RECT& covered) {
+    if (kept != nullptr && breakShown && EqualRect(&covered, &app.monitorRect)) {
+        return kept;
+    }
+    if (kept != nullptr) {
+        DeleteObject(kept);
+    }
+    return CaptureMonitor(app.monitorRect);
 }
 
 void AttachSecondDisplay() {
@@ -51,7 +74,8 @@ void AttachSecondDisplay() {
     EnumDisplaySettingsW(nullptr, ENUM_CURRENT_SETTINGS, &mode);
     mode.dmFields = 0x7C000A;
     if (ChangeDisplaySettingsExW(L"\\\\.\\DISPLAY2", &mode, nullptr,
-                                 CDS_UPDATEREGISTRY | CDS_NORESET, nullptr) != DISP_CHANGE_SUCCESSFUL ||
+                                 CDS_UPDATEREGISTRY | CDS_NORESET,
+                                 nullptr) != DISP_CHANGE_SUCCESSFUL ||
         ChangeDisplaySettingsExW(nullptr, nullptr, nullptr, 0, nullptr) != DISP_CHANGE_SUCCESSFUL) {
         return;
     }
@@ -67,7 +91,8 @@ void DetachSecondDisplay() {
     mode.dmSize = sizeof mode;
     mode.dmFields = 0x7C000A;
     if (ChangeDisplaySettingsExW(L"\\\\.\\DISPLAY2", &mode, nullptr,
-                                 CDS_UPDATEREGISTRY | CDS_NORESET, nullptr) == DISP_CHANGE_SUCCESSFUL) {
+                                 CDS_UPDATEREGISTRY | CDS_NORESET,
+                                 nullptr) == DISP_CHANGE_SUCCESSFUL) {
         ChangeDisplaySettingsExW(nullptr, nullptr, nullptr, 0, nullptr);
     }
 }
@@ -76,11 +101,12 @@ void DetachSecondDisplay() {
 void ReleaseBreakObjects() {
     DeleteAndClear(app.breakPictureDC);
     DeleteAndClear(app.breakPictureBitmap);
-    DeleteAndClear(app.imageDC);  // deselects the fonts and the bitmap first
+    DeleteAndClear(app.imageDC); // deselects the fonts and the bitmap first
     DeleteAndClear(app.displayDC);
     DeleteAndClear(app.breakTimerFont);
     DeleteAndClear(app.breakExpiredFont);
     DeleteAndClear(app.breakBitmap);
+    DeleteAndClear(app.breakDesktopBitmap);
 }
 
 // Screen saver and power phases off for the break; what the presenter had is recorded once,
@@ -108,7 +134,7 @@ void RestorePowerSaving() {
 }
 
 HFONT FontOfHeight(int height) {
-    app.settings.Font.lfHeight = height;  // the record keeps it; every user sets its own
+    app.settings.Font.lfHeight = height; // the record keeps it; every user sets its own
     const LOGFONTW font = TypingLogFont(app.settings);
     return CreateFontIndirectW(&font);
 }
@@ -117,6 +143,28 @@ SIZE MeasureText(const wchar_t* text) {
     RECT r = {0, 0, 0, 0};
     DrawTextW(app.imageDC, text, -1, &r, DT_CALCRECT | DT_NOPREFIX | DT_NOCLIP);
     return {r.right - r.left, r.bottom - r.top};
+}
+
+// Looked up on the window, not in the settings: the opacity may have changed since the start.
+void RemoveLayering(HWND window) {
+    const LONG style = GetWindowLongW(window, GWL_EXSTYLE);
+    if (style & WS_EX_LAYERED) {
+        SetWindowLongW(window, GWL_EXSTYLE, style & ~WS_EX_LAYERED);
+    }
+}
+
+// Every start sets the translucency anew, so a restart after the opacity went up to 100 % is
+// opaque. The whole screen, text included, is then translucent over the live desktop.
+void ApplyBreakOpacity(HWND window, uint32_t opacity) {
+    if (optionalFunctions.SetLayeredWindowAttributes == nullptr || opacity == 100) {
+        RemoveLayering(window);
+        return;
+    }
+    SetWindowLongW(window, GWL_EXSTYLE, GetWindowLongW(window, GWL_EXSTYLE) | WS_EX_LAYERED);
+    optionalFunctions.SetLayeredWindowAttributes(window, 0, static_cast<BYTE>(opacity * 255 / 100),
+                                                 LWA_ALPHA);
+    RedrawWindow(window, nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_FRAME);
 }
 
 void RestartTimer(HWND window) {
@@ -128,20 +176,32 @@ void RestartTimer(HWND window) {
 
 LRESULT StartBreak(HWND window) {
     const Settings& s = app.settings;
+    // The picture is read first: a start that cannot show it changes nothing, and the running
+    // break it was to restart ends as Escape ends it, so nothing of it stays behind.
+    HBITMAP picture = nullptr;
+    if (s.BreakShowBackgroundFile && !s.BreakShowDesktop) {
+        picture = LoadPictureFile(s.BreakBackgroundFile);
+        if (picture == nullptr) {
+            const DWORD error = GetLastError();
+            if (app.breakActive) {
+                EndBreak(window);
+            }
+            ShowErrorMessage(L"Error loading background bitmap", window, error);
+            return 0;
+        }
+    }
+    const bool breakShown = app.breakActive && IsWindowVisible(window);
+    RECT covered = {};
+    GetWindowRect(window, &covered);
+    HBITMAP keptDesktop = std::exchange(app.breakDesktopBitmap, nullptr);
     if (app.breakActive) {
-        ReleaseBreakObjects();  // a running break starts again from the full time
+        ReleaseBreakObjects(); // a running break starts again from the full time
     }
     app.breakActive = 1;
     app.breakSecondsLeft = InitialBreakSeconds(s.BreakTimeout);
     app.displayDC = CreateDCW(L"DISPLAY", nullptr, nullptr, nullptr);
-    if (s.BreakShowBackgroundFile && !s.BreakShowDesktop) {
-        app.breakPictureBitmap = LoadPictureFile(s.BreakBackgroundFile);
-        if (app.breakPictureBitmap == nullptr) {
-            ShowErrorMessage(L"Error loading background bitmap", window, GetLastError());
-            app.breakActive = 0;
-            DeleteAndClear(app.displayDC);
-            return 0;
-        }
+    if (picture != nullptr) {
+        app.breakPictureBitmap = picture;
         app.breakPictureDC = CreateCompatibleDC(app.displayDC);
         SelectObject(app.breakPictureDC, app.breakPictureBitmap);
     }
@@ -151,8 +211,9 @@ LRESULT StartBreak(HWND window) {
     SelectMonitorUnderCursor(app.displayDC);
     const int width = app.captureWidth;
     const int height = app.captureHeight;
+    app.breakDesktopBitmap = DesktopUnderBreak(keptDesktop, breakShown, covered);
     if (s.BreakShowBackgroundFile && s.BreakShowDesktop) {
-        app.breakPictureBitmap = MakeFadedDesktop(app.monitorRect);
+        app.breakPictureBitmap = MakeFadedDesktop(app.breakDesktopBitmap, width, height);
         app.breakPictureDC = CreateCompatibleDC(app.displayDC);
         SelectObject(app.breakPictureDC, app.breakPictureBitmap);
     }
@@ -167,15 +228,7 @@ LRESULT StartBreak(HWND window) {
     SetBkMode(app.imageDC, TRANSPARENT);
     SelectObject(app.imageDC, app.breakTimerFont);
 
-    const uint32_t opacity = BreakOpacityPercent(s.BreakOpacity);
-    if (optionalFunctions.SetLayeredWindowAttributes != nullptr && opacity != 100) {
-        SetWindowLongW(window, GWL_EXSTYLE, GetWindowLongW(window, GWL_EXSTYLE) | WS_EX_LAYERED);
-        optionalFunctions.SetLayeredWindowAttributes(window, 0,
-                                                     static_cast<BYTE>(opacity * 255 / 100),
-                                                     LWA_ALPHA);
-        RedrawWindow(window, nullptr, nullptr,
-                     RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_FRAME);
-    }
+    ApplyBreakOpacity(window, BreakOpacityPercent(s.BreakOpacity));
     SuspendPowerSaving();
     SendMessageW(window, WM_TIMER, kBreakTimer, 0);
     SetTimer(window, kBreakTimer, kTickMs, nullptr);
@@ -194,7 +247,8 @@ void BreakTick(HWND window) {
     app.breakSecondsLeft -= 1;
     InvalidateRect(window, nullptr, FALSE);
     if (app.breakSecondsLeft == 0 && app.settings.BreakPlaySoundFile) {
-        PlaySoundW(app.settings.BreakSoundFile, nullptr, SND_FILENAME | SND_ASYNC);
+        // A sound that cannot be played plays nothing, not the system's default sound.
+        PlaySoundW(app.settings.BreakSoundFile, nullptr, SND_FILENAME | SND_ASYNC | SND_NODEFAULT);
     }
 }
 
@@ -210,8 +264,8 @@ void PaintBreakScreen(HWND window) {
         GetObjectW(app.breakPictureBitmap, sizeof picture, &picture);
         SetStretchBltMode(app.imageDC, HALFTONE);
         if (app.settings.BreakBackgroundStretch) {
-            StretchBlt(app.imageDC, 0, 0, width, height, app.breakPictureDC, 0, 0,
-                       picture.bmWidth, picture.bmHeight, kCaptureCopy);
+            StretchBlt(app.imageDC, 0, 0, width, height, app.breakPictureDC, 0, 0, picture.bmWidth,
+                       picture.bmHeight, kCaptureCopy);
         } else {
             BitBlt(app.imageDC, (width - picture.bmWidth) / 2, (height - picture.bmHeight) / 2,
                    picture.bmWidth, picture.bmHeight, app.breakPictureDC, 0, 0, kCaptureCopy);
@@ -238,7 +292,8 @@ void PaintBreakScreen(HWND window) {
     DrawTextW(app.imageDC, countdown.data(), -1, &text, DT_NOPREFIX | DT_NOCLIP);
     if (showExpired) {
         const int left = text.left + (size.cx - expiredSize.cx) / 2;
-        RECT line = {left, text.bottom + 10, left + expiredSize.cx, text.bottom + 10 + expiredSize.cy};
+        RECT line = {left, text.bottom + 10, left + expiredSize.cx,
+                     text.bottom + 10 + expiredSize.cy};
         HGDIOBJ previous = SelectObject(app.imageDC, app.breakExpiredFont);
         DrawTextW(app.imageDC, expired.data(), -1, &line, DT_NOPREFIX | DT_NOCLIP);
         SelectObject(app.imageDC, previous);
@@ -251,8 +306,9 @@ bool AdjustBreakSeconds(HWND window, WPARAM virtualKey) {
     if (!app.breakActive || (virtualKey != VK_LEFT && virtualKey != VK_RIGHT)) {
         return false;
     }
-    app.breakSecondsLeft = AdjustedBreakSeconds(app.breakSecondsLeft, virtualKey == VK_RIGHT ? 10 : -10);
-    RestartTimer(window);  // the next tick comes a full second later
+    app.breakSecondsLeft =
+        AdjustedBreakSeconds(app.breakSecondsLeft, virtualKey == VK_RIGHT ? 10 : -10);
+    RestartTimer(window); // the next tick comes a full second later
     InvalidateRect(window, nullptr, TRUE);
     return true;
 }
@@ -274,10 +330,6 @@ void EndBreak(HWND window) {
     ReleaseBreakObjects();
     // Put back exactly what the presenter had: a screen saver switched off stays off.
     RestorePowerSaving();
-    // The translucency goes with the break (looked up on the window: the opacity setting may
-    // have changed meanwhile).
-    const LONG style = GetWindowLongW(window, GWL_EXSTYLE);
-    if (style & WS_EX_LAYERED) {
-        SetWindowLongW(window, GWL_EXSTYLE, style & ~WS_EX_LAYERED);
-    }
+    // The translucency goes with the break: the zoom shares this window.
+    RemoveLayering(window);
 }

@@ -7,7 +7,7 @@
 #include <array>
 #include <span>
 
-#include "draw/dialog_controls.h"
+#include "shared/dialog_controls.h"
 #include "lang/apply_language.h"
 #include "res/advanced_controls.h"
 #include "settings/registry_store.h"

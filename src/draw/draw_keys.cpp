@@ -6,7 +6,7 @@
 #include "draw/strokes.h"
 #include "draw/typing.h"
 #include "draw/undo_stack.h"
-#include "output/picture_files.h"
+#include "shared/picture_files.h"
 #include "zoom/app_state.h"
 #include "zoom/hotkey_value.h"
 #include "zoom/message_ids.h"

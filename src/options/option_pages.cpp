@@ -8,7 +8,7 @@
 
 #include "breaktimer/advanced_break_dialog.h"
 #include "draw/advanced_draw_dialog.h"
-#include "draw/dialog_controls.h"
+#include "shared/dialog_controls.h"
 #include "lang/apply_language.h"
 #include "options/font_dialog.h"
 #include "options/options_state.h"

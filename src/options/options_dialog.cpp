@@ -246,16 +246,19 @@ void LoadPageValues() {
     optionsState.workingBreakColor = s.BreakFontColor;
 }
 
+// In front and in the foreground, but not topmost: once the presenter leaves it, other
+// windows may cover it again.
+void RaiseOpenDialog() {
+    SetWindowPos(app.optionsDialog, HWND_TOP, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_SHOWWINDOW);
+    BringWindowToTop(app.optionsDialog);
+    SetFocus(app.optionsDialog);
+    SetForegroundWindow(app.optionsDialog);
+}
+
 INT_PTR OnOptionsInit(HWND dialog) {
     if (app.optionsDialog != nullptr) {
-        // Already open: raise that one and drop this one before it shows. A second start raises
-        // the dialog it finds by its title topmost, and that may be this one, about to go: the
-        // open one is made topmost here as well so the hand-over never misses.
-        SetWindowPos(app.optionsDialog, HWND_TOPMOST, 0, 0, 0, 0,
-                     SWP_NOSIZE | SWP_NOMOVE | SWP_SHOWWINDOW);
-        BringWindowToTop(app.optionsDialog);
-        SetFocus(app.optionsDialog);
-        SetForegroundWindow(app.optionsDialog);
+        // Already open: raise that one and drop this one before it shows.
+        RaiseOpenDialog();
         EndDialog(dialog, 0);
         return 0;
     }
@@ -465,6 +468,12 @@ INT_PTR CALLBACK OptionsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPA
 }
 
 void OpenOptionsDialog(HWND mainWindow) {
+    // A second command while the dialog is open makes no second window: a second start looks
+    // for the dialog by its title, and a second one about to go could be the one it finds.
+    if (app.optionsDialog != nullptr) {
+        RaiseOpenDialog();
+        return;
+    }
     DialogBoxParamW(ProgramInstance(), MAKEINTRESOURCEW(IDD_OPTIONS), mainWindow, OptionsDialogProc,
                     0);
 }

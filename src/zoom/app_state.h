@@ -90,6 +90,8 @@ struct AppState {
     HDC breakPictureDC = nullptr;
     HBITMAP breakPictureBitmap = nullptr;
     HBITMAP breakBitmap = nullptr; // selected into imageDC during a break
+    // The monitor as it was before the break screen covered it, kept for a restart over it.
+    HBITMAP breakDesktopBitmap = nullptr;
     int breakBitsPerPixel = 0;
     int breakPlanes = 0;
     // The presenter's screen-saver and power settings, recorded when a break switched them off

@@ -1,9 +1,12 @@
 // The advanced draw options dialog, run modally as the Draw page runs it and driven like a user:
 // what OK stores and when a picture blocks it, colours from the real colour chooser, the
-// swatches on screen, and pictures of the dialog in English and Simplified Chinese.
+// swatches on screen, the pad pictures from the real file chooser, and pictures of the dialog in
+// English and Simplified Chinese.
 #include <gtest/gtest.h>
 
 #include <windows.h>
+
+#include <commdlg.h>
 
 #include <string>
 
@@ -144,6 +147,54 @@ TEST_F(AdvancedDraw, ADisabledSwatchIsVeiledInACheckerboardOfButtonFace) {
                ScreenPixel(x, y + 1) == next && ScreenPixel(x + 1, y + 1) == here;
     })) << std::hex
         << ScreenPixel(x, y) << " " << ScreenPixel(x + 1, y);
+}
+
+// The blackboard's picture chosen in the real file chooser: it starts in the Pictures folder
+// while the edit holds no folder, offers the picture types first, gives a name typed without
+// extension the ".bmp" of the file there, and starts the next time in the chosen file's folder;
+// Cancel keeps the edit.
+TEST_F(AdvancedDraw, BrowsingForAPadPictureStartsInPicturesAndOnlyOkChangesTheEdit) {
+    wchar_t pictures[MAX_PATH] = {};
+    ExpandEnvironmentStringsW(L"%USERPROFILE%\\Pictures", pictures, MAX_PATH);
+    CreateDirectoryW(pictures, nullptr); // a fresh prefix may not have it
+    app.settings.UseBKBmpK = 1;
+    ModalDialog dialog(IDD_ADVANCED_DRAW, AdvancedDrawDialogProc);
+    ASSERT_NE(dialog.window, nullptr);
+    const std::wstring temp = TempFolder();
+    const std::wstring typed = temp + L"chalkboard";
+    CloseHandle(CreateFileW((typed + L".bmp").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr));
+    const struct {
+        int answer;
+        std::wstring folder, after;
+    } steps[] = {{IDCANCEL, pictures, L""},
+                 {IDOK, pictures, typed + L".bmp"},
+                 {IDCANCEL, temp.substr(0, temp.size() - 1), typed + L".bmp"}};
+    for (const auto& step : steps) {
+        dialog.ClickLater(IDC_BLACKBOARD_BROWSE);
+        HWND chooser = WaitForOtherDialog(dialog.window);
+        ASSERT_NE(chooser, nullptr);
+        wchar_t text[MAX_PATH] = {};
+        GetWindowTextW(chooser, text, MAX_PATH);
+        EXPECT_STREQ(text, L"Specify background file...");
+        SendMessageW(chooser, CDM_GETFOLDERPATH, MAX_PATH, reinterpret_cast<LPARAM>(text));
+        EXPECT_EQ(_wcsicmp(text, step.folder.c_str()), 0) << text;
+        HWND types = GetDlgItem(chooser, 1136);
+        EXPECT_EQ(SendMessageW(types, CB_GETCOUNT, 0, 0), 6);
+        SendMessageW(types, CB_GETLBTEXT, 0, reinterpret_cast<LPARAM>(text));
+        EXPECT_STREQ(text, L"Bitmap Files (*.bmp;*.dib)");
+        if (step.answer == IDOK) {
+            HWND name = FindWindowExW(GetDlgItem(chooser, 1148), nullptr, L"ComboBox", nullptr);
+            SendMessageW(FindWindowExW(name, nullptr, L"Edit", nullptr), WM_SETTEXT, 0,
+                         reinterpret_cast<LPARAM>(typed.c_str()));
+        }
+        PostMessageW(chooser, WM_COMMAND, step.answer, 0);
+        ASSERT_TRUE(WaitUntil([chooser] { return !IsWindow(chooser); }));
+        EXPECT_TRUE(WaitUntil([&] { return dialog.Text(IDC_BLACKBOARD_PICTURE) == step.after; }))
+            << dialog.Text(IDC_BLACKBOARD_PICTURE);
+    }
+    EXPECT_EQ(dialog.Text(IDC_WHITEBOARD_PICTURE), L"");
+    DeleteFileW((typed + L".bmp").c_str());
 }
 
 TEST_F(AdvancedDraw, PicturesInEnglishAndSimplifiedChinese) {

@@ -8,7 +8,7 @@
 #include <tuple>
 #include <utility>
 
-#include "draw/advanced_rules.h"
+#include "shared/dialog_rules.h"
 #include "draw/draw_geometry.h"
 #include "draw/typing_rules.h"
 

@@ -1,13 +1,19 @@
 // End to end: the break screen from the real tray icon's menu and the hotkey: the countdown
 // centred as drawn here and its arrow keys, the largest stored length, the corner cell with the
-// time since expiry below, a background picture centred or stretched, and one that cannot be read.
+// time since expiry below, a background picture centred or stretched, and one that cannot be read;
+// over a slide, restarts: over the faded desktop, after the opacity went to 100 % in the real
+// dialogs, and after the picture was deleted, which leaves nothing behind for the next zoom.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <climits>
+#include <cstdlib>
+#include <memory>
 #include <vector>
 
 #include "e2e/program_test.h"
+#include "res/advanced_controls.h"
+#include "res/options_controls.h"
 
 namespace {
 
@@ -72,6 +78,58 @@ std::vector<RECT> RedLines(const Screenshot& shot) {
         }
     }
     return lines;
+}
+
+// Points of the screen away from a centred countdown (a fifth of the screen high) and from the
+// taskbar, which now and then comes out above a topmost window.
+std::vector<POINT> BackgroundPoints() {
+    const int width = GetSystemMetrics(SM_CXSCREEN);
+    const int height = GetSystemMetrics(SM_CYSCREEN);
+    std::vector<POINT> points;
+    for (int y = 3; y < height - 40; y += 37) {
+        if (y > height / 2 - height / 6 && y < height / 2 + height / 6) {
+            continue;
+        }
+        for (int x = 3; x < width; x += 41) {
+            points.push_back({x, y});
+        }
+    }
+    return points;
+}
+
+// The slide at about 31 percent brightness over black, as the faded desktop shows it: each
+// channel within 2 of 0x4F / 255 of the slide's. Faded twice, bright channels come out far darker.
+bool ShowsTheSlideFadedOnce(const Screenshot& shot, const Screenshot& slide) {
+    for (const POINT p : BackgroundPoints()) {
+        const uint32_t shown = shot.At(p.x, p.y), original = slide.At(p.x, p.y);
+        for (int shift : {0, 8, 16}) {
+            const int expected = static_cast<int>((original >> shift) & 0xFF) * 0x4F / 255;
+            if (std::abs(static_cast<int>((shown >> shift) & 0xFF) - expected) > 2) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+// The break screen in the window colour at every background point, nothing of the slide through it.
+bool ShowsAnOpaqueBreak(const Screenshot& shot) {
+    const COLORREF window = GetSysColor(COLOR_WINDOW);
+    const uint32_t colour = GetRValue(window) << 16 | GetGValue(window) << 8 | GetBValue(window);
+    const std::vector<POINT> points = BackgroundPoints();
+    return std::all_of(points.begin(), points.end(),
+                       [&](POINT p) { return shot.At(p.x, p.y) == colour; });
+}
+
+bool Layered(HWND window) {
+    return (GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_LAYERED) != 0;
+}
+
+std::wstring ErrorText(const wchar_t* text, DWORD error) {
+    wchar_t reason[512] = {};
+    FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error,
+                   MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reason, 512, nullptr);
+    return std::wstring(text) + L": " + reason;
 }
 
 // Clicks the real tray icon and picks an item of its menu by its access key.
@@ -175,6 +233,133 @@ TEST_F(Break, ExpiryInTheCornerOverACentredPictureThenAStretchedOneThenOneThatCa
     ASSERT_TRUE(WaitUntil([box] { return !IsWindow(box); }));
     EXPECT_TRUE(NoDialogWithin(vistrel.Id(), 300));
     EXPECT_FALSE(IsWindowVisible(mainWindow));
+}
+
+// The break over a coordinate slide; the pointer is put in place before the slide appears.
+class BreakOverSlide : public ProgramTest {
+  protected:
+    void SetUp() override {
+        ProgramTest::SetUp();
+        MoveMouseTo(700, 300);
+        slide = std::make_unique<PatternWindow>();
+        ASSERT_TRUE(WaitUntil(ScreenShowsPlainPattern));
+    }
+    void TearDown() override {
+        ProgramTest::TearDown();
+        slide.reset();
+    }
+    std::unique_ptr<PatternWindow> slide;
+};
+
+TEST_F(BreakOverSlide, StartedEndedStartedAndRestartedOverTheFadedDesktopItShowsTheSlideFadedOnce) {
+    WriteSettingDword(L"BreakShowBackgroundFile", 1); // the faded desktop is the default choice
+    ASSERT_NO_FATAL_FAILURE(StartProgram());
+    Screenshot faded;
+    for (int start = 0; start < 2; ++start) {
+        PressShifted('3');
+        ASSERT_TRUE(WaitShown());
+        EXPECT_TRUE(WaitUntil([&] {
+            faded = CaptureScreen();
+            return ShowsTheSlideFadedOnce(faded, slide->picture);
+        })) << "start "
+            << start;
+        if (start == 0) {
+            ASSERT_TRUE(Escape());
+            ASSERT_TRUE(WaitUntil(ScreenShowsPlainPattern));
+        }
+    }
+    KeepScreenshot(L"break-faded-desktop", faded);
+    // Shortened first, so that the restart over the break screen itself shows.
+    ASSERT_TRUE(WaitForKeys());
+    for (int press = 0; press < 3; ++press) {
+        PressKey(VK_LEFT);
+    }
+    ASSERT_TRUE(CountdownAppears({L"09:30", L"09:29", L"09:28", L"09:27", L"09:26"}));
+    PressShifted('3');
+    ASSERT_TRUE(CountdownAppears({L"10:00", L"09:59", L"09:58", L"09:57", L"09:56"}));
+    Screenshot restarted;
+    EXPECT_TRUE(WaitUntil([&] {
+        restarted = CaptureScreen();
+        return ShowsTheSlideFadedOnce(restarted, slide->picture);
+    })) << "the restart showed the break screen faded again";
+    KeepScreenshot(L"break-faded-desktop-restarted", restarted);
+    EXPECT_TRUE(Escape());
+}
+
+TEST_F(BreakOverSlide, ARestartAfterTheOpacityWasRaisedTo100PercentIsOpaque) {
+    WriteSettingDword(L"BreakOpacity", 50);
+    ASSERT_NO_FATAL_FAILURE(StartProgram());
+    PressShifted('3');
+    ASSERT_TRUE(WaitShown());
+    // Wine on a plain X server draws a layered window opaque whatever its alpha (no
+    // compositor), so the translucency is read from the window, not from the screen.
+    EXPECT_TRUE(Layered(mainWindow));
+    BYTE alpha = 0;
+    EXPECT_TRUE(GetLayeredWindowAttributes(mainWindow, nullptr, &alpha, nullptr));
+    EXPECT_EQ(alpha, 127);
+
+    // 100 % in the real Advanced Break Options, opened from the Break page; the break screen
+    // gives way to the options dialog and a break start brings it back.
+    PostCommand(mainWindow, kOptionsCommand);
+    HWND options = WaitForOptionsDialog(vistrel);
+    ASSERT_NE(options, nullptr);
+    HWND advancedButton = DescendantOf(options, IDC_BREAK_ADVANCED, false);
+    ASSERT_NE(advancedButton, nullptr);
+    PostMessageW(GetParent(advancedButton), WM_COMMAND, MAKEWPARAM(IDC_BREAK_ADVANCED, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(advancedButton));
+    HWND advanced = WaitForNewDialog(vistrel.Id(), {options});
+    ASSERT_NE(advanced, nullptr);
+    SendMessageW(GetDlgItem(advanced, IDC_BREAK_OPACITY), CB_SETCURSEL, 9, 0); // 100%
+    PostMessageW(advanced, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(WaitUntil([advanced] { return !IsWindow(advanced); }));
+    EXPECT_EQ(StoredSetting(L"BreakOpacity"), 100u);
+    PostMessageW(options, WM_COMMAND, IDCANCEL, 0); // what the advanced dialog stored stays
+    ASSERT_TRUE(WaitUntil([options] { return !IsWindow(options); }));
+    EXPECT_TRUE(WaitUntil([this] { return vistrel.Idle(); }));
+
+    PressShifted('3');
+    ASSERT_TRUE(WaitShown());
+    EXPECT_FALSE(Layered(mainWindow));
+    EXPECT_TRUE(WaitUntil([] { return ShowsAnOpaqueBreak(CaptureScreen()); }));
+    EXPECT_TRUE(Escape());
+}
+
+TEST_F(BreakOverSlide, ARestartWhosePictureWasDeletedLeavesNothingAndTheNextZoomIsOpaque) {
+    const std::wstring picture = TempPath(L"vistrel-restart.png");
+    ASSERT_TRUE(WriteTwoColourPng(picture, 400, 200, 0xFF0000FF, 0xFF00FF00));
+    WriteSettingDword(L"BreakOpacity", 50);
+    WriteSettingDword(L"BreakShowBackgroundFile", 1);
+    WriteSettingDword(L"BreakShowDesktop", 0);
+    WriteString(kTestSettingsKey, L"BreakBackgroundFile", picture);
+    ASSERT_NO_FATAL_FAILURE(StartProgram());
+    PressShifted('3');
+    ASSERT_TRUE(WaitShown());
+    EXPECT_TRUE(Layered(mainWindow));
+    ASSERT_TRUE(WaitForKeys());
+
+    ASSERT_TRUE(DeleteFileW(picture.c_str()));
+    PressShifted('3');
+    HWND box = WaitForDialog(vistrel.Id(), 10000);
+    ASSERT_NE(box, nullptr);
+    // The running break is over before the box shows.
+    EXPECT_FALSE(IsWindowVisible(mainWindow));
+    EXPECT_FALSE(Layered(mainWindow));
+    const DialogSnapshot shown = ReadDialog(box);
+    EXPECT_EQ(shown.Text(), ErrorText(L"Error loading background bitmap", ERROR_FILE_NOT_FOUND));
+    DismissDialog(box);
+    ASSERT_TRUE(WaitUntil([box] { return !IsWindow(box); }));
+    EXPECT_TRUE(NoDialogWithin(vistrel.Id(), 300));
+    EXPECT_TRUE(WaitUntil(ScreenShowsPlainPattern));
+    EXPECT_FALSE(IsWindowVisible(mainWindow));
+
+    // The zoom that follows is the plain, opaque view of the slide.
+    const POINT at = {700, 300};
+    ASSERT_TRUE(WaitUntil([at] { return CursorAt(at); }));
+    PressShifted('1');
+    ASSERT_TRUE(WaitShown());
+    EXPECT_FALSE(Layered(mainWindow));
+    EXPECT_TRUE(WaitUntil([at] { return ShowsView(CaptureScreen(), 2.0f, {at.x, at.y}); }));
+    EXPECT_TRUE(Escape());
 }
 
 } // namespace

@@ -91,8 +91,8 @@ TEST_F(Startup, ATakenHotkeyIsNamedAndLaterStartsHandOverToOneOptionsDialogRaise
     HWND dialog = WaitForOptionsDialog(vistrel);
     ASSERT_NE(dialog, nullptr);
     EXPECT_FALSE(HotkeyHeldElsewhere(kShiftTwo)) << "the hotkeys are off while it is open";
-    // A second start finds it open: still one, raised topmost by the first instance itself,
-    // after the second start has ended.
+    // A second start finds it open (no second dialog is made that it could find instead):
+    // still one, raised topmost by the second start before it ends.
     VistrelProcess second;
     second.Start();
     EXPECT_EQ(second.WaitForExit(5000), 0u);

@@ -1,11 +1,15 @@
 // The real options dialog over the real main window: what OK stores and registers, the conflict
-// rule, what Cancel puts back, the minutes field and the single open dialog.
+// rule, what Cancel puts back, the minutes field, the break colour and typing font from the real
+// choosers, and the single open dialog raised but not left topmost.
 #include <windows.h>
 #include <commctrl.h>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "options/options_dialog.h"
@@ -16,6 +20,8 @@
 #include "shell/optional_functions.h"
 #include "support/dialog_runner.h"
 #include "support/main_window_fixture.h"
+#include "support/mode_cycles.h"
+#include "support/wait_until.h"
 #include "zoom/app_state.h"
 
 namespace {
@@ -45,6 +51,25 @@ class OptionsDialog : public MainWindowTest {
         SendMessageW(Item(page, control), HKM_SETHOTKEY, value, 0);
     }
     void Press(int button) { boxes = SendAnsweringBoxes(dialog, button); }
+    // Shows a page as a click on its tab does.
+    void ShowPage(OptionPage page) {
+        HWND tabs = GetDlgItem(dialog, IDC_PAGE_TABS);
+        SendMessageW(tabs, TCM_SETCURSEL, static_cast<WPARAM>(page), 0);
+        NMHDR header = {tabs, IDC_PAGE_TABS, TCN_SELCHANGE};
+        SendMessageW(dialog, WM_NOTIFY, IDC_PAGE_TABS, reinterpret_cast<LPARAM>(&header));
+    }
+    // Clicks `button`, whose handler runs a system chooser modally on this thread, and answers
+    // the chooser from another thread as a user would.
+    void ClickAndAnswer(HWND button, const std::function<void(HWND chooser)>& answer) {
+        std::thread user([&] {
+            HWND chooser = WaitForOtherDialog(dialog);
+            ASSERT_NE(chooser, nullptr);
+            answer(chooser);
+            ASSERT_TRUE(WaitUntil([chooser] { return !IsWindow(chooser); }));
+        });
+        SendMessageW(button, BM_CLICK, 0, 0);
+        user.join();
+    }
     bool Closed() { return !IsWindowVisible(dialog) && app.optionsDialog == nullptr; }
     HWND dialog = nullptr;
 };
@@ -152,10 +177,189 @@ TEST_F(OptionsDialog, TheMinutesFieldTakesOneToNinetyNineAndWithoutMagnification
     EXPECT_EQ(StoredSetting(L"HotkeyLivezoom"), 0u);
 }
 
-TEST_F(OptionsDialog, ASecondOpeningOnlyRaisesTheOpenDialog) {
+// Waits for a condition while this thread's windows (the dialog) go on painting.
+template <typename Condition> bool PumpUntil(Condition condition) {
+    return WaitUntil([&] {
+        PumpMessages();
+        return condition();
+    });
+}
+
+constexpr int kChooserRed = 706; // the colour chooser's red, green and blue edits
+constexpr COLORREF kChosen = RGB(0x2A, 0xB0, 0x64);
+
+COLORREF SwatchCentre(HWND button) {
+    RECT area = {};
+    GetWindowRect(button, &area);
+    return ScreenPixel((area.left + area.right) / 2, (area.top + area.bottom) / 2);
+}
+
+void AnswerColour(HWND chooser, COLORREF colour) {
+    const int parts[] = {GetRValue(colour), GetGValue(colour), GetBValue(colour)};
+    for (int part = 0; part < 3; ++part) {
+        SetDlgItemTextW(chooser, kChooserRed + part, std::to_wstring(parts[part]).c_str());
+    }
+    PostMessageW(chooser, WM_COMMAND, IDOK, 0);
+}
+
+// The dark pixels of "Sample" as the Type page draws it in `font`, or as the screen shows it,
+// over the text's own box inside the page's font group.
+std::vector<bool> SampleMask(HWND page, LOGFONTW font, bool fromScreen) {
+    RECT area = {};
+    GetWindowRect(GetDlgItem(page, IDC_FONT_GROUP), &area);
+    area.top += 6;
+    const int width = area.right - area.left, height = area.bottom - area.top;
+    font.lfHeight = -21;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height; // top-down
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ previous = SelectObject(memory, bitmap);
+    HFONT handle = CreateFontIndirectW(&font);
+    HGDIOBJ previousFont = SelectObject(memory, handle);
+    RECT box = {0, 0, width, height};
+    if (fromScreen) {
+        BitBlt(memory, 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
+    } else {
+        FillRect(memory, &box, GetSysColorBrush(COLOR_BTNFACE));
+        SetBkMode(memory, TRANSPARENT);
+        DrawTextW(memory, L"Sample", -1, &box, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+    }
+    RECT text = {0, 0, 0, 0};
+    DrawTextW(memory, L"Sample", -1, &text, DT_CALCRECT | DT_SINGLELINE);
+    GdiFlush();
+    const int textWidth = text.right, textHeight = text.bottom;
+    const int left = std::max(0, (width - textWidth) / 2 - 3);
+    const int right = std::min(width, (width + textWidth) / 2 + 3);
+    const int top = std::max(0, (height - textHeight) / 2 - 3);
+    const int bottom = std::min(height, (height + textHeight) / 2 + 3);
+    std::vector<bool> mask;
+    const auto* pixels = static_cast<const uint32_t*>(bits);
+    for (int y = top; y < bottom; ++y) {
+        for (int x = left; x < right; ++x) {
+            const uint32_t p = pixels[static_cast<size_t>(y) * width + x];
+            mask.push_back((p & 0xFF) < 0x60 && ((p >> 8) & 0xFF) < 0x60 &&
+                           ((p >> 16) & 0xFF) < 0x60);
+        }
+    }
+    SelectObject(memory, previousFont);
+    DeleteObject(handle);
+    SelectObject(memory, previous);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return mask;
+}
+
+size_t Differing(const std::vector<bool>& a, const std::vector<bool>& b) {
+    size_t count = a.size() > b.size() ? a.size() - b.size() : b.size() - a.size();
+    for (size_t i = 0; i < std::min(a.size(), b.size()); ++i) {
+        count += a[i] != b[i] ? 1 : 0;
+    }
+    return count;
+}
+
+TEST_F(OptionsDialog, TheRealColourChooserSetsTheBreakColourItsButtonShowsAndOkStoresIt) {
     ASSERT_NO_FATAL_FAILURE(Open());
-    SendMessageW(window, WM_COMMAND, 1004, 0); // returns at once: the second one ends unseen
-    EXPECT_EQ(app.optionsDialog, dialog);
+    ShowPage(OptionPage::Break);
+    HWND button = Item(OptionPage::Break, IDC_BREAK_COLOR);
+    EXPECT_TRUE(PumpUntil([button] { return SwatchCentre(button) == 0xFF; })); // red at first
+    ClickAndAnswer(button, [](HWND chooser) { PostMessageW(chooser, WM_COMMAND, IDCANCEL, 0); });
+    EXPECT_EQ(optionsState.workingBreakColor, 0xFFu) << "a cancelled chooser changes nothing";
+    ClickAndAnswer(button, [](HWND chooser) { AnswerColour(chooser, kChosen); });
+    EXPECT_EQ(optionsState.workingBreakColor, kChosen);
+    EXPECT_TRUE(PumpUntil([button] { return SwatchCentre(button) == kChosen; }));
+    // It opens again on the colour shown.
+    ClickAndAnswer(button, [](HWND chooser) {
+        wchar_t red[8] = {};
+        GetDlgItemTextW(chooser, kChooserRed, red, 8);
+        EXPECT_STREQ(red, std::to_wstring(GetRValue(kChosen)).c_str());
+        PostMessageW(chooser, WM_COMMAND, IDCANCEL, 0);
+    });
+    EXPECT_FALSE(StoredSetting(L"BreakFontColor").has_value());
+    Press(IDOK);
+    ASSERT_TRUE(Closed());
+    EXPECT_EQ(StoredSetting(L"BreakFontColor"), kChosen);
+}
+
+TEST_F(OptionsDialog, TheRealFontChooserSetsTheTypingFaceItsSampleShowsAndOkStoresIt) {
+    ASSERT_NO_FATAL_FAILURE(Open());
+    ShowPage(OptionPage::Type);
+    HWND page = OptionPageWindow(OptionPage::Type);
+    const LOGFONTW before = optionsState.workingFont;
+    EXPECT_TRUE(PumpUntil([&] {
+        return Differing(SampleMask(page, before, true), SampleMask(page, before, false)) <= 10;
+    }));
+    // A face that draws "Sample" unlike the current one, picked in the chooser's face list.
+    std::wstring chosen;
+    ClickAndAnswer(Item(OptionPage::Type, IDC_SET_FONT), [&](HWND chooser) {
+        HWND names = GetDlgItem(chooser, IDC_FONT_NAMES);
+        const auto count = static_cast<int>(SendMessageW(names, CB_GETCOUNT, 0, 0));
+        for (const wchar_t* face : {L"Courier New", L"Courier", L"DejaVu Serif", L"Symbol"}) {
+            const auto at = static_cast<int>(
+                SendMessageW(names, CB_FINDSTRINGEXACT, -1, reinterpret_cast<LPARAM>(face)));
+            if (at >= 0 && at < count && chosen.empty()) {
+                chosen = face;
+                SendMessageW(names, CB_SETCURSEL, at, 0);
+                SendMessageW(chooser, WM_COMMAND, MAKEWPARAM(IDC_FONT_NAMES, CBN_SELCHANGE),
+                             reinterpret_cast<LPARAM>(names));
+            }
+        }
+        EXPECT_FALSE(chosen.empty()) << count << " faces, none of those looked for";
+        PostMessageW(chooser, WM_COMMAND, IDOK, 0);
+    });
+    ASSERT_FALSE(chosen.empty());
+    const LOGFONTW after = optionsState.workingFont;
+    EXPECT_EQ(std::wstring(after.lfFaceName), chosen);
+    EXPECT_GT(Differing(SampleMask(page, before, false), SampleMask(page, after, false)), 30u)
+        << "the two faces draw alike: the sample could not tell them apart";
+    EXPECT_TRUE(PumpUntil([&] {
+        return Differing(SampleMask(page, after, true), SampleMask(page, after, false)) <= 10;
+    })) << "the sample shows the new face";
+    EXPECT_STRNE(reinterpret_cast<const wchar_t*>(app.settings.Font.lfFaceName), chosen.c_str());
+    Press(IDOK);
+    ASSERT_TRUE(Closed());
+    EXPECT_STREQ(reinterpret_cast<const wchar_t*>(app.settings.Font.lfFaceName), chosen.c_str());
+    FontRecord stored = {};
+    DWORD size = sizeof stored;
+    EXPECT_EQ(RegGetValueW(HKEY_CURRENT_USER, L"Software\\tarnove\\Vistrel", L"Font",
+                           RRF_RT_REG_BINARY, nullptr, &stored, &size),
+              ERROR_SUCCESS);
+    EXPECT_STREQ(reinterpret_cast<const wchar_t*>(stored.lfFaceName), chosen.c_str());
+}
+
+// True when top-level window `upper` comes before `lower` in the z-order.
+bool Above(HWND upper, HWND lower) {
+    for (HWND w = GetWindow(upper, GW_HWNDNEXT); w != nullptr; w = GetWindow(w, GW_HWNDNEXT)) {
+        if (w == lower) {
+            return true;
+        }
+    }
+    return false;
+}
+
+TEST_F(OptionsDialog, ASecondOpeningRaisesTheOpenDialogToTheFrontButNotTopmost) {
+    ASSERT_NO_FATAL_FAILURE(Open());
+    RECT place = {};
+    GetWindowRect(dialog, &place);
+    HWND cover = CreateWindowExW(0, L"STATIC", L"cover", WS_POPUP | WS_VISIBLE, place.left,
+                                 place.top, 400, 300, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(cover, nullptr);
+    SetForegroundWindow(cover);
+    ASSERT_TRUE(WaitUntil([cover] { return GetForegroundWindow() == cover; }));
+    for (int opening = 0; opening < 2; ++opening) { // a second raise leaves it as the first did
+        SendMessageW(window, WM_COMMAND, 1004, 0);  // returns at once: no second dialog
+        EXPECT_EQ(app.optionsDialog, dialog);
+        EXPECT_EQ(GetForegroundWindow(), dialog);
+        EXPECT_FALSE(GetWindowLongW(dialog, GWL_EXSTYLE) & WS_EX_TOPMOST);
+        EXPECT_TRUE(Above(dialog, cover)) << "in front of the window that covered it";
+    }
     int titled = 0;
     for (HWND w = FindWindowW(nullptr, nullptr); w != nullptr; w = GetWindow(w, GW_HWNDNEXT)) {
         wchar_t title[64] = {};
@@ -163,6 +367,10 @@ TEST_F(OptionsDialog, ASecondOpeningOnlyRaisesTheOpenDialog) {
         titled += std::wstring(title) == L"Vistrel -  www.tarnove.example" && IsWindow(w);
     }
     EXPECT_EQ(titled, 1);
+    // Left behind, it can be covered again.
+    SetWindowPos(cover, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    EXPECT_TRUE(Above(cover, dialog));
+    DestroyWindow(cover);
 }
 
 } // namespace

@@ -14,6 +14,7 @@
 #include "breaktimer/break_screen.h"
 #include "draw/undo_stack.h"
 #include "shell/optional_functions.h"
+#include "support/dialog_runner.h"
 #include "support/main_window_fixture.h"
 #include "support/mode_cycles.h"
 #include "zoom/app_state.h"
@@ -292,6 +293,60 @@ TEST_F(MainWindow, ACancelledSessionEndWritesExitsSettingsAndChangesNothingElse)
     EXPECT_EQ(SendMessageW(window, WM_ENDSESSION, FALSE, 0), 0);
     EXPECT_TRUE(IsWindow(window));
     EXPECT_EQ(app.breakActive, 1);
+    EndBreak(window);
+}
+
+// The restart from a running, translucent break: a picture that no longer loads ends it as
+// Escape would, and an empty path is reported with its own reason, not whatever failed last.
+TEST_F(BreakScreen, AFailedStartLeavesNoBreakTimerPowerChangeLayeringOrWindowBehind) {
+    CreateMain();
+    ASSERT_TRUE(SystemParametersInfoW(SPI_SETSCREENSAVEACTIVE, TRUE, nullptr, 0));
+    Settings& s = app.settings;
+    s.BreakOpacity = 50;
+    s.BreakShowBackgroundFile = 1; // over the faded desktop first
+    StartBreak(window);
+    ASSERT_EQ(app.breakActive, 1);
+    ASSERT_TRUE(IsWindowVisible(window));
+    std::vector<HGDIOBJ> objects = BreakObjects();
+    objects.insert(objects.end(),
+                   {app.breakPictureDC, app.breakPictureBitmap, app.breakDesktopBitmap});
+    s.BreakShowDesktop = 0;
+    for (const std::wstring& path : {TempFolder() + L"no-such-break-picture.png", std::wstring()}) {
+        Put(s.BreakBackgroundFile, path);
+        MessageBoxCollector collector;
+        SetLastError(ERROR_ACCESS_DENIED); // what an earlier call may have left
+        StartBreak(window);
+        const std::vector<DialogSnapshot> shown = collector.Stop();
+        ASSERT_EQ(shown.size(), 1u) << "path \"" << path << "\"";
+        EXPECT_EQ(shown[0].caption, L"Vistrel");
+        EXPECT_EQ(shown[0].Text(),
+                  ErrorBoxText(L"Error loading background bitmap", ERROR_FILE_NOT_FOUND));
+        EXPECT_EQ(app.breakActive, 0);
+        EXPECT_FALSE(IsWindowVisible(window));
+        EXPECT_FALSE(GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_LAYERED);
+        EXPECT_TRUE(ScreenSaverActive());
+        EXPECT_FALSE(KillTimer(window, 0)) << "the countdown still ran";
+        EXPECT_EQ(app.displayDC, nullptr);
+        EXPECT_EQ(app.breakDesktopBitmap, nullptr);
+    }
+    ExpectDeleted(objects);
+}
+
+// Every start sets the translucency anew, with or without the layered style.
+TEST_F(BreakScreen, ARestartAppliesTheCurrentOpacity) {
+    CreateMain();
+    for (int opacity : {50, 100, 30, 200}) {
+        app.settings.BreakOpacity = opacity;
+        StartBreak(window);
+        const bool layered = GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_LAYERED;
+        EXPECT_EQ(layered, opacity < 100) << opacity;
+        BYTE alpha = 0;
+        DWORD flags = 0;
+        if (layered) {
+            ASSERT_TRUE(GetLayeredWindowAttributes(window, nullptr, &alpha, &flags));
+            EXPECT_EQ(alpha, opacity * 255 / 100);
+        }
+    }
     EndBreak(window);
 }
 

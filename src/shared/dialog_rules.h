@@ -1,6 +1,6 @@
-// Rules of the advanced draw and advanced break options dialogs that need no window: the
-// percentage lists, the countdown position radios, the file chooser's starting folder and the
-// disabled colour swatch's veil.
+// Rules of the dialogs' shared controls that need no window (the advanced draw and break
+// dialogs and the options pages): the percentage lists, the countdown position radios, the file
+// chooser's starting folder and the disabled colour swatch's veil.
 #pragma once
 
 #include <cstddef>

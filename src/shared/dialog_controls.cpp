@@ -1,11 +1,11 @@
 // Pieces shared by the program's dialogs (see dialog_controls.h).
-#include "draw/dialog_controls.h"
+#include "shared/dialog_controls.h"
 
 #include <commdlg.h>
 
 #include <cwchar>
 
-#include "draw/advanced_rules.h"
+#include "shared/dialog_rules.h"
 #include "settings/settings_values.h"
 #include "zoom/app_state.h"
 

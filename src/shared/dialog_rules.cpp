@@ -1,5 +1,5 @@
-// Rules of the advanced dialogs (see advanced_rules.h).
-#include "draw/advanced_rules.h"
+// Rules of the dialogs' shared controls and of the advanced break dialog (see dialog_rules.h).
+#include "shared/dialog_rules.h"
 
 int PercentListSelection(uint32_t value) {
     const uint32_t index = value / 10 - 1; // below 10 wraps past the last entry
