@@ -52,6 +52,15 @@ bool UseCrossMarker(int32_t penWidth, int32_t captureWidth, int32_t captureHeigh
     return span < visibleWidth && span < visibleHeight;
 }
 
+ImageRect MarkerArea(CapturePoint p, int32_t penWidth, int32_t captureWidth,
+                     int32_t captureHeight) {
+    // The cross reaches six pixels from its centre; a dot half the pen's width.
+    const int32_t reach = std::max(penWidth / 2, 6) + 2;
+    return {std::clamp(p.x - reach, 0, captureWidth), std::clamp(p.y - reach, 0, captureHeight),
+            std::clamp(p.x + reach + 1, 0, captureWidth),
+            std::clamp(p.y + reach + 1, 0, captureHeight)};
+}
+
 int32_t SegmentMargin(int32_t penWidth, bool crossMarker) {
     return crossMarker ? 3 * penWidth + 1 : penWidth;
 }
@@ -85,7 +94,9 @@ void SnapLine(ImageRect& line) {
 
 namespace {
 
-int32_t RoundHalfUp(float value) { return static_cast<int32_t>(value + 0.5f); }
+int32_t RoundHalfUp(float value) {
+    return static_cast<int32_t>(value + 0.5f);
+}
 
 } // namespace
 

@@ -27,8 +27,7 @@ struct ImageRect {
 
 // The image point a client point of the view shows. Client coordinates arrive as unsigned
 // 16-bit values; the result is cut to 16 bits as well.
-CapturePoint ClientToImage(uint16_t clientX, uint16_t clientY, CapturePoint viewOrigin,
-                           float zoom);
+CapturePoint ClientToImage(uint16_t clientX, uint16_t clientY, CapturePoint viewOrigin, float zoom);
 
 // The width a request leads to, or none when the request is ignored (below 2, or above 30
 // outside a zoom taken over from live zoom, where the hand-off may exceed 30).
@@ -37,6 +36,11 @@ std::optional<int32_t> AcceptedPenWidth(int32_t requested, bool fromLiveZoom);
 // True when the pen marker is a small cross rather than a dot of the pen's width: thin pens on
 // a view wide enough for it.
 bool UseCrossMarker(int32_t penWidth, int32_t captureWidth, int32_t captureHeight, float zoom);
+
+// The part of the image that the pen marker at `p` may paint, the cross or a dot of the pen's
+// width with a little room for how GDI rounds them, cut to the image: the pixels its
+// save-under keeps. Empty (left >= right) when the point lies off the image.
+ImageRect MarkerArea(CapturePoint p, int32_t penWidth, int32_t captureWidth, int32_t captureHeight);
 
 // The client rectangle that shows segment a-b with `margin` around it, at the view's origin
 // and zoom (left and top at least 0).

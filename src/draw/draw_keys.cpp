@@ -16,19 +16,21 @@ namespace {
 constexpr int kBlackPad = 'K';
 constexpr int kWhitePad = 'W';
 
-// Marker out of the way, pixels under it saved from the image as it now is, marker painted.
+// The marker painted at the pen over the picture as it now is.
 void ShowMarkerAtPen(HWND window) {
-    SaveUnderPen(app.penPoint.x, app.penPoint.y);
-    DrawPenMarker(app.penPoint.x, app.penPoint.y);
+    ShowPenMarker(app.penPoint.x, app.penPoint.y);
     InvalidateSegment(window, {app.penPoint.x, app.penPoint.y}, {app.penPoint.x, app.penPoint.y});
 }
 
+// E, K, W and T wait for the left button to come up, as Ctrl+Z and Space do: a stroke or a
+// rubber band half drawn over a picture that changed under it would leave its pieces behind.
 void EraseAll(HWND window) {
-    if (!app.imageModified || app.typingActive) {
+    if (!app.imageModified || app.typingActive || app.strokeActive) {
         return;
     }
     ClearUndoStack(); // erase-all cannot be undone
     BitBlt(app.imageDC, 0, 0, app.captureWidth, app.captureHeight, app.cleanDC, 0, 0, SRCCOPY);
+    ForgetPenMarker();
     app.imageModified = 0;
     if (app.drawMode) {
         ShowMarkerAtPen(window);
@@ -39,14 +41,18 @@ void EraseAll(HWND window) {
 }
 
 void ShowPad(HWND window, int kind) {
-    if (!app.zoomActive || app.typingActive) {
+    if (!app.zoomActive || app.typingActive || app.strokeActive) {
         return;
     }
     if (!app.drawMode) {
-        // As a click at the zoom point would: draw mode, and one undo snapshot.
+        // As a click at the zoom point would: draw mode, and one undo snapshot. During the zoom
+        // animation that click is ignored, and so is the key.
         SendMessageW(window, WM_LBUTTONDOWN, 0, MAKELPARAM(app.zoomPoint.x, app.zoomPoint.y));
+        if (!app.drawMode) {
+            return;
+        }
     }
-    RestoreUnderPen(app.penPoint.x, app.penPoint.y);
+    HidePenMarker();
     PushUndoSnapshot(); // one Ctrl+Z takes the pad away
     app.padKind = kind;
     app.imageModified = 1;
@@ -67,19 +73,6 @@ void CentrePen(HWND window) {
     HoverTo(window, ClientPositionToImage(MAKELPARAM(x, y)));
 }
 
-void Undo(HWND window) {
-    if (GetKeyState(VK_CONTROL) >= 0 || !app.imageModified || app.strokeActive) {
-        return;
-    }
-    if (!PopUndoSnapshot()) {
-        return;
-    }
-    if (app.drawMode) {
-        ShowMarkerAtPen(window);
-    }
-    InvalidateRect(window, nullptr, FALSE);
-}
-
 void WheelNotchFromKey(HWND window, WPARAM virtualKey) {
     // Ctrl as it was when this key was pressed, not as it is now: keys that were queued (a busy
     // moment, a remote control, a macro tool) must not lose the Ctrl released after them.
@@ -89,6 +82,20 @@ void WheelNotchFromKey(HWND window, WPARAM virtualKey) {
 }
 
 } // namespace
+
+bool UndoLastChange(HWND window) {
+    if (!app.imageModified || app.strokeActive || !PopUndoSnapshot()) {
+        return false;
+    }
+    ForgetPenMarker(); // no snapshot holds the marker or the caret
+    if (app.typingActive) {
+        ResumeCaretAfterUndo(window);
+    } else if (app.drawMode) {
+        ShowMarkerAtPen(window);
+    }
+    InvalidateRect(window, nullptr, FALSE);
+    return true;
+}
 
 void LoadPadPicture(int kind) {
     DeleteAndClear(app.padPictureDC);
@@ -162,7 +169,9 @@ LRESULT OnDrawKeyDown(HWND window, WPARAM virtualKey) {
         ShowPad(window, static_cast<int>(virtualKey));
         break;
     case 'Z':
-        Undo(window);
+        if (GetKeyState(VK_CONTROL) < 0) {
+            UndoLastChange(window);
+        }
         break;
     default:
         // R, G, B, O, Y and P pick a pen colour; every other key does nothing (T starts

@@ -7,6 +7,10 @@
 #include <windows.h>
 
 LRESULT OnDrawKeyDown(HWND window, WPARAM virtualKey);
+// One step back (Ctrl+Z, the stylus eraser): the newest snapshot comes back, then the marker or,
+// while typing, the caret over it. Nothing while the left button is held or before anything was
+// drawn in this zoom; false then, and when the stack was empty (it beeps).
+bool UndoLastChange(HWND window);
 
 // Rebuilds padPictureDC for a pad kind ('K' or 'W'): the pad's picture stretched to the
 // capture, when the pad shows one and the file decodes; none otherwise.

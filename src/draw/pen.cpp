@@ -29,33 +29,43 @@ bool SelectPenColorForKey(HWND window, WPARAM virtualKey) {
         }
     }
     if (match == nullptr || app.typingActive) {
-        return false;  // while typing the letter is typed instead
+        return false; // while typing the letter is typed instead
     }
     if (app.breakActive && !app.settings.BreakUsePenColor) {
         return false;
     }
-    app.settings.PenColor = app.settings.*(match->slot);
-    WriteDwordSetting("PenColor", app.settings.PenColor);
+    const auto pick = [match] {
+        app.settings.PenColor = app.settings.*(match->slot);
+        WriteDwordSetting("PenColor", app.settings.PenColor);
+        return true;
+    };
     // The pen lives in the zoom's working image; during a break only the colour matters.
-    if (app.zoomActive) {
-        RebuildPen();
-        if (app.drawMode) {
-            RefreshPenMarker(window);
-        }
-    } else {
+    if (!app.zoomActive) {
+        pick();
         InvalidateRect(window, nullptr, TRUE);
+        return true;
+    }
+    ChangePen(window, pick);
+    if (app.drawMode && !app.strokeActive) {
+        RefreshPenMarker(window);
     }
     return true;
 }
 
 void SetPenWidth(HWND window, int x, int y, int requested) {
-    if (!app.strokeActive) {
-        RestoreUnderPen(x, y);
+    const bool fromLiveZoom = app.fromLiveZoom != 0;
+    if (!AcceptedPenWidth(requested, fromLiveZoom)) {
+        return; // the width and the marker stay as they are
     }
-    if (!StorePenWidth(requested, app.fromLiveZoom != 0)) {
+    if (app.strokeActive) {
+        // During a drag the stroke goes on with the new width; re-entering drawing would leave
+        // its entry dot in the middle of the stroke.
+        ChangePen(window,
+                  [requested, fromLiveZoom] { return StorePenWidth(requested, fromLiveZoom); });
         return;
     }
-    SaveUnderPen(x, y);
+    HidePenMarker();
+    StorePenWidth(requested, fromLiveZoom);
     // Leave drawing and enter it again at the pen: the marker is a dot of the new width
     // until the pointer moves, which shows the presenter the width at once.
     LeaveDrawMode();
@@ -72,4 +82,18 @@ void RebuildPen() {
     DeleteAndClear(previous);
 }
 
-void RefreshPenMarker(HWND window) { HoverTo(window, {app.penPoint.x, app.penPoint.y}); }
+void RefreshPenMarker(HWND window) {
+    HoverTo(window, {app.penPoint.x, app.penPoint.y});
+}
+
+bool ChangePen(HWND window, const std::function<bool()>& change) {
+    // A shape's rubber band is inverted with the pen it was drawn with: it goes with the old
+    // pen and comes back with the new one, or an outline of the old pen would stay behind.
+    TakeOutShapePreview();
+    const bool changed = change();
+    if (changed) {
+        RebuildPen();
+    }
+    PutBackShapePreview(window);
+    return changed;
+}

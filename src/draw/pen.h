@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <functional>
+
 // The colour keys R, G, B, O, Y, P pick their slot; other keys return false.
 bool SelectPenColorForKey(HWND window, WPARAM virtualKey);
 // Validates and applies a new width at the pen point (x, y), then re-enters drawing there so
@@ -14,3 +16,7 @@ void RebuildPen();
 
 // The hover refresh at `penPoint`: marker out, pixels saved again, marker painted, area shown.
 void RefreshPenMarker(HWND window);
+// Runs `change` (a new colour or width; false when it changed nothing) and rebuilds the pen.
+// While the left button is held a shape's rubber band is taken out before and drawn again
+// after, so the drag goes on with the new pen; the marker is not touched.
+bool ChangePen(HWND window, const std::function<bool()>& change);

@@ -3,47 +3,43 @@
 
 #include <windows.h>
 
+#include <algorithm>
+
 #include "draw/draw_geometry.h"
 #include "settings/registry_store.h"
 #include "zoom/app_state.h"
 
 namespace {
 
-// The save-under: a square of eight pen widths around the pen point.
-int MarkerSquare() {
-    return 8 * app.settings.PenWidth;
-}
-
-} // namespace
-
-bool StorePenWidth(int requested, bool fromLiveZoom) {
-    const std::optional<int32_t> width = AcceptedPenWidth(requested, fromLiveZoom);
-    if (!width) {
+// Makes sure the marker's surface holds at least width x height pixels of the working image.
+bool ReserveMarkerSurface(int width, int height) {
+    PenMarker& marker = app.penMarker;
+    if (marker.dc != nullptr && width <= marker.capacity.cx && height <= marker.capacity.cy) {
+        return true;
+    }
+    if (marker.dc == nullptr) {
+        marker.dc = CreateCompatibleDC(app.imageDC);
+        if (marker.dc == nullptr) {
+            return false;
+        }
+    }
+    // Grown in steps, so a pen widened notch by notch does not make a surface per notch.
+    const SIZE size = {std::max<LONG>(width, 2 * marker.capacity.cx),
+                       std::max<LONG>(height, 2 * marker.capacity.cy)};
+    HBITMAP bitmap = CreateCompatibleBitmap(app.imageDC, size.cx, size.cy);
+    if (bitmap == nullptr) {
         return false;
     }
-    app.settings.PenWidth = *width;
-    WriteDwordSetting("PenWidth", app.settings.PenWidth);
+    SelectObject(marker.dc, bitmap); // the old bitmap leaves the DC before it is deleted
+    DeleteAndClear(marker.bitmap);
+    marker.bitmap = bitmap;
+    marker.capacity = size;
     return true;
 }
 
-void SaveUnderPen(int x, int y) {
-    const int side = MarkerSquare();
-    BitBlt(app.scratchDC, 0, 0, side, side, app.imageDC, x - side / 2, y - side / 2, SRCCOPY);
-}
-
-void RestoreUnderPen(int x, int y) {
-    const int side = MarkerSquare();
-    BitBlt(app.imageDC, x - side / 2, y - side / 2, side, side, app.scratchDC, 0, 0, SRCCOPY);
-}
-
-bool UseCrossMarker() {
-    return UseCrossMarker(app.settings.PenWidth, app.captureWidth, app.captureHeight,
-                          app.currentZoom);
-}
-
-void DrawPenMarker(int x, int y) {
+void PaintMarker(int x, int y, bool dot) {
     HDC dc = app.imageDC;
-    if (UseCrossMarker()) {
+    if (!dot && UseCrossMarker()) {
         // Each bar both ways, so both end pixels are painted (a line leaves out its last one).
         HPEN cross = CreatePen(PS_SOLID, 2, app.settings.PenColor);
         HGDIOBJ previous = SelectObject(dc, cross);
@@ -60,4 +56,68 @@ void DrawPenMarker(int x, int y) {
         MoveToEx(dc, x, y, nullptr);
         LineTo(dc, x, y); // a dot of the pen's width
     }
+}
+
+} // namespace
+
+bool StorePenWidth(int requested, bool fromLiveZoom) {
+    const std::optional<int32_t> width = AcceptedPenWidth(requested, fromLiveZoom);
+    if (!width) {
+        return false;
+    }
+    app.settings.PenWidth = *width;
+    WriteDwordSetting("PenWidth", app.settings.PenWidth);
+    return true;
+}
+
+void ShowPenMarker(int x, int y, bool dot) {
+    HidePenMarker();
+    if (app.imageDC == nullptr) {
+        return;
+    }
+    const ImageRect area =
+        MarkerArea({x, y}, app.settings.PenWidth, app.captureWidth, app.captureHeight);
+    const int width = area.right - area.left;
+    const int height = area.bottom - area.top;
+    // Off the image, or nowhere to keep what it covers: a marker painted now could never be
+    // taken out again.
+    if (width <= 0 || height <= 0 || !ReserveMarkerSurface(width, height)) {
+        return;
+    }
+    PenMarker& marker = app.penMarker;
+    BitBlt(marker.dc, 0, 0, width, height, app.imageDC, area.left, area.top, SRCCOPY);
+    marker.area = {area.left, area.top, area.right, area.bottom};
+    marker.shown = 1;
+    PaintMarker(x, y, dot);
+}
+
+void HidePenMarker() {
+    PenMarker& marker = app.penMarker;
+    if (!marker.shown) {
+        return;
+    }
+    const RECT& r = marker.area;
+    BitBlt(app.imageDC, r.left, r.top, r.right - r.left, r.bottom - r.top, marker.dc, 0, 0,
+           SRCCOPY);
+    marker.shown = 0;
+}
+
+void ForgetPenMarker() {
+    app.penMarker.shown = 0;
+}
+
+bool PenMarkerShown() {
+    return app.penMarker.shown != 0;
+}
+
+void ReleasePenMarker() {
+    PenMarker& marker = app.penMarker;
+    DeleteAndClear(marker.dc); // lets go of the bitmap
+    DeleteAndClear(marker.bitmap);
+    marker = PenMarker{};
+}
+
+bool UseCrossMarker() {
+    return UseCrossMarker(app.settings.PenWidth, app.captureWidth, app.captureHeight,
+                          app.currentZoom);
 }

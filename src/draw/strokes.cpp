@@ -13,17 +13,25 @@
 
 namespace {
 
-CapturePoint PenPoint() { return {app.penPoint.x, app.penPoint.y}; }
+CapturePoint PenPoint() {
+    return {app.penPoint.x, app.penPoint.y};
+}
 
-void SetPenPoint(CapturePoint p) { app.penPoint = {p.x, p.y}; }
+void SetPenPoint(CapturePoint p) {
+    app.penPoint = {p.x, p.y};
+}
 
-ShapeKind CurrentShape() { return static_cast<ShapeKind>(app.shapeKind); }
+ShapeKind CurrentShape() {
+    return static_cast<ShapeKind>(app.shapeKind);
+}
 
 ImageRect ShapeRect() {
     return {app.shapeRect.left, app.shapeRect.top, app.shapeRect.right, app.shapeRect.bottom};
 }
 
-void SetShapeRect(const ImageRect& r) { app.shapeRect = {r.left, r.top, r.right, r.bottom}; }
+void SetShapeRect(const ImageRect& r) {
+    app.shapeRect = {r.left, r.top, r.right, r.bottom};
+}
 
 void Dot(CapturePoint p) {
     MoveToEx(app.imageDC, p.x, p.y, nullptr);
@@ -73,25 +81,26 @@ void DrawShape(const ImageRect& r) {
     }
 }
 
-void InvalidateAll(HWND window) { InvalidateRect(window, nullptr, FALSE); }
+void InvalidateAll(HWND window) {
+    InvalidateRect(window, nullptr, FALSE);
+}
 
 void EnterDrawMode(HWND window, CapturePoint p) {
     if (!app.imageModified) {
-        BitBlt(app.imageDC, 0, 0, app.captureWidth, app.captureHeight, app.cleanDC, 0, 0,
-               SRCCOPY);
+        BitBlt(app.imageDC, 0, 0, app.captureWidth, app.captureHeight, app.cleanDC, 0, 0, SRCCOPY);
         app.imageModified = 1;
     }
     RebuildPen();
     SetPenPoint(p);
-    SaveUnderPen(p.x, p.y);
-    Dot(p);
+    ShowPenMarker(p.x, p.y, true); // a dot of the pen's width
     InvalidateAll(window);
     // After a live-zoom takeover strokes keep their on-screen thickness: the width is scaled
     // by the live magnification until that zoom ends.
     if (app.fromLiveZoom && app.savedPenWidth == 0) {
         app.savedPenWidth = app.settings.PenWidth;
-        SetPenWidth(window, p.x, p.y,
-                    static_cast<int>(static_cast<float>(app.settings.PenWidth) * app.liveZoomFactor));
+        SetPenWidth(
+            window, p.x, p.y,
+            static_cast<int>(static_cast<float>(app.settings.PenWidth) * app.liveZoomFactor));
     }
     app.drawMode = 1;
     SuppressStickyKeys();
@@ -102,12 +111,11 @@ void StartStroke(WPARAM keys, CapturePoint p) {
     const ShapeKind shape = ShapeForModifiers((keys & MK_SHIFT) != 0, (keys & MK_CONTROL) != 0,
                                               GetKeyState(VK_TAB) < 0);
     if (shape != ShapeKind::Freehand) {
-        RestoreUnderPen(app.penPoint.x, app.penPoint.y);
         app.shapeKind = static_cast<int>(shape);
         app.shapeAnchor = {p.x, p.y};
         SetShapeRect({p.x, p.y, p.x, p.y});
     } else {
-        Dot(PenPoint());  // a click without movement leaves a dot
+        Dot(PenPoint()); // a click without movement leaves a dot
     }
     app.strokeActive = 1;
     SetROP2(app.imageDC, R2_COPYPEN);
@@ -119,7 +127,7 @@ void MoveShape(HWND window, CapturePoint p) {
     SetROP2(app.imageDC, R2_NOTXORPEN);
     ImageRect r = ShapeRect();
     if (!r.IsPoint()) {
-        DrawShape(r);  // drawn a second time in this mode, the old preview disappears
+        DrawShape(r); // drawn a second time in this mode, the old preview disappears
     }
     if (CurrentShape() == ShapeKind::Line || CurrentShape() == ShapeKind::Arrow) {
         r.right = p.x;
@@ -150,34 +158,53 @@ void FinishShape(HWND window, CapturePoint p) {
         SnapLine(r);
         SetShapeRect(r);
     }
-    DrawShape(r);  // hollow: rectangles and ellipses keep only their outline
+    DrawShape(r); // hollow: rectangles and ellipses keep only their outline
     InvalidateAll(window);
     SelectObject(app.imageDC, previousBrush);
-    SetPenPoint(p);
-    SaveUnderPen(p.x, p.y);
+    SetPenPoint(p); // the marker comes back with the next move
+}
+
+bool ShapePreviewShown() {
+    return app.strokeActive && CurrentShape() != ShapeKind::Freehand && !ShapeRect().IsPoint();
 }
 
 } // namespace
 
 CapturePoint ClientPositionToImage(LPARAM position) {
     ClipCursor(nullptr);
-    return ClientToImage(LOWORD(position), HIWORD(position), ViewOrigin(app.currentZoom), app.currentZoom);
+    return ClientToImage(LOWORD(position), HIWORD(position), ViewOrigin(app.currentZoom),
+                         app.currentZoom);
 }
 
 void InvalidateSegment(HWND window, CapturePoint a, CapturePoint b) {
     const int margin = SegmentMargin(app.settings.PenWidth, UseCrossMarker());
-    const ClientRect r = SegmentClientRect(a, b, margin, ViewOrigin(app.currentZoom), app.currentZoom);
+    const ClientRect r =
+        SegmentClientRect(a, b, margin, ViewOrigin(app.currentZoom), app.currentZoom);
     const RECT area = {r.left, r.top, r.right, r.bottom};
     InvalidateRect(window, &area, FALSE);
 }
 
 void HoverTo(HWND window, CapturePoint p) {
     const CapturePoint from = PenPoint();
-    RestoreUnderPen(from.x, from.y);
-    SaveUnderPen(p.x, p.y);
-    DrawPenMarker(p.x, p.y);
+    ShowPenMarker(p.x, p.y);
     InvalidateSegment(window, from, p);
     SetPenPoint(p);
+}
+
+void TakeOutShapePreview() {
+    if (ShapePreviewShown()) {
+        SetROP2(app.imageDC, R2_NOTXORPEN);
+        DrawShape(ShapeRect()); // drawn a second time in this mode, the preview disappears
+        SetROP2(app.imageDC, R2_COPYPEN);
+    }
+}
+
+void PutBackShapePreview(HWND window) {
+    if (ShapePreviewShown()) {
+        SetROP2(app.imageDC, R2_NOTXORPEN);
+        DrawShape(ShapeRect());
+        InvalidateAll(window);
+    }
 }
 
 void LeaveDrawMode() {
@@ -198,11 +225,9 @@ LRESULT OnLeftButtonDown(HWND window, WPARAM keys, LPARAM position) {
     if (!reentry && app.currentZoom != app.targetZoom) {
         return 0;
     }
-    if (app.imageModified) {
-        RestoreUnderPen(app.penPoint.x, app.penPoint.y);
-    }
+    HidePenMarker();
     if (!reentry) {
-        PushUndoSnapshot();  // every press can be undone, also the one that enters drawing
+        PushUndoSnapshot(); // every press can be undone, also the one that enters drawing
     }
     const CapturePoint p = reentry ? PenPoint() : ClientPositionToImage(position);
     if (!app.drawMode) {
@@ -240,8 +265,7 @@ LRESULT OnLeftButtonUp(HWND window, LPARAM position) {
         Segment(PenPoint(), p);
         InvalidateAll(window);
         SetPenPoint(p);
-        SaveUnderPen(p.x, p.y);
-        DrawPenMarker(p.x, p.y);
+        ShowPenMarker(p.x, p.y);
     }
     app.strokeActive = 0;
     app.shapeKind = static_cast<int>(ShapeKind::Freehand);
@@ -253,15 +277,10 @@ LRESULT OnRightButtonDown(HWND window) {
     if (app.zoomActive && app.typingActive) {
         SendMessageW(window, kEndTypingMessage, 0, 0);
     } else if (app.zoomActive && app.drawMode) {
-        if (!app.strokeActive) {
-            RestoreUnderPen(app.penPoint.x, app.penPoint.y);
-        } else if (CurrentShape() != ShapeKind::Freehand && !ShapeRect().IsPoint()) {
-            // A shape dragged so far is only a rubber band: take it out rather than leave an
-            // inverted outline in the picture.
-            SetROP2(app.imageDC, R2_NOTXORPEN);
-            DrawShape(ShapeRect());
-            SetROP2(app.imageDC, R2_COPYPEN);
-        }
+        // A shape dragged so far is only a rubber band: it goes rather than leave an inverted
+        // outline in the picture. A freehand stroke drawn so far stays.
+        HidePenMarker();
+        TakeOutShapePreview();
         SetCursorPos(app.monitorRect.left + app.zoomPoint.x, app.monitorRect.top + app.zoomPoint.y);
         app.drawMode = 0;
         app.strokeActive = 0;

@@ -23,5 +23,9 @@ CapturePoint ClientPositionToImage(LPARAM position);
 void HoverTo(HWND window, CapturePoint p);
 // Invalidates the part of the window that shows segment a-b plus the marker's margin.
 void InvalidateSegment(HWND window, CapturePoint a, CapturePoint b);
+// While a shape is dragged: takes its rubber band out of the picture, and draws it again (with
+// the pen as it is then). Nothing for a freehand stroke or with the button up.
+void TakeOutShapePreview();
+void PutBackShapePreview(HWND window);
 // Leaves drawing mode without touching the image (the pen-width change re-enters at once).
 void LeaveDrawMode();

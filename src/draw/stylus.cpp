@@ -6,25 +6,16 @@
 #define WINVER 0x0602
 #include "draw/stylus.h"
 
-#include "draw/pen.h"
-#include "draw/pen_state.h"
-#include "draw/strokes.h"
-#include "draw/undo_stack.h"
+#include "draw/draw_keys.h"
 #include "shell/optional_functions.h"
-#include "zoom/app_state.h"
 
 LRESULT UndoWithPenEraser(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     auto getPenInfo = optionalFunctions.GetPointerPenInfo;
-    if (app.imageModified && !app.strokeActive && getPenInfo != nullptr) {
+    if (getPenInfo != nullptr) {
         POINTER_PEN_INFO pen = {};
         if (getPenInfo(GET_POINTERID_WPARAM(wParam), &pen) &&
             pen.pointerInfo.pointerType == PT_PEN && (pen.penFlags & PEN_FLAG_ERASER) != 0 &&
-            PopUndoSnapshot()) {
-            if (app.drawMode) {
-                SaveUnderPen(app.penPoint.x, app.penPoint.y);
-                DrawPenMarker(app.penPoint.x, app.penPoint.y);
-            }
-            InvalidateRect(window, nullptr, FALSE);
+            UndoLastChange(window)) {
             return 0;
         }
     }

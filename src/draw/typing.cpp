@@ -1,6 +1,8 @@
 // Typing mode (see typing.h).
 #include "draw/typing.h"
 
+#include <new>
+
 #include "draw/draw_keys.h"
 #include "draw/pen.h"
 #include "draw/pen_state.h"
@@ -62,22 +64,28 @@ POINT ScreenPointOf(POINT image) {
 }
 
 void BeginTyping(HWND window, LPARAM lParam) {
-    if (app.typingActive || !app.zoomActive) {
+    // T waits for the left button to come up, as the other keys that change the picture do.
+    if (app.typingActive || !app.zoomActive || app.strokeActive) {
         return;
     }
     const bool internal = lParam == 0;
     if (!app.drawMode && internal) {
+        // Entering drawing moves the pen to the press; a new text size (the wheel) goes on
+        // where the caret was.
+        const POINT resumeAt = app.penPoint;
         SendMessageW(window, WM_LBUTTONDOWN, 0, MAKELPARAM(app.zoomPoint.x, app.zoomPoint.y));
+        app.penPoint = resumeAt;
     }
+    // The caret takes the marker's place; its entry dot as well.
+    HidePenMarker();
     app.typingReturnPoint = app.zoomPoint;
     app.textPoint = app.penPoint;
     app.typingActive = 1;
     app.caretFixed = 0;
     SizeTypingFont();
     if (app.drawMode && !internal) {
-        RestoreUnderPen(app.penPoint.x, app.penPoint.y);
-        PushUndoSnapshot();  // one Ctrl+Z takes away everything typed in this visit
-    } else if (!app.drawMode) {
+        PushUndoSnapshot(); // one Ctrl+Z takes away everything typed in this visit
+    } else if (!app.drawMode && !internal) {
         // From plain zoom the text starts under the pointer, mapped through the view as every
         // pointer position is.
         const CapturePoint p = ClientPositionToImage(MAKELPARAM(app.zoomPoint.x, app.zoomPoint.y));
@@ -111,12 +119,11 @@ LRESULT EndTyping(HWND window, WPARAM reason) {
         app.penPoint = {app.caretRect.left, app.caretRect.top};
         const POINT screen = ScreenPointOf(app.penPoint);
         SetCursorPos(screen.x, screen.y);
-        SaveUnderPen(app.penPoint.x, app.penPoint.y);
-        DrawPenMarker(app.penPoint.x, app.penPoint.y);
+        ShowPenMarker(app.penPoint.x, app.penPoint.y);
         InvalidateRect(window, nullptr, FALSE);
     } else {
+        // No marker outside drawing: the next press puts the pen where it lands.
         app.penPoint = app.typingReturnPoint;
-        SaveUnderPen(app.penPoint.x, app.penPoint.y);
         SetCursorPos(app.monitorRect.left + app.typingReturnPoint.x,
                      app.monitorRect.top + app.typingReturnPoint.y);
         SendMessageW(window, WM_MOUSEMOVE, 0,
@@ -138,9 +145,18 @@ LRESULT OnTypingChar(HWND window, WPARAM character) {
     DrawTextW(app.imageDC, &text, 1, &r, 0);
     InvalidateRect(window, nullptr, TRUE);
     app.textPoint.x += r.right - r.left;
-    app.typedCharacters = new TypedGlyph{r, app.typedCharacters};
+    // Without memory for its record the character stays drawn but cannot be taken back.
+    if (auto* glyph = new (std::nothrow) TypedGlyph{r, app.typedCharacters}) {
+        app.typedCharacters = glyph;
+    }
     DrawCaret(window, app.textPoint);
     return 0;
+}
+
+void ResumeCaretAfterUndo(HWND window) {
+    // The caret's saved pixels and the glyphs typed belong to the picture that was undone.
+    FreeTypedGlyphs();
+    DrawCaret(window, app.textPoint);
 }
 
 bool OnTypingKey(HWND window, WPARAM virtualKey) {
@@ -208,7 +224,7 @@ LRESULT OnTypingWheel(HWND window, int notches) {
         return 0;
     }
     SendMessageW(window, kEndTypingMessage, 1, 0);
-    app.settings.FontScale = *scale;  // stored at Exit
+    app.settings.FontScale = *scale; // stored at Exit
     app.penPoint = {app.caretRect.left, app.caretRect.top};
     SendMessageW(window, WM_KEYUP, 'T', 0);
     if (app.currentZoom != 1.0f && app.drawMode) {

@@ -6,8 +6,8 @@
 #include <windows.h>
 
 struct TypedGlyph {
-    RECT area;                   // where the character was drawn, image coordinates
-    TypedGlyph* previous = nullptr;  // the character typed before it
+    RECT area;                      // where the character was drawn, image coordinates
+    TypedGlyph* previous = nullptr; // the character typed before it
 };
 
 // WM_KEYUP: T starts typing (lParam 0: an internal restart after a size change).
@@ -16,6 +16,8 @@ LRESULT OnKeyUp(HWND window, WPARAM virtualKey, LPARAM lParam);
 LRESULT EndTyping(HWND window, WPARAM reason);
 // WM_CHAR while typing.
 LRESULT OnTypingChar(HWND window, WPARAM character);
+// After an undo while typing: the caret drawn again over the restored picture at the text point.
+void ResumeCaretAfterUndo(HWND window);
 // Enter, Backspace and Delete while typing; false for other keys.
 bool OnTypingKey(HWND window, WPARAM virtualKey);
 // The pointer and the wheel while typing.

@@ -1,6 +1,8 @@
 // Undo snapshots (see undo_stack.h).
 #include "draw/undo_stack.h"
 
+#include <new>
+
 #include "zoom/app_state.h"
 
 BOOL(WINAPI* undoBeep)(DWORD, DWORD) = Beep;
@@ -8,7 +10,7 @@ BOOL(WINAPI* undoBeep)(DWORD, DWORD) = Beep;
 namespace {
 
 void FreeSnapshot(UndoSnapshot* snapshot) {
-    DeleteAndClear(snapshot->dc);  // deselects the bitmap so it can go
+    DeleteAndClear(snapshot->dc); // deselects the bitmap so it can go
     DeleteAndClear(snapshot->bitmap);
     delete snapshot;
 }
@@ -32,7 +34,11 @@ UndoSnapshot* NewSnapshot() {
     if (bitmap == nullptr) {
         return nullptr;
     }
-    auto* snapshot = new UndoSnapshot;
+    auto* snapshot = new (std::nothrow) UndoSnapshot;
+    if (snapshot == nullptr) {
+        DeleteObject(bitmap);
+        return nullptr;
+    }
     snapshot->bitmap = bitmap;
     snapshot->dc = CreateCompatibleDC(app.imageDC);
     SelectObject(snapshot->dc, snapshot->bitmap);
@@ -60,7 +66,7 @@ int UndoDepth() {
 void PushUndoSnapshot() {
     UndoSnapshot* snapshot = nullptr;
     if (UndoDepth() >= kUndoDepth) {
-        snapshot = TakeOldestSnapshot();  // the oldest is dropped; its surface is reused
+        snapshot = TakeOldestSnapshot(); // the oldest is dropped; its surface is reused
     } else if (app.undoSpares != nullptr) {
         snapshot = app.undoSpares;
         app.undoSpares = snapshot->next;
@@ -68,7 +74,7 @@ void PushUndoSnapshot() {
         snapshot = NewSnapshot();
     }
     if (snapshot == nullptr) {
-        return;  // no memory for a snapshot: this change cannot be undone
+        return; // no memory for a snapshot: this change cannot be undone
     }
     BitBlt(snapshot->dc, 0, 0, app.captureWidth, app.captureHeight, app.imageDC, 0, 0, SRCCOPY);
     snapshot->next = app.undoStack;

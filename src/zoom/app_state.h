@@ -14,6 +14,17 @@
 struct UndoSnapshot; // newest-first list of whole-image snapshots (drawing)
 struct TypedGlyph;   // newest-first list of typed character rectangles (typing)
 
+// The pen marker's state: whether it is painted into the working image now, where, and the
+// pixels it covers there. Only draw/pen_state.cpp changes it; everything else asks that code
+// to show, hide or forget the marker, so nothing puts back pixels that no longer belong.
+struct PenMarker {
+    int shown = 0;    // painted into imageDC over the saved pixels
+    RECT area = {};   // the image pixels saved, where the marker was painted
+    HDC dc = nullptr; // the saved pixels at (0, 0): its own surface, grown as needed
+    HBITMAP bitmap = nullptr;
+    SIZE capacity = {}; // bitmap's size
+};
+
 struct AppState {
     // Windows and process.
     HINSTANCE instance = nullptr;
@@ -60,6 +71,7 @@ struct AppState {
     HBITMAP scratchBitmap = nullptr;
     HPEN pen = nullptr;
     HFONT typingFont = nullptr;
+    PenMarker penMarker;
     STICKYKEYS savedStickyKeys = {}; // valid only while cbSize is 8
     // The magnified view, painted here by the view's own scaler (view_scaler.h), made at the
     // first such paint of a zoom.

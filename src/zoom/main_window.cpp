@@ -3,6 +3,7 @@
 #include "zoom/main_window.h"
 
 #include <array>
+#include <new>
 
 #include "breaktimer/break_screen.h"
 #include "draw/draw_keys.h"
@@ -303,7 +304,14 @@ void ExitProgram(HWND window) {
     DestroyWindow(window);
 }
 
+// No exception may cross into the system, which called us. The only one the handlers can meet
+// is running out of memory (a snapshot, a typed character, the view's scratch): the message is
+// dropped, and once the outermost handler has returned (handlers send each other messages) the
+// zoom or break ends at once as Escape would end it, which frees the surfaces and snapshots.
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    static int depth = 0; // one thread owns every window of the program
+    static bool outOfMemory = false;
+    LRESULT result = 0;
     // A restarted shell announces itself with this registered message, whose number is known
     // only at run time: its new notification area needs the icon again.
     static const UINT taskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
@@ -311,9 +319,23 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         UpdateTrayIcon(window);
         return 0;
     }
-    const auto* row = FindDispatchRow(MainMessageTable(), message);
-    return row != nullptr ? row->handler(window, message, wParam, lParam)
-                          : DefWindowProcW(window, message, wParam, lParam);
+    ++depth;
+    try {
+        const auto* row = FindDispatchRow(MainMessageTable(), message);
+        result = row != nullptr ? row->handler(window, message, wParam, lParam)
+                                : DefWindowProcW(window, message, wParam, lParam);
+    } catch (const std::bad_alloc&) {
+        outOfMemory = true;
+    }
+    --depth;
+    if (depth == 0 && outOfMemory) {
+        outOfMemory = false;
+        if (app.zoomActive || app.breakActive) {
+            app.targetZoom = 1.0f; // no zoom-out animation
+            MainWindowProc(window, WM_HOTKEY, static_cast<WPARAM>(HotkeyId::Zoom), 0);
+        }
+    }
+    return result;
 }
 
 HWND CreateMainWindow(HINSTANCE instance) {

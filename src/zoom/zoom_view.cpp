@@ -27,6 +27,7 @@ void PutCursorOnZoomPoint() {
 // Deletes every surface and GDI object of a zoom. The DCs go first so that nothing is still
 // selected into one when its bitmap, pen or font is deleted.
 void DeleteZoomObjects() {
+    ReleasePenMarker();
     DeleteAndClear(app.displayDC);
     DeleteAndClear(app.imageDC);
     DeleteAndClear(app.cleanDC);
@@ -254,7 +255,7 @@ void WheelZoom(HWND window, int notches) {
     const bool animating = app.currentZoom != app.targetZoom;
     // The pen marker leaves the image while the view moves; the next move paints it again.
     if (animating && app.drawMode && !app.strokeActive) {
-        RestoreUnderPen(app.penPoint.x, app.penPoint.y);
+        HidePenMarker();
     }
     // A step that lands at once (1.125 to 1.0 jumps with no timer) must show too.
     if (animating || app.currentZoom != shownBefore) {

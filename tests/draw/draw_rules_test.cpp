@@ -74,6 +74,13 @@ TEST(PenRules, WidthTwoToThirtyUnlessHandedOverByLiveZoomAndTheCrossOnlyForThinP
     EXPECT_FALSE(UseCrossMarker(3, 1920, 1200, 4.0f)); // 300 is not below 300
     EXPECT_FALSE(UseCrossMarker(3, 280, 1080, 1.0f));  // the width counts as well
     EXPECT_FALSE(UseCrossMarker(-1, 1920, 1080, 1.0f)) << "compared unsigned";
+
+    // The marker's save-under: room for the cross, or for a dot of any width, cut to the image.
+    EXPECT_EQ(MarkerArea({500, 500}, 3, 1920, 1080), (ImageRect{492, 492, 509, 509}));
+    EXPECT_EQ(MarkerArea({500, 500}, 72, 1920, 1080), (ImageRect{462, 462, 539, 539}));
+    EXPECT_EQ(MarkerArea({1915, 2}, 30, 1920, 1080), (ImageRect{1898, 0, 1920, 20}));
+    const ImageRect off = MarkerArea({-100, 500}, 3, 1920, 1080);
+    EXPECT_GE(off.left, off.right) << "a point off the image saves nothing";
 }
 
 TEST(ViewMapping, SegmentsRepaintFromTheViewOriginAndClientPointsMapInSixteenBits) {

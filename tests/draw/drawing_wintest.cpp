@@ -1,138 +1,12 @@
-// Drawing on the frozen screen in the program's own process: the real main window, driven with its
-// messages, draws into the working image, which the tests compare with what GDI draws on a copy.
-// (The pen-input types are Windows 8 headers; the program binds the function at run time.)
-#undef _WIN32_WINNT
-#undef WINVER
-#define _WIN32_WINNT 0x0602
-#define WINVER 0x0602
-#include <gtest/gtest.h>
+// Drawing on the frozen screen in the program's own process: strokes and shapes, undo, the pen
+// width, erase-all and the pads, Space and the pen eraser (fixture in drawing_fixture.h).
+#include "draw/drawing_fixture.h"
 
-#include <windows.h>
-
-#include <functional>
 #include <set>
-#include <vector>
 
-#include "draw/sticky_keys.h"
-#include "draw/undo_stack.h"
 #include "shell/optional_functions.h"
-#include "support/main_window_fixture.h"
-#include "zoom/app_state.h"
 
 namespace {
-
-constexpr COLORREF kRed = RGB(255, 0, 0);
-constexpr POINT kAside = {1700, 150}; // where the pen rests between strokes
-
-using Image = std::vector<uint32_t>; // top-down, of the capture's size
-
-int beeps = 0;            // the undo stack's, 700 Hz for 200 ms; any other sound counts a thousand
-POINTER_PEN_INFO penInfo; // what the system's pen information says
-
-class Drawing : public MainWindowTest {
-  protected:
-    void SetUp() override {
-        MainWindowTest::SetUp();
-        CreateMain();
-        app.settings.AnimateZoom = 0;
-        beeps = 0;
-        undoBeep = [](DWORD frequency, DWORD ms) -> BOOL {
-            beeps += frequency == 700 && ms == 200 ? 1 : 1000;
-            return TRUE;
-        };
-    }
-    // A copy of `source` with `draw` applied by GDI itself, the default pen (red, 3 wide) in.
-    static Image Read(HDC source, const std::function<void(HDC)>& draw = nullptr) {
-        const int width = app.captureWidth, height = app.captureHeight;
-        BITMAPINFO info = {{sizeof info.bmiHeader, width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0},
-                           {}};
-        Image image(width * height);
-        HDC dc = CreateCompatibleDC(source); // deleted first: it lets go of the bitmap and pen
-        HBITMAP copy = CreateCompatibleBitmap(source, width, height);
-        HPEN pen = CreatePen(PS_SOLID, 3, kRed);
-        SelectObject(dc, copy);
-        SelectObject(dc, pen);
-        BitBlt(dc, 0, 0, width, height, source, 0, 0, SRCCOPY);
-        if (draw) {
-            draw(dc);
-        }
-        DeleteDC(dc);
-        GetDIBits(source, copy, 0, height, image.data(), &info, DIB_RGB_COLORS);
-        DeleteObject(copy);
-        DeleteObject(pen);
-        return image;
-    }
-    static Image WorkingImage() { return Read(app.imageDC); }
-    static Image CleanCapture() { return Read(app.cleanDC); }
-    // The pixels that differ, but for those within `ignored` (the pen marker's square, say).
-    static size_t Differences(const Image& actual, const Image& expected, RECT ignored = {}) {
-        size_t differences = 0;
-        for (size_t i = 0; i < actual.size(); ++i) {
-            const POINT p = {LONG(i % app.captureWidth), LONG(i / app.captureWidth)};
-            differences += actual[i] != expected[i] && !PtInRect(&ignored, p) ? 1 : 0;
-        }
-        return differences;
-    }
-    static RECT MarkerSquare() { // what the pen marker may cover around the pen
-        const int half = 4 * app.settings.PenWidth, x = app.penPoint.x, y = app.penPoint.y;
-        return {x - half, y - half, x + half, y + half};
-    }
-    static void HoldKey(int key, bool down) { // in this thread's state, which GetKeyState reads
-        BYTE keyboard[256];
-        GetKeyboardState(keyboard);
-        keyboard[key] = down ? 0x80 : 0;
-        SetKeyboardState(keyboard);
-    }
-    void EnterDrawing() { // the draw hotkey: the capture at 1.0, drawing at once
-        SendMessageW(window, WM_HOTKEY, 2, 0);
-        ASSERT_EQ(app.drawMode, 1);
-    }
-    void EnterZoomAtTwo() { // the zoom hotkey, not animated: 2.0 around the screen's centre
-        PressZoom();
-        Move({960, 540});
-    }
-    void PressZoom() { SendMessageW(window, WM_HOTKEY, 0, 0); }
-    void Move(POINT p, WPARAM keys = 0) { Send(WM_MOUSEMOVE, keys, p); }
-    void Press(POINT p, WPARAM keys = 0) { Send(WM_LBUTTONDOWN, MK_LBUTTON | keys, p); }
-    void Send(UINT message, WPARAM wParam, POINT p) {
-        SendMessageW(window, message, wParam, MAKELPARAM(p.x, p.y));
-    }
-    // Press at the first point, on through the others, release, and put the pen out of the way.
-    void Stroke(const std::vector<POINT>& path, WPARAM keys = 0) {
-        Move(path.front());
-        Press(path.front(), keys);
-        for (auto p = path.begin() + 1; p != path.end(); ++p) {
-            Move(*p, MK_LBUTTON | keys);
-        }
-        Send(WM_LBUTTONUP, 0, path.back());
-        Move(kAside);
-    }
-    void Key(WPARAM key) { SendMessageW(window, WM_KEYDOWN, key, 0); }
-    void CtrlZ() {
-        HoldKey(VK_CONTROL, true);
-        Key('Z');
-        HoldKey(VK_CONTROL, false);
-    }
-};
-
-// What GDI draws for a drag with a shape's keys held.
-using Drawn = std::function<void(HDC)>;
-Drawn Box(int left, int top, int right, int bottom, bool oval = false) {
-    return [=](HDC dc) {
-        SelectObject(dc, GetStockObject(NULL_BRUSH));
-        (oval ? Ellipse : Rectangle)(dc, left, top, right, bottom);
-    };
-}
-Drawn Line(POINT from, POINT to) {
-    return [=](HDC dc) { MoveToEx(dc, from.x, from.y, nullptr), LineTo(dc, to.x, to.y); };
-}
-Drawn Arrow(std::vector<POINT> corners) {
-    return [corners](HDC dc) {
-        SelectObject(dc, GetStockObject(DC_BRUSH));
-        SetDCBrushColor(dc, kRed);
-        Polygon(dc, corners.data(), 6);
-    };
-}
 
 TEST_F(Drawing, EnteringLeavesOnlyTheMarkerAndEachDragWhatGdiDrawsForIt) {
     EnterDrawing();
@@ -246,13 +120,6 @@ TEST_F(Drawing, CtrlWheelWidensThePenEraseAllIsForGoodAndWInZoomShowsTheWhitePad
     EXPECT_EQ(beeps, 1);
     CtrlZ();
     EXPECT_EQ(beeps, 2);
-}
-
-TEST_F(Drawing, ASecondStickyKeysSuppressionKeepsThePresentersRecord) {
-    app.savedStickyKeys = {sizeof(STICKYKEYS), SKF_AVAILABLE | SKF_HOTKEYACTIVE};
-    SuppressStickyKeys(); // as a nested drawing entry does after a first one
-    EXPECT_EQ(app.savedStickyKeys.dwFlags, DWORD(SKF_AVAILABLE | SKF_HOTKEYACTIVE));
-    RestoreStickyKeys();
 }
 
 TEST_F(Drawing, SpaceCentresThePenButNotDuringAStroke) {

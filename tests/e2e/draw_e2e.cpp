@@ -1,7 +1,9 @@
 // End to end: the sketch pads of the drawing mode and the advanced draw options dialog inside
 // the real program, opened from the options dialog's Draw page as a presenter opens it. A
 // blackboard colour picked in the colour chooser is stored at the dialog's OK and is the colour
-// the K key paints; the white pad shows its picture stretched over the screen.
+// the K key paints; the white pad shows its picture stretched over the screen. A right-click
+// in the middle of a stroke leaves the stroke whole on the screen, also after the next press
+// and its undo.
 #include <gtest/gtest.h>
 
 #include "e2e/program_test.h"
@@ -83,6 +85,35 @@ TEST_F(Draw, APadColourPickedInTheAdvancedDialogPaintsTheBlackboardAndThePadPict
     EXPECT_TRUE(Escape());
     EXPECT_TRUE(WaitUntil(ScreenShowsPlainPattern));
     DeleteFileW(picture.c_str());
+}
+
+TEST_F(Draw, ARightClickDuringAStrokeLeavesItWholeAfterTheNextPressAndItsUndo) {
+    constexpr uint32_t kRed = 0xFF0000, kWhite = 0xFFFFFF;
+    MoveMouseTo(300, 300);
+    PatternWindow slide(SlideFill::White);
+    ASSERT_NO_FATAL_FAILURE(StartProgram());
+    PressShifted('2');
+    ASSERT_TRUE(WaitForKeys());
+    PressLeft(300, 300);
+    MoveMouseTo(500, 300);
+    SendAbsolute(MOUSEEVENTF_RIGHTDOWN, 500, 300); // out of drawing with the left button held
+    SendAbsolute(MOUSEEVENTF_RIGHTUP, 500, 300);
+    ReleaseLeft(500, 300);
+    ClickAt(900, 700);      // drawing again
+    MoveMouseTo(1500, 800); // the marker follows the pen there
+    // The stroke from 300 to 500 whole, and nothing else near it.
+    auto strokeAlone = [] {
+        const Screenshot shot = CaptureScreen();
+        return CountColour(shot, {300, 300, 500, 301}, kRed) == 200 &&
+               CountColour(shot, {250, 280, 600, 297}, kWhite) == 350 * 17 &&
+               CountColour(shot, {250, 304, 600, 320}, kWhite) == 350 * 16 &&
+               CountColour(shot, {1480, 780, 1520, 820}, kWhite) < 1600;
+    };
+    EXPECT_TRUE(WaitUntil(strokeAlone)) << "in the picture";
+    PressWithCtrl('Z'); // the snapshot of the press that began drawing again
+    EXPECT_TRUE(WaitUntil(strokeAlone)) << "in the snapshot";
+    KeepScreenshot(L"right-click-during-a-stroke");
+    EXPECT_TRUE(Escape());
 }
 
 } // namespace

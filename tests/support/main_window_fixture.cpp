@@ -1,13 +1,40 @@
 // The main window fixture (see main_window_fixture.h).
 #include "support/main_window_fixture.h"
 
+#include "draw/sticky_keys.h"
 #include "settings/registry_store.h"
 #include "shell/optional_functions.h"
 #include "zoom/app_state.h"
 #include "zoom/main_window.h"
 #include "zoom/zoom_view.h"
 
+STICKYKEYS standInStickyKeys = {};
+int stickyKeysWrites = 0;
+
+namespace {
+
+BOOL WINAPI StandInStickyKeysParameters(UINT action, UINT size, PVOID record, UINT) {
+    if (size != sizeof(STICKYKEYS) || record == nullptr) {
+        return FALSE;
+    }
+    if (action == SPI_GETSTICKYKEYS) {
+        *static_cast<STICKYKEYS*>(record) = standInStickyKeys;
+        return TRUE;
+    }
+    if (action == SPI_SETSTICKYKEYS) {
+        standInStickyKeys = *static_cast<const STICKYKEYS*>(record);
+        ++stickyKeysWrites;
+        return TRUE;
+    }
+    return FALSE;
+}
+
+} // namespace
+
 void MainWindowTest::SetUp() {
+    standInStickyKeys = {sizeof(STICKYKEYS), SKF_AVAILABLE | SKF_HOTKEYACTIVE};
+    stickyKeysWrites = 0;
+    stickyKeysParameters = StandInStickyKeysParameters;
     RegDeleteTreeW(HKEY_CURRENT_USER, kVendorKeyPath);
     const DWORD shown = 1;
     ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, kSettingsKeyPath, L"OptionShown", REG_DWORD,
@@ -44,6 +71,7 @@ void MainWindowTest::TearDown() {
     SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_NORMAL);
     ReleaseOptionalFunctions();
     zoomExitPauseMs = 250;
+    stickyKeysParameters = SystemParametersInfoW;
 }
 
 bool HotkeyHeld(UINT modifiers, UINT key) {

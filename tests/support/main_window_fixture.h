@@ -1,9 +1,12 @@
 // The real main window inside the test program: created as start-up creates it, over fresh
 // stored settings (OptionShown = 1 only) and application state, and torn down after each test.
-// Also whether a hotkey combination is held, by anyone.
+// The system's sticky-keys setting is a stand-in during each test, so that no test changes the
+// real one, even when it fails. Also whether a hotkey combination is held, by anyone.
 #pragma once
 
 #include <gtest/gtest.h>
+
+#include <windows.h>
 
 #include <optional>
 #include <vector>
@@ -19,6 +22,11 @@ class MainWindowTest : public ::testing::Test {
     HWND window = nullptr;
     std::vector<DialogSnapshot> boxes;
 };
+
+// The sticky-keys record the program reads and writes during a test; SetUp makes it the
+// presenter's own (available, its hotkey on), and `stickyKeysWrites` counts what is written.
+extern STICKYKEYS standInStickyKeys;
+extern int stickyKeysWrites;
 
 // True when some registration holds the combination (RegisterHotKey's modifiers).
 bool HotkeyHeld(UINT modifiers, UINT key);
