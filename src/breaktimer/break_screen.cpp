@@ -240,6 +240,8 @@ LRESULT StartBreak(HWND window) {
     return 0;
 }
 
+BOOL(WINAPI* playAlarmSound)(LPCWSTR, HMODULE, DWORD) = PlaySoundW;
+
 void BreakTick(HWND window) {
     if (!app.breakActive) {
         return;
@@ -248,7 +250,8 @@ void BreakTick(HWND window) {
     InvalidateRect(window, nullptr, FALSE);
     if (app.breakSecondsLeft == 0 && app.settings.BreakPlaySoundFile) {
         // A sound that cannot be played plays nothing, not the system's default sound.
-        PlaySoundW(app.settings.BreakSoundFile, nullptr, SND_FILENAME | SND_ASYNC | SND_NODEFAULT);
+        playAlarmSound(app.settings.BreakSoundFile, nullptr,
+                       SND_FILENAME | SND_ASYNC | SND_NODEFAULT);
     }
 }
 

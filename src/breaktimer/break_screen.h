@@ -18,3 +18,6 @@ void WheelBreak(HWND mainWindow, int notches);
 // Ends the break: hides the window, frees the break's objects, puts the presenter's screen
 // saver and power settings back, and takes the translucency away.
 void EndBreak(HWND mainWindow);
+
+// Plays the alarm at expiry; PlaySoundW, replaced by tests to see what is asked of it.
+extern BOOL(WINAPI* playAlarmSound)(LPCWSTR sound, HMODULE module, DWORD flags);

@@ -9,6 +9,7 @@
 
 #include <array>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "breaktimer/break_screen.h"
@@ -333,6 +334,35 @@ TEST_F(BreakScreen, AFailedStartLeavesNoBreakTimerPowerChangeLayeringOrWindowBeh
 }
 
 // Every start sets the translucency anew, with or without the layered style.
+// The alarm at expiry, as asked of the system: a file that is missing or cannot be played must
+// play nothing, not the system's default sound, which would startle a room.
+std::vector<std::pair<std::wstring, DWORD>> alarms;
+BOOL WINAPI RecordAlarm(LPCWSTR sound, HMODULE, DWORD flags) {
+    alarms.emplace_back(sound, flags);
+    return FALSE; // as for a missing file
+}
+
+TEST_F(BreakScreen, TheAlarmAtExpiryPlaysTheFileOrNothingNeverTheDefaultSound) {
+    CreateMain();
+    alarms.clear();
+    const auto real = std::exchange(playAlarmSound, RecordAlarm);
+    Settings& s = app.settings;
+    wcscpy(s.BreakSoundFile, L"C:\\nowhere\\gong.wav");
+    for (int play : {0, 1}) {
+        s.BreakPlaySoundFile = play;
+        StartBreak(window);
+        app.breakSecondsLeft = 2;
+        BreakTick(window); // one second left
+        BreakTick(window); // expired
+        BreakTick(window); // counting the time since: no second alarm
+        EndBreak(window);
+    }
+    playAlarmSound = real;
+    ASSERT_EQ(alarms.size(), 1u);
+    EXPECT_EQ(alarms[0].first, L"C:\\nowhere\\gong.wav");
+    EXPECT_EQ(alarms[0].second, DWORD(SND_FILENAME | SND_ASYNC | SND_NODEFAULT));
+}
+
 TEST_F(BreakScreen, ARestartAppliesTheCurrentOpacity) {
     CreateMain();
     for (int opacity : {50, 100, 30, 200}) {
