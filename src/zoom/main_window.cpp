@@ -79,11 +79,24 @@ void LeaveZoomAtOnce(HWND window) {
     }
 }
 
+// Ends the zoom or drawing and the break at once, as the way out and a failed handler need.
+void EndEveryMode(HWND window) {
+    LeaveZoomAtOnce(window);
+    if (app.breakActive) {
+        EndBreak(window);
+    }
+}
+
+// FontScale and PenColor, which change without being written.
+void WriteExitSettings() {
+    const auto rows = ExitSettingRows(app.settings);
+    WriteSettings(rows);
+}
+
 // The end of a session: the settings Exit writes are written while the user may still cancel
 // the logoff, so a session that ends without WM_ENDSESSION loses nothing either.
 LRESULT OnQueryEndSession() {
-    const auto rows = ExitSettingRows(app.settings);
-    WriteSettings(rows);
+    WriteExitSettings();
     return TRUE;
 }
 
@@ -289,18 +302,14 @@ std::span<const DispatchRow<CommandHandler>> MainCommandTable() {
 }
 
 void ExitProgram(HWND window) {
-    LeaveZoomAtOnce(window);
-    if (app.breakActive) {
-        EndBreak(window);
-    }
+    EndEveryMode(window);
     // A live zoom still showing hid the system cursor; its window gives the cursor back as it
     // is destroyed, which the end of the process alone would not do.
     if (app.liveZoomWindow != nullptr) {
         DestroyWindow(app.liveZoomWindow);
     }
     RemoveTrayIcon(window);
-    const auto rows = ExitSettingRows(app.settings);
-    WriteSettings(rows);
+    WriteExitSettings();
     DestroyWindow(window);
 }
 
@@ -330,10 +339,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     --depth;
     if (depth == 0 && outOfMemory) {
         outOfMemory = false;
-        if (app.zoomActive || app.breakActive) {
-            app.targetZoom = 1.0f; // no zoom-out animation
-            MainWindowProc(window, WM_HOTKEY, static_cast<WPARAM>(HotkeyId::Zoom), 0);
-        }
+        EndEveryMode(window);
     }
     return result;
 }

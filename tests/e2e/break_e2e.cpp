@@ -132,6 +132,16 @@ std::wstring ErrorText(const wchar_t* text, DWORD error) {
     return std::wstring(text) + L": " + reason;
 }
 
+// A 400 x 200 picture, blue on the left and `right` (ARGB) on the right, written as `name` in
+// the temporary folder and stored as the break's background instead of the faded desktop.
+void StoreBackgroundPicture(const wchar_t* name, uint32_t right, std::wstring& picture) {
+    picture = TempPath(name);
+    ASSERT_TRUE(WriteTwoColourPng(picture, 400, 200, 0xFF0000FF, right));
+    WriteSettingDword(L"BreakShowBackgroundFile", 1);
+    WriteSettingDword(L"BreakShowDesktop", 0);
+    WriteString(kTestSettingsKey, L"BreakBackgroundFile", picture);
+}
+
 // Clicks the real tray icon and picks an item of its menu by its access key.
 void PickFromTheTrayIcon(WORD accessKey) {
     std::optional<POINT> icon;
@@ -170,13 +180,10 @@ TEST_F(Break, TheLargestStoredLengthCountsDownFromItsBound) {
 }
 
 TEST_F(Break, ExpiryInTheCornerOverACentredPictureThenAStretchedOneThenOneThatCannotBeRead) {
-    const std::wstring picture = TempPath(L"vistrel-break.png");
-    ASSERT_TRUE(WriteTwoColourPng(picture, 400, 200, 0xFF0000FF, 0xFF0000FF));
+    std::wstring picture;
+    ASSERT_NO_FATAL_FAILURE(StoreBackgroundPicture(L"vistrel-break.png", 0xFF0000FF, picture));
     WriteSettingDword(L"BreakTimeout", 0);
     WriteSettingDword(L"BreakTimerPosition", 0);
-    WriteSettingDword(L"BreakShowBackgroundFile", 1);
-    WriteSettingDword(L"BreakShowDesktop", 0);
-    WriteString(kTestSettingsKey, L"BreakBackgroundFile", picture);
     ASSERT_NO_FATAL_FAILURE(StartProgram());
     PressShifted('3');
     ASSERT_TRUE(WaitShown());
@@ -325,12 +332,9 @@ TEST_F(BreakOverSlide, ARestartAfterTheOpacityWasRaisedTo100PercentIsOpaque) {
 }
 
 TEST_F(BreakOverSlide, ARestartWhosePictureWasDeletedLeavesNothingAndTheNextZoomIsOpaque) {
-    const std::wstring picture = TempPath(L"vistrel-restart.png");
-    ASSERT_TRUE(WriteTwoColourPng(picture, 400, 200, 0xFF0000FF, 0xFF00FF00));
+    std::wstring picture;
+    ASSERT_NO_FATAL_FAILURE(StoreBackgroundPicture(L"vistrel-restart.png", 0xFF00FF00, picture));
     WriteSettingDword(L"BreakOpacity", 50);
-    WriteSettingDword(L"BreakShowBackgroundFile", 1);
-    WriteSettingDword(L"BreakShowDesktop", 0);
-    WriteString(kTestSettingsKey, L"BreakBackgroundFile", picture);
     ASSERT_NO_FATAL_FAILURE(StartProgram());
     PressShifted('3');
     ASSERT_TRUE(WaitShown());

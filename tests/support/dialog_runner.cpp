@@ -1,6 +1,8 @@
 // Modal dialogs driven by tests (see dialog_runner.h).
 #include "support/dialog_runner.h"
 
+#include <commdlg.h>
+
 #include <algorithm>
 #include <cwchar>
 #include <vector>
@@ -116,6 +118,21 @@ HWND WaitForOtherDialog(HWND except) {
         return found != nullptr;
     });
     return found;
+}
+
+HWND OpenFileChooser(const ModalDialog& dialog, int browseId, const wchar_t* title,
+                     const std::wstring& folder) {
+    dialog.ClickLater(browseId);
+    HWND chooser = WaitForOtherDialog(dialog.window);
+    if (chooser == nullptr) {
+        return nullptr;
+    }
+    wchar_t text[MAX_PATH] = {};
+    GetWindowTextW(chooser, text, MAX_PATH);
+    EXPECT_STREQ(text, title);
+    SendMessageW(chooser, CDM_GETFOLDERPATH, MAX_PATH, reinterpret_cast<LPARAM>(text));
+    EXPECT_EQ(_wcsicmp(text, folder.c_str()), 0) << text;
+    return chooser;
 }
 
 std::vector<DialogSnapshot> SendAnsweringBoxes(HWND dialog, WPARAM command) {

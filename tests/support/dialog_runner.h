@@ -48,6 +48,10 @@ class ModalDialog {
 
 // A visible dialog box of this process other than `except`; none after five seconds.
 HWND WaitForOtherDialog(HWND except);
+// Presses the browse button `browseId` of `dialog` and waits for the file chooser it opens, which
+// must carry `title` and start in `folder` (case aside); none when no chooser came.
+HWND OpenFileChooser(const ModalDialog& dialog, int browseId, const wchar_t* title,
+                     const std::wstring& folder);
 // Sends WM_COMMAND `command` to `dialog` while another thread answers every other box of this
 // process, in the order they appeared; the dialog's own thread may be this one or another.
 std::vector<DialogSnapshot> SendAnsweringBoxes(HWND dialog, WPARAM command);
