@@ -18,25 +18,14 @@
 
 namespace {
 
-constexpr int kChooserRed = 706; // the colour chooser's red, green and blue edits
 constexpr COLORREF kChosen = RGB(0x12, 0x9A, 0xD6);
-
-COLORREF SwatchCentre(HWND button) {
-    RECT area = {};
-    GetWindowRect(button, &area);
-    return ScreenPixel((area.left + area.right) / 2, (area.top + area.bottom) / 2);
-}
 
 // Clicks a colour button and picks `colour` in the real colour chooser.
 void ChooseColour(const ModalDialog& dialog, int button, COLORREF colour) {
     dialog.ClickLater(button);
     HWND chooser = WaitForOtherDialog(dialog.window);
     ASSERT_NE(chooser, nullptr);
-    const int parts[] = {GetRValue(colour), GetGValue(colour), GetBValue(colour)};
-    for (int part = 0; part < 3; ++part) {
-        SetDlgItemTextW(chooser, kChooserRed + part, std::to_wstring(parts[part]).c_str());
-    }
-    PostMessageW(chooser, WM_COMMAND, IDOK, 0);
+    AnswerColourChooser(chooser, colour);
     ASSERT_TRUE(WaitUntil([chooser] { return !IsWindow(chooser); }));
 }
 

@@ -185,22 +185,7 @@ template <typename Condition> bool PumpUntil(Condition condition) {
     });
 }
 
-constexpr int kChooserRed = 706; // the colour chooser's red, green and blue edits
 constexpr COLORREF kChosen = RGB(0x2A, 0xB0, 0x64);
-
-COLORREF SwatchCentre(HWND button) {
-    RECT area = {};
-    GetWindowRect(button, &area);
-    return ScreenPixel((area.left + area.right) / 2, (area.top + area.bottom) / 2);
-}
-
-void AnswerColour(HWND chooser, COLORREF colour) {
-    const int parts[] = {GetRValue(colour), GetGValue(colour), GetBValue(colour)};
-    for (int part = 0; part < 3; ++part) {
-        SetDlgItemTextW(chooser, kChooserRed + part, std::to_wstring(parts[part]).c_str());
-    }
-    PostMessageW(chooser, WM_COMMAND, IDOK, 0);
-}
 
 // The dark pixels of "Sample" as the Type page draws it in `font`, or as the screen shows it,
 // over the text's own box inside the page's font group.
@@ -272,7 +257,7 @@ TEST_F(OptionsDialog, TheRealColourChooserSetsTheBreakColourItsButtonShowsAndOkS
     EXPECT_TRUE(PumpUntil([button] { return SwatchCentre(button) == 0xFF; })); // red at first
     ClickAndAnswer(button, [](HWND chooser) { PostMessageW(chooser, WM_COMMAND, IDCANCEL, 0); });
     EXPECT_EQ(optionsState.workingBreakColor, 0xFFu) << "a cancelled chooser changes nothing";
-    ClickAndAnswer(button, [](HWND chooser) { AnswerColour(chooser, kChosen); });
+    ClickAndAnswer(button, [](HWND chooser) { AnswerColourChooser(chooser, kChosen); });
     EXPECT_EQ(optionsState.workingBreakColor, kChosen);
     EXPECT_TRUE(PumpUntil([button] { return SwatchCentre(button) == kChosen; }));
     // It opens again on the colour shown.

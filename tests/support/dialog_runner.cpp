@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cwchar>
+#include <string>
 #include <vector>
 
 #include "lang/language_catalogue.h"
@@ -204,6 +205,20 @@ COLORREF ScreenPixel(int x, int y) {
     const COLORREF pixel = GetPixel(screen, x, y);
     ReleaseDC(nullptr, screen);
     return pixel;
+}
+
+COLORREF SwatchCentre(HWND button) {
+    RECT area = {};
+    GetWindowRect(button, &area);
+    return ScreenPixel((area.left + area.right) / 2, (area.top + area.bottom) / 2);
+}
+
+void AnswerColourChooser(HWND chooser, COLORREF colour) {
+    const int parts[] = {GetRValue(colour), GetGValue(colour), GetBValue(colour)};
+    for (int part = 0; part < 3; ++part) {
+        SetDlgItemTextW(chooser, kChooserRed + part, std::to_wstring(parts[part]).c_str());
+    }
+    PostMessageW(chooser, WM_COMMAND, IDOK, 0);
 }
 
 std::wstring TempFolder() {

@@ -77,6 +77,12 @@ void KeepPicturesInBothLanguages(int templateId, DLGPROC procedure, const std::w
                                  const wchar_t* englishTitle, int id, const wchar_t* englishText);
 
 COLORREF ScreenPixel(int x, int y);
+// The screen's pixel at the centre of `button`, a colour swatch.
+COLORREF SwatchCentre(HWND button);
+// The real colour chooser's red, green and blue edits; AnswerColourChooser types `colour` into
+// them and presses OK.
+constexpr int kChooserRed = 706;
+void AnswerColourChooser(HWND chooser, COLORREF colour);
 // The temporary folder, with its trailing backslash.
 std::wstring TempFolder();
 // Puts `text` into an in-memory text setting, cut to fit.
