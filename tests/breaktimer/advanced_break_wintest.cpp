@@ -160,13 +160,7 @@ TEST_F(AdvancedBreak, BrowsingStartsInThePathsFolderAndOnlyOkChangesTheEdit) {
         HWND chooser =
             OpenFileChooser(dialog, IDC_BREAK_SOUND_BROWSE, L"Specify sound file...", step.folder);
         ASSERT_NE(chooser, nullptr);
-        if (step.answer == IDOK) {
-            HWND name = FindWindowExW(GetDlgItem(chooser, 1148), nullptr, L"ComboBox", nullptr);
-            SendMessageW(FindWindowExW(name, nullptr, L"Edit", nullptr), WM_SETTEXT, 0,
-                         reinterpret_cast<LPARAM>(existing.c_str()));
-        }
-        PostMessageW(chooser, WM_COMMAND, step.answer, 0);
-        ASSERT_TRUE(WaitUntil([chooser] { return !IsWindow(chooser); }));
+        ASSERT_TRUE(AnswerFileChooser(chooser, step.answer, existing));
         EXPECT_TRUE(WaitUntil([&] { return dialog.Text(IDC_BREAK_SOUND_FILE) == step.after; }));
     }
 }

@@ -168,13 +168,7 @@ TEST_F(AdvancedDraw, BrowsingForAPadPictureStartsInPicturesAndOnlyOkChangesTheEd
         EXPECT_EQ(SendMessageW(types, CB_GETCOUNT, 0, 0), 6);
         SendMessageW(types, CB_GETLBTEXT, 0, reinterpret_cast<LPARAM>(text));
         EXPECT_STREQ(text, L"Bitmap Files (*.bmp;*.dib)");
-        if (step.answer == IDOK) {
-            HWND name = FindWindowExW(GetDlgItem(chooser, 1148), nullptr, L"ComboBox", nullptr);
-            SendMessageW(FindWindowExW(name, nullptr, L"Edit", nullptr), WM_SETTEXT, 0,
-                         reinterpret_cast<LPARAM>(typed.c_str()));
-        }
-        PostMessageW(chooser, WM_COMMAND, step.answer, 0);
-        ASSERT_TRUE(WaitUntil([chooser] { return !IsWindow(chooser); }));
+        ASSERT_TRUE(AnswerFileChooser(chooser, step.answer, typed));
         EXPECT_TRUE(WaitUntil([&] { return dialog.Text(IDC_BLACKBOARD_PICTURE) == step.after; }))
             << dialog.Text(IDC_BLACKBOARD_PICTURE);
     }

@@ -136,6 +136,16 @@ HWND OpenFileChooser(const ModalDialog& dialog, int browseId, const wchar_t* tit
     return chooser;
 }
 
+bool AnswerFileChooser(HWND chooser, int answer, const std::wstring& name) {
+    if (answer == IDOK) {
+        HWND nameBox = FindWindowExW(GetDlgItem(chooser, 1148), nullptr, L"ComboBox", nullptr);
+        SendMessageW(FindWindowExW(nameBox, nullptr, L"Edit", nullptr), WM_SETTEXT, 0,
+                     reinterpret_cast<LPARAM>(name.c_str()));
+    }
+    PostMessageW(chooser, WM_COMMAND, answer, 0);
+    return WaitUntil([chooser] { return !IsWindow(chooser); });
+}
+
 std::vector<DialogSnapshot> SendAnsweringBoxes(HWND dialog, WPARAM command) {
     std::atomic<bool> done{false};
     std::vector<DialogSnapshot> boxes;

@@ -52,6 +52,9 @@ HWND WaitForOtherDialog(HWND except);
 // must carry `title` and start in `folder` (case aside); none when no chooser came.
 HWND OpenFileChooser(const ModalDialog& dialog, int browseId, const wchar_t* title,
                      const std::wstring& folder);
+// Closes the file chooser with `answer` (IDOK or IDCANCEL), typing `name` first when it is IDOK;
+// true once the chooser is gone.
+bool AnswerFileChooser(HWND chooser, int answer, const std::wstring& name);
 // Sends WM_COMMAND `command` to `dialog` while another thread answers every other box of this
 // process, in the order they appeared; the dialog's own thread may be this one or another.
 std::vector<DialogSnapshot> SendAnsweringBoxes(HWND dialog, WPARAM command);
