@@ -1,6 +1,7 @@
 // Measures what the real program costs while it waits: CPU time over 60 s and the working set,
 // waiting in the tray, during a break countdown (one tick a second) and during live zoom (with
-// the stand-in magnification library the live-zoom tests use, copied into this prefix). The
+// the stand-in magnification library the live-zoom tests use, copied into this prefix), and in
+// the tray again after a zoom, whose surfaces are kept for the next one. The
 // program runs as its own process and is read from outside. Run it with tools/bench; it is not
 // part of the tests. Usage: idle_bench [seconds per state, 60 by default]
 #include <windows.h>
@@ -106,6 +107,11 @@ int main(int argc, char** argv) {
     Measure("live zoom", program.hProcess, seconds);
     PressShifted('4');
     Sleep(500);
+    // A zoom in and out: its monitor-sized surfaces stay kept for the next zoom.
+    PostMessageW(mainWindow, WM_HOTKEY, 0, 0);
+    Sleep(1500);
+    PostMessageW(mainWindow, WM_HOTKEY, 0, 0);
+    Measure("in the tray after a zoom", program.hProcess, seconds);
     PostMessageW(mainWindow, WM_COMMAND, 2, 0); // Exit
     WaitForSingleObject(program.hProcess, 10000);
     CloseHandle(program.hThread);

@@ -15,7 +15,10 @@ static_assert(offsetof(FontRecord, lfQuality) == offsetof(LOGFONTW, lfQuality));
 static_assert(offsetof(FontRecord, lfFaceName) == offsetof(LOGFONTW, lfFaceName));
 static_assert(sizeof(STICKYKEYS) == 8);
 
-void ResetAppState() { app = AppState{}; }
+void ResetAppState() {
+    ReleaseSpareSurfaces(); // deleted, not forgotten
+    app = AppState{};
+}
 
 LOGFONTW TypingLogFont(const Settings& settings) {
     LOGFONTW font;
@@ -53,4 +56,13 @@ void DeleteAndClear(HFONT& font) {
         DeleteObject(font);
         font = nullptr;
     }
+}
+
+void ReleaseSpareSurfaces() {
+    SpareSurfaces& spare = app.spareSurfaces;
+    DeleteAndClear(spare.image);
+    DeleteAndClear(spare.clean);
+    DeleteAndClear(spare.scratch);
+    DeleteAndClear(spare.view);
+    spare = SpareSurfaces{};
 }

@@ -25,6 +25,25 @@ struct PenMarker {
     SIZE capacity = {}; // bitmap's size
 };
 
+// Monitor-sized surfaces kept from one zoom to the next. A fresh bitmap of a monitor's size
+// costs about as much as a screen capture in page faults the first time its pixels are touched;
+// the next zoom of the same size reuses these, whose memory is already mapped, so the picture
+// appears about one capture after the hotkey. Held here only between zooms, when no DC has
+// them selected; a zoom of another size, a display change, a few minutes without a zoom and the
+// end of the main window release them (ReleaseSpareSurfaces).
+struct SpareSurfaces {
+    HBITMAP image = nullptr;       // a 32-bit top-down DIB section
+    uint32_t* imageBits = nullptr; // borrowed: image's pixels
+    HBITMAP clean = nullptr;       // device bitmaps, of the display's format
+    HBITMAP scratch = nullptr;
+    HBITMAP view = nullptr; // a 32-bit top-down DIB section, when the view's scaler made one
+    uint32_t* viewBits = nullptr;
+    int width = 0;
+    int height = 0;
+    UINT bitsPerPixel = 0; // the display's format the device bitmaps were made for
+    UINT planes = 0;
+};
+
 struct AppState {
     // Windows and process.
     HINSTANCE instance = nullptr;
@@ -82,6 +101,7 @@ struct AppState {
     std::vector<ColumnRun> viewColumns; // the scaler's scratch, kept between paints
     HDC padPictureDC = nullptr;
     HBITMAP padPictureBitmap = nullptr;
+    SpareSurfaces spareSurfaces; // between zooms only
 
     // Drawing state.
     POINT penPoint = {};
@@ -131,3 +151,5 @@ void DeleteAndClear(HDC& dc);
 void DeleteAndClear(HBITMAP& bitmap);
 void DeleteAndClear(HPEN& pen);
 void DeleteAndClear(HFONT& font);
+// Deletes the surfaces kept between zooms and clears the record.
+void ReleaseSpareSurfaces();

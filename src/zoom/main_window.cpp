@@ -65,6 +65,7 @@ LRESULT OnCreate(HWND window) {
 LRESULT OnDestroy() {
     DeleteAndClear(app.padPictureDC);
     DeleteAndClear(app.padPictureBitmap);
+    ReleaseSpareSurfaces();
     PostQuitMessage(0);
     return 0;
 }
@@ -177,6 +178,10 @@ LRESULT OnTimer(HWND window, UINT message, WPARAM timerId, LPARAM lParam) {
     case MainTimer::ZoomOut:
         ZoomTick(window, timerId);
         return 0;
+    case MainTimer::ReleaseSpares:
+        KillTimer(window, timerId);
+        ReleaseSpareSurfaces();
+        return 0;
     }
     return DefWindowProcW(window, message, timerId, lParam);
 }
@@ -191,6 +196,8 @@ LRESULT OnDisplayChange(HWND window) {
     } else if (!app.zoomActive && app.breakActive && !MonitorStillThere(app.monitorRect)) {
         EndBreak(window);
     }
+    // Kept surfaces may no longer fit any monitor.
+    ReleaseSpareSurfaces();
     return 0;
 }
 

@@ -13,7 +13,10 @@
 #include "zoom/zoom_geometry.h"
 #include "zoom/zoom_levels.h"
 
+#include <utility>
+
 DWORD zoomExitPauseMs = 250;
+DWORD spareSurfacesKeptMs = 10 * 60 * 1000;
 ZoomEntryTimes* zoomEntryTimes = nullptr;
 
 namespace {
@@ -24,8 +27,39 @@ void PutCursorOnZoomPoint() {
     SetCursorPos(app.monitorRect.left + app.zoomPoint.x, app.monitorRect.top + app.zoomPoint.y);
 }
 
-// Deletes every surface and GDI object of a zoom. The DCs go first so that nothing is still
-// selected into one when its bitmap, pen or font is deleted.
+// Hands the zoom's monitor-sized bitmaps to the spare record for the next zoom, with the size
+// and format they were made in (read from the clean copy, the display's own format). Their DCs
+// are gone already, so none is selected anywhere.
+void KeepSurfacesForNextZoom() {
+    if (app.imageBitmap == nullptr && app.cleanBitmap == nullptr && app.scratchBitmap == nullptr &&
+        app.viewBitmap == nullptr) {
+        return; // no zoom was under way: what is kept stays kept
+    }
+    ReleaseSpareSurfaces(); // one set is kept, the latest
+    BITMAP format = {};
+    if (app.imageBitmap == nullptr || app.cleanBitmap == nullptr || app.scratchBitmap == nullptr ||
+        GetObjectW(app.cleanBitmap, sizeof format, &format) == 0) {
+        // A zoom whose surfaces were not all made keeps nothing.
+        DeleteAndClear(app.imageBitmap);
+        DeleteAndClear(app.cleanBitmap);
+        DeleteAndClear(app.scratchBitmap);
+        DeleteAndClear(app.viewBitmap);
+    }
+    SpareSurfaces& spare = app.spareSurfaces;
+    spare.image = std::exchange(app.imageBitmap, nullptr);
+    spare.imageBits = std::exchange(app.imageBits, nullptr);
+    spare.clean = std::exchange(app.cleanBitmap, nullptr);
+    spare.scratch = std::exchange(app.scratchBitmap, nullptr);
+    spare.view = std::exchange(app.viewBitmap, nullptr);
+    spare.viewBits = std::exchange(app.viewBits, nullptr);
+    spare.width = format.bmWidth;
+    spare.height = format.bmHeight;
+    spare.bitsPerPixel = format.bmBitsPixel;
+    spare.planes = format.bmPlanes;
+}
+
+// Ends a zoom's hold on its surfaces and GDI objects. The DCs go first so that nothing is still
+// selected into one when its bitmap, pen or font is deleted or kept.
 void DeleteZoomObjects() {
     ReleasePenMarker();
     DeleteAndClear(app.displayDC);
@@ -34,13 +68,26 @@ void DeleteZoomObjects() {
     DeleteAndClear(app.scratchDC);
     DeleteAndClear(app.viewDC);
     DeleteAndClear(app.typingFont);
-    DeleteAndClear(app.imageBitmap);
-    app.imageBits = nullptr;
-    DeleteAndClear(app.cleanBitmap);
-    DeleteAndClear(app.scratchBitmap);
-    DeleteAndClear(app.viewBitmap);
-    app.viewBits = nullptr;
+    KeepSurfacesForNextZoom();
     DeleteAndClear(app.pen);
+}
+
+// Takes the kept surfaces for a zoom of this size and display format; kept ones of another
+// size or format are released. Whatever is not kept is made afresh by the caller.
+void TakeSpareSurfaces(int width, int height, UINT bitsPerPixel, UINT planes) {
+    SpareSurfaces& spare = app.spareSurfaces;
+    if (spare.width != width || spare.height != height || spare.bitsPerPixel != bitsPerPixel ||
+        spare.planes != planes) {
+        ReleaseSpareSurfaces();
+        return;
+    }
+    app.imageBitmap = spare.image;
+    app.imageBits = spare.imageBits;
+    app.cleanBitmap = spare.clean;
+    app.scratchBitmap = spare.scratch;
+    app.viewBitmap = spare.view;
+    app.viewBits = spare.viewBits;
+    spare = SpareSurfaces{}; // the zoom owns them now
 }
 
 // A 32-bit top-down DIB section of the capture's size, and its pixels.
@@ -156,8 +203,9 @@ void EnterZoom(HWND window) {
     const double start = zoomEntryTimes != nullptr ? NowMs() : 0.0;
     app.zoomActive = 1;
     app.shapeKind = 0;
-    // A zoom owns fresh surfaces; whatever an interrupted one left goes first.
+    // Whatever an interrupted zoom left goes first (its surfaces into the spare record).
     DeleteZoomObjects();
+    KillTimer(window, static_cast<UINT_PTR>(MainTimer::ReleaseSpares));
     app.displayDC = CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
     app.imageDC = CreateCompatibleDC(app.displayDC);
     app.cleanDC = CreateCompatibleDC(app.displayDC);
@@ -170,7 +218,10 @@ void EnterZoom(HWND window) {
     const UINT bitsPerPixel = GetDeviceCaps(app.displayDC, BITSPIXEL);
     const UINT planes = GetDeviceCaps(app.displayDC, PLANES);
 
-    app.imageBitmap = CreatePixelBitmap(app.displayDC, app.imageBits);
+    TakeSpareSurfaces(width, height, bitsPerPixel, planes);
+    if (app.imageBitmap == nullptr) {
+        app.imageBitmap = CreatePixelBitmap(app.displayDC, app.imageBits);
+    }
     SelectObject(app.imageDC, app.imageBitmap);
     // The typing font's record keeps this height afterwards.
     app.settings.Font.lfHeight = height / 15;
@@ -179,10 +230,20 @@ void EnterZoom(HWND window) {
     SelectObject(app.imageDC, app.typingFont);
     SetTextColor(app.imageDC, app.settings.PenColor);
     SetBkMode(app.imageDC, TRANSPARENT);
-    app.cleanBitmap = CreateBitmap(width, height, planes, bitsPerPixel, nullptr);
+    if (app.cleanBitmap == nullptr) {
+        app.cleanBitmap = CreateBitmap(width, height, planes, bitsPerPixel, nullptr);
+    }
     SelectObject(app.cleanDC, app.cleanBitmap);
-    app.scratchBitmap = CreateBitmap(300, height, planes, bitsPerPixel, nullptr);
+    if (app.scratchBitmap == nullptr) {
+        app.scratchBitmap = CreateBitmap(300, height, planes, bitsPerPixel, nullptr);
+    }
     SelectObject(app.scratchDC, app.scratchBitmap);
+    // A kept view surface is ready for the first paint; otherwise that paint makes one if the
+    // view's scaler paints it.
+    if (app.viewBitmap != nullptr) {
+        app.viewDC = CreateCompatibleDC(app.imageDC);
+        SelectObject(app.viewDC, app.viewBitmap);
+    }
 
     const double surfacesMade = zoomEntryTimes != nullptr ? NowMs() : 0.0;
     CaptureScreenArea(app.imageDC, app.monitorRect);
@@ -284,6 +345,10 @@ void FinishZoom(HWND window) {
     app.drawMode = 0;
     RestoreStickyKeys();
     DeleteZoomObjects();
+    // The kept surfaces cost memory in the tray: a talk zooms again within minutes, a
+    // presenter who has moved on gets the memory back.
+    SetTimer(window, static_cast<UINT_PTR>(MainTimer::ReleaseSpares), spareSurfacesKeptMs,
+             nullptr);
     SetFocus(app.previousForeground);
     if (app.fromLiveZoom) {
         SendMessageW(app.liveZoomWindow, kLiveZoomSetMessage,

@@ -16,8 +16,8 @@ void StartZoomOut(HWND window);
 void ZoomTick(HWND window, UINT_PTR timerId);
 // Changes the magnification by wheel notches and starts the animation.
 void WheelZoom(HWND window, int notches);
-// The end of the zoom-out: hides the window, gives the foreground back and frees every image
-// and GDI object of the zoom.
+// The end of the zoom-out: hides the window, gives the foreground back and frees every GDI
+// object of the zoom but its monitor-sized bitmaps, which are kept for the next zoom.
 void FinishZoom(HWND window);
 
 // Message handlers of the zoom view, which the main window routes to it when no other mode owns
@@ -40,3 +40,7 @@ extern ZoomEntryTimes* zoomEntryTimes;
 // The pause that lets the previous foreground window repaint before the frozen image is hidden.
 // Tests that enter and leave zoom many times shorten it.
 extern DWORD zoomExitPauseMs;
+
+// How long after a zoom ends its surfaces stay kept for the next zoom of the same size (see
+// SpareSurfaces); timer 3 then releases them. Tests shorten it.
+extern DWORD spareSurfacesKeptMs;

@@ -8,6 +8,7 @@
 #include <shellapi.h>
 
 #include <array>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -21,6 +22,7 @@
 #include "zoom/app_state.h"
 #include "zoom/hotkeys.h"
 #include "zoom/main_window.h"
+#include "zoom/zoom_view.h"
 
 namespace {
 
@@ -82,11 +84,19 @@ TEST_F(MainWindow, FocusLossLeavesZoomUnlessSavingAndHidesTheBreakScreen) {
 }
 
 std::vector<HGDIOBJ> ZoomObjects() {
-    return {app.displayDC,   app.imageDC,       app.cleanDC, app.scratchDC, app.imageBitmap,
-            app.cleanBitmap, app.scratchBitmap, app.pen,     app.typingFont};
+    return {app.displayDC, app.imageDC, app.cleanDC, app.scratchDC, app.pen, app.typingFont};
 }
 
-TEST_F(MainWindow, EnteringZoomCapturesTheMonitorAndLeavingDeletesEveryObject) {
+std::vector<HGDIOBJ> ZoomSurfaces() {
+    return {app.imageBitmap, app.cleanBitmap, app.scratchBitmap};
+}
+
+std::vector<HGDIOBJ> KeptSurfaces() {
+    const SpareSurfaces& spare = app.spareSurfaces;
+    return {spare.image, spare.clean, spare.scratch};
+}
+
+TEST_F(MainWindow, EnteringZoomCapturesTheMonitorAndLeavingKeepsOnlyItsSurfaces) {
     CreateMain();
     SetCursorPos(600, 300);
     SendMessageW(window, WM_HOTKEY, 0, 0);
@@ -100,9 +110,11 @@ TEST_F(MainWindow, EnteringZoomCapturesTheMonitorAndLeavingDeletesEveryObject) {
     EXPECT_EQ(app.targetZoom, 2.0f);
     EXPECT_EQ(app.settings.Font.lfHeight, app.captureHeight / 15);
     const std::vector<HGDIOBJ> objects = ZoomObjects();
+    const std::vector<HGDIOBJ> surfaces = ZoomSurfaces();
     for (HGDIOBJ object : objects) {
         EXPECT_NE(GetObjectType(object), 0u) << object;
     }
+    EXPECT_EQ(KeptSurfaces(), std::vector<HGDIOBJ>(3, nullptr)) << "the zoom holds them";
     BITMAP scratch = {};
     GetObjectW(app.scratchBitmap, sizeof scratch, &scratch);
     EXPECT_EQ(scratch.bmWidth, 300);
@@ -123,10 +135,115 @@ TEST_F(MainWindow, EnteringZoomCapturesTheMonitorAndLeavingDeletesEveryObject) {
     EXPECT_FALSE(IsWindowVisible(window));
     ExpectDeleted(objects);
     EXPECT_EQ(ZoomObjects(), std::vector<HGDIOBJ>(objects.size(), nullptr));
+    EXPECT_EQ(ZoomSurfaces(), std::vector<HGDIOBJ>(surfaces.size(), nullptr));
+    EXPECT_EQ(KeptSurfaces(), surfaces) << "kept for the next zoom, out of every DC";
     POINT cursor = {};
     GetCursorPos(&cursor);
     EXPECT_EQ(cursor.x, 600);
     EXPECT_EQ(cursor.y, 300);
+}
+
+// The zoom hotkey with the animation off: in at once, and out at once.
+void ZoomInAndOut(HWND window, const std::function<void()>& whileZoomed = [] {}) {
+    app.settings.AnimateZoom = 0;
+    SendMessageW(window, WM_HOTKEY, 0, 0);
+    ASSERT_EQ(app.zoomActive, 1);
+    UpdateWindow(window);
+    whileZoomed();
+    SendMessageW(window, WM_HOTKEY, 0, 0);
+    ASSERT_EQ(app.zoomActive, 0);
+    PumpMessages();
+}
+
+// The process's GDI objects but the kept view surface, which the view makes only on a paint
+// by its own scaler (not on every zoom).
+DWORD ObjectsBesidesTheKeptView() {
+    return GdiObjectCount() - (app.spareSurfaces.view != nullptr ? 1 : 0);
+}
+
+TEST_F(MainWindow, AZoomOfTheSameSizeReusesTheKeptSurfacesOverTheScreenAsItIsNow) {
+    CreateMain();
+    SetCursorPos(600, 300);
+    constexpr COLORREF kDrawn = RGB(255, 0, 255);
+    auto coverImageAndCopy = [] { // stands for the presenter's drawing on both
+        HBRUSH brush = CreateSolidBrush(kDrawn);
+        const RECT all = {0, 0, app.captureWidth, app.captureHeight};
+        FillRect(app.imageDC, &all, brush);
+        FillRect(app.cleanDC, &all, brush);
+        DeleteObject(brush);
+    };
+    ZoomInAndOut(window, coverImageAndCopy);
+    ZoomInAndOut(window); // the system's first-use objects are made by now
+    const std::vector<HGDIOBJ> kept = KeptSurfaces();
+    const DWORD objects = ObjectsBesidesTheKeptView();
+    HDC screen = GetDC(nullptr);
+    const COLORREF shown = GetPixel(screen, 10, 10);
+    ReleaseDC(nullptr, screen);
+    ASSERT_NE(shown, kDrawn);
+
+    COLORREF captured = CLR_INVALID;
+    COLORREF copied = CLR_INVALID;
+    ZoomInAndOut(window, [&] {
+        EXPECT_EQ(ZoomSurfaces(), kept);
+        EXPECT_EQ(KeptSurfaces(), std::vector<HGDIOBJ>(3, nullptr));
+        captured = GetPixel(app.imageDC, 10, 10);
+        copied = GetPixel(app.cleanDC, 10, 10);
+        coverImageAndCopy();
+    });
+    EXPECT_EQ(captured, shown) << "the capture replaced the last zoom's drawing";
+    EXPECT_EQ(copied, shown) << "and so did the clean copy";
+    EXPECT_EQ(KeptSurfaces(), kept);
+    EXPECT_EQ(ObjectsBesidesTheKeptView(), objects);
+
+    // Kept surfaces of another size (a monitor changed between zooms) are deleted, not used.
+    app.spareSurfaces.width -= 1;
+    ZoomInAndOut(window, [] {
+        BITMAP image = {};
+        GetObjectW(app.imageBitmap, sizeof image, &image);
+        EXPECT_EQ(image.bmWidth, app.captureWidth);
+        EXPECT_EQ(image.bmHeight, app.captureHeight);
+    });
+    EXPECT_EQ(ObjectsBesidesTheKeptView(), objects) << "the old set went when the new one was made";
+    EXPECT_EQ(app.spareSurfaces.width, app.captureWidth);
+}
+
+TEST_F(MainWindow, KeptSurfacesGoAfterAQuietSpellOnADisplayChangeAndWithTheWindow) {
+    CreateMain();
+    const DWORD keptMs = spareSurfacesKeptMs;
+    ZoomInAndOut(window);
+    const DWORD withoutKept = [] {
+        const SpareSurfaces kept = app.spareSurfaces;
+        const DWORD withKept = ObjectsBesidesTheKeptView();
+        ReleaseSpareSurfaces();
+        for (HGDIOBJ surface : {kept.image, kept.clean, kept.scratch}) {
+            EXPECT_EQ(GetObjectType(surface), 0u);
+        }
+        return withKept - ObjectsBesidesTheKeptView();
+    }();
+    EXPECT_GE(withoutKept, 3u);
+    const DWORD objects = ObjectsBesidesTheKeptView();
+
+    spareSurfacesKeptMs = 50;
+    ZoomInAndOut(window);
+    EXPECT_NE(app.spareSurfaces.image, nullptr);
+    for (const ULONGLONG end = GetTickCount64() + 5000;
+         app.spareSurfaces.image != nullptr && GetTickCount64() < end;) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+        PumpMessages();
+    }
+    EXPECT_EQ(KeptSurfaces(), std::vector<HGDIOBJ>(3, nullptr)) << "the timer released them";
+    EXPECT_EQ(ObjectsBesidesTheKeptView(), objects);
+    spareSurfacesKeptMs = keptMs;
+
+    ZoomInAndOut(window);
+    SendMessageW(window, WM_DISPLAYCHANGE, 32, MAKELPARAM(app.captureWidth, app.captureHeight));
+    EXPECT_EQ(KeptSurfaces(), std::vector<HGDIOBJ>(3, nullptr));
+    EXPECT_EQ(ObjectsBesidesTheKeptView(), objects);
+
+    ZoomInAndOut(window);
+    const std::vector<HGDIOBJ> kept = KeptSurfaces();
+    DestroyWindow(window);
+    ExpectDeleted(kept);
 }
 
 TEST_F(MainWindow, TheZoomHotkeyWaitsForTheOptionsDialogAndEndsADrawHotkeyZoomAtOnce) {
