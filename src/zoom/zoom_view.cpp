@@ -41,9 +41,12 @@ void KeepSurfacesForNextZoom() {
         GetObjectW(app.cleanBitmap, sizeof format, &format) == 0) {
         // A zoom whose surfaces were not all made keeps nothing.
         DeleteAndClear(app.imageBitmap);
+        app.imageBits = nullptr;
         DeleteAndClear(app.cleanBitmap);
         DeleteAndClear(app.scratchBitmap);
         DeleteAndClear(app.viewBitmap);
+        app.viewBits = nullptr;
+        return;
     }
     SpareSurfaces& spare = app.spareSurfaces;
     spare.image = std::exchange(app.imageBitmap, nullptr);
@@ -125,8 +128,12 @@ void PaintMagnifiedView(HDC dc, const RECT& area) {
     const int visibleWidth = VisibleExtent(app.captureWidth, zoom);
     const int visibleHeight = VisibleExtent(app.captureHeight, zoom);
     ViewPainter painter = ChoosePainter(app.painterChoice, zoom);
+    // The view surface is selected at the scaler's first paint of a zoom: kept from the last
+    // zoom of this size, or made now.
     if (painter == ViewPainter::Scaler && app.viewDC == nullptr && app.imageBits != nullptr) {
-        app.viewBitmap = CreatePixelBitmap(app.imageDC, app.viewBits);
+        if (app.viewBitmap == nullptr) {
+            app.viewBitmap = CreatePixelBitmap(app.imageDC, app.viewBits);
+        }
         if (app.viewBitmap != nullptr) {
             app.viewDC = CreateCompatibleDC(app.imageDC);
             SelectObject(app.viewDC, app.viewBitmap);
@@ -238,12 +245,6 @@ void EnterZoom(HWND window) {
         app.scratchBitmap = CreateBitmap(300, height, planes, bitsPerPixel, nullptr);
     }
     SelectObject(app.scratchDC, app.scratchBitmap);
-    // A kept view surface is ready for the first paint; otherwise that paint makes one if the
-    // view's scaler paints it.
-    if (app.viewBitmap != nullptr) {
-        app.viewDC = CreateCompatibleDC(app.imageDC);
-        SelectObject(app.viewDC, app.viewBitmap);
-    }
 
     const double surfacesMade = zoomEntryTimes != nullptr ? NowMs() : 0.0;
     CaptureScreenArea(app.imageDC, app.monitorRect);
