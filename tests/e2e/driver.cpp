@@ -403,8 +403,16 @@ int CountColour(const Screenshot& shot, RECT area, uint32_t colour) {
 
 bool ShowsView(const Screenshot& shot, float zoom, CapturePoint zoomPoint) {
     const int w = shot.width, h = shot.height;
+    // Wine's taskbar now and then comes out above a topmost full-screen window (docs/WINE.md):
+    // on a screen as high as the primary monitor the bottom probes sit just above it.
+    RECT taskbar = {};
+    const int barTop = GetWindowRect(FindWindowW(L"Shell_TrayWnd", nullptr), &taskbar) &&
+                               h == PrimaryMonitor().bottom - PrimaryMonitor().top &&
+                               taskbar.top > h / 2 && taskbar.top < h
+                           ? taskbar.top
+                           : h;
     for (const POINT probe :
-         {POINT{0, 0}, {w - 1, 0}, {w / 2, h / 2}, {0, h - 1}, {w - 1, h - 1}}) {
+         {POINT{0, 0}, {w - 1, 0}, {w / 2, h / 2}, {0, barTop - 1}, {w - 1, barTop - 1}}) {
         const DecodedPoint shown = DecodePattern(shot.At(probe.x, probe.y));
         const CapturePoint expected = ZoomedSource(zoom, zoomPoint, w, h, probe.x, probe.y);
         if (std::abs(shown.x - expected.x) > 1 || std::abs(shown.y - expected.y) > 1) {

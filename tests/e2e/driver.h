@@ -162,7 +162,8 @@ inline bool ColourNear(const Screenshot& shot, int x, int y, uint32_t colour) {
 // on a width x height screen.
 CapturePoint ZoomedSource(float zoom, CapturePoint zoomPoint, int width, int height, int x, int y);
 // `shot` (a monitor over the coordinate slide) shows it magnified `zoom` times around
-// `zoomPoint`: corners and centre decode to where the geometry puts them, within the one pixel
+// `zoomPoint`: corners (the bottom ones above the taskbar) and centre decode to where the
+// geometry puts them, within the one pixel
 // that stretching may round.
 bool ShowsView(const Screenshot& shot, float zoom, CapturePoint zoomPoint);
 
