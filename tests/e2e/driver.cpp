@@ -401,18 +401,25 @@ int CountColour(const Screenshot& shot, RECT area, uint32_t colour) {
     return count;
 }
 
+RECT TaskbarRect() {
+    RECT taskbar = {};
+    if (!GetWindowRect(FindWindowW(L"Shell_TrayWnd", nullptr), &taskbar)) {
+        return {};
+    }
+    return taskbar;
+}
+
 bool ShowsView(const Screenshot& shot, float zoom, CapturePoint zoomPoint) {
     const int w = shot.width, h = shot.height;
-    // Wine's taskbar now and then comes out above a topmost full-screen window (docs/WINE.md):
-    // on a screen as high as the primary monitor the bottom probes sit just above it.
-    RECT taskbar = {};
-    const int barTop = GetWindowRect(FindWindowW(L"Shell_TrayWnd", nullptr), &taskbar) &&
-                               h == PrimaryMonitor().bottom - PrimaryMonitor().top &&
-                               taskbar.top > h / 2 && taskbar.top < h
-                           ? taskbar.top
-                           : h;
+    // Wine's taskbar now and then comes out above a topmost full-screen window (docs/WINE.md),
+    // so on a screen with the taskbar along its bottom the bottom probes sit just above it.
+    const RECT primary = PrimaryMonitor();
+    const LONG barTop = TaskbarRect().top;
+    const int bottom = h == primary.bottom - primary.top && barTop > h / 2 && barTop < h
+                           ? static_cast<int>(barTop) - 1
+                           : h - 1;
     for (const POINT probe :
-         {POINT{0, 0}, {w - 1, 0}, {w / 2, h / 2}, {0, barTop - 1}, {w - 1, barTop - 1}}) {
+         {POINT{0, 0}, {w - 1, 0}, {w / 2, h / 2}, {0, bottom}, {w - 1, bottom}}) {
         const DecodedPoint shown = DecodePattern(shot.At(probe.x, probe.y));
         const CapturePoint expected = ZoomedSource(zoom, zoomPoint, w, h, probe.x, probe.y);
         if (std::abs(shown.x - expected.x) > 1 || std::abs(shown.y - expected.y) > 1) {

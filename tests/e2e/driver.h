@@ -161,10 +161,11 @@ inline bool ColourNear(const Screenshot& shot, int x, int y, uint32_t colour) {
 // The capture pixel that screen pixel (x, y) shows, magnified `zoom` times around `zoomPoint`
 // on a width x height screen.
 CapturePoint ZoomedSource(float zoom, CapturePoint zoomPoint, int width, int height, int x, int y);
+// Where Wine's taskbar lies on the screen; empty where there is none.
+RECT TaskbarRect();
 // `shot` (a monitor over the coordinate slide) shows it magnified `zoom` times around
 // `zoomPoint`: corners (the bottom ones above the taskbar) and centre decode to where the
-// geometry puts them, within the one pixel
-// that stretching may round.
+// geometry puts them, within the one pixel that stretching may round.
 bool ShowsView(const Screenshot& shot, float zoom, CapturePoint zoomPoint);
 
 // A PNG whose left half is one colour and right half another (ARGB).

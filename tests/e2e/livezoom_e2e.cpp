@@ -72,8 +72,7 @@ TEST_F(LiveZoom, FollowsTheCursorOverTheMonitorAndTheDrawHotkeyTakesOverUntilEsc
 // Screen pixels off the coordinate slide, on a grid, outside the error box and the taskbar,
 // which shows the box's button above the slide.
 int PixelsOffTheSlide(const Screenshot& shot, const RECT& box) {
-    RECT taskbar = {};
-    GetWindowRect(FindWindowW(L"Shell_TrayWnd", nullptr), &taskbar);
+    const RECT taskbar = TaskbarRect();
     int off = 0;
     for (int y = 0; y < shot.height; y += 8) {
         for (int x = 0; x < shot.width; x += 8) {
