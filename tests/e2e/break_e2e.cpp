@@ -362,7 +362,7 @@ TEST_F(BreakOverSlide, ARestartWhosePictureWasDeletedLeavesNothingAndTheNextZoom
     PressShifted('1');
     ASSERT_TRUE(WaitShown());
     EXPECT_FALSE(Layered(mainWindow));
-    EXPECT_TRUE(WaitUntil([at] { return ShowsView(CaptureScreen(), 2.0f, {at.x, at.y}); }));
+    EXPECT_TRUE(ViewShownSoon(2.0f, {at.x, at.y}));
     EXPECT_TRUE(Escape());
 }
 

@@ -13,6 +13,8 @@
 #include <thread>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "support/message_box_watcher.h"
 #include "support/png_file.h"
 #include "support/stored_settings.h"
@@ -167,6 +169,12 @@ RECT TaskbarRect();
 // `zoomPoint`: corners (the bottom ones above the taskbar) and centre decode to where the
 // geometry puts them, within the one pixel that stretching may round.
 bool ShowsView(const Screenshot& shot, float zoom, CapturePoint zoomPoint);
+// What ShowsView found wrong: each probe that decoded elsewhere, and where it should have; empty
+// when the view is right.
+std::string ViewMismatches(const Screenshot& shot, float zoom, CapturePoint zoomPoint);
+// Waits until `monitor` shows that view; a failure says what the last screenshot's probes showed.
+testing::AssertionResult ViewShownSoon(float zoom, CapturePoint zoomPoint,
+                                       const RECT& monitor = PrimaryMonitor());
 
 // A PNG whose left half is one colour and right half another (ARGB).
 bool WriteTwoColourPng(const std::wstring& path, int width, int height, uint32_t left,

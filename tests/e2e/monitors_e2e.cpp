@@ -96,8 +96,8 @@ class Monitors : public ProgramTest {
         ASSERT_NO_FATAL_FAILURE(StartProgram());
     }
     void ExpectUnpluggingEnds(char hotkey);
-    bool SideShowsView(float zoom, CapturePoint point) const {
-        return WaitUntil([&] { return ShowsView(CaptureScreen(side), zoom, point); });
+    testing::AssertionResult SideShowsView(float zoom, CapturePoint point) const {
+        return ViewShownSoon(zoom, point, side);
     }
 
     RECT side = {};
@@ -124,7 +124,7 @@ TEST_F(Monitors, TheZoomCoversTheSideMonitorPansToItsCornersAndComesBack) {
     // The next zoom, from the primary monitor, captures that one at its own size.
     MoveMouseTo(960, 540);
     PressShifted('1');
-    EXPECT_TRUE(WaitUntil([] { return ShowsView(CaptureScreen(), 2.0f, {960, 540}); }));
+    EXPECT_TRUE(ViewShownSoon(2.0f, {960, 540}));
     EXPECT_TRUE(Covers(mainWindow, PrimaryMonitor()));
     EXPECT_TRUE(MonitorShowsPlainPattern(side)) << "the side monitor changed";
     EXPECT_TRUE(Escape());
@@ -275,7 +275,7 @@ TEST_F(Monitors, ShrinkingTheSideMonitorLeavesAZoomOnThePrimaryOne) {
     ASSERT_NO_FATAL_FAILURE(Start());
     MoveMouseTo(700, 400);
     PressShifted('1');
-    ASSERT_TRUE(WaitUntil([] { return ShowsView(CaptureScreen(), 2.0f, {700, 400}); }));
+    ASSERT_TRUE(ViewShownSoon(2.0f, {700, 400}));
     ASSERT_TRUE(ChangeLayout(kShrinkSide, 2));
     ASSERT_FALSE(SideWhereItWas());
     EXPECT_TRUE(IsWindowVisible(mainWindow));

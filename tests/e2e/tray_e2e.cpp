@@ -49,7 +49,7 @@ TEST_F(Tray, ADoubleClickOpensTheOptionsAndTheMenusZoomAndDrawActAsTheirHotkeys)
     const PatternWindow slide; // over the notification area too: the menu opens by message
     ASSERT_TRUE(WaitUntil(ScreenShowsPlainPattern));
     ASSERT_NO_FATAL_FAILURE(PickFromMenu('Z'));
-    EXPECT_TRUE(WaitUntil([] { return ShowsView(CaptureScreen(), 2.0f, {700, 400}); }));
+    EXPECT_TRUE(ViewShownSoon(2.0f, {700, 400}));
     EXPECT_TRUE(Escape());
     ASSERT_TRUE(WaitUntil(ScreenShowsPlainPattern));
 

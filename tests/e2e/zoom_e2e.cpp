@@ -9,10 +9,6 @@
 
 namespace {
 
-bool ScreenShowsView(float zoom, CapturePoint zoomPoint) {
-    return ShowsView(CaptureScreen(), zoom, zoomPoint);
-}
-
 void TurnWheel(int delta) {
     SendMouse(MOUSEEVENTF_WHEEL, 0, 0, static_cast<DWORD>(delta));
 }
@@ -34,7 +30,7 @@ class Zoom : public ProgramTest {
         MoveMouseTo(x, y);
         ASSERT_TRUE(WaitUntil([=] { return CursorAt({x, y}); }));
         PressShifted('1');
-        ASSERT_TRUE(WaitUntil([=] { return ScreenShowsView(zoom, {x, y}); }));
+        ASSERT_TRUE(ViewShownSoon(zoom, {x, y}));
     }
     void ExpectZoomEndedOver(int x, int y) {
         EXPECT_TRUE(WaitHidden());
@@ -52,14 +48,14 @@ TEST_F(Zoom, MagnifiesAroundTheCursorPansWheelsAndLeavesWithEscapeOrTheRightButt
     EXPECT_EQ(GetForegroundWindow(), mainWindow);
 
     MoveMouseTo(1000, 600); // the view pans with the mouse
-    EXPECT_TRUE(WaitUntil([] { return ScreenShowsView(2.0f, {1000, 600}); }));
+    EXPECT_TRUE(ViewShownSoon(2.0f, {1000, 600}));
     TurnWheel(WHEEL_DELTA); // 2 -> 4
-    EXPECT_TRUE(WaitUntil([] { return ScreenShowsView(4.0f, {1000, 600}); }));
+    EXPECT_TRUE(ViewShownSoon(4.0f, {1000, 600}));
     KeepScreenshot(L"zoom-4x");
     PressKey(VK_DOWN); // one notch down is two steps: 4 -> 2 -> 1.5
-    EXPECT_TRUE(WaitUntil([] { return ScreenShowsView(1.5f, {1000, 600}); }));
+    EXPECT_TRUE(ViewShownSoon(1.5f, {1000, 600}));
     PressKey(VK_UP); // 1.5 -> 2
-    EXPECT_TRUE(WaitUntil([] { return ScreenShowsView(2.0f, {1000, 600}); }));
+    EXPECT_TRUE(ViewShownSoon(2.0f, {1000, 600}));
     PressKey(VK_ESCAPE);
     ExpectZoomEndedOver(1000, 600);
 
@@ -73,7 +69,7 @@ TEST_F(Zoom, TheWheelStepThatLandsOnOneShowsAtOnce) {
     ASSERT_NO_FATAL_FAILURE(Start());
     ASSERT_NO_FATAL_FAILURE(ZoomAt(640, 360, 2.0f));
     TurnWheel(-WHEEL_DELTA); // 2 -> 1.5 -> 1.125, animated
-    ASSERT_TRUE(WaitUntil([] { return ScreenShowsView(1.125f, {640, 360}); }));
+    ASSERT_TRUE(ViewShownSoon(1.125f, {640, 360}));
     // 1.125 -> 1.0 needs no animation; the mouse stays still, so only the wheel can repaint.
     TurnWheel(-WHEEL_DELTA);
     EXPECT_TRUE(WaitUntil(ScreenShowsPlainPattern)) << "the view still shows 1.125";
@@ -90,7 +86,8 @@ TEST_F(Zoom, QueuedCtrlUpWidensThePenInsteadOfZooming) {
     PressWithCtrlQueued(VK_UP, 2);
     EXPECT_TRUE(WaitUntil([] { return StoredSetting(L"PenWidth") == 7u; }))
         << "PenWidth " << StoredSetting(L"PenWidth").value_or(0);
-    EXPECT_TRUE(ScreenShowsView(1.0f, {0, 0})) << "an Up lost its Ctrl and zoomed";
+    EXPECT_EQ(ViewMismatches(CaptureScreen(), 1.0f, {0, 0}), "")
+        << "an Up lost its Ctrl and zoomed";
     PressKey(VK_ESCAPE);
     ExpectZoomEndedOver(300, 300);
 }
