@@ -96,9 +96,9 @@ struct AppState {
     // first such paint of a zoom.
     HDC viewDC = nullptr;
     HBITMAP viewBitmap = nullptr;
-    uint32_t* viewBits = nullptr;       // borrowed: viewBitmap's pixels, cleared with it
-    PainterChoice painterChoice;        // for the life of the process: the painters measured
-    std::vector<ColumnRun> viewColumns; // the scaler's scratch, kept between paints
+    uint32_t* viewBits = nullptr; // borrowed: viewBitmap's pixels, cleared with it
+    PainterChoice painterChoice;  // for the life of the process: the painters measured
+    ScalerScratch viewScratch;    // the scaler's, kept between paints
     HDC padPictureDC = nullptr;
     HBITMAP padPictureBitmap = nullptr;
     SpareSurfaces spareSurfaces; // between zooms only

@@ -2,7 +2,8 @@
 // stretched over a 32-bit target of the window's size, one target rectangle at a time. Where
 // the platform's StretchBlt scales in software this is several times faster: each paint works
 // out once which source column every target column shows and copies runs of columns that follow
-// each other, and a target row that shows the same source row as the one above is a copy of it.
+// each other (or, where runs are a column or two long, looks each column up in a table), and a
+// target row that shows the same source row as the one above is a copy of it.
 // Target (x, y) shows source (originX + (2x + 1) * visibleWidth / (2 * targetWidth), ...): the
 // source pixel under the target pixel's centre, within one pixel of what StretchBlt shows.
 #pragma once
@@ -49,11 +50,17 @@ int32_t SourceIndex(int32_t x, int32_t targetSize, int32_t visibleStart, int32_t
 void ColumnRuns(int32_t left, int32_t right, int32_t targetWidth, int32_t visibleStart,
                 int32_t visibleSize, std::vector<ColumnRun>& runs);
 
+// Scratch space the caller keeps between paints, so that a paint allocates nothing once it has
+// grown: the column runs, and where runs are short the source column of each target column.
+struct ScalerScratch {
+    std::vector<ColumnRun> runs;
+    std::vector<int32_t> columns;
+};
+
 // Fills `area` of `target` (clipped to it) with the visible part of `source` stretched over the
-// whole target. Source indices are kept inside the source. `runs` is scratch space kept by the
-// caller so that a paint allocates nothing once it has grown.
+// whole target. Source indices are kept inside the source.
 void ScaleView(const PixelSurface& source, const VisiblePart& visible, const PixelSurface& target,
-               PixelArea area, std::vector<ColumnRun>& runs);
+               PixelArea area, ScalerScratch& scratch);
 
 // Which way the view paints at a magnification, measured per band of magnifications on whole
 // paints: the two painters take turns until each has painted kSamples times, and from then on

@@ -149,7 +149,7 @@ void PaintMagnifiedView(HDC dc, const RECT& area) {
         GdiFlush(); // drawing into the image must have landed before its pixels are read
         ScaleView(Surface(app.imageBits), {origin.x, origin.y, visibleWidth, visibleHeight},
                   Surface(app.viewBits), {area.left, area.top, area.right, area.bottom},
-                  app.viewColumns);
+                  app.viewScratch);
         BitBlt(dc, area.left, area.top, area.right - area.left, area.bottom - area.top, app.viewDC,
                area.left, area.top, SRCCOPY);
     } else {

@@ -180,24 +180,24 @@ TEST(ScaleView, EveryTargetPixelShowsTheSourcePixelUnderItsCentre) {
         source[i] = static_cast<uint32_t>(i); // each pixel names its own place
     }
     const PixelSurface from = {source.data(), kWidth, kHeight, kWidth};
-    std::vector<ColumnRun> runs;
+    ScalerScratch scratch;
     const struct {
         float zoom;
         CapturePoint point;
         PixelArea area;
-    } cases[] = {{1.1f, {80, 45}, {0, 0, kWidth, kHeight}},
-                 {2.0f, {0, 0}, {0, 0, kWidth, kHeight}},
-                 {2.5f, {159, 89}, {0, 0, kWidth, kHeight}},
-                 {4.0f, {100, 30}, {13, 7, 61, 40}},   // a drawn segment's rectangle
-                 {8.0f, {40, 80}, {-5, -5, 300, 300}}, // clipped to the target
-                 {32.0f, {159, 0}, {0, 0, kWidth, kHeight}},
-                 {3.0f, {70, 40}, {50, 50, 50, 60}}}; // empty
+    } cases[] = {
+        {1.1f, {80, 45}, {0, 0, kWidth, kHeight}},  {2.0f, {0, 0}, {0, 0, kWidth, kHeight}},
+        {2.5f, {159, 89}, {0, 0, kWidth, kHeight}}, // runs of a column: by table
+        {1.5f, {30, 60}, {17, 3, 101, 77}},         // the same, in part of the target
+        {4.0f, {100, 30}, {13, 7, 61, 40}},         // a drawn segment's rectangle
+        {8.0f, {40, 80}, {-5, -5, 300, 300}},       // clipped to the target
+        {32.0f, {159, 0}, {0, 0, kWidth, kHeight}}, {3.0f, {70, 40}, {50, 50, 50, 60}}}; // empty
     for (const auto& c : cases) {
         const CapturePoint origin = ComputeSourceOrigin(c.zoom, c.point, kWidth, kHeight);
         const VisiblePart part = {origin.x, origin.y, VisibleExtent(kWidth, c.zoom),
                                   VisibleExtent(kHeight, c.zoom)};
         std::vector<uint32_t> target(kWidth * kHeight, 0xDEADBEEF);
-        ScaleView(from, part, {target.data(), kWidth, kHeight, kWidth}, c.area, runs);
+        ScaleView(from, part, {target.data(), kWidth, kHeight, kWidth}, c.area, scratch);
         int wrong = 0;
         for (int32_t y = 0; y < kHeight; ++y) {
             for (int32_t x = 0; x < kWidth; ++x) {
@@ -214,7 +214,7 @@ TEST(ScaleView, EveryTargetPixelShowsTheSourcePixelUnderItsCentre) {
     // A visible part reaching past the source is kept inside it.
     std::vector<uint32_t> target(kWidth * kHeight);
     ScaleView(from, {150, 85, 40, 30}, {target.data(), kWidth, kHeight, kWidth},
-              {0, 0, kWidth, kHeight}, runs);
+              {0, 0, kWidth, kHeight}, scratch);
     EXPECT_EQ(target.back(), source.back());
 }
 
