@@ -192,21 +192,15 @@ int main() {
     HDC screen = GetDC(nullptr);
     floorSource = MakeFloorImage(screen, width, height);
     floorScaled = MakeFloorImage(screen, width, height);
-    const Figures capture =
-        Report("floor: one screen capture", Time(
-                                                30, [] {},
-                                                [&] {
-                                                    BitBlt(floorSource.dc, 0, 0, width, height,
-                                                           screen, 0, 0, SRCCOPY | CAPTUREBLT);
-                                                }));
+    auto captureScreen = [&] {
+        BitBlt(floorSource.dc, 0, 0, width, height, screen, 0, 0, SRCCOPY | CAPTUREBLT);
+    };
+    const Figures capture = Report("floor: one screen capture", Time(
+                                                                    30, [] {}, captureScreen));
     // A zoom starts after a quiet spell, when under Wine a capture costs more than in a series.
     const Figures settledCapture =
         Report("  each after 250 ms of quiet", Time(
-                                                   20, [] { Sleep(250); },
-                                                   [&] {
-                                                       BitBlt(floorSource.dc, 0, 0, width, height,
-                                                              screen, 0, 0, SRCCOPY | CAPTUREBLT);
-                                                   }));
+                                                   20, [] { Sleep(250); }, captureScreen));
     ReleaseDC(nullptr, screen);
 
     WNDCLASSW floorClass = {};
