@@ -122,8 +122,8 @@ void ScaleView(const PixelSurface& source, const VisiblePart& visible, const Pix
     const int32_t width = area.right - area.left;
     ColumnRuns(area.left, area.right, target.width, part.x, part.width, scratch.runs);
     // Where the runs average under three columns (1.3, 1.5, 2.5), a row's time goes into moving
-    // from run to run, and looking up each column's source in a table is quicker: at 1.5 over
-    // 3840 columns 4.6 ms a view against 6.5 by the runs.
+    // from run to run, and looking up each column's source in a table is quicker (at 1.5 by
+    // about a quarter, docs/PERFORMANCE.md); with longer runs the runs are quicker.
     const bool byColumn = static_cast<int64_t>(scratch.runs.size()) * 3 > width;
     if (byColumn) {
         scratch.columns.resize(static_cast<size_t>(width));
