@@ -156,7 +156,7 @@ void ScaleView(const PixelSurface& source, const VisiblePart& visible, const Pix
 }
 
 int MagnificationBand(float zoom) {
-    constexpr float kBandStarts[PainterChoice::kBands - 1] = {1.5f, 3.0f, 6.0f, 12.0f, 24.0f};
+    constexpr float kBandStarts[PainterChoice::kBands - 1] = {1.5f, 2.0f, 3.0f, 6.0f, 12.0f, 24.0f};
     int band = 0;
     while (band < PainterChoice::kBands - 1 && zoom >= kBandStarts[band]) {
         ++band;

@@ -240,10 +240,12 @@ TEST(ChoosePainter, EachPainterPaintsItsTurnsThenTheQuickerPaints) {
     // The best StretchBlt paint (4 ms) is slower than every scaler paint (3 ms).
     EXPECT_EQ(ChoosePainter(choice, 2.9f), ViewPainter::Scaler);
     RecordPaint(choice, 2.0f, ViewPainter::StretchBlt, 1.0); // a quicker one turns the choice
-    EXPECT_EQ(ChoosePainter(choice, 1.5f), ViewPainter::StretchBlt);
+    EXPECT_EQ(ChoosePainter(choice, 2.5f), ViewPainter::StretchBlt);
     // Another band is measured on its own.
     EXPECT_EQ(ChoosePainter(choice, 32.0f), ViewPainter::Scaler);
     EXPECT_EQ(MagnificationBand(1.1f), 0);
     EXPECT_EQ(MagnificationBand(1.5f), 1);
+    EXPECT_EQ(MagnificationBand(1.75f), 1);
+    EXPECT_EQ(MagnificationBand(2.0f), 2); // whole rows doubled: another cost from 1.75's
     EXPECT_EQ(MagnificationBand(1000.0f), PainterChoice::kBands - 1);
 }
