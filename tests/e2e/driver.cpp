@@ -434,10 +434,6 @@ std::string ViewMismatches(const Screenshot& shot, float zoom, CapturePoint zoom
     return mismatches;
 }
 
-bool ShowsView(const Screenshot& shot, float zoom, CapturePoint zoomPoint) {
-    return ViewMismatches(shot, zoom, zoomPoint).empty();
-}
-
 testing::AssertionResult ViewShownSoon(float zoom, CapturePoint zoomPoint, const RECT& monitor) {
     std::string mismatches;
     if (WaitUntil([&] {

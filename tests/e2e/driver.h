@@ -165,12 +165,10 @@ inline bool ColourNear(const Screenshot& shot, int x, int y, uint32_t colour) {
 CapturePoint ZoomedSource(float zoom, CapturePoint zoomPoint, int width, int height, int x, int y);
 // Where Wine's taskbar lies on the screen; empty where there is none.
 RECT TaskbarRect();
-// `shot` (a monitor over the coordinate slide) shows it magnified `zoom` times around
+// Whether `shot` (a monitor over the coordinate slide) shows it magnified `zoom` times around
 // `zoomPoint`: corners (the bottom ones above the taskbar) and centre decode to where the
-// geometry puts them, within the one pixel that stretching may round.
-bool ShowsView(const Screenshot& shot, float zoom, CapturePoint zoomPoint);
-// What ShowsView found wrong: each probe that decoded elsewhere, and where it should have; empty
-// when the view is right.
+// geometry puts them, within the one pixel that stretching may round. Empty when they do, else
+// each probe that decoded elsewhere and where it should have.
 std::string ViewMismatches(const Screenshot& shot, float zoom, CapturePoint zoomPoint);
 // Waits until `monitor` shows that view; a failure says what the last screenshot's probes showed.
 testing::AssertionResult ViewShownSoon(float zoom, CapturePoint zoomPoint,
