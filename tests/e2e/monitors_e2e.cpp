@@ -96,9 +96,6 @@ class Monitors : public ProgramTest {
         ASSERT_NO_FATAL_FAILURE(StartProgram());
     }
     void ExpectUnpluggingEnds(char hotkey);
-    testing::AssertionResult SideShowsView(float zoom, CapturePoint point) const {
-        return ViewShownSoon(zoom, point, side);
-    }
 
     RECT side = {};
     std::vector<std::unique_ptr<PatternWindow>> slides;
@@ -108,15 +105,15 @@ TEST_F(Monitors, TheZoomCoversTheSideMonitorPansToItsCornersAndComesBack) {
     ASSERT_NO_FATAL_FAILURE(Start());
     MoveMouseTo(OnSide(300, 200));
     PressShifted('1');
-    ASSERT_TRUE(SideShowsView(2.0f, {300, 200}));
+    ASSERT_TRUE(ViewShownSoon(2.0f, {300, 200}, side));
     EXPECT_TRUE(Covers(mainWindow, side));
     EXPECT_TRUE(ScreenShowsPlainPattern()) << "the primary monitor changed";
     MoveMouseTo(side.left, side.top);
-    EXPECT_TRUE(SideShowsView(2.0f, {0, 0}));
+    EXPECT_TRUE(ViewShownSoon(2.0f, {0, 0}, side));
     MoveMouseTo(side.right - 1, side.bottom - 1);
-    EXPECT_TRUE(SideShowsView(2.0f, {kSideWidth - 1, kSideHeight - 1}));
+    EXPECT_TRUE(ViewShownSoon(2.0f, {kSideWidth - 1, kSideHeight - 1}, side));
     MoveMouseTo(OnSide(1000, 700));
-    ASSERT_TRUE(SideShowsView(2.0f, {1000, 700}));
+    ASSERT_TRUE(ViewShownSoon(2.0f, {1000, 700}, side));
     ASSERT_TRUE(Escape());
     EXPECT_TRUE(CursorAt(OnSide(1000, 700)));
     EXPECT_TRUE(WaitUntil([this] { return MonitorShowsPlainPattern(side); }));
@@ -135,7 +132,7 @@ TEST_F(Monitors, DrawingClipsTheCursorToTheViewAndCopyHandsOnTheSideMonitor) {
     const POINT at = OnSide(900, 300);
     MoveMouseTo(at);
     PressShifted('1');
-    ASSERT_TRUE(SideShowsView(2.0f, {900, 300}));
+    ASSERT_TRUE(ViewShownSoon(2.0f, {900, 300}, side));
 
     // A click draws from then on, with the cursor held inside the part of the monitor shown.
     PressLeft(at.x, at.y);

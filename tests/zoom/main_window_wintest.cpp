@@ -145,8 +145,7 @@ TEST_F(MainWindow, EnteringZoomCapturesTheMonitorAndLeavingKeepsOnlyItsSurfaces)
 }
 
 // The zoom hotkey with the animation off: in at once, and out at once.
-void ZoomInAndOut(
-    HWND window, const std::function<void()>& whileZoomed = [] {}) {
+void ZoomInAndOut(HWND window, const std::function<void()>& whileZoomed = [] {}) {
     app.settings.AnimateZoom = 0;
     SendMessageW(window, WM_HOTKEY, 0, 0);
     ASSERT_EQ(app.zoomActive, 1);

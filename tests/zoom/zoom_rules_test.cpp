@@ -185,13 +185,14 @@ TEST(ScaleView, EveryTargetPixelShowsTheSourcePixelUnderItsCentre) {
         float zoom;
         CapturePoint point;
         PixelArea area;
-    } cases[] = {
-        {1.1f, {80, 45}, {0, 0, kWidth, kHeight}},  {2.0f, {0, 0}, {0, 0, kWidth, kHeight}},
-        {2.5f, {159, 89}, {0, 0, kWidth, kHeight}}, // runs of a column: by table
-        {1.5f, {30, 60}, {17, 3, 101, 77}},         // the same, in part of the target
-        {4.0f, {100, 30}, {13, 7, 61, 40}},         // a drawn segment's rectangle
-        {8.0f, {40, 80}, {-5, -5, 300, 300}},       // clipped to the target
-        {32.0f, {159, 0}, {0, 0, kWidth, kHeight}}, {3.0f, {70, 40}, {50, 50, 50, 60}}}; // empty
+    } cases[] = {{1.1f, {80, 45}, {0, 0, kWidth, kHeight}},
+                 {2.0f, {0, 0}, {0, 0, kWidth, kHeight}},
+                 {2.5f, {159, 89}, {0, 0, kWidth, kHeight}}, // runs of a column: by table
+                 {1.5f, {30, 60}, {17, 3, 101, 77}},         // the same, in part of the target
+                 {4.0f, {100, 30}, {13, 7, 61, 40}},         // a drawn segment's rectangle
+                 {8.0f, {40, 80}, {-5, -5, 300, 300}},       // clipped to the target
+                 {32.0f, {159, 0}, {0, 0, kWidth, kHeight}},
+                 {3.0f, {70, 40}, {50, 50, 50, 60}}}; // empty
     for (const auto& c : cases) {
         const CapturePoint origin = ComputeSourceOrigin(c.zoom, c.point, kWidth, kHeight);
         const VisiblePart part = {origin.x, origin.y, VisibleExtent(kWidth, c.zoom),
