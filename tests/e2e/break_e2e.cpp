@@ -172,7 +172,7 @@ TEST_F(Break, TheTrayIconsMenuStartsACentredCountdownArrowsChangeItAndExitEnds) 
 TEST_F(Break, TheLargestStoredLengthCountsDownFromItsBound) {
     WriteSettingDword(L"BreakTimeout", 0x7FFFFFFF);
     ASSERT_NO_FATAL_FAILURE(StartProgram());
-    PressShifted('3');
+    PressBreakHotkey();
     ASSERT_TRUE(WaitShown());
     // 2^31 - 1 seconds, less the first few ticks.
     EXPECT_TRUE(CountdownAppears({L"35791394:06", L"35791394:05", L"35791394:04", L"35791394:03"}));
@@ -185,7 +185,7 @@ TEST_F(Break, ExpiryInTheCornerOverACentredPictureThenAStretchedOneThenOneThatCa
     WriteSettingDword(L"BreakTimeout", 0);
     WriteSettingDword(L"BreakTimerPosition", 0);
     ASSERT_NO_FATAL_FAILURE(StartProgram());
-    PressShifted('3');
+    PressBreakHotkey();
     ASSERT_TRUE(WaitShown());
     // The first capture may already come after the first tick, so the lines are told apart.
     std::vector<RECT> lines;
@@ -219,7 +219,7 @@ TEST_F(Break, ExpiryInTheCornerOverACentredPictureThenAStretchedOneThenOneThatCa
 
     WriteSettingDword(L"BreakBackgroundStretch", 1);
     ASSERT_NO_FATAL_FAILURE(StartProgram());
-    PressShifted('3');
+    PressBreakHotkey();
     ASSERT_TRUE(WaitShown());
     EXPECT_TRUE(WaitUntil([] {
         const Screenshot shot = CaptureScreen();
@@ -230,7 +230,7 @@ TEST_F(Break, ExpiryInTheCornerOverACentredPictureThenAStretchedOneThenOneThatCa
 
     // The picture is read at each start of a break.
     ASSERT_TRUE(DeleteFileW(picture.c_str()));
-    PressShifted('3');
+    PressBreakHotkey();
     HWND box = WaitForDialog(vistrel.Id(), 10000);
     ASSERT_NE(box, nullptr);
     const DialogSnapshot shown = ReadDialog(box);
@@ -263,7 +263,7 @@ TEST_F(BreakOverSlide, StartedEndedStartedAndRestartedOverTheFadedDesktopItShows
     ASSERT_NO_FATAL_FAILURE(StartProgram());
     Screenshot faded;
     for (int start = 0; start < 2; ++start) {
-        PressShifted('3');
+        PressBreakHotkey();
         ASSERT_TRUE(WaitShown());
         EXPECT_TRUE(WaitUntil([&] {
             faded = CaptureScreen();
@@ -282,7 +282,7 @@ TEST_F(BreakOverSlide, StartedEndedStartedAndRestartedOverTheFadedDesktopItShows
         PressKey(VK_LEFT);
     }
     ASSERT_TRUE(CountdownAppears({L"09:30", L"09:29", L"09:28", L"09:27", L"09:26"}));
-    PressShifted('3');
+    PressBreakHotkey();
     ASSERT_TRUE(CountdownAppears({L"10:00", L"09:59", L"09:58", L"09:57", L"09:56"}));
     Screenshot restarted;
     EXPECT_TRUE(WaitUntil([&] {
@@ -296,7 +296,7 @@ TEST_F(BreakOverSlide, StartedEndedStartedAndRestartedOverTheFadedDesktopItShows
 TEST_F(BreakOverSlide, ARestartAfterTheOpacityWasRaisedTo100PercentIsOpaque) {
     WriteSettingDword(L"BreakOpacity", 50);
     ASSERT_NO_FATAL_FAILURE(StartProgram());
-    PressShifted('3');
+    PressBreakHotkey();
     ASSERT_TRUE(WaitShown());
     // Wine on a plain X server draws a layered window opaque whatever its alpha (no
     // compositor), so the translucency is read from the window, not from the screen.
@@ -324,7 +324,7 @@ TEST_F(BreakOverSlide, ARestartAfterTheOpacityWasRaisedTo100PercentIsOpaque) {
     ASSERT_TRUE(WaitUntil([options] { return !IsWindow(options); }));
     EXPECT_TRUE(WaitUntil([this] { return vistrel.Idle(); }));
 
-    PressShifted('3');
+    PressBreakHotkey();
     ASSERT_TRUE(WaitShown());
     EXPECT_FALSE(Layered(mainWindow));
     EXPECT_TRUE(WaitUntil([] { return ShowsAnOpaqueBreak(CaptureScreen()); }));
@@ -336,13 +336,13 @@ TEST_F(BreakOverSlide, ARestartWhosePictureWasDeletedLeavesNothingAndTheNextZoom
     ASSERT_NO_FATAL_FAILURE(StoreBackgroundPicture(L"vistrel-restart.png", 0xFF00FF00, picture));
     WriteSettingDword(L"BreakOpacity", 50);
     ASSERT_NO_FATAL_FAILURE(StartProgram());
-    PressShifted('3');
+    PressBreakHotkey();
     ASSERT_TRUE(WaitShown());
     EXPECT_TRUE(Layered(mainWindow));
     ASSERT_TRUE(WaitForKeys());
 
     ASSERT_TRUE(DeleteFileW(picture.c_str()));
-    PressShifted('3');
+    PressBreakHotkey();
     HWND box = WaitForDialog(vistrel.Id(), 10000);
     ASSERT_NE(box, nullptr);
     // The running break is over before the box shows.
@@ -359,7 +359,7 @@ TEST_F(BreakOverSlide, ARestartWhosePictureWasDeletedLeavesNothingAndTheNextZoom
     // The zoom that follows is the plain, opaque view of the slide.
     const POINT at = {700, 300};
     ASSERT_TRUE(WaitUntil([at] { return CursorAt(at); }));
-    PressShifted('1');
+    PressZoomHotkey();
     ASSERT_TRUE(WaitShown());
     EXPECT_FALSE(Layered(mainWindow));
     EXPECT_TRUE(ViewShownSoon(2.0f, {at.x, at.y}));

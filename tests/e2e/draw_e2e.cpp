@@ -67,7 +67,7 @@ TEST_F(Draw, APadColourPickedInTheAdvancedDialogPaintsTheBlackboardAndThePadPict
     EXPECT_EQ(StoredSetting(L"PadColorK"), kChosen);
 
     MoveMouseTo(960, 540);
-    PressShifted('2');
+    PressDrawHotkey();
     ASSERT_TRUE(WaitForKeys());
     PressKey('K');
     EXPECT_TRUE(WaitUntil([] {
@@ -92,7 +92,7 @@ TEST_F(Draw, ARightClickDuringAStrokeLeavesItWholeAfterTheNextPressAndItsUndo) {
     MoveMouseTo(300, 300);
     PatternWindow slide(SlideFill::White);
     ASSERT_NO_FATAL_FAILURE(StartProgram());
-    PressShifted('2');
+    PressDrawHotkey();
     ASSERT_TRUE(WaitForKeys());
     PressLeft(300, 300);
     MoveMouseTo(500, 300);

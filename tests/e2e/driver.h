@@ -111,6 +111,20 @@ inline void PressShifted(WORD virtualKey) {
 inline void PressWithCtrl(WORD virtualKey) {
     PressKey(virtualKey, {VK_CONTROL});
 }
+// The program's four hotkeys at their defaults, as a presenter presses them. Tests press these
+// rather than the keys themselves, so the defaults are written in one place.
+inline void PressZoomHotkey() {
+    PressShifted('1');
+}
+inline void PressDrawHotkey() {
+    PressShifted('2');
+}
+inline void PressBreakHotkey() {
+    PressShifted('3');
+}
+inline void PressLiveZoomHotkey() {
+    PressShifted('4');
+}
 // Ctrl down, the key pressed `times` times, Ctrl up, in one SendInput call: the program takes
 // the last key from its queue long after Ctrl went up, as after a busy moment.
 void PressWithCtrlQueued(WORD virtualKey, int times);

@@ -189,7 +189,7 @@ TEST_F(Language, AFileLanguageChosenAfterTheSaveDialogChangedFolderStillLoads) {
     ASSERT_NE(mainWindow, nullptr);
 
     // Save: the dialog goes into the other folder, as the presenter browses there, then saves.
-    PressShifted('2');
+    PressDrawHotkey();
     ASSERT_TRUE(WaitForKeys()) << "no drawing to save";
     PressWithCtrl('S');
     HWND save = WaitForDialog(vistrel.Id(), 10000);

@@ -22,7 +22,7 @@ TEST_F(LiveZoom, FollowsTheCursorOverTheMonitorAndTheDrawHotkeyTakesOverUntilEsc
     WriteSettingDword(L"ZoominSliderLevel", 2); // 1.75, and Ctrl+Up makes 3.5
     MoveMouseTo(1000, 600);
     ASSERT_NO_FATAL_FAILURE(StartProgram());
-    PressShifted('4');
+    PressLiveZoomHotkey();
     ASSERT_TRUE(WaitUntil(LiveShown));
     EXPECT_EQ(standIn.record->initializeCalls, 1);
     RECT rect = {};
@@ -47,7 +47,7 @@ TEST_F(LiveZoom, FollowsTheCursorOverTheMonitorAndTheDrawHotkeyTakesOverUntilEsc
 
     // Drawing at 1.0 over the frozen image, the cursor where the magnifier showed it: the
     // source is centred on it, so at the monitor's centre; the pen widened to trunc(3 x 3.5).
-    PressShifted('2');
+    PressDrawHotkey();
     ASSERT_TRUE(WaitShown());
     EXPECT_TRUE(WaitUntil([] { return !LiveShown(); }));
     POINT cursor = {};
@@ -65,7 +65,7 @@ TEST_F(LiveZoom, FollowsTheCursorOverTheMonitorAndTheDrawHotkeyTakesOverUntilEsc
     EXPECT_TRUE(WaitForTransform({3.0f, 1000 - 320, 600 - 180}));
     EXPECT_TRUE(WaitUntil([] { return StoredSetting(L"PenWidth") == 3u; }));
     // The hotkey hides the window; from Windows 7 on it is destroyed.
-    PressShifted('4');
+    PressLiveZoomHotkey();
     EXPECT_TRUE(WaitUntil([] { return LiveWindow() == nullptr; }));
 }
 
@@ -94,7 +94,7 @@ TEST_F(LiveZoom, AMagnifierThatFailsToStartLeavesTheDesktopUsableAndSaysSoOnce) 
         SCOPED_TRACE(fail == &standIn.record->failInitialize ? "MagInitialize fails"
                                                              : "the magnifier control fails");
         *fail = 1;
-        PressShifted('4');
+        PressLiveZoomHotkey();
         HWND box = WaitForDialog(vistrel.Id(), 5000);
         ASSERT_NE(box, nullptr) << "no error box";
         const DialogSnapshot shown = ReadDialog(box);
@@ -117,13 +117,13 @@ TEST_F(LiveZoom, AMagnifierThatFailsToStartLeavesTheDesktopUsableAndSaysSoOnce) 
     }
 
     // The same hotkey starts live zoom once the library works, and Ctrl+Up is its own again.
-    PressShifted('4');
+    PressLiveZoomHotkey();
     ASSERT_TRUE(WaitUntil(LiveShown)) << "live zoom did not start";
     // At 2.0 the source is 960 by 540 around the cursor; at 4.0, 480 by 270.
     ASSERT_TRUE(WaitForTransform({2.0f, 1000 - 480, 600 - 270}));
     PressWithCtrl(VK_UP);
     EXPECT_TRUE(WaitForTransform({4.0f, 1000 - 240, 600 - 135}));
-    PressShifted('4');
+    PressLiveZoomHotkey();
     EXPECT_TRUE(WaitUntil([] { return LiveWindow() == nullptr; })) << "live zoom did not end";
 }
 

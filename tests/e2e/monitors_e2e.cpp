@@ -95,7 +95,7 @@ class Monitors : public ProgramTest {
         slides.push_back(std::make_unique<PatternWindow>(SlideFill::Coordinates, side));
         ASSERT_NO_FATAL_FAILURE(StartProgram());
     }
-    void ExpectUnpluggingEnds(char hotkey);
+    void ExpectUnpluggingEnds(void (*pressHotkey)());
 
     RECT side = {};
     std::vector<std::unique_ptr<PatternWindow>> slides;
@@ -104,7 +104,7 @@ class Monitors : public ProgramTest {
 TEST_F(Monitors, TheZoomCoversTheSideMonitorPansToItsCornersAndComesBack) {
     ASSERT_NO_FATAL_FAILURE(Start());
     MoveMouseTo(OnSide(300, 200));
-    PressShifted('1');
+    PressZoomHotkey();
     ASSERT_TRUE(ViewShownSoon(2.0f, {300, 200}, side));
     EXPECT_TRUE(Covers(mainWindow, side));
     EXPECT_TRUE(ScreenShowsPlainPattern()) << "the primary monitor changed";
@@ -120,7 +120,7 @@ TEST_F(Monitors, TheZoomCoversTheSideMonitorPansToItsCornersAndComesBack) {
 
     // The next zoom, from the primary monitor, captures that one at its own size.
     MoveMouseTo(960, 540);
-    PressShifted('1');
+    PressZoomHotkey();
     EXPECT_TRUE(ViewShownSoon(2.0f, {960, 540}));
     EXPECT_TRUE(Covers(mainWindow, PrimaryMonitor()));
     EXPECT_TRUE(MonitorShowsPlainPattern(side)) << "the side monitor changed";
@@ -131,7 +131,7 @@ TEST_F(Monitors, DrawingClipsTheCursorToTheViewAndCopyHandsOnTheSideMonitor) {
     ASSERT_NO_FATAL_FAILURE(Start());
     const POINT at = OnSide(900, 300);
     MoveMouseTo(at);
-    PressShifted('1');
+    PressZoomHotkey();
     ASSERT_TRUE(ViewShownSoon(2.0f, {900, 300}, side));
 
     // A click draws from then on, with the cursor held inside the part of the monitor shown.
@@ -174,7 +174,7 @@ TEST_F(Monitors, TheBreakShowsOverTheSideMonitorsFadedDesktopOrAStretchedPicture
     WriteSettingDword(L"BreakShowDesktop", 1);
     WriteSettingDword(L"BreakTimerPosition", 0); // the top-left cell
     ASSERT_NO_FATAL_FAILURE(Start());
-    PressShifted('3');
+    PressBreakHotkey();
     ASSERT_TRUE(WaitShown());
     EXPECT_TRUE(Covers(mainWindow, side));
     // The faded desktop: the slide at about 31 % (AlphaBlend of 0x4F over black).
@@ -203,7 +203,7 @@ TEST_F(Monitors, TheBreakShowsOverTheSideMonitorsFadedDesktopOrAStretchedPicture
     WriteString(kTestSettingsKey, L"BreakBackgroundFile", picture);
     ASSERT_NO_FATAL_FAILURE(StartProgram());
     MoveMouseTo(OnSide(640, 512));
-    PressShifted('3');
+    PressBreakHotkey();
     ASSERT_TRUE(WaitShown());
     constexpr uint32_t kBlue = 0x0000FF;
     EXPECT_TRUE(WaitUntil([this] {
@@ -221,14 +221,14 @@ TEST_F(Monitors, LiveZoomStaysOnTheSideMonitorAndTheTakeoverComesBackThere) {
     ASSERT_NO_FATAL_FAILURE(standIn.Install());
     ASSERT_NO_FATAL_FAILURE(Start());
     MoveMouseTo(OnSide(80, 50));
-    PressShifted('4'); // 2.0: the source, 640 x 512, is held inside the side monitor
+    PressLiveZoomHotkey(); // 2.0: the source, 640 x 512, is held inside the side monitor
     ASSERT_TRUE(standIn.WaitFor({2.0f, float(side.left), float(side.top)}));
     EXPECT_TRUE(Covers(LiveWindow(), side));
 
     // The draw hotkey freezes it with the cursor where the magnifier showed it, (80, 50) twice
     // as far from the source's corner, and Escape brings live zoom back around the source's
     // centre, on the side monitor.
-    PressShifted('2');
+    PressDrawHotkey();
     ASSERT_TRUE(WaitShown());
     EXPECT_TRUE(Covers(mainWindow, side));
     EXPECT_TRUE(WaitUntil([&] { return CursorAt(OnSide(160, 100)); }))
@@ -237,15 +237,15 @@ TEST_F(Monitors, LiveZoomStaysOnTheSideMonitorAndTheTakeoverComesBackThere) {
     EXPECT_TRUE(WaitUntil(LiveShown));
     EXPECT_TRUE(CursorAt(OnSide(320, 256)));
     EXPECT_TRUE(standIn.WaitFor({2.0f, float(side.left), float(side.top)}));
-    PressShifted('4');
+    PressLiveZoomHotkey();
     EXPECT_TRUE(WaitUntil([] { return LiveWindow() == nullptr; }));
 }
 
 // Zoom, drawing and the break on the side monitor each end when it goes, and the program goes on.
-void Monitors::ExpectUnpluggingEnds(char hotkey) {
+void Monitors::ExpectUnpluggingEnds(void (*pressHotkey)()) {
     ASSERT_NO_FATAL_FAILURE(Start());
     MoveMouseTo(OnSide(640, 512));
-    PressShifted(hotkey);
+    pressHotkey();
     ASSERT_TRUE(WaitShown());
     ASSERT_TRUE(ChangeLayout(kUnplugSide, 1));
     EXPECT_TRUE(WaitHidden());
@@ -254,15 +254,15 @@ void Monitors::ExpectUnpluggingEnds(char hotkey) {
 }
 
 TEST_F(Monitors, UnpluggingTheMonitorOfAZoomEndsIt) {
-    ExpectUnpluggingEnds('1');
+    ExpectUnpluggingEnds(PressZoomHotkey);
 }
 
 TEST_F(Monitors, UnpluggingTheMonitorOfDrawingEndsIt) {
-    ExpectUnpluggingEnds('2');
+    ExpectUnpluggingEnds(PressDrawHotkey);
 }
 
 TEST_F(Monitors, UnpluggingTheMonitorOfABreakEndsIt) {
-    ExpectUnpluggingEnds('3');
+    ExpectUnpluggingEnds(PressBreakHotkey);
 }
 
 // Another monitor's change leaves a mode alone. The side monitor shrinks rather than goes: Wine
@@ -271,7 +271,7 @@ TEST_F(Monitors, UnpluggingTheMonitorOfABreakEndsIt) {
 TEST_F(Monitors, ShrinkingTheSideMonitorLeavesAZoomOnThePrimaryOne) {
     ASSERT_NO_FATAL_FAILURE(Start());
     MoveMouseTo(700, 400);
-    PressShifted('1');
+    PressZoomHotkey();
     ASSERT_TRUE(ViewShownSoon(2.0f, {700, 400}));
     ASSERT_TRUE(ChangeLayout(kShrinkSide, 2));
     ASSERT_FALSE(SideWhereItWas());

@@ -22,7 +22,7 @@ class Startup : public ProgramTest {
   protected:
     void ExpectTheBreakHotkeyAnswers() {
         EXPECT_TRUE(WaitUntil([this] {
-            PressShifted('3'); // lost while the hotkey is not registered yet
+            PressBreakHotkey(); // lost while the hotkey is not registered yet
             return WaitUntil([this] { return IsWindowVisible(mainWindow) != 0; }, 2000);
         }));
         EXPECT_TRUE(Escape());

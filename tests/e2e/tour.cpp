@@ -201,7 +201,7 @@ int RunTour(Tour& tour) {
     // Zoom: Shift+1 over the chart, the start magnification 2.
     constexpr POINT kZoomAt = {1450, 760};
     MoveMouseTo(kZoomAt.x, kZoomAt.y);
-    PressShifted('1');
+    PressZoomHotkey();
     tour.Step("zoom", "Shift+1: the screen frozen and magnified twice", [&] {
         return ShareMatching(CaptureScreen(), [&](int x, int y) {
                    const CapturePoint p =
@@ -219,7 +219,7 @@ int RunTour(Tour& tour) {
         wave.push_back({kBulletX + 20 * i, 330 + ((i % 2) != 0 ? 9 : -9)});
     }
     MoveMouseTo(wave[0].x, wave[0].y);
-    PressShifted('2');
+    PressDrawHotkey();
     if (!tour.Require(WaitUntil(shown) && WaitUntil(takesKeys), "Shift+2 did not start drawing")) {
         return 1;
     }
@@ -313,7 +313,7 @@ int RunTour(Tour& tour) {
     }
 
     // The break: Shift+3, a countdown in the pen colour (red on the screen), centred.
-    PressShifted('3');
+    PressBreakHotkey();
     tour.Step("break", "Shift+3: the break countdown", [&] {
         const Screenshot shot = CaptureScreen();
         return shown() &&

@@ -65,7 +65,7 @@ TEST_F(Tray, ADoubleClickOpensTheOptionsAndTheMenusZoomAndDrawActAsTheirHotkeys)
 
 TEST_F(Tray, DuringABreakTheIconBringsTheBreakBackAndADoubleClickOpensNoOptions) {
     ASSERT_NO_FATAL_FAILURE(StartWithIcon());
-    PressShifted('3');
+    PressBreakHotkey();
     ASSERT_TRUE(WaitShown());
     ShowWindow(mainWindow, SW_HIDE); // the presenter switched away: the break goes on, hidden
     ASSERT_TRUE(WaitHidden());
@@ -81,7 +81,7 @@ TEST_F(Tray, WithoutTheIconTheHotkeysWorkAndTheOptionsBringItBack) {
     ASSERT_NO_FATAL_FAILURE(StartProgram());
     CaptureSettledScreen(); // the notification area has painted what it has
     EXPECT_FALSE(TrayIconOnScreen().has_value());
-    PressShifted('3');
+    PressBreakHotkey();
     ASSERT_TRUE(WaitShown());
     EXPECT_TRUE(Escape());
 
@@ -109,7 +109,7 @@ TEST_F(Tray, TheIconComesBackWhenTheShellAnnouncesARestart) {
 
 TEST_F(Tray, AnOutsideCloseEndsTheProgramAsExitDoes) {
     ASSERT_NO_FATAL_FAILURE(StartWithIcon());
-    PressShifted('3'); // a break up, ended on the way out
+    PressBreakHotkey(); // a break up, ended on the way out
     ASSERT_TRUE(WaitShown());
     PostMessageW(mainWindow, WM_CLOSE, 0, 0);
     ExpectEndedLikeExit();

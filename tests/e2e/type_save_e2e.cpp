@@ -126,7 +126,7 @@ class TypeAndSave : public ProgramTest {
 
 TEST_F(TypeAndSave, TypedTextBackspaceEnterAndLettersThatArePenKeysElsewhere) {
     ASSERT_NO_FATAL_FAILURE(StartOver(SlideFill::White, kTextAt));
-    PressShifted('2');
+    PressDrawHotkey();
     ASSERT_TRUE(WaitForKeys());
     PressKey('T'); // typing starts at the pen when the key is released
     EXPECT_EQ(PixelsOffTheText(L""), 0);
@@ -148,7 +148,7 @@ TEST_F(TypeAndSave, CopyAndBothSaveSizesShowTheViewANameGetsPngAndReplacingIsAsk
     DeleteFileW(TempPath(L"actual.png").c_str());
     ASSERT_TRUE(OpenClipboard(nullptr) && EmptyClipboard() && CloseClipboard());
     ASSERT_NO_FATAL_FAILURE(StartOver(SlideFill::Coordinates, {kZoomPoint.x, kZoomPoint.y}));
-    PressShifted('1');
+    PressZoomHotkey();
     ASSERT_TRUE(WaitUntil([] { return PixelsOffTheView(CaptureScreen()) == 0; }));
     ASSERT_TRUE(WaitForKeys());
     PressWithCtrl('C');

@@ -29,7 +29,7 @@ class Zoom : public ProgramTest {
     void ZoomAt(int x, int y, float zoom) {
         MoveMouseTo(x, y);
         ASSERT_TRUE(WaitUntil([=] { return CursorAt({x, y}); }));
-        PressShifted('1');
+        PressZoomHotkey();
         ASSERT_TRUE(ViewShownSoon(zoom, {x, y}));
     }
     void ExpectZoomEndedOver(int x, int y) {
@@ -73,7 +73,7 @@ TEST_F(Zoom, TheWheelStepThatLandsOnOneShowsAtOnce) {
     // 1.125 -> 1.0 needs no animation; the mouse stays still, so only the wheel can repaint.
     TurnWheel(-WHEEL_DELTA);
     EXPECT_TRUE(WaitUntil(ScreenShowsPlainPattern)) << "the view still shows 1.125";
-    PressShifted('1');
+    PressZoomHotkey();
     ExpectZoomEndedOver(640, 360);
 }
 
@@ -81,7 +81,7 @@ TEST_F(Zoom, QueuedCtrlUpWidensThePenInsteadOfZooming) {
     WriteSettingDword(L"PenWidth", 5);
     ASSERT_NO_FATAL_FAILURE(Start());
     MoveMouseTo(300, 300);
-    PressShifted('2'); // drawing at 1.0
+    PressDrawHotkey(); // drawing at 1.0
     ASSERT_TRUE(WaitForKeys());
     PressWithCtrlQueued(VK_UP, 2);
     EXPECT_TRUE(WaitUntil([] { return StoredSetting(L"PenWidth") == 7u; }))
