@@ -218,7 +218,11 @@ void LoadPageValues() {
     SetHotkeyControl(OptionPage::Draw, IDC_DRAW_HOTKEY, s.HotkeyDraw);
     SetHotkeyControl(OptionPage::Break, IDC_BREAK_HOTKEY, s.HotkeyBreak);
 
-    // A key pressed alone becomes Alt plus that key.
+    // A hotkey takes its keys from every program, so a combination that types a character
+    // would take that character: a key alone, with Shift alone, or with Ctrl+Alt (AltGr on most
+    // European layouts, with or without Shift) becomes Ctrl plus that key, as each page's note
+    // says. A stored value is shown as it was stored; only keys pressed in the control change.
+    constexpr WPARAM kTypingCombinations = HKCOMB_NONE | HKCOMB_S | HKCOMB_CA | HKCOMB_SCA;
     const std::array<std::pair<OptionPage, int>, 4> hotkeyControls = {{
         {OptionPage::Zoom, IDC_ZOOM_HOTKEY},
         {OptionPage::LiveZoom, IDC_LIVEZOOM_HOTKEY},
@@ -226,8 +230,8 @@ void LoadPageValues() {
         {OptionPage::Break, IDC_BREAK_HOTKEY},
     }};
     for (const auto& [page, control] : hotkeyControls) {
-        SendDlgItemMessageW(Page(page), control, HKM_SETRULES, HKCOMB_NONE,
-                            MAKELPARAM(HOTKEYF_ALT, 0));
+        SendDlgItemMessageW(Page(page), control, HKM_SETRULES, kTypingCombinations,
+                            MAKELPARAM(HOTKEYF_CONTROL, 0));
     }
 
     HWND breakPage = Page(OptionPage::Break);

@@ -16,6 +16,9 @@
 #define IDC_RUN_AT_LOGON 1045
 #define IDC_LANGUAGE_BUTTON 1101
 
+/* Under each page's hotkey control: what the control puts in place of a key that types. */
+#define IDC_HOTKEY_NOTE 1105
+
 /* Zoom page. */
 #define IDC_ZOOM_HELP 1001
 #define IDC_ZOOM_HOTKEY_LABEL 1002

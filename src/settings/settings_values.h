@@ -43,14 +43,22 @@ static_assert(offsetof(FontRecord, lfFaceName) == 28);
 
 // Field names are the registry value names. Flags hold 0 or 1; colours are COLORREF values
 // (red in the low byte); hotkeys use the hotkey-control encoding of zoom/hotkey_value.h.
+//
+// The default hotkeys are Ctrl+1 to Ctrl+4. A global hotkey takes its keys from every program,
+// so a default must be a combination that types nothing: Shift+1 to Shift+4 are "!", "@", "#"
+// and "$" on US, UK and German layouts and the digits themselves on French, Belgian, Czech,
+// Slovak and Lithuanian ones, and Ctrl+Alt is AltGr, which types on most European layouts.
+// Ctrl with a digit types nothing on any common layout, and the digits sit in the same place on
+// all of them, so the four keys are next to each other everywhere. (Browsers use Ctrl+1 to
+// Ctrl+4 to pick a tab; a presenter loses that, not a character.)
 struct Settings {
     int32_t ShowTrayIcon = 1;
     int32_t OptionShown = 0;
-    uint32_t HotkeyZoom = 0x131;
+    uint32_t HotkeyZoom = 0x231;
     int32_t AnimateZoom = 1;
     uint32_t ZoominSliderLevel = 3;
-    uint32_t HotkeyLivezoom = 0x134;
-    uint32_t HotkeyDraw = 0x132;
+    uint32_t HotkeyLivezoom = 0x234;
+    uint32_t HotkeyDraw = 0x232;
     uint32_t PenColor = 0xFF;
     int32_t PenWidth = 3;
     uint32_t PenColorR = 0xFF;
@@ -69,7 +77,7 @@ struct Settings {
     Utf16Unit KPadBackgroundFile[kSettingTextUnits] = {};
     FontRecord Font = {};
     int32_t FontScale = 10;
-    uint32_t HotkeyBreak = 0x133;
+    uint32_t HotkeyBreak = 0x233;
     int32_t BreakTimeout = 10;
     int32_t ShowExpiredTime = 1;
     int32_t BreakPlaySoundFile = 0;

@@ -84,7 +84,7 @@ inline void WriteSettingDword(const wchar_t* name, DWORD value) {
 void WriteString(const wchar_t* keyPath, const wchar_t* name, const std::wstring& value);
 std::optional<std::wstring> ReadString(const wchar_t* keyPath, const wchar_t* name);
 
-// A global hotkey (hotkey-control encoding: 0x131 is Shift+1) held by this process, as by
+// A global hotkey (hotkey-control encoding: 0x231 is Ctrl+1) held by this process, as by
 // "another program". Probing holds it for a moment, so probe only while the program is not
 // registering (after WaitForMainWindow).
 struct HeldHotkey {
@@ -114,16 +114,16 @@ inline void PressWithCtrl(WORD virtualKey) {
 // The program's four hotkeys at their defaults, as a presenter presses them. Tests press these
 // rather than the keys themselves, so the defaults are written in one place.
 inline void PressZoomHotkey() {
-    PressShifted('1');
+    PressWithCtrl('1');
 }
 inline void PressDrawHotkey() {
-    PressShifted('2');
+    PressWithCtrl('2');
 }
 inline void PressBreakHotkey() {
-    PressShifted('3');
+    PressWithCtrl('3');
 }
 inline void PressLiveZoomHotkey() {
-    PressShifted('4');
+    PressWithCtrl('4');
 }
 // Ctrl down, the key pressed `times` times, Ctrl up, in one SendInput call: the program takes
 // the last key from its queue long after Ctrl went up, as after a busy moment.

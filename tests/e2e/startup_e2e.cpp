@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <thread>
 
 #include "e2e/program_test.h"
 
@@ -13,11 +14,11 @@
 
 namespace {
 
-constexpr uint32_t kShiftOne = 0x131, kShiftTwo = 0x132, kShiftThree = 0x133, kShiftFour = 0x134;
+constexpr uint32_t kCtrlOne = 0x231, kCtrlTwo = 0x232, kCtrlThree = 0x233, kCtrlFour = 0x234;
 
 // The program registers its hotkeys once its box or dialog has gone, the break hotkey last.
 // Probing a hotkey registers it for a moment and would take it from the program while it still
-// registers, so a test first sees Shift+3 answered with the break screen, then probes.
+// registers, so a test first sees Ctrl+3 answered with the break screen, then probes.
 class Startup : public ProgramTest {
   protected:
     void ExpectTheBreakHotkeyAnswers() {
@@ -28,6 +29,13 @@ class Startup : public ProgramTest {
         EXPECT_TRUE(Escape());
     }
 };
+
+// The system's name of a key, as the program names hotkeys (Wine's Ctrl reads "Control").
+std::wstring KeyName(UINT virtualKey) {
+    wchar_t name[64] = {};
+    GetKeyNameTextW(static_cast<LONG>(MapVirtualKeyW(virtualKey, MAPVK_VK_TO_VSC) << 16), name, 64);
+    return name;
+}
 
 bool BecomesTopmost(HWND window) {
     return WaitUntil(
@@ -43,7 +51,7 @@ TEST_F(Startup, FirstRunOpensTheOptionsStoresOnlyThePathAndRegistersTheDefaultsA
     // The hotkeys wait for the dialog's OK or Cancel.
     HWND options = WaitForOptionsDialog(vistrel);
     ASSERT_NE(options, nullptr);
-    EXPECT_FALSE(HotkeyHeldElsewhere(kShiftOne));
+    EXPECT_FALSE(HotkeyHeldElsewhere(kCtrlOne));
     EXPECT_FALSE(StoredSetting(L"OptionShown").has_value());
     PostMessageW(options, WM_COMMAND, IDCANCEL, 0);
 
@@ -57,18 +65,73 @@ TEST_F(Startup, FirstRunOpensTheOptionsStoresOnlyThePathAndRegistersTheDefaultsA
 
     // Working hotkeys although the dialog was cancelled; no live zoom without a magnifier.
     ExpectTheBreakHotkeyAnswers();
-    EXPECT_TRUE(HotkeyHeldElsewhere(kShiftOne));
-    EXPECT_TRUE(HotkeyHeldElsewhere(kShiftTwo));
-    EXPECT_TRUE(HotkeyHeldElsewhere(kShiftThree));
-    EXPECT_FALSE(HotkeyHeldElsewhere(kShiftFour));
+    EXPECT_TRUE(HotkeyHeldElsewhere(kCtrlOne));
+    EXPECT_TRUE(HotkeyHeldElsewhere(kCtrlTwo));
+    EXPECT_TRUE(HotkeyHeldElsewhere(kCtrlThree));
+    EXPECT_FALSE(HotkeyHeldElsewhere(kCtrlFour));
 
     ExitProgram();
     EXPECT_EQ(StoredSetting(L"FontScale"), 10u);
     EXPECT_EQ(StoredSetting(L"PenColor"), 0xFFu);
 }
 
+// Another program's edit box, on a thread of its own so that it goes on taking keys while the
+// test waits.
+struct TextWindow {
+    TextWindow() {
+        HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+        thread = std::thread([this, ready] {
+            threadId = GetCurrentThreadId();
+            window = CreateWindowExW(0, L"EDIT", L"", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 200, 200,
+                                     600, 200, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+            SetForegroundWindow(window);
+            SetEvent(ready);
+            MSG message;
+            while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+                TranslateMessage(&message);
+                DispatchMessageW(&message);
+            }
+        });
+        WaitForSingleObject(ready, 10000);
+        CloseHandle(ready);
+    }
+    ~TextWindow() {
+        PostMessageW(window, WM_CLOSE, 0, 0);
+        PostThreadMessageW(threadId, WM_QUIT, 0, 0);
+        thread.join();
+    }
+    HWND window = nullptr;
+    DWORD threadId = 0;
+    std::thread thread;
+};
+
+// The defaults take no character from other programs: with the program waiting, Shift+1 to
+// Shift+4 type "!@#$" there (the US layout of the test desktop), and Ctrl+1, Ctrl+2 and Ctrl+3
+// zoom, draw and break (live zoom's Ctrl+4 is tested with its stand-in magnifier).
+TEST_F(Startup, ShiftWithADigitTypesIntoAnotherProgramAndCtrlWithOneStartsTheMode) {
+    ASSERT_NO_FATAL_FAILURE(StartProgram());
+    ExpectTheBreakHotkeyAnswers(); // every hotkey registered
+    {
+        TextWindow other;
+        ClickOn(other.window);
+        ASSERT_TRUE(WaitUntil([&] { return HasKeyboardFocus(other.window); }));
+        for (const WORD digit : {'1', '2', '3', '4'}) {
+            PressShifted(digit);
+        }
+        EXPECT_TRUE(WaitUntil([&] { return ControlText(other.window) == L"!@#$"; }))
+            << ControlText(other.window).size() << " characters arrived";
+        EXPECT_FALSE(IsWindowVisible(mainWindow));
+    }
+    for (void (*press)() : {PressZoomHotkey, PressDrawHotkey, PressBreakHotkey}) {
+        ASSERT_TRUE(WaitUntil([] { return GetForegroundWindow() != nullptr; }));
+        press();
+        EXPECT_TRUE(WaitShown());
+        EXPECT_TRUE(Escape());
+    }
+}
+
 TEST_F(Startup, ATakenHotkeyIsNamedAndLaterStartsHandOverToOneOptionsDialogRaisedTopmost) {
-    HeldHotkey taken(kShiftOne);
+    HeldHotkey taken(kCtrlOne);
     ASSERT_TRUE(taken.held);
     vistrel.Start();
     HWND box = WaitForDialog(vistrel.Id(), 10000);
@@ -76,21 +139,22 @@ TEST_F(Startup, ATakenHotkeyIsNamedAndLaterStartsHandOverToOneOptionsDialogRaise
     const DialogSnapshot shown = ReadDialog(box);
     DismissDialog(box);
     EXPECT_EQ(shown.caption, L"Information");
-    EXPECT_EQ(shown.Text(), L"Hot key Shift+1 is already in use.\nSelect a different hot key.");
+    EXPECT_EQ(shown.Text(), L"Hot key " + KeyName(VK_CONTROL) +
+                                L"+1 is already in use.\nSelect a different hot key.");
     ASSERT_TRUE(WaitUntil([box] { return !IsWindow(box); }));
     mainWindow = WaitForMainWindow(vistrel.Id());
     ASSERT_NE(mainWindow, nullptr);
     ExpectTheBreakHotkeyAnswers();
     EXPECT_TRUE(NoDialogWithin(vistrel.Id(), 300)) << "one box: the others registered";
-    EXPECT_TRUE(HotkeyHeldElsewhere(kShiftTwo));
-    EXPECT_TRUE(HotkeyHeldElsewhere(kShiftThree));
+    EXPECT_TRUE(HotkeyHeldElsewhere(kCtrlTwo));
+    EXPECT_TRUE(HotkeyHeldElsewhere(kCtrlThree));
     taken.Release();
 
     ASSERT_NE(OpenTrayMenu(mainWindow), nullptr);
     PressKey('O'); // "&Options"
     HWND dialog = WaitForOptionsDialog(vistrel);
     ASSERT_NE(dialog, nullptr);
-    EXPECT_FALSE(HotkeyHeldElsewhere(kShiftTwo)) << "the hotkeys are off while it is open";
+    EXPECT_FALSE(HotkeyHeldElsewhere(kCtrlTwo)) << "the hotkeys are off while it is open";
     // A second start finds it open (no second dialog is made that it could find instead):
     // still one, raised topmost by the second start before it ends.
     VistrelProcess second;
@@ -100,11 +164,11 @@ TEST_F(Startup, ATakenHotkeyIsNamedAndLaterStartsHandOverToOneOptionsDialogRaise
     EXPECT_TRUE(WaitUntil([dialog] { return GetForegroundWindow() == dialog; }));
     EXPECT_TRUE(WaitUntil([this] { return vistrel.Idle(); }));
     EXPECT_EQ(OptionsDialogsOf(vistrel.Id()), std::vector<HWND>{dialog});
-    // Cancel registers the hotkeys again, now that Shift+1 is free.
+    // Cancel registers the hotkeys again, now that Ctrl+1 is free.
     PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
     ASSERT_TRUE(WaitUntil([dialog] { return !IsWindow(dialog); }));
     ExpectTheBreakHotkeyAnswers();
-    EXPECT_TRUE(HotkeyHeldElsewhere(kShiftOne));
+    EXPECT_TRUE(HotkeyHeldElsewhere(kCtrlOne));
 
     // With no dialog open a start hands over (command 1004) and ends: five looks for the
     // dialog, 100 ms apart.
@@ -121,33 +185,37 @@ TEST_F(Startup, ATakenHotkeyIsNamedAndLaterStartsHandOverToOneOptionsDialogRaise
     EXPECT_TRUE(WaitUntil([dialog] { return !IsWindow(dialog); }));
 }
 
-TEST_F(Startup, StoredHotkeysReplaceTheDefaultsAndAPlainLetterBecomesAltPlusItAtOk) {
-    WriteSettingDword(L"HotkeyZoom", 0x231);     // Ctrl+1
+// A hotkey stored before Ctrl+1 became the default stays as it was stored; in the dialog a key
+// that would type (alone or with Shift) becomes Ctrl plus that key.
+TEST_F(Startup, StoredHotkeysStayAsStoredAndAKeyThatTypesBecomesCtrlPlusItAtOk) {
+    WriteSettingDword(L"HotkeyZoom", 0x131);     // Shift+1
     WriteSettingDword(L"HotkeyBreak", 0);        // no break hotkey
     WriteSettingDword(L"HotkeyLivezoom", 0x535); // Shift+Alt+5, stored: registered anyway
     ASSERT_NO_FATAL_FAILURE(StartProgram());
-    EXPECT_TRUE(HotkeyHeldElsewhere(0x231));
-    EXPECT_FALSE(HotkeyHeldElsewhere(kShiftOne));
-    EXPECT_FALSE(HotkeyHeldElsewhere(kShiftThree));
+    EXPECT_TRUE(HotkeyHeldElsewhere(0x131));
+    EXPECT_FALSE(HotkeyHeldElsewhere(kCtrlOne));
+    EXPECT_FALSE(HotkeyHeldElsewhere(kCtrlThree));
     EXPECT_TRUE(HotkeyHeldElsewhere(0x535));
-    EXPECT_TRUE(HotkeyHeldElsewhere(kShiftTwo));
+    EXPECT_TRUE(HotkeyHeldElsewhere(kCtrlTwo));
 
     PostCommand(mainWindow, kOptionsCommand);
     HWND dialog = WaitForOptionsDialog(vistrel);
     ASSERT_NE(dialog, nullptr);
     HWND zoomKey = DescendantOf(dialog, IDC_ZOOM_HOTKEY);
     ASSERT_NE(zoomKey, nullptr);
-    EXPECT_EQ(SendMessageW(zoomKey, HKM_GETHOTKEY, 0, 0), 0x231);
+    EXPECT_EQ(SendMessageW(zoomKey, HKM_GETHOTKEY, 0, 0), 0x131);
     ClickOn(zoomKey);
     ASSERT_TRUE(WaitUntil([&] { return HasFocus(zoomKey); }));
     PressKey('Q');
-    EXPECT_TRUE(WaitUntil([&] { return SendMessageW(zoomKey, HKM_GETHOTKEY, 0, 0) == 0x451; }));
+    EXPECT_TRUE(WaitUntil([&] { return SendMessageW(zoomKey, HKM_GETHOTKEY, 0, 0) == 0x251; }));
+    PressShifted('W');
+    EXPECT_TRUE(WaitUntil([&] { return SendMessageW(zoomKey, HKM_GETHOTKEY, 0, 0) == 0x257; }));
     PostMessageW(dialog, WM_COMMAND, IDOK, 0);
     ASSERT_TRUE(WaitUntil([dialog] { return !IsWindow(dialog); }));
-    EXPECT_EQ(StoredSetting(L"HotkeyZoom"), 0x451u);
+    EXPECT_EQ(StoredSetting(L"HotkeyZoom"), 0x257u);
 
     ASSERT_TRUE(WaitUntil([] { return GetForegroundWindow() != nullptr; }));
-    PressKey('Q', {VK_MENU});
+    PressWithCtrl('W');
     ASSERT_TRUE(WaitShown());
     EXPECT_TRUE(Escape());
 }

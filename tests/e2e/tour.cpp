@@ -198,11 +198,11 @@ int RunTour(Tour& tour) {
     };
     tour.Step("slide", "A slide, Vistrel waiting in the background", showsSlide);
 
-    // Zoom: Shift+1 over the chart, the start magnification 2.
+    // Zoom: Ctrl+1 over the chart, the start magnification 2.
     constexpr POINT kZoomAt = {1450, 760};
     MoveMouseTo(kZoomAt.x, kZoomAt.y);
     PressZoomHotkey();
-    tour.Step("zoom", "Shift+1: the screen frozen and magnified twice", [&] {
+    tour.Step("zoom", "Ctrl+1: the screen frozen and magnified twice", [&] {
         return ShareMatching(CaptureScreen(), [&](int x, int y) {
                    const CapturePoint p =
                        ZoomedSource(2.0f, {kZoomAt.x, kZoomAt.y}, width, height, x, y);
@@ -213,14 +213,14 @@ int RunTour(Tour& tour) {
         return 1;
     }
 
-    // Drawing at magnification 1: Shift+2 freezes the slide and starts drawing at the pointer.
+    // Drawing at magnification 1: Ctrl+2 freezes the slide and starts drawing at the pointer.
     std::vector<POINT> wave;
     for (int i = 0; i <= 28; ++i) {
         wave.push_back({kBulletX + 20 * i, 330 + ((i % 2) != 0 ? 9 : -9)});
     }
     MoveMouseTo(wave[0].x, wave[0].y);
     PressDrawHotkey();
-    if (!tour.Require(WaitUntil(shown) && WaitUntil(takesKeys), "Shift+2 did not start drawing")) {
+    if (!tour.Require(WaitUntil(shown) && WaitUntil(takesKeys), "Ctrl+2 did not start drawing")) {
         return 1;
     }
     PressLeft(wave[0].x, wave[0].y);
@@ -237,7 +237,7 @@ int RunTour(Tour& tour) {
         return std::all_of(wave.begin(), wave.end(),
                            [&](POINT p) { return ColourNear(shot, p.x, p.y, kRed); });
     };
-    tour.Step("freehand", "Shift+2, then a freehand stroke in red", [&] {
+    tour.Step("freehand", "Ctrl+2, then a freehand stroke in red", [&] {
         const Screenshot shot = CaptureScreen();
         return restOfSlide(shot) && waveShows(shot);
     });
@@ -312,9 +312,9 @@ int RunTour(Tour& tour) {
         return 1;
     }
 
-    // The break: Shift+3, a countdown in the pen colour (red on the screen), centred.
+    // The break: Ctrl+3, a countdown in the pen colour (red on the screen), centred.
     PressBreakHotkey();
-    tour.Step("break", "Shift+3: the break countdown", [&] {
+    tour.Step("break", "Ctrl+3: the break countdown", [&] {
         const Screenshot shot = CaptureScreen();
         return shown() &&
                CountColour(shot, {width / 4, height / 3, width * 3 / 4, height * 2 / 3}, kRed) >

@@ -76,8 +76,8 @@ class OptionsDialog : public MainWindowTest {
 
 TEST_F(OptionsDialog, OkWritesTheTwelveValuesAndRegistersTheNewHotkeys) {
     ASSERT_NO_FATAL_FAILURE(Open());
-    EXPECT_FALSE(HotkeyHeld(MOD_SHIFT, '1')); // off while the dialog is open
-    EXPECT_FALSE(HotkeyHeld(MOD_SHIFT, '3'));
+    EXPECT_FALSE(HotkeyHeld(MOD_CONTROL, '1')); // off while the dialog is open
+    EXPECT_FALSE(HotkeyHeld(MOD_CONTROL, '3'));
     SetHotkey(OptionPage::Zoom, IDC_ZOOM_HOTKEY, MAKEWORD('Q', HOTKEYF_CONTROL | HOTKEYF_ALT));
     CheckDlgButton(OptionPageWindow(OptionPage::Zoom), IDC_ANIMATE_ZOOM, BST_UNCHECKED);
     SendMessageW(Item(OptionPage::Zoom, IDC_ZOOM_LEVEL), TBM_SETPOS, TRUE, 5);
@@ -101,28 +101,28 @@ TEST_F(OptionsDialog, OkWritesTheTwelveValuesAndRegistersTheNewHotkeys) {
     EXPECT_EQ(StoredSetting(L"HotkeyZoom"), 0x651u); // Ctrl+Alt+Q
     EXPECT_EQ(StoredSetting(L"AnimateZoom"), 0u);
     EXPECT_EQ(StoredSetting(L"ZoominSliderLevel"), 5u);
-    EXPECT_EQ(StoredSetting(L"HotkeyDraw"), 0x132u);
+    EXPECT_EQ(StoredSetting(L"HotkeyDraw"), 0x232u);
     EXPECT_EQ(StoredSetting(L"HotkeyBreak"), 0u);
     EXPECT_EQ(StoredSetting(L"BreakTimeout"), 25u);
     EXPECT_EQ(StoredSetting(L"BreakFontColor"), 0x00C08040u);
     EXPECT_EQ(StoredSetting(L"BreakUsePenColor"), 0u);
     EXPECT_TRUE(HotkeyHeld(MOD_CONTROL | MOD_ALT, 'Q'));
-    EXPECT_FALSE(HotkeyHeld(MOD_SHIFT, '1'));
-    EXPECT_TRUE(HotkeyHeld(MOD_SHIFT, '2'));
-    EXPECT_FALSE(HotkeyHeld(MOD_SHIFT, '3')); // 0 is never registered
+    EXPECT_FALSE(HotkeyHeld(MOD_CONTROL, '1'));
+    EXPECT_TRUE(HotkeyHeld(MOD_CONTROL, '2'));
+    EXPECT_FALSE(HotkeyHeld(MOD_CONTROL, '3')); // 0 is never registered
 }
 
 TEST_F(OptionsDialog, AConflictLeavesAllHotkeysOffAndTheDialogOpenUntilAFreeKeyIsChosen) {
     ASSERT_NO_FATAL_FAILURE(Open());
-    ASSERT_TRUE(RegisterHotKey(nullptr, kHeldElsewhere, MOD_SHIFT, '2')); // the draw default
+    ASSERT_TRUE(RegisterHotKey(nullptr, kHeldElsewhere, MOD_CONTROL, '2')); // the draw default
     Press(IDOK);
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].caption, L"Information");
     EXPECT_NE(boxes[0].Text().find(L"is already in use."), std::wstring::npos);
     EXPECT_TRUE(IsWindowVisible(dialog));
     EXPECT_EQ(app.optionsDialog, dialog);
-    EXPECT_FALSE(HotkeyHeld(MOD_SHIFT, '1')); // zoom was registered, then taken off again
-    EXPECT_FALSE(HotkeyHeld(MOD_SHIFT, '3'));
+    EXPECT_FALSE(HotkeyHeld(MOD_CONTROL, '1')); // zoom was registered, then taken off again
+    EXPECT_FALSE(HotkeyHeld(MOD_CONTROL, '3'));
     EXPECT_FALSE(StoredSetting(L"HotkeyZoom").has_value());
 
     SetHotkey(OptionPage::Draw, IDC_DRAW_HOTKEY, MAKEWORD('D', HOTKEYF_ALT));
@@ -130,21 +130,21 @@ TEST_F(OptionsDialog, AConflictLeavesAllHotkeysOffAndTheDialogOpenUntilAFreeKeyI
     EXPECT_TRUE(boxes.empty());
     EXPECT_TRUE(Closed());
     EXPECT_EQ(StoredSetting(L"HotkeyDraw"), 0x444u);
-    EXPECT_TRUE(HotkeyHeld(MOD_SHIFT, '1'));
+    EXPECT_TRUE(HotkeyHeld(MOD_CONTROL, '1'));
     EXPECT_TRUE(HotkeyHeld(MOD_ALT, 'D'));
-    EXPECT_TRUE(HotkeyHeld(MOD_SHIFT, '3'));
+    EXPECT_TRUE(HotkeyHeld(MOD_CONTROL, '3'));
 }
 
 TEST_F(OptionsDialog, CancelPutsTheOldHotkeysBackQuietlyAndStoresNothing) {
     ASSERT_NO_FATAL_FAILURE(Open());
     SetHotkey(OptionPage::Zoom, IDC_ZOOM_HOTKEY, MAKEWORD('Z', HOTKEYF_ALT));
     optionsState.workingBreakColor = 0x00123456;
-    ASSERT_TRUE(RegisterHotKey(nullptr, kHeldElsewhere, MOD_SHIFT, '3')); // taken meanwhile
+    ASSERT_TRUE(RegisterHotKey(nullptr, kHeldElsewhere, MOD_CONTROL, '3')); // taken meanwhile
     Press(IDCANCEL);
     EXPECT_TRUE(boxes.empty());
     EXPECT_TRUE(Closed());
-    EXPECT_TRUE(HotkeyHeld(MOD_SHIFT, '1'));
-    EXPECT_TRUE(HotkeyHeld(MOD_SHIFT, '2'));
+    EXPECT_TRUE(HotkeyHeld(MOD_CONTROL, '1'));
+    EXPECT_TRUE(HotkeyHeld(MOD_CONTROL, '2'));
     EXPECT_FALSE(HotkeyHeld(MOD_ALT, 'Z'));
     EXPECT_FALSE(UnregisterHotKey(window, 3)); // stays with the other program
     EXPECT_EQ(app.settings.BreakFontColor, 0xFFu);

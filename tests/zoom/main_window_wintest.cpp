@@ -552,11 +552,11 @@ class Hotkeys : public ::testing::Test {
 
 // Live zoom's 0 is never registered, so it raises no second box either.
 TEST_F(Hotkeys, AllFourAreTriedDespiteAConflictWhichIsReportedOnce) {
-    ASSERT_TRUE(RegisterHotKey(nullptr, kHeldElsewhere, MOD_SHIFT, '2'));
-    const HotkeyBinding bindings[4] = {{HotkeyId::Zoom, 0x131},
+    ASSERT_TRUE(RegisterHotKey(nullptr, kHeldElsewhere, MOD_CONTROL, '2'));
+    const HotkeyBinding bindings[4] = {{HotkeyId::Zoom, 0x231},
                                        {HotkeyId::LiveZoom, 0},
-                                       {HotkeyId::Draw, 0x132},
-                                       {HotkeyId::Break, 0x133}};
+                                       {HotkeyId::Draw, 0x232},
+                                       {HotkeyId::Break, 0x233}};
     EXPECT_EQ(RegisterAllHotkeys(nullptr, std::span<const HotkeyBinding, 4>(bindings)), 0);
     EXPECT_EQ(boxes.Stop().size(), 1u);
     EXPECT_TRUE(UnregisterHotKey(nullptr, static_cast<int>(HotkeyId::Zoom)));
@@ -567,12 +567,12 @@ TEST_F(Hotkeys, AllFourAreTriedDespiteAConflictWhichIsReportedOnce) {
 
 TEST_F(Hotkeys, QuietReRegistrationSkipsLiveZoomWithoutMagnification) {
     RegisterStoredHotkeysQuietly(nullptr);
-    EXPECT_TRUE(HotkeyHeld(MOD_SHIFT, '1'));
-    EXPECT_TRUE(HotkeyHeld(MOD_SHIFT, '3'));
-    EXPECT_FALSE(HotkeyHeld(MOD_SHIFT, '4'));
+    EXPECT_TRUE(HotkeyHeld(MOD_CONTROL, '1'));
+    EXPECT_TRUE(HotkeyHeld(MOD_CONTROL, '3'));
+    EXPECT_FALSE(HotkeyHeld(MOD_CONTROL, '4'));
     optionalFunctions.MagInitialize = []() -> BOOL { return TRUE; };
     RegisterStoredHotkeysQuietly(nullptr); // the others fail now, silently
-    EXPECT_TRUE(HotkeyHeld(MOD_SHIFT, '4'));
+    EXPECT_TRUE(HotkeyHeld(MOD_CONTROL, '4'));
     EXPECT_TRUE(boxes.Stop().empty());
 }
 
