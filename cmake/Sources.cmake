@@ -96,6 +96,7 @@ set(VISTREL_WINDOWS_TEST_PROGRAMS
     leaks_wintest:tests/zoom/leaks_wintest.cpp:90:each
     drawing_wintest:tests/draw/drawing_wintest.cpp:45
     pen_marker_wintest:tests/draw/pen_marker_wintest.cpp:45:each
+    input_wintest:tests/draw/input_wintest.cpp:45
     language_wintest:tests/lang/language_wintest.cpp:30
     advanced_draw_wintest:tests/draw/advanced_draw_wintest.cpp:30
     advanced_break_wintest:tests/breaktimer/advanced_break_wintest.cpp:30

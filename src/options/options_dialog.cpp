@@ -74,15 +74,6 @@ uint32_t ReadHotkeyControl(OptionPage page, int control) {
     return LOWORD(SendDlgItemMessageW(Page(page), control, HKM_GETHOTKEY, 0, 0));
 }
 
-void UnregisterMainHotkeys(HWND mainWindow) {
-    UnregisterHotKey(mainWindow, static_cast<int>(HotkeyId::Zoom));
-    if (MagnifierAvailable()) {
-        UnregisterHotKey(mainWindow, static_cast<int>(HotkeyId::LiveZoom));
-    }
-    UnregisterHotKey(mainWindow, static_cast<int>(HotkeyId::Draw));
-    UnregisterHotKey(mainWindow, static_cast<int>(HotkeyId::Break));
-}
-
 // The dialog is gone or going: nothing blocks the zoom hotkey any more and the header fonts go.
 void ForgetOpenDialog() {
     app.optionsDialog = nullptr;

@@ -1,10 +1,13 @@
 // Hotkey actions (see hotkey_actions.h).
 #include "zoom/hotkey_actions.h"
 
+#include <array>
+
 #include "breaktimer/break_screen.h"
 #include "livezoom/live_zoom_window.h"
 #include "zoom/app_state.h"
 #include "zoom/hotkey_value.h"
+#include "zoom/hotkeys.h"
 #include "zoom/message_ids.h"
 #include "zoom/zoom_view.h"
 
@@ -15,7 +18,8 @@ bool LiveZoomShown() {
 }
 
 void ZoomHotkey(HWND window) {
-    if (app.optionsDialog != nullptr) {
+    // The save dialog still needs the picture; it ends the zoom itself when it is done with it.
+    if (app.optionsDialog != nullptr || app.saveDialogOpen) {
         return;
     }
     if (app.breakActive) {
@@ -27,6 +31,21 @@ void ZoomHotkey(HWND window) {
         StartZoomOut(window);
     } else {
         EnterZoom(window);
+    }
+}
+
+// A hotkey pressed while typing: its character, when its keys type one (a Shift+1 stored from
+// an older version is "!"); else the zoom and draw hotkeys end typing and keep the zoom, the
+// others do nothing, as they do during any zoom.
+void HotkeyWhileTyping(HWND window, HotkeyId id, LPARAM keys) {
+    std::array<wchar_t, kHotkeyCharacterUnits> typed = {};
+    const int count = HotkeyCharacters(keys, typed);
+    if (count > 0) {
+        for (int i = 0; i < count; ++i) {
+            SendMessageW(window, WM_CHAR, typed[i], 0);
+        }
+    } else if (id == HotkeyId::Zoom || id == HotkeyId::Draw) {
+        SendMessageW(window, kEndTypingMessage, 0, 0);
     }
 }
 
@@ -70,7 +89,11 @@ void BreakHotkey(HWND window) {
 
 } // namespace
 
-LRESULT OnHotkey(HWND window, WPARAM id) {
+LRESULT OnHotkey(HWND window, WPARAM id, LPARAM keys) {
+    if (app.typingActive && keys != 0) {
+        HotkeyWhileTyping(window, static_cast<HotkeyId>(id), keys);
+        return 1;
+    }
     switch (static_cast<HotkeyId>(id)) {
     case HotkeyId::Zoom:
         ZoomHotkey(window);

@@ -11,7 +11,7 @@ constexpr uint32_t kVirtualKeyMenu = 0x12;
 
 } // namespace
 
-HotkeyRegistration TranslateHotkey(uint32_t value) {
+HotkeyRegistration TranslateHotkey(uint32_t value, bool noRepeat) {
     value &= ~kHotkeyExtended;
     const bool shift = (value & kHotkeyShift) != 0;
     const bool alt = (value & kHotkeyAlt) != 0;
@@ -20,7 +20,7 @@ HotkeyRegistration TranslateHotkey(uint32_t value) {
     } else if (alt && !shift) {
         value = (value & ~kHotkeyAlt) | kHotkeyShift;
     }
-    return {(value >> 8) & 0xFF, value & 0xFF};
+    return {((value >> 8) & 0xFF) | (noRepeat ? kModNoRepeat : 0), value & 0xFF};
 }
 
 void ComposeHotkeyName(uint32_t value, const KeyNameSource& names,

@@ -16,12 +16,16 @@ constexpr uint32_t kHotkeyExtended = 0x800;
 // Hotkey ids on the main window.
 enum class HotkeyId : int { Zoom = 0, LiveZoom = 1, Draw = 2, Break = 3 };
 
+// RegisterHotKey's MOD_NOREPEAT (Windows 7 and later): a held hotkey reports once, not at the
+// keyboard's repeat rate, so holding it does not switch the mode on and off.
+constexpr uint32_t kModNoRepeat = 0x4000;
+
 struct HotkeyRegistration {
-    uint32_t modifiers;  // RegisterHotKey's: Alt 1, Ctrl 2, Shift 4
+    uint32_t modifiers; // RegisterHotKey's: Alt 1, Ctrl 2, Shift 4, and kModNoRepeat
     uint32_t virtualKey;
 };
 
-HotkeyRegistration TranslateHotkey(uint32_t value);
+HotkeyRegistration TranslateHotkey(uint32_t value, bool noRepeat = false);
 
 // Readable names. The key names themselves come from the system (GetKeyNameTextW on Windows);
 // `KeyNameSource` writes the name of a virtual key into `buffer` (at most room - 1 units plus a

@@ -245,7 +245,13 @@ LRESULT CommandCopy(HWND window, WPARAM, LPARAM, WORD) {
 }
 
 LRESULT CommandSave(HWND window, WPARAM, LPARAM, WORD) {
-    return SaveZoomedImage(window);
+    // The name is typed into the dialog: the hotkeys let their keys through until it is done
+    // (a Shift+1 stored from an older version would take every "!"), then come back as the
+    // options dialog's Cancel brings them back.
+    UnregisterMainHotkeys(window);
+    const LRESULT result = SaveZoomedImage(window);
+    RegisterStoredHotkeysQuietly(window);
+    return result;
 }
 
 // ---- Tables --------------------------------------------------------------------------------
@@ -265,7 +271,7 @@ constexpr std::array<DispatchRow<MessageHandler>, 23> kMessageTable = {{
     {WM_KEYDOWN, [](HWND w, UINT, WPARAM key, LPARAM) { return OnKeyDown(w, key); }},
     {WM_KEYUP, [](HWND w, UINT, WPARAM key, LPARAM lp) { return OnKeyUp(w, key, lp); }},
     {WM_CHAR, [](HWND w, UINT, WPARAM ch, LPARAM) { return OnTypingChar(w, ch); }},
-    {WM_HOTKEY, [](HWND w, UINT, WPARAM id, LPARAM) { return OnHotkey(w, id); }},
+    {WM_HOTKEY, [](HWND w, UINT, WPARAM id, LPARAM keys) { return OnHotkey(w, id, keys); }},
     {WM_COMMAND, [](HWND w, UINT, WPARAM wp, LPARAM lp) { return OnCommand(w, wp, lp); }},
     {kTrayNotifyMessage, [](HWND w, UINT, WPARAM, LPARAM lp) { return OnTrayNotify(w, lp); }},
     {kEndTypingMessage, [](HWND w, UINT, WPARAM reason, LPARAM) { return EndTyping(w, reason); }},

@@ -137,6 +137,7 @@ TEST(TranslateHotkey, SwapsALoneShiftOrAltAndDropsTheExtendedBit) {
     for (const auto& [value, modifiers, key] : cases) {
         const HotkeyRegistration r = TranslateHotkey(value);
         EXPECT_EQ(r.modifiers << 8 | r.virtualKey, modifiers << 8 | key) << std::hex << value;
+        EXPECT_EQ(TranslateHotkey(value, true).modifiers, modifiers | kModNoRepeat);
     }
 }
 
