@@ -4,7 +4,7 @@ enable_language(RC)
 set(VISTREL_DIST_DIR ${PROJECT_SOURCE_DIR}/dist CACHE PATH
     "Where the program is written; helpers and scratch builds point it elsewhere")
 set(VISTREL_WIN_LIBS user32 gdi32 gdiplus comctl32 comdlg32 shell32 advapi32 ole32 winmm
-    version msimg32 psapi kernel32)
+    version msimg32 psapi imm32 kernel32)
 # Windows 7 headers: newer entry points are bound at run time, never imported.
 set(VISTREL_WIN_DEFINITIONS UNICODE _UNICODE NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601)
 

@@ -76,12 +76,17 @@ void CentrePen(HWND window) {
 void WheelNotchFromKey(HWND window, WPARAM virtualKey) {
     // Ctrl as it was when this key was pressed, not as it is now: keys that were queued (a busy
     // moment, a remote control, a macro tool) must not lose the Ctrl released after them.
-    const bool ctrl = GetKeyState(VK_CONTROL) < 0;
+    const bool ctrl = CtrlShortcutHeld();
     const short delta = virtualKey == VK_UP ? WHEEL_DELTA : -WHEEL_DELTA;
     SendMessageW(window, WM_MOUSEWHEEL, MAKEWPARAM(ctrl ? MK_CONTROL : 0, delta), 0);
 }
 
 } // namespace
+
+bool CtrlShortcutHeld() {
+    // The key state of the message being handled, not the keyboard's now.
+    return GetKeyState(VK_CONTROL) < 0 && GetKeyState(VK_MENU) >= 0;
+}
 
 bool UndoLastChange(HWND window) {
     if (!app.imageModified || app.strokeActive || !PopUndoSnapshot()) {
@@ -169,7 +174,8 @@ LRESULT OnDrawKeyDown(HWND window, WPARAM virtualKey) {
         ShowPad(window, static_cast<int>(virtualKey));
         break;
     case 'Z':
-        if (GetKeyState(VK_CONTROL) < 0) {
+        // While typing, Ctrl+Z arrives as its character (0x1A), which AltGr+Z never makes.
+        if (!app.typingActive && CtrlShortcutHeld()) {
             UndoLastChange(window);
         }
         break;

@@ -7,6 +7,10 @@
 #include <windows.h>
 
 LRESULT OnDrawKeyDown(HWND window, WPARAM virtualKey);
+// Ctrl as a shortcut holds it for the key being handled: Ctrl down and Alt up. Windows reports
+// AltGr as left Ctrl with right Alt, so AltGr+Z ("ż" in Polish, "æ" in US-International) must
+// not count as Ctrl+Z.
+bool CtrlShortcutHeld();
 // One step back (Ctrl+Z, the stylus eraser): the newest snapshot comes back, then the marker or,
 // while typing, the caret over it. Nothing while the left button is held or before anything was
 // drawn in this zoom; false then, and when the stack was empty (it beeps).

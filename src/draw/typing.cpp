@@ -1,6 +1,8 @@
 // Typing mode (see typing.h).
 #include "draw/typing.h"
 
+#include <imm.h>
+
 #include <new>
 
 #include "draw/draw_keys.h"
@@ -30,6 +32,33 @@ void RemoveCaret() {
            SRCCOPY);
 }
 
+// The client point that shows an image point in the current view.
+POINT ClientPointOf(POINT image) {
+    const CapturePoint origin = ViewOrigin(app.currentZoom);
+    return {static_cast<LONG>((image.x - origin.x) * app.currentZoom),
+            static_cast<LONG>((image.y - origin.y) * app.currentZoom)};
+}
+
+// An input method's composition and candidates open at the caret, in the text's size as the
+// view shows it, not in a corner of the monitor in view of the audience.
+void PlaceInputMethodAtCaret(HWND window) {
+    HIMC context = ImmGetContext(window);
+    if (context == nullptr) {
+        return; // no input method
+    }
+    const POINT top = ClientPointOf({app.caretRect.left, app.caretRect.top});
+    const POINT bottom = ClientPointOf({app.caretRect.right, app.caretRect.bottom});
+    COMPOSITIONFORM composition = {CFS_POINT, top, {}};
+    ImmSetCompositionWindow(context, &composition);
+    CANDIDATEFORM candidates = {
+        0, CFS_EXCLUDE, {top.x, bottom.y}, {top.x, top.y, bottom.x, bottom.y}};
+    ImmSetCandidateWindow(context, &candidates);
+    LOGFONTW font = TypingLogFont(app.settings);
+    font.lfHeight = bottom.y - top.y;
+    ImmSetCompositionFontW(context, &font);
+    ImmReleaseContext(window, context);
+}
+
 void DrawCaret(HWND window, POINT at) {
     app.caretRect = {at.x, at.y, at.x, at.y};
     DrawTextW(app.imageDC, L"|", 1, &app.caretRect, DT_CALCRECT);
@@ -38,6 +67,7 @@ void DrawCaret(HWND window, POINT at) {
            SRCCOPY);
     DrawTextW(app.imageDC, L"|", 1, &app.caretRect, 0);
     InvalidateRect(window, nullptr, TRUE);
+    PlaceInputMethodAtCaret(window);
 }
 
 // The typing font, sized from the monitor height, the magnification and FontScale.
@@ -58,9 +88,8 @@ void SizeTypingFont() {
 
 // The screen position that shows an image point in the current view.
 POINT ScreenPointOf(POINT image) {
-    const CapturePoint origin = ViewOrigin(app.currentZoom);
-    return {app.monitorRect.left + static_cast<LONG>((image.x - origin.x) * app.currentZoom),
-            app.monitorRect.top + static_cast<LONG>((image.y - origin.y) * app.currentZoom)};
+    const POINT client = ClientPointOf(image);
+    return {app.monitorRect.left + client.x, app.monitorRect.top + client.y};
 }
 
 void BeginTyping(HWND window, LPARAM lParam) {
@@ -82,6 +111,8 @@ void BeginTyping(HWND window, LPARAM lParam) {
     app.textPoint = app.penPoint;
     app.typingActive = 1;
     app.caretFixed = 0;
+    app.pendingHighSurrogate = 0;
+    UseInputMethod(window, true);
     SizeTypingFont();
     if (app.drawMode && !internal) {
         PushUndoSnapshot(); // one Ctrl+Z takes away everything typed in this visit
@@ -96,6 +127,12 @@ void BeginTyping(HWND window, LPARAM lParam) {
 
 } // namespace
 
+void UseInputMethod(HWND window, bool use) {
+    // Without a context the keys of drawing (R, G, W, T...) and Shift go straight to the window
+    // and no composition window opens; typing gets the thread's default one back.
+    ImmAssociateContextEx(window, nullptr, use ? IACE_DEFAULT : 0);
+}
+
 LRESULT OnKeyUp(HWND window, WPARAM virtualKey, LPARAM lParam) {
     if (virtualKey == 'T') {
         BeginTyping(window, lParam);
@@ -108,6 +145,7 @@ LRESULT EndTyping(HWND window, WPARAM reason) {
         return 1;
     }
     app.typingActive = 0;
+    UseInputMethod(window, false);
     RemoveCaret();
     InvalidateRect(window, nullptr, FALSE);
     FreeTypedGlyphs();
@@ -133,16 +171,32 @@ LRESULT EndTyping(HWND window, WPARAM reason) {
 }
 
 LRESULT OnTypingChar(HWND window, WPARAM character) {
+    constexpr WPARAM kCtrlZ = 0x1A; // what Ctrl+Z types; AltGr+Z types its letter instead
     if (!app.typingActive || character == VK_BACK) {
         return 0;
     }
+    if (character == kCtrlZ) {
+        UndoLastChange(window);
+        return 0;
+    }
+    // A character outside the basic plane (an emoji, Extension B) comes as two messages, one
+    // half of a surrogate pair each: drawn, measured and erased as one character.
+    const wchar_t unit = static_cast<wchar_t>(character);
+    if (IS_HIGH_SURROGATE(unit)) {
+        app.pendingHighSurrogate = unit;
+        return 0;
+    }
+    const wchar_t text[2] = {app.pendingHighSurrogate, unit};
+    const bool pair = IS_LOW_SURROGATE(unit) && app.pendingHighSurrogate != 0;
+    app.pendingHighSurrogate = 0;
+    const wchar_t* first = pair ? text : text + 1;
+    const int length = pair ? 2 : 1;
     app.caretFixed = 1;
     app.imageModified = 1;
     RemoveCaret();
-    const wchar_t text = static_cast<wchar_t>(character);
     RECT r = {app.textPoint.x, app.textPoint.y, app.textPoint.x, app.textPoint.y};
-    DrawTextW(app.imageDC, &text, 1, &r, DT_CALCRECT);
-    DrawTextW(app.imageDC, &text, 1, &r, 0);
+    DrawTextW(app.imageDC, first, length, &r, DT_CALCRECT);
+    DrawTextW(app.imageDC, first, length, &r, 0);
     InvalidateRect(window, nullptr, TRUE);
     app.textPoint.x += r.right - r.left;
     // Without memory for its record the character stays drawn but cannot be taken back.

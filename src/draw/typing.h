@@ -10,6 +10,9 @@ struct TypedGlyph {
     TypedGlyph* previous = nullptr; // the character typed before it
 };
 
+// Whether the window takes an input method (Chinese, Japanese, Korean): only while typing, so
+// that outside it the keys of drawing reach the window and Shift does not switch the input mode.
+void UseInputMethod(HWND window, bool use);
 // WM_KEYUP: T starts typing (lParam 0: an internal restart after a size change).
 LRESULT OnKeyUp(HWND window, WPARAM virtualKey, LPARAM lParam);
 // The end-typing message (1125); wParam 1 while the text size changes. Returns 1.

@@ -114,6 +114,7 @@ struct AppState {
     UndoSnapshot* undoSpares =
         nullptr; // popped snapshots kept for reuse; with the stack, at most 7
     TypedGlyph* typedCharacters = nullptr;
+    wchar_t pendingHighSurrogate = 0; // typing: the first half of a pair, until the second comes
 
     // Break screen.
     int breakSecondsLeft = 0; // negative after expiry

@@ -153,7 +153,7 @@ LRESULT OnMouseWheel(HWND window, WPARAM wParam) {
     if (app.typingActive) {
         return OnTypingWheel(window, notches);
     }
-    if (app.drawMode && (GET_KEYSTATE_WPARAM(wParam) & MK_CONTROL)) {
+    if (app.drawMode && (GET_KEYSTATE_WPARAM(wParam) & MK_CONTROL) && GetKeyState(VK_MENU) >= 0) {
         SetPenWidth(window, app.penPoint.x, app.penPoint.y, app.settings.PenWidth + notches);
         UpdateCursorClip();
         return 1;
@@ -383,6 +383,7 @@ HWND CreateMainWindow(HINSTANCE instance) {
         return nullptr;
     }
     app.mainWindow = window;
+    UseInputMethod(window, false); // typing takes one while it lasts
     ShowWindow(window, SW_HIDE);
     UpdateTrayIcon(window);
     return window;

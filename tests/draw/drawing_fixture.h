@@ -106,9 +106,12 @@ class Drawing : public MainWindowTest {
         Move(kAside);
     }
     void Key(WPARAM key) { SendMessageW(window, WM_KEYDOWN, key, 0); }
+    // As Windows delivers it: the key, then the character TranslateMessage makes of it (which
+    // typing takes as undo).
     void CtrlZ() {
         HoldKey(VK_CONTROL, true);
         Key('Z');
+        SendMessageW(window, WM_CHAR, 0x1A, 1);
         HoldKey(VK_CONTROL, false);
     }
 };
