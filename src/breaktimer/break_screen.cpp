@@ -198,6 +198,7 @@ LRESULT StartBreak(HWND window) {
         ReleaseBreakObjects(); // a running break starts again from the full time
     }
     app.breakActive = 1;
+    app.wheelRest = 0; // part of a notch turned before the break does not count in it
     app.breakSecondsLeft = InitialBreakSeconds(s.BreakTimeout);
     app.displayDC = CreateDCW(L"DISPLAY", nullptr, nullptr, nullptr);
     if (picture != nullptr) {

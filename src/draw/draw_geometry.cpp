@@ -18,11 +18,10 @@ ShapeKind ShapeForModifiers(bool shift, bool ctrl, bool tab) {
     return tab ? ShapeKind::Ellipse : ShapeKind::Freehand;
 }
 
-CapturePoint ClientToImage(uint16_t clientX, uint16_t clientY, CapturePoint viewOrigin,
-                           float zoom) {
+CapturePoint ClientToImage(int32_t clientX, int32_t clientY, CapturePoint viewOrigin, float zoom) {
     const int32_t x = viewOrigin.x + static_cast<int32_t>(static_cast<long double>(clientX) / zoom);
     const int32_t y = viewOrigin.y + static_cast<int32_t>(static_cast<long double>(clientY) / zoom);
-    return {static_cast<int16_t>(x), static_cast<int16_t>(y)};
+    return {x, y};
 }
 
 std::optional<int32_t> AcceptedPenWidth(int32_t requested, bool fromLiveZoom) {

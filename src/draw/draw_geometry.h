@@ -25,9 +25,10 @@ struct ImageRect {
     bool IsPoint() const { return left == right && top == bottom; }
 };
 
-// The image point a client point of the view shows. Client coordinates arrive as unsigned
-// 16-bit values; the result is cut to 16 bits as well.
-CapturePoint ClientToImage(uint16_t clientX, uint16_t clientY, CapturePoint viewOrigin, float zoom);
+// The image point a client point of the view shows. Client coordinates are signed: with the
+// mouse captured during a stroke, the pointer left of or above the window (on another monitor)
+// is negative, and the point lies off the image.
+CapturePoint ClientToImage(int32_t clientX, int32_t clientY, CapturePoint viewOrigin, float zoom);
 
 // The width a request leads to, or none when the request is ignored (below 2, or above 30
 // outside a zoom taken over from live zoom, where the hand-off may exceed 30).

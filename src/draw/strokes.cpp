@@ -1,6 +1,8 @@
 // Drawing mode, strokes and shapes (see strokes.h).
 #include "draw/strokes.h"
 
+#include <windowsx.h>
+
 #include "draw/pen.h"
 #include "draw/pen_state.h"
 #include "draw/sticky_keys.h"
@@ -107,7 +109,7 @@ void EnterDrawMode(HWND window, CapturePoint p) {
     ClipToView(app.currentZoom);
 }
 
-void StartStroke(WPARAM keys, CapturePoint p) {
+void StartStroke(HWND window, WPARAM keys, CapturePoint p) {
     const ShapeKind shape = ShapeForModifiers((keys & MK_SHIFT) != 0, (keys & MK_CONTROL) != 0,
                                               GetKeyState(VK_TAB) < 0);
     if (shape != ShapeKind::Freehand) {
@@ -121,6 +123,9 @@ void StartStroke(WPARAM keys, CapturePoint p) {
     SetROP2(app.imageDC, R2_COPYPEN);
     SetPenPoint(p);
     app.imageModified = 1;
+    // The button may come up anywhere, another monitor too: the release must reach this window,
+    // or the stroke would go on with the button up.
+    SetCapture(window);
 }
 
 void MoveShape(HWND window, CapturePoint p) {
@@ -164,6 +169,24 @@ void FinishShape(HWND window, CapturePoint p) {
     SetPenPoint(p); // the marker comes back with the next move
 }
 
+// The end of a stroke at p, as the release draws it; the capture goes after the stroke has
+// ended, so the capture change it causes finds nothing left to finish.
+void EndStroke(HWND window, CapturePoint p) {
+    if (CurrentShape() != ShapeKind::Freehand) {
+        FinishShape(window, p);
+    } else {
+        Segment(PenPoint(), p);
+        InvalidateAll(window);
+        SetPenPoint(p);
+        ShowPenMarker(p.x, p.y);
+    }
+    app.strokeActive = 0;
+    app.shapeKind = static_cast<int>(ShapeKind::Freehand);
+    if (GetCapture() == window) {
+        ReleaseCapture();
+    }
+}
+
 bool ShapePreviewShown() {
     return app.strokeActive && CurrentShape() != ShapeKind::Freehand && !ShapeRect().IsPoint();
 }
@@ -172,8 +195,8 @@ bool ShapePreviewShown() {
 
 CapturePoint ClientPositionToImage(LPARAM position) {
     ClipCursor(nullptr);
-    return ClientToImage(LOWORD(position), HIWORD(position), ViewOrigin(app.currentZoom),
-                         app.currentZoom);
+    return ClientToImage(GET_X_LPARAM(position), GET_Y_LPARAM(position),
+                         ViewOrigin(app.currentZoom), app.currentZoom);
 }
 
 void InvalidateSegment(HWND window, CapturePoint a, CapturePoint b) {
@@ -233,7 +256,7 @@ LRESULT OnLeftButtonDown(HWND window, WPARAM keys, LPARAM position) {
     if (!app.drawMode) {
         EnterDrawMode(window, p);
     } else {
-        StartStroke(keys, p);
+        StartStroke(window, keys, p);
     }
     return 0;
 }
@@ -258,18 +281,19 @@ LRESULT OnLeftButtonUp(HWND window, LPARAM position) {
     if (!app.zoomActive || !app.drawMode || !app.strokeActive) {
         return 0;
     }
-    const CapturePoint p = ClientPositionToImage(position);
-    if (CurrentShape() != ShapeKind::Freehand) {
-        FinishShape(window, p);
-    } else {
-        Segment(PenPoint(), p);
-        InvalidateAll(window);
-        SetPenPoint(p);
-        ShowPenMarker(p.x, p.y);
-    }
-    app.strokeActive = 0;
-    app.shapeKind = static_cast<int>(ShapeKind::Freehand);
+    EndStroke(window, ClientPositionToImage(position));
     return 0;
+}
+
+LRESULT OnCaptureChanged(HWND window) {
+    FinishStrokeNow(window);
+    return 0;
+}
+
+void FinishStrokeNow(HWND window) {
+    if (app.zoomActive && app.drawMode && app.strokeActive) {
+        EndStroke(window, PenPoint());
+    }
 }
 
 LRESULT OnRightButtonDown(HWND window) {
@@ -285,6 +309,9 @@ LRESULT OnRightButtonDown(HWND window) {
         app.drawMode = 0;
         app.strokeActive = 0;
         app.shapeKind = static_cast<int>(ShapeKind::Freehand);
+        if (GetCapture() == window) {
+            ReleaseCapture();
+        }
         RestoreStickyKeys();
         SendMessageW(window, kEndTypingMessage, 0, 0);
         ClipCursor(nullptr);

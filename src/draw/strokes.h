@@ -16,6 +16,12 @@ LRESULT OnLeftButtonUp(HWND window, LPARAM position);
 // The pointer while drawing (the main window routes it here in drawing mode, not typing).
 LRESULT OnDrawMouseMove(HWND window, LPARAM position);
 LRESULT OnRightButtonDown(HWND window);
+// The mouse is captured from a stroke's press to its release; losing the capture (to the system
+// or another window) ends the stroke there, as a release would.
+LRESULT OnCaptureChanged(HWND window);
+// Ends a stroke under way at the pen, as a release there would; nothing without one. The zoom's
+// end calls it, so that no zoom ends with a stroke still open.
+void FinishStrokeNow(HWND window);
 
 // The image point shown at a client position of the current view; releases any cursor clip.
 CapturePoint ClientPositionToImage(LPARAM position);

@@ -14,8 +14,8 @@ LRESULT UndoWithPenEraser(HWND window, UINT message, WPARAM wParam, LPARAM lPara
     if (getPenInfo != nullptr) {
         POINTER_PEN_INFO pen = {};
         if (getPenInfo(GET_POINTERID_WPARAM(wParam), &pen) &&
-            pen.pointerInfo.pointerType == PT_PEN && (pen.penFlags & PEN_FLAG_ERASER) != 0 &&
-            UndoLastChange(window)) {
+            pen.pointerInfo.pointerType == PT_PEN &&
+            (pen.penFlags & (PEN_FLAG_ERASER | PEN_FLAG_INVERTED)) != 0 && UndoLastChange(window)) {
             return 0;
         }
     }

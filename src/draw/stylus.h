@@ -1,5 +1,6 @@
 // The stylus eraser: touching down with the eraser end of a pen undoes the last change, like
-// Ctrl+Z. Everything else a pen does arrives as mouse messages.
+// Ctrl+Z. A pen reports its eraser end in contact as the eraser flag on some tablets and as
+// "inverted" on others; both count. Everything else a pen does arrives as mouse messages.
 #pragma once
 
 #include <windows.h>

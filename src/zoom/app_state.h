@@ -76,6 +76,7 @@ struct AppState {
     float liveZoomFactor = 0.8f;
     RECT liveZoomSource = {};
     RECT viewRect = {};
+    int32_t wheelRest = 0;             // wheel delta short of a whole notch (TakeWheelNotches)
     HWND previousForeground = nullptr; // borrowed: another program's window
     int savedPenWidth = 0;
 

@@ -4,6 +4,7 @@
 #include <array>
 
 #include "breaktimer/break_screen.h"
+#include "draw/strokes.h"
 #include "livezoom/live_zoom_window.h"
 #include "zoom/app_state.h"
 #include "zoom/hotkey_value.h"
@@ -28,6 +29,7 @@ void ZoomHotkey(HWND window) {
     }
     SendMessageW(window, kEndTypingMessage, 0, 0);
     if (app.zoomActive) {
+        FinishStrokeNow(window); // a button still held draws nothing more
         StartZoomOut(window);
     } else {
         EnterZoom(window);

@@ -30,6 +30,20 @@ namespace {
 
 constexpr UINT kPointerDownMessage = 0x0246; // WM_POINTERDOWN, newer than the Windows 7 headers
 
+// The system's pen and touch gestures over the zoom window, all off: press-and-hold would become
+// a right click (which ends drawing or the zoom) and hold every stroke back until the system
+// knows it is none, taps and the barrel button would show their feedback on the projector, and
+// flicks would turn pages underneath. The tablet service reads them from a window property and,
+// on older systems, asks with WM_TABLET_QUERYSYSTEMGESTURESTATUS.
+constexpr const wchar_t* kTabletServiceProperty = L"MicrosoftTabletPenServiceProperty";
+constexpr UINT kQuerySystemGestureStatus = 0x02CC; // WM_TABLET_QUERYSYSTEMGESTURESTATUS
+constexpr DWORD kPressAndHoldOff = 0x00000001;     // the TABLET_DISABLE_ flags
+constexpr DWORD kPenTapFeedbackOff = 0x00000008;
+constexpr DWORD kPenBarrelFeedbackOff = 0x00000010;
+constexpr DWORD kFlicksOff = 0x00010000;
+constexpr DWORD kGesturesOff =
+    kPressAndHoldOff | kPenTapFeedbackOff | kPenBarrelFeedbackOff | kFlicksOff;
+
 // ---- Window life -----------------------------------------------------------------------
 
 // The typing font's default: the system's GUI font, weight 400, 8 points on this screen.
@@ -62,7 +76,8 @@ LRESULT OnCreate(HWND window) {
     return 1;
 }
 
-LRESULT OnDestroy() {
+LRESULT OnDestroy(HWND window) {
+    RemovePropW(window, kTabletServiceProperty); // a window's properties go before it does
     DeleteAndClear(app.padPictureDC);
     DeleteAndClear(app.padPictureBitmap);
     ReleaseSpareSurfaces();
@@ -75,6 +90,7 @@ LRESULT OnDestroy() {
 void LeaveZoomAtOnce(HWND window) {
     if (app.zoomActive && !app.saveDialogOpen) {
         SendMessageW(window, kEndTypingMessage, 0, 0);
+        FinishStrokeNow(window);
         app.targetZoom = 1.0f;
         StartZoomOut(window);
     }
@@ -141,9 +157,12 @@ LRESULT OnMouseMove(HWND window, LPARAM position) {
 }
 
 // The wheel: whole minutes in a break; in a zoom the text size while typing, the pen width with
-// Ctrl while drawing, else the magnification.
+// Ctrl while drawing, else the magnification. Every reader counts whole notches.
 LRESULT OnMouseWheel(HWND window, WPARAM wParam) {
-    const int notches = WheelNotches(GET_WHEEL_DELTA_WPARAM(wParam));
+    const int notches = TakeWheelNotches(app.wheelRest, GET_WHEEL_DELTA_WPARAM(wParam));
+    if (notches == 0) {
+        return 0; // part of a notch: kept for the next message
+    }
     if (app.breakActive) {
         WheelBreak(window, notches);
     }
@@ -257,7 +276,7 @@ LRESULT CommandSave(HWND window, WPARAM, LPARAM, WORD) {
 // ---- Tables --------------------------------------------------------------------------------
 // Each row unpacks wParam and lParam once for its typed handler.
 
-constexpr std::array<DispatchRow<MessageHandler>, 23> kMessageTable = {{
+constexpr std::array<DispatchRow<MessageHandler>, 25> kMessageTable = {{
     {WM_MOUSEMOVE, [](HWND w, UINT, WPARAM, LPARAM lp) { return OnMouseMove(w, lp); }},
     {WM_PAINT, [](HWND w, UINT, WPARAM, LPARAM) { return OnPaint(w); }},
     {WM_KILLFOCUS, [](HWND w, UINT, WPARAM, LPARAM) { return OnKillFocus(w); }},
@@ -266,6 +285,7 @@ constexpr std::array<DispatchRow<MessageHandler>, 23> kMessageTable = {{
      [](HWND w, UINT, WPARAM wp, LPARAM lp) { return OnLeftButtonDown(w, wp, lp); }},
     {WM_LBUTTONUP, [](HWND w, UINT, WPARAM, LPARAM lp) { return OnLeftButtonUp(w, lp); }},
     {WM_RBUTTONDOWN, [](HWND w, UINT, WPARAM, LPARAM) { return OnRightButtonDown(w); }},
+    {WM_CAPTURECHANGED, [](HWND w, UINT, WPARAM, LPARAM) { return OnCaptureChanged(w); }},
     {WM_MOUSEWHEEL, [](HWND w, UINT, WPARAM wp, LPARAM) { return OnMouseWheel(w, wp); }},
     {kPointerDownMessage, UndoWithPenEraser},
     {WM_KEYDOWN, [](HWND w, UINT, WPARAM key, LPARAM) { return OnKeyDown(w, key); }},
@@ -288,7 +308,8 @@ constexpr std::array<DispatchRow<MessageHandler>, 23> kMessageTable = {{
     {WM_QUERYENDSESSION, [](HWND, UINT, WPARAM, LPARAM) { return OnQueryEndSession(); }},
     {WM_ENDSESSION, [](HWND w, UINT, WPARAM ending, LPARAM) { return OnEndSession(w, ending); }},
     {WM_CREATE, [](HWND w, UINT, WPARAM, LPARAM) { return OnCreate(w); }},
-    {WM_DESTROY, [](HWND, UINT, WPARAM, LPARAM) { return OnDestroy(); }},
+    {WM_DESTROY, [](HWND w, UINT, WPARAM, LPARAM) { return OnDestroy(w); }},
+    {kQuerySystemGestureStatus, [](HWND, UINT, WPARAM, LPARAM) { return LRESULT(kGesturesOff); }},
 }};
 
 constexpr std::array<DispatchRow<CommandHandler>, 7> kCommandTable = {{
@@ -383,6 +404,8 @@ HWND CreateMainWindow(HINSTANCE instance) {
         return nullptr;
     }
     app.mainWindow = window;
+    SetPropW(window, kTabletServiceProperty,
+             reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(kGesturesOff)));
     UseInputMethod(window, false); // typing takes one while it lasts
     ShowWindow(window, SW_HIDE);
     UpdateTrayIcon(window);

@@ -41,7 +41,16 @@ int32_t VisibleExtent(int32_t size, float zoom) {
     return Trunc(static_cast<long double>(size) / zoom);
 }
 
-int32_t WheelNotches(int32_t delta) { return delta >= 0 ? (delta + 119) / 120 : (delta - 119) / 120; }
+int32_t TakeWheelNotches(int32_t& rest, int32_t delta) {
+    constexpr int32_t kNotch = 120; // WHEEL_DELTA
+    if ((rest < 0 && delta > 0) || (rest > 0 && delta < 0)) {
+        rest = 0;
+    }
+    rest += delta;
+    const int32_t notches = rest / kNotch; // toward zero: the remainder keeps the sign
+    rest -= notches * kNotch;
+    return notches;
+}
 
 bool AdvanceZoom(ZoomMotion& motion) {
     if (motion.step == 0.0f) {

@@ -25,8 +25,11 @@ CapturePoint ComputeSourceOrigin(float zoom, CapturePoint zoomPoint, int32_t wid
 // Width or height of the visible part: trunc(size / zoom).
 int32_t VisibleExtent(int32_t size, float zoom);
 
-// Any wheel movement counts as at least one notch: 120 is one, 30 is one, -30 is minus one.
-int32_t WheelNotches(int32_t delta);
+// Wheel deltas add up to whole notches of 120, as the wheel message's documentation asks: a
+// precision touchpad or a free-spinning wheel sends many deltas far below 120 for one notch.
+// `rest` keeps what has not made a notch yet, from one message to the next; a change of
+// direction drops it, so turning back never first undoes what was left over.
+int32_t TakeWheelNotches(int32_t& rest, int32_t delta);
 
 // The animated magnification: shown now, aimed at, and the factor applied per tick (1.1 in,
 // 0.8 out, 0 to jump).

@@ -1,6 +1,8 @@
 // The zoom view (see zoom_view.h).
 #include "zoom/zoom_view.h"
 
+#include <windowsx.h>
+
 #include "draw/pen_state.h"
 #include "draw/sticky_keys.h"
 #include "draw/undo_stack.h"
@@ -209,7 +211,11 @@ void StartZoomIn(HWND window) {
 void EnterZoom(HWND window) {
     const double start = zoomEntryTimes != nullptr ? NowMs() : 0.0;
     app.zoomActive = 1;
+    // Every zoom starts with no stroke under way (a button held when the last one ended does
+    // not draw in this one) and no part of a wheel notch left from before.
+    app.strokeActive = 0;
     app.shapeKind = 0;
+    app.wheelRest = 0;
     // Whatever an interrupted zoom left goes first (its surfaces into the spare record).
     DeleteZoomObjects();
     KillTimer(window, static_cast<UINT_PTR>(MainTimer::ReleaseSpares));
@@ -344,6 +350,12 @@ void FinishZoom(HWND window) {
     app.typingActive = 0;
     app.caretFixed = 0;
     app.drawMode = 0;
+    // No stroke outlives its zoom, nor the mouse capture it took.
+    app.strokeActive = 0;
+    app.shapeKind = 0;
+    if (GetCapture() == window) {
+        ReleaseCapture();
+    }
     RestoreStickyKeys();
     DeleteZoomObjects();
     // The kept surfaces cost memory in the tray: a talk zooms again within minutes, a
@@ -388,7 +400,7 @@ LRESULT OnZoomMouseMove(HWND window, LPARAM position) {
         return 0;
     }
     // Client coordinates of the zoom window are capture coordinates.
-    app.zoomPoint = {LOWORD(position), HIWORD(position)};
+    app.zoomPoint = {GET_X_LPARAM(position), GET_Y_LPARAM(position)};
     InvalidateRect(window, nullptr, FALSE);
     return 0;
 }

@@ -83,7 +83,7 @@ TEST(PenRules, WidthTwoToThirtyUnlessHandedOverByLiveZoomAndTheCrossOnlyForThinP
     EXPECT_GE(off.left, off.right) << "a point off the image saves nothing";
 }
 
-TEST(ViewMapping, SegmentsRepaintFromTheViewOriginAndClientPointsMapInSixteenBits) {
+TEST(ViewMapping, SegmentsRepaintFromTheViewOriginAndSignedClientPointsMapThroughTheView) {
     EXPECT_EQ(SegmentClientRect({10, 40}, {5, 20}, 3, {0, 0}, 1.0f), (ClientRect{2, 17, 13, 43}));
     EXPECT_EQ(SegmentClientRect({500, 300}, {510, 290}, 10, {480, 270}, 2.0f),
               (ClientRect{20, 20, 80, 80}));
@@ -94,9 +94,11 @@ TEST(ViewMapping, SegmentsRepaintFromTheViewOriginAndClientPointsMapInSixteenBit
 
     EXPECT_EQ(ClientToImage(100, 51, {480, 270}, 2.0f), (CapturePoint{530, 295}));
     EXPECT_EQ(ClientToImage(7, 9, {10, 20}, 1.25f), (CapturePoint{15, 27}));
-    // Just left of or above the window arrives as 65535; the result wraps as well.
-    EXPECT_EQ(ClientToImage(65535, 65535, {0, 0}, 1.0f), (CapturePoint{-1, -1}));
-    EXPECT_EQ(ClientToImage(40000, 100, {0, 0}, 1.0f), (CapturePoint{-25536, 100}));
+    // Left of or above the window (the mouse captured and out on another monitor), and far
+    // beyond it: through the view, with nothing cut to 16 bits.
+    EXPECT_EQ(ClientToImage(-1, -1, {0, 0}, 1.0f), (CapturePoint{-1, -1}));
+    EXPECT_EQ(ClientToImage(-10, -300, {480, 270}, 2.0f), (CapturePoint{475, 120}));
+    EXPECT_EQ(ClientToImage(40000, 100, {480, 270}, 2.0f), (CapturePoint{20480, 320}));
 }
 
 TEST(ShapeForModifiers, ShiftAndCtrlWinOverTab) {

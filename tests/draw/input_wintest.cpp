@@ -99,6 +99,96 @@ TEST_F(Input, AltGrIsNoCtrlAndWhileTypingCtrlZIsItsCharacter) {
     EXPECT_EQ(beeps, 0);
 }
 
+// From press to release the mouse belongs to the stroke, out to another monitor (negative
+// client coordinates) too; losing the capture ends the stroke, and so does the end of the zoom,
+// so no stroke goes on with the button up.
+TEST_F(Input, AStrokeHoldsTheMouseAndEndsWithItsCaptureOrItsZoom) {
+    EnterZoomAtTwo();     // the view shows the image from (480, 270)
+    Stroke({{960, 540}}); // enters drawing
+    Move({100, 100});
+    Press({100, 100});
+    EXPECT_EQ(GetCapture(), window);
+    Move({-40, 100}, MK_LBUTTON); // left of the window
+    EXPECT_EQ(app.penPoint.x, 460);
+    ReleaseCapture(); // the system takes the mouse (a window of its own, a lock screen)
+    EXPECT_EQ(app.strokeActive, 0);
+    Move(kAside);
+    const Image ended = WorkingImage();
+    Move({500, 500});
+    Move(kAside);
+    EXPECT_EQ(Differences(WorkingImage(), ended, MarkerSquare()), 0u) << "drawn with no button";
+
+    Press({500, 500});
+    Key(VK_ESCAPE); // leaves with the button held
+    PumpMessages();
+    ASSERT_EQ(app.zoomActive, 0);
+    EXPECT_NE(GetCapture(), window);
+    EnterDrawing();
+    Move({700, 700});
+    Move(kAside);
+    EXPECT_EQ(Differences(WorkingImage(), CleanCapture(), MarkerSquare()), 0u)
+        << "the next zoom drew with no button down";
+}
+
+// A precision touchpad sends deltas of 30: four make one notch for each reader of the wheel.
+TEST_F(Input, TouchpadDeltasAddUpToWholeNotchesForZoomPenWidthTextSizeAndTheBreak) {
+    const struct {
+        const char* reader;
+        std::function<void()> enter;
+        WPARAM keys;
+        std::function<double()> value;
+        double afterOneNotch;
+    } readers[] = {
+        {"zoom", [this] { EnterZoomAtTwo(); }, 0, [] { return app.targetZoom; }, 4.0},
+        {"pen width", [this] { EnterDrawing(); }, MK_CONTROL, [] { return app.settings.PenWidth; },
+         4},
+        {"text size",
+         [this] {
+             EnterDrawing();
+             StartTyping();
+         },
+         0, [] { return app.settings.FontScale; }, 9},
+        {"break", [this] { StartBreak(window); }, 0, [] { return app.breakSecondsLeft; }, 660},
+    };
+    for (const auto& reader : readers) {
+        reader.enter();
+        const double before = reader.value();
+        for (int message = 1; message <= 4; ++message) {
+            Wheel(30, reader.keys);
+            EXPECT_EQ(reader.value(), message < 4 ? before : reader.afterOneNotch)
+                << reader.reader << " after " << message << " deltas of 30";
+        }
+        if (app.breakActive) {
+            EndBreak(window);
+        } else {
+            PressZoom(); // out of typing and the zoom
+        }
+    }
+}
+
+// Press-and-hold, tap and barrel feedback and flicks are off over the zoom window, asked either
+// way the tablet service asks; an inverted pen (its eraser end) in contact undoes as the
+// eraser button does.
+TEST_F(Input, PenGesturesAreOffAndAnInvertedPenErases) {
+    constexpr DWORD kGesturesOff = 0x00010019;
+    EXPECT_EQ(SendMessageW(window, 0x02CC, 0, 0), LRESULT(kGesturesOff));
+    EXPECT_EQ(reinterpret_cast<ULONG_PTR>(GetPropW(window, L"MicrosoftTabletPenServiceProperty")),
+              kGesturesOff);
+    optionalFunctions.GetPointerPenInfo = [](UINT32, void* out) -> BOOL {
+        auto* pen = static_cast<POINTER_PEN_INFO*>(out);
+        *pen = {};
+        pen->pointerInfo.pointerType = PT_PEN;
+        pen->penFlags = PEN_FLAG_INVERTED;
+        return TRUE;
+    };
+    EnterDrawing();
+    Move(kAside);
+    const Image entered = WorkingImage();
+    Stroke({{300, 300}, {400, 300}});
+    SendMessageW(window, WM_POINTERDOWN, 7, 0);
+    EXPECT_EQ(Differences(WorkingImage(), entered, MarkerSquare()), 0u);
+}
+
 // Outside typing the window has no input method, so the draw keys and Shift reach it; typing
 // has the default one, with its composition placed at the caret in the view.
 TEST_F(Input, OnlyTypingTakesAnInputMethodWithItsCompositionAtTheCaret) {

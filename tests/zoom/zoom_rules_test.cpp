@@ -78,13 +78,21 @@ TEST(ComputeSourceOrigin, KeepsThePointAnEighthInsideTheViewAndTheViewInsideTheC
     }
 }
 
-// Any movement is at least one notch; one notch down is two zoom-out steps. A stored start level
-// outside the table falls back to 2.
+// Deltas add up to notches of 120 and a turn back drops the rest; one notch down is two zoom-out
+// steps. A stored start level outside the table falls back to 2.
 TEST(WheelZoom, NotchesTheLevelsTheyReachTheLimitsAndTheStartLevel) {
-    const int notches[][2] = {{0, 0},   {30, 1},   {120, 1},   {121, 2},
-                              {240, 2}, {-30, -1}, {-120, -1}, {-240, -2}};
-    for (const auto& [delta, expected] : notches) {
-        EXPECT_EQ(WheelNotches(delta), expected) << delta;
+    const std::vector<std::pair<int, int>> runs[] = {
+        {{30, 0}, {30, 0}, {30, 0}, {30, 1}, {30, 0}}, // a touchpad swipe: four messages a notch
+        {{120, 1}, {240, 2}, {0, 0}, {-120, -1}},
+        {{150, 1}, {100, 1}, {-30, 0}, {-90, -1}}, // 30 and then 10 left over, dropped at the turn
+        {{90, 0}, {-30, 0}, {30, 0}, {-110, 0}, {-10, -1}},
+    };
+    for (const auto& run : runs) {
+        int32_t rest = 0;
+        for (size_t i = 0; i < run.size(); ++i) {
+            EXPECT_EQ(TakeWheelNotches(rest, run[i].first), run[i].second)
+                << "message " << i << " of the run from " << run[0].first;
+        }
     }
     const std::tuple<float, int, float> steps[] = {
         {1.0f, 1, 2.0f},   {1.25f, 1, 2.0f}, {2.0f, 1, 4.0f},    {16.0f, 1, 32.0f}, {2.0f, 2, 8.0f},
