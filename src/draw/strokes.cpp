@@ -231,8 +231,7 @@ void PutBackShapePreview(HWND window) {
 }
 
 void LeaveDrawMode() {
-    app.drawMode = 0;
-    RestoreStickyKeys();
+    app.drawMode = 0; // the sticky-keys shortcut stays off: drawing comes back at once
 }
 
 LRESULT OnLeftButtonDown(HWND window, WPARAM keys, LPARAM position) {

@@ -33,5 +33,6 @@ void InvalidateSegment(HWND window, CapturePoint a, CapturePoint b);
 // the pen as it is then). Nothing for a freehand stroke or with the button up.
 void TakeOutShapePreview();
 void PutBackShapePreview(HWND window);
-// Leaves drawing mode without touching the image (the pen-width change re-enters at once).
+// Leaves drawing mode without touching the image or the sticky-keys setting (the pen-width
+// change re-enters at once).
 void LeaveDrawMode();

@@ -228,20 +228,39 @@ TEST_F(Marker, APenWidenedByTheLiveZoomHandOffLeavesNoPartOfItsDot) {
     EXPECT_EQ(app.settings.PenWidth, 3) << "the width given back";
 }
 
-TEST_F(Marker, StickyKeysAreOffWhileDrawingAndThePresentersOwnComeBackOnEveryWayOut) {
-    const DWORD own = standInStickyKeys.dwFlags;
-    EnterDrawing();
-    EXPECT_EQ(standInStickyKeys.dwFlags, 0u);
-    SuppressStickyKeys(); // a nested entry (the live-zoom hand-off) suppresses once more
-    RightClick();
-    EXPECT_EQ(standInStickyKeys.dwFlags, own) << "the right button";
-    Press({600, 600});
-    Send(WM_LBUTTONUP, 0, {600, 600});
-    Wheel(WHEEL_DELTA, MK_CONTROL); // the width change leaves drawing and enters it again
-    EXPECT_EQ(standInStickyKeys.dwFlags, 0u);
-    PressZoom();
-    EXPECT_EQ(standInStickyKeys.dwFlags, own) << "the end of the zoom";
-    EXPECT_GE(stickyKeysWrites, 4);
+// Drawing switches StickyKeys' shortcut off and puts the presenter's setting back on each way
+// out; a StickyKeys that is on, or whose shortcut is off, is left alone. A re-entry (the
+// live-zoom hand-off, a width change) writes nothing, and nothing is ever broadcast.
+TEST_F(Marker, StickyKeysLoseOnlyTheirShortcutWhileDrawingUnlessOnAndComeBackOnEveryWayOut) {
+    const struct {
+        DWORD own;
+        bool suppressed; // the shortcut goes while drawing
+    } presenters[] = {
+        {SKF_AVAILABLE | SKF_HOTKEYACTIVE, true},
+        {SKF_AVAILABLE | SKF_HOTKEYACTIVE | SKF_STICKYKEYSON, false},
+        {SKF_AVAILABLE, false},
+    };
+    for (const auto& presenter : presenters) {
+        standInStickyKeys.dwFlags = presenter.own;
+        stickyKeysWrites = 0;
+        const DWORD whileDrawing =
+            presenter.suppressed ? presenter.own & ~DWORD(SKF_HOTKEYACTIVE) : presenter.own;
+        EnterDrawing();
+        EXPECT_EQ(standInStickyKeys.dwFlags, whileDrawing) << presenter.own;
+        SuppressStickyKeys(); // a nested entry (the live-zoom hand-off) suppresses once more
+        Wheel(WHEEL_DELTA, MK_CONTROL); // the width change leaves drawing and enters it again
+        EXPECT_EQ(stickyKeysWrites, presenter.suppressed ? 1 : 0) << presenter.own;
+        RightClick();
+        EXPECT_EQ(standInStickyKeys.dwFlags, presenter.own) << "the right button";
+        Press({600, 600});
+        Send(WM_LBUTTONUP, 0, {600, 600});
+        EXPECT_EQ(standInStickyKeys.dwFlags, whileDrawing);
+        PressZoom();
+        EXPECT_EQ(standInStickyKeys.dwFlags, presenter.own) << "the end of the zoom";
+        // Each entry and each way out: entering, the right button, the press, the zoom's end.
+        EXPECT_EQ(stickyKeysWrites, presenter.suppressed ? 4 : 0) << presenter.own;
+    }
+    EXPECT_EQ(stickyKeysBroadcasts, 0);
 }
 
 TEST_F(Marker, RunningOutOfMemoryInAHandlerEndsTheZoomInsteadOfReachingTheSystem) {

@@ -10,10 +10,11 @@
 
 STICKYKEYS standInStickyKeys = {};
 int stickyKeysWrites = 0;
+int stickyKeysBroadcasts = 0;
 
 namespace {
 
-BOOL WINAPI StandInStickyKeysParameters(UINT action, UINT size, PVOID record, UINT) {
+BOOL WINAPI StandInStickyKeysParameters(UINT action, UINT size, PVOID record, UINT flags) {
     if (size != sizeof(STICKYKEYS) || record == nullptr) {
         return FALSE;
     }
@@ -24,6 +25,7 @@ BOOL WINAPI StandInStickyKeysParameters(UINT action, UINT size, PVOID record, UI
     if (action == SPI_SETSTICKYKEYS) {
         standInStickyKeys = *static_cast<const STICKYKEYS*>(record);
         ++stickyKeysWrites;
+        stickyKeysBroadcasts += flags != 0 ? 1 : 0;
         return TRUE;
     }
     return FALSE;
@@ -34,6 +36,7 @@ BOOL WINAPI StandInStickyKeysParameters(UINT action, UINT size, PVOID record, UI
 void MainWindowTest::SetUp() {
     standInStickyKeys = {sizeof(STICKYKEYS), SKF_AVAILABLE | SKF_HOTKEYACTIVE};
     stickyKeysWrites = 0;
+    stickyKeysBroadcasts = 0;
     stickyKeysParameters = StandInStickyKeysParameters;
     RegDeleteTreeW(HKEY_CURRENT_USER, kVendorKeyPath);
     const DWORD shown = 1;

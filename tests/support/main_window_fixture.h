@@ -24,9 +24,11 @@ class MainWindowTest : public ::testing::Test {
 };
 
 // The sticky-keys record the program reads and writes during a test; SetUp makes it the
-// presenter's own (available, its hotkey on), and `stickyKeysWrites` counts what is written.
+// presenter's own (available, its hotkey on), `stickyKeysWrites` counts what is written and
+// `stickyKeysBroadcasts` the writes that told other programs or stored it in the profile.
 extern STICKYKEYS standInStickyKeys;
 extern int stickyKeysWrites;
+extern int stickyKeysBroadcasts;
 
 // True when some registration holds the combination (RegisterHotKey's modifiers).
 bool HotkeyHeld(UINT modifiers, UINT key);
