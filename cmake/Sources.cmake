@@ -102,6 +102,7 @@ set(VISTREL_WINDOWS_TEST_PROGRAMS
     advanced_break_wintest:tests/breaktimer/advanced_break_wintest.cpp:30
     livezoom_wintest:tests/livezoom/live_zoom_wintest.cpp:30
     options_wintest:tests/options/options_wintest.cpp:30
+    output_wintest:tests/output/output_wintest.cpp:30
 )
 
 # End-to-end tests: each program starts dist/Vistrel64.exe in a Wine virtual desktop and drives

@@ -8,9 +8,11 @@
 #include <array>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "output/file_names.h"
+#include "settings/registry_store.h"
 #include "zoom/app_state.h"
 #include "zoom/monitor_view.h"
 
@@ -29,6 +31,29 @@ RECT CopiedArea(HDC display) {
     return {0, 0, GetDeviceCaps(display, HORZRES), GetDeviceCaps(display, VERTRES)};
 }
 
+// Another program may hold the clipboard for a moment (a clipboard manager reading what it has
+// just been given): a few tries over about half a second before giving up.
+bool OpenClipboardSoon(HWND owner) {
+    constexpr int kAttempts = 10;
+    constexpr DWORD kPauseMs = 50;
+    for (int attempt = 1; attempt < kAttempts; ++attempt) {
+        if (OpenClipboard(owner)) {
+            return true;
+        }
+        Sleep(kPauseMs);
+    }
+    return OpenClipboard(owner) != FALSE;
+}
+
+// Tells the presenter that the picture did not go where it was sent, with the system's reason.
+// The box takes the focus from the zoom as the save dialog does, and as with the save dialog
+// the zoom stays up behind it.
+void ReportOutputFailure(HWND owner, const wchar_t* text, DWORD error) {
+    const int dialogWasOpen = std::exchange(app.saveDialogOpen, 1);
+    ShowErrorMessage(text, owner, error);
+    app.saveDialogOpen = dialogWasOpen;
+}
+
 } // namespace
 
 LRESULT CopyScreenToClipboard(HWND mainWindow) {
@@ -38,20 +63,25 @@ LRESULT CopyScreenToClipboard(HWND mainWindow) {
         CreateCompatibleBitmap(display, area.right - area.left, area.bottom - area.top);
     HDC memory = CreateCompatibleDC(display);
     bool handedOver = false;
+    DWORD error = ERROR_NOT_ENOUGH_MEMORY; // no surface for the copy
     if (bitmap != nullptr && memory != nullptr) {
         HGDIOBJ previous = SelectObject(memory, bitmap);
         CaptureScreenArea(memory, area);
         SelectObject(memory, previous);
-        if (OpenClipboard(mainWindow)) {
+        if (OpenClipboardSoon(mainWindow)) {
             EmptyClipboard();
             handedOver = SetClipboardData(CF_BITMAP, bitmap) != nullptr; // it owns it now
+            error = GetLastError();
             CloseClipboard();
+        } else {
+            error = GetLastError();
         }
     }
     DeleteAndClear(memory);
     DeleteAndClear(display);
     if (!handedOver) {
         DeleteAndClear(bitmap);
+        ReportOutputFailure(mainWindow, L"Error copying the screen to the clipboard", error);
     }
     return 0;
 }
@@ -78,15 +108,22 @@ int FindPngEncoder(CLSID& encoder) {
 }
 
 DWORD SaveBitmapAsPng(const wchar_t* path, HBITMAP bitmap) {
+    // GDI+ leaves the system's reason as the last error when a file is at fault; where it
+    // leaves none, the file could not be made.
+    const auto reason = [] {
+        const DWORD error = GetLastError();
+        return error != ERROR_SUCCESS ? error : DWORD(ERROR_CANNOT_MAKE);
+    };
     Gdiplus::GpBitmap* image = nullptr;
+    SetLastError(ERROR_SUCCESS);
     if (gdip::GdipCreateBitmapFromHBITMAP(bitmap, nullptr, &image) != Gdiplus::Ok) {
-        return GetLastError();
+        return reason();
     }
     CLSID encoder = {};
     DWORD result = 0;
     if (FindPngEncoder(encoder) < 0 ||
         gdip::GdipSaveImageToFile(image, path, &encoder, nullptr) != Gdiplus::Ok) {
-        result = GetLastError();
+        result = reason();
     }
     gdip::GdipDisposeImage(image);
     return result;
@@ -161,10 +198,12 @@ LRESULT SaveZoomedImage(HWND mainWindow) {
         const int height =
             actualSize ? VisibleExtent(app.captureHeight, app.currentZoom) : app.captureHeight;
         HBITMAP view = RenderView(width, height);
-        if (view != nullptr) {
-            SaveBitmapAsPng(path.data(), view);
-        }
+        const DWORD error =
+            view != nullptr ? SaveBitmapAsPng(path.data(), view) : ERROR_NOT_ENOUGH_MEMORY;
         DeleteAndClear(view);
+        if (error != ERROR_SUCCESS) {
+            ReportOutputFailure(mainWindow, L"Error saving the picture", error);
+        }
     }
     app.saveDialogOpen = 0;
     SetCursorPos(cursor.x, cursor.y);

@@ -14,4 +14,8 @@ void DefaultSaveName(const LocalTime& t, std::span<Utf16Unit, 260> out) {
     out[i] = 0;
 }
 
-bool NeedsPngExtension(Utf16View path) { return path.find(Utf16Unit('.')) == Utf16View::npos; }
+bool NeedsPngExtension(Utf16View path) {
+    const std::size_t folderEnd = path.find_last_of(UTF16("\\/"));
+    const Utf16View name = folderEnd == Utf16View::npos ? path : path.substr(folderEnd + 1);
+    return name.find(Utf16Unit('.')) == Utf16View::npos;
+}

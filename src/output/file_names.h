@@ -12,6 +12,6 @@ struct LocalTime {
 // "Vistrel_YYYYMMDDhhmmss.png" into a 260-unit buffer.
 void DefaultSaveName(const LocalTime& time, std::span<Utf16Unit, 260> out);
 
-// True when ".png" is to be appended: the path has no "." anywhere (a dot in a folder name
-// counts, so such a path is saved as typed).
+// True when ".png" is to be appended: the file name itself (after the last "\" or "/") has no
+// ".", whatever dots the folders have (C:\Users\first.last\Pictures\slide gets it).
 bool NeedsPngExtension(Utf16View path);

@@ -1,0 +1,94 @@
+// Copy and save when something is in the way, in the test's own process: a clipboard that
+// "another program" (a thread of its own) holds, and a file another program holds open. Each
+// failure is said in an error box, the zoom stays up behind it, and while the save dialog is
+// open the hotkeys let its keys through.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <atomic>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "support/dialog_runner.h"
+#include "support/main_window_fixture.h"
+#include "zoom/app_state.h"
+
+namespace {
+
+class Output : public MainWindowTest {
+  protected:
+    void SetUp() override {
+        MainWindowTest::SetUp();
+        CreateMain();
+        app.settings.AnimateZoom = 0;
+        SendMessageW(window, WM_HOTKEY, 2, 0); // drawing at 1.0
+        ASSERT_EQ(app.zoomActive, 1);
+    }
+    static bool StartsWith(const std::wstring& text, const wchar_t* start) {
+        return text.rfind(start, 0) == 0;
+    }
+};
+
+TEST_F(Output, ACopyWhileAnotherProgramHoldsTheClipboardSaysSoAndTheZoomStays) {
+    std::atomic<bool> held{false}, release{false};
+    std::thread otherProgram([&] {
+        held = OpenClipboard(nullptr) != FALSE;
+        while (held && !release) {
+            Sleep(10);
+        }
+        CloseClipboard();
+    });
+    ASSERT_TRUE(WaitUntil([&] { return held.load(); }));
+    MessageBoxCollector collector;
+    SendMessageW(window, WM_COMMAND, 40002, 0); // Ctrl+C
+    release = true;
+    otherProgram.join();
+    const std::vector<DialogSnapshot> shown = collector.Stop();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].caption, L"Vistrel");
+    EXPECT_TRUE(StartsWith(shown[0].Text(), L"Error copying the screen to the clipboard: "))
+        << shown[0].Text();
+    EXPECT_EQ(app.zoomActive, 1);
+}
+
+// A name typed without ".png" in a folder with a dot in its name gets it, and the file of that
+// name is held open by another program: replacing it is asked, then the failure is said.
+TEST_F(Output, ASaveThatCannotWriteSaysSoAndTheHotkeysWaitForTheDialog) {
+    const std::wstring folder = TempFolder() + L"first.last\\";
+    CreateDirectoryW(folder.c_str(), nullptr);
+    HANDLE file = CreateFileW((folder + L"slide.png").c_str(), GENERIC_WRITE, 0, nullptr,
+                              CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    bool hotkeyHeldDuringDialog = true;
+    std::vector<DialogSnapshot> shown;
+    std::thread user([&] {
+        HWND chooser = WaitForOtherDialog(nullptr);
+        ASSERT_NE(chooser, nullptr);
+        hotkeyHeldDuringDialog = HotkeyHeld(MOD_CONTROL, '1');
+        ASSERT_TRUE(AnswerFileChooser(chooser, IDOK, folder + L"slide"));
+        for (const int answer : {IDYES, IDOK}) { // replace it; then the failure
+            HWND box = WaitForOtherDialog(nullptr);
+            ASSERT_NE(box, nullptr);
+            shown.push_back(ReadDialog(box));
+            PostMessageW(box, WM_COMMAND, answer, 0);
+            ASSERT_TRUE(WaitUntil([box] { return !IsWindow(box); }));
+        }
+    });
+    SendMessageW(window, WM_COMMAND, 40001, 0); // Ctrl+S
+    user.join();
+    CloseHandle(file);
+    DeleteFileW((folder + L"slide.png").c_str());
+    RemoveDirectoryW(folder.c_str());
+    EXPECT_FALSE(hotkeyHeldDuringDialog);
+    EXPECT_TRUE(HotkeyHeld(MOD_CONTROL, '1')) << "back after the dialog";
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_NE(shown[0].Text().find(folder + L"slide.png already exists."), std::wstring::npos)
+        << shown[0].Text();
+    EXPECT_EQ(shown[1].caption, L"Vistrel");
+    EXPECT_TRUE(StartsWith(shown[1].Text(), L"Error saving the picture: ")) << shown[1].Text();
+    EXPECT_EQ(app.zoomActive, 1);
+}
+
+} // namespace
