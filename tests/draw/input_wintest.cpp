@@ -67,33 +67,62 @@ TEST_F(Input, HotkeysWhileTypingTypeTheirCharacterOrEndTypingAndTheZoomStays) {
     app.saveDialogOpen = 0;
 }
 
-// AltGr is left Ctrl with right Alt: AltGr+Z types its letter and undoes nothing, in drawing and
-// in typing; while typing, Ctrl+Z is its character 0x1A.
-TEST_F(Input, AltGrIsNoCtrlAndWhileTypingCtrlZIsItsCharacter) {
-    EnterDrawing();
-    Stroke({{300, 300}, {400, 300}});
+// AltGr is left Ctrl with right Alt. Outside typing AltGr+Z undoes nothing and the window has
+// no input method, so the draw keys and Shift reach it. Typing has one, composing at the caret
+// in the view; an emoji (two UTF-16 units, two WM_CHAR) and AltGr's letter are one character
+// each, which Backspace erases whole; Ctrl+Z is its character 0x1A.
+TEST_F(Input, TypingTakesAnInputMethodAltGrLettersAndEmojiAndCtrlZAsItsCharacter) {
+    const auto context = [this] {
+        HIMC himc = ImmGetContext(window);
+        ImmReleaseContext(window, himc);
+        return himc;
+    };
+    const auto altGr = [](bool down) {
+        HoldKey(VK_CONTROL, down);
+        HoldKey(VK_MENU, down);
+    };
+    EXPECT_EQ(context(), nullptr);
+    EnterZoomAtTwo();
+    Stroke({{960, 540}}); // enters drawing; the view shows the image from (480, 270)
+    Stroke({{100, 100}, {200, 100}});
     const Image drawn = WorkingImage();
-    HoldKey(VK_CONTROL, true);
-    HoldKey(VK_MENU, true);
+    altGr(true);
     Key('Z');
+    altGr(false);
     EXPECT_EQ(Differences(WorkingImage(), drawn), 0u) << "AltGr+Z undid the stroke";
-    HoldKey(VK_CONTROL, false);
-    HoldKey(VK_MENU, false);
+    EXPECT_EQ(context(), nullptr) << "drawing";
 
-    Move({600, 600});
+    Move({200, 300});
     StartTyping();
-    Char(L'a');
-    HoldKey(VK_CONTROL, true);
-    HoldKey(VK_MENU, true);
+    HIMC himc = ImmGetContext(window);
+    ASSERT_NE(himc, nullptr);
+    COMPOSITIONFORM composition = {};
+    EXPECT_TRUE(ImmGetCompositionWindow(himc, &composition));
+    ImmReleaseContext(window, himc);
+    EXPECT_EQ(composition.dwStyle, DWORD(CFS_POINT));
+    EXPECT_EQ(composition.ptCurrentPos.x, 200);
+    EXPECT_EQ(composition.ptCurrentPos.y, 300);
+    const POINT start = app.textPoint;
+    RECT pair = {};
+    DrawTextW(app.imageDC, L"\xD83D\xDE00", 2, &pair, DT_CALCRECT);
+    Char(0xD83D);
+    Char(0xDE00);
+    EXPECT_EQ(app.textPoint.x, start.x + pair.right);
+    altGr(true);
     Key('Z');
     Char(L'\x017C'); // "ż"
-    HoldKey(VK_CONTROL, false);
-    HoldKey(VK_MENU, false);
+    altGr(false);
     EXPECT_EQ(Glyphs(), 2);
-    CtrlZ(); // the key, then 0x1A: one step back, and no glyph for the control character
+    Key(VK_BACK);
+    Key(VK_BACK);
+    EXPECT_EQ(Glyphs(), 0);
+    EXPECT_EQ(app.textPoint.x, start.x);
+    Char(L'a');
+    CtrlZ(); // the key, then 0x1A: everything typed in this visit goes, and no glyph comes
     EXPECT_EQ(Glyphs(), 0);
     EXPECT_EQ(app.typingActive, 1);
     Key(VK_ESCAPE);
+    EXPECT_EQ(context(), nullptr) << "after typing";
     Move(kAside);
     EXPECT_EQ(Differences(WorkingImage(), drawn, MarkerSquare()), 0u) << "the typing went";
     EXPECT_EQ(beeps, 0);
@@ -187,52 +216,6 @@ TEST_F(Input, PenGesturesAreOffAndAnInvertedPenErases) {
     Stroke({{300, 300}, {400, 300}});
     SendMessageW(window, WM_POINTERDOWN, 7, 0);
     EXPECT_EQ(Differences(WorkingImage(), entered, MarkerSquare()), 0u);
-}
-
-// Outside typing the window has no input method, so the draw keys and Shift reach it; typing
-// has the default one, with its composition placed at the caret in the view.
-TEST_F(Input, OnlyTypingTakesAnInputMethodWithItsCompositionAtTheCaret) {
-    const auto context = [this] {
-        HIMC himc = ImmGetContext(window);
-        ImmReleaseContext(window, himc);
-        return himc;
-    };
-    EXPECT_EQ(context(), nullptr);
-    EnterZoomAtTwo();
-    Stroke({{960, 540}});
-    EXPECT_EQ(context(), nullptr) << "drawing";
-    Move({200, 100}); // image (580, 320) in the view from (480, 270)
-    StartTyping();
-    HIMC himc = ImmGetContext(window);
-    ASSERT_NE(himc, nullptr);
-    COMPOSITIONFORM composition = {};
-    EXPECT_TRUE(ImmGetCompositionWindow(himc, &composition));
-    ImmReleaseContext(window, himc);
-    EXPECT_EQ(composition.dwStyle, DWORD(CFS_POINT));
-    EXPECT_EQ(composition.ptCurrentPos.x, 200);
-    EXPECT_EQ(composition.ptCurrentPos.y, 100);
-    Key(VK_ESCAPE);
-    EXPECT_EQ(context(), nullptr) << "after typing";
-}
-
-// An emoji arrives as two UTF-16 units, two WM_CHAR messages: one character, drawn, measured and
-// erased whole.
-TEST_F(Input, ACharacterOutsideTheBasicPlaneIsOneGlyphAndOneBackspace) {
-    EnterDrawing();
-    Move({400, 400});
-    StartTyping();
-    const Image caretOnly = WorkingImage();
-    const POINT start = app.textPoint;
-    RECT pair = {};
-    DrawTextW(app.imageDC, L"\xD83D\xDE00", 2, &pair, DT_CALCRECT);
-    Char(0xD83D);
-    Char(0xDE00);
-    EXPECT_EQ(Glyphs(), 1);
-    EXPECT_EQ(app.textPoint.x, start.x + pair.right);
-    Key(VK_BACK);
-    EXPECT_EQ(Glyphs(), 0);
-    EXPECT_EQ(app.textPoint.x, start.x);
-    EXPECT_EQ(Differences(WorkingImage(), caretOnly), 0u) << "half of it left behind";
 }
 
 // Held down, a hotkey reports once (MOD_NOREPEAT), not at the keyboard's repeat rate, from

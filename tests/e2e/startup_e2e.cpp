@@ -96,7 +96,7 @@ struct TextWindow {
         CloseHandle(ready);
     }
     ~TextWindow() {
-        PostMessageW(window, WM_CLOSE, 0, 0);
+        SendMessageW(window, WM_CLOSE, 0, 0); // the foreground goes back to another window
         PostThreadMessageW(threadId, WM_QUIT, 0, 0);
         thread.join();
     }
