@@ -26,9 +26,6 @@ class Output : public MainWindowTest {
         SendMessageW(window, WM_HOTKEY, 2, 0); // drawing at 1.0
         ASSERT_EQ(app.zoomActive, 1);
     }
-    static bool StartsWith(const std::wstring& text, const wchar_t* start) {
-        return text.rfind(start, 0) == 0;
-    }
 };
 
 TEST_F(Output, ACopyWhileAnotherProgramHoldsTheClipboardSaysSoAndTheZoomStays) {
@@ -48,7 +45,7 @@ TEST_F(Output, ACopyWhileAnotherProgramHoldsTheClipboardSaysSoAndTheZoomStays) {
     const std::vector<DialogSnapshot> shown = collector.Stop();
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_EQ(shown[0].caption, L"Vistrel");
-    EXPECT_TRUE(StartsWith(shown[0].Text(), L"Error copying the screen to the clipboard: "))
+    EXPECT_EQ(shown[0].Text().rfind(L"Error copying the screen to the clipboard: ", 0), 0u)
         << shown[0].Text();
     EXPECT_EQ(app.zoomActive, 1);
 }
@@ -87,7 +84,7 @@ TEST_F(Output, ASaveThatCannotWriteSaysSoAndTheHotkeysWaitForTheDialog) {
     EXPECT_NE(shown[0].Text().find(folder + L"slide.png already exists."), std::wstring::npos)
         << shown[0].Text();
     EXPECT_EQ(shown[1].caption, L"Vistrel");
-    EXPECT_TRUE(StartsWith(shown[1].Text(), L"Error saving the picture: ")) << shown[1].Text();
+    EXPECT_EQ(shown[1].Text().rfind(L"Error saving the picture: ", 0), 0u) << shown[1].Text();
     EXPECT_EQ(app.zoomActive, 1);
 }
 
