@@ -222,8 +222,18 @@ TEST_F(Monitors, LiveZoomStaysOnTheSideMonitorAndTheTakeoverComesBackThere) {
     ASSERT_NO_FATAL_FAILURE(Start());
     MoveMouseTo(OnSide(80, 50));
     PressLiveZoomHotkey(); // 2.0: the source, 640 x 512, is held inside the side monitor
-    ASSERT_TRUE(standIn.WaitFor({2.0f, float(side.left), float(side.top)}));
+    const LiveView corner = ShownAt(2.0f, side.left, side.top, 640, 512);
+    ASSERT_TRUE(standIn.WaitFor(corner));
     EXPECT_TRUE(Covers(LiveWindow(), side));
+    EXPECT_EQ(standIn.record->cursorHidden, 1);
+    // Over the primary monitor the system pointer shows; the source stays on the side monitor,
+    // at its right edge, level with the cursor.
+    MoveMouseTo(700, 400);
+    EXPECT_TRUE(WaitUntil([&] { return standIn.record->cursorHidden == 0; }));
+    EXPECT_TRUE(standIn.WaitFor(ShownAt(2.0f, side.right - 640, 400 - 256, 640, 512)));
+    MoveMouseTo(OnSide(80, 50));
+    EXPECT_TRUE(WaitUntil([&] { return standIn.record->cursorHidden == 1; }));
+    ASSERT_TRUE(standIn.WaitFor(corner));
 
     // The draw hotkey freezes it with the cursor where the magnifier showed it, (80, 50) twice
     // as far from the source's corner, and Escape brings live zoom back around the source's
@@ -236,7 +246,7 @@ TEST_F(Monitors, LiveZoomStaysOnTheSideMonitorAndTheTakeoverComesBackThere) {
     ASSERT_TRUE(Escape());
     EXPECT_TRUE(WaitUntil(LiveShown));
     EXPECT_TRUE(CursorAt(OnSide(320, 256)));
-    EXPECT_TRUE(standIn.WaitFor({2.0f, float(side.left), float(side.top)}));
+    EXPECT_TRUE(standIn.WaitFor(corner));
     PressLiveZoomHotkey();
     EXPECT_TRUE(WaitUntil([] { return LiveWindow() == nullptr; }));
 }

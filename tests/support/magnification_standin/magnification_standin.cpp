@@ -1,6 +1,7 @@
 // A stand-in for the system's magnification library, for the live-zoom tests under Wine, which
-// has none. It registers a "Magnifier" window class that draws nothing and records what the
-// program asks of it (see standin_record.h). Never shipped with the program.
+// has none. It registers a "Magnifier" window class that paints a flat picture with a block for
+// the magnified cursor, and records what the program asks of it (see standin_record.h). Never
+// shipped with the program.
 #include <windows.h>
 
 #include "standin_record.h"
@@ -29,7 +30,19 @@ LRESULT CALLBACK MagnifierProc(HWND window, UINT message, WPARAM wParam, LPARAM 
     }
     if (message == WM_PAINT) {
         PAINTSTRUCT paint;
-        BeginPaint(window, &paint);
+        HDC dc = BeginPaint(window, &paint);
+        RECT client;
+        GetClientRect(window, &client);
+        const auto fill = [dc](const RECT& area, unsigned long rgb) {
+            HBRUSH brush = CreateSolidBrush(RGB(rgb >> 16, rgb >> 8 & 0xFF, rgb & 0xFF));
+            FillRect(dc, &area, brush);
+            DeleteObject(brush);
+        };
+        fill(client, kStandInPictureColour);
+        if (GetWindowLongW(window, GWL_STYLE) & 0x0001) { // MS_SHOWMAGNIFIEDCURSOR
+            const int x = client.right / 2, y = client.bottom / 2;
+            fill({x, y, x + kStandInCursorSize, y + kStandInCursorSize}, kStandInCursorColour);
+        }
         EndPaint(window, &paint);
         return 0;
     }
@@ -76,6 +89,26 @@ __declspec(dllexport) BOOL WINAPI MagSetWindowTransform(HWND, const float* matri
         slot.m[i] = matrix[i];
     }
     InterlockedIncrement(&r->transformCount);
+    return TRUE;
+}
+
+__declspec(dllexport) BOOL WINAPI MagSetWindowSource(HWND, RECT source) {
+    StandInRecord* r = Record();
+    if (r == nullptr) {
+        return FALSE;
+    }
+    r->source[0] = source.left;
+    r->source[1] = source.top;
+    r->source[2] = source.right;
+    r->source[3] = source.bottom;
+    InterlockedIncrement(&r->sourceCount);
+    return TRUE;
+}
+
+__declspec(dllexport) BOOL WINAPI MagShowSystemCursor(BOOL show) {
+    if (StandInRecord* r = Record()) {
+        r->cursorHidden = show ? 0 : 1;
+    }
     return TRUE;
 }
 
