@@ -1,6 +1,9 @@
 // The main window fixture (see main_window_fixture.h).
 #include "support/main_window_fixture.h"
 
+#include <utility>
+
+#include "breaktimer/break_screen.h"
 #include "draw/sticky_keys.h"
 #include "settings/registry_store.h"
 #include "shell/optional_functions.h"
@@ -10,6 +13,7 @@
 
 STICKYKEYS standInStickyKeys = {};
 int stickyKeysWrites = 0;
+EXECUTION_STATE standInExecutionState = ES_CONTINUOUS;
 
 namespace {
 
@@ -35,6 +39,10 @@ void MainWindowTest::SetUp() {
     standInStickyKeys = {sizeof(STICKYKEYS), SKF_AVAILABLE | SKF_HOTKEYACTIVE};
     stickyKeysWrites = 0;
     stickyKeysParameters = StandInStickyKeysParameters;
+    standInExecutionState = ES_CONTINUOUS;
+    setThreadExecutionState = [](EXECUTION_STATE state) {
+        return std::exchange(standInExecutionState, state);
+    };
     RegDeleteTreeW(HKEY_CURRENT_USER, kVendorKeyPath);
     const DWORD shown = 1;
     ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, kSettingsKeyPath, L"OptionShown", REG_DWORD,
@@ -72,6 +80,7 @@ void MainWindowTest::TearDown() {
     ReleaseOptionalFunctions();
     zoomExitPauseMs = 250;
     stickyKeysParameters = SystemParametersInfoW;
+    setThreadExecutionState = SetThreadExecutionState;
 }
 
 bool HotkeyHeld(UINT modifiers, UINT key) {
