@@ -225,15 +225,6 @@ TEST_F(Monitors, LiveZoomStaysOnTheSideMonitorAndTheTakeoverComesBackThere) {
     const LiveView corner = ShownAt(2.0f, side.left, side.top, 640, 512);
     ASSERT_TRUE(standIn.WaitFor(corner));
     EXPECT_TRUE(Covers(LiveWindow(), side));
-    EXPECT_EQ(standIn.record->cursorHidden, 1);
-    // Over the primary monitor the system pointer shows; the source stays on the side monitor,
-    // at its right edge, level with the cursor.
-    MoveMouseTo(700, 400);
-    EXPECT_TRUE(WaitUntil([&] { return standIn.record->cursorHidden == 0; }));
-    EXPECT_TRUE(standIn.WaitFor(ShownAt(2.0f, side.right - 640, 400 - 256, 640, 512)));
-    MoveMouseTo(OnSide(80, 50));
-    EXPECT_TRUE(WaitUntil([&] { return standIn.record->cursorHidden == 1; }));
-    ASSERT_TRUE(standIn.WaitFor(corner));
 
     // The draw hotkey freezes it with the cursor where the magnifier showed it, (80, 50) twice
     // as far from the source's corner, and Escape brings live zoom back around the source's

@@ -1,11 +1,13 @@
 // The live-zoom window in the test's own process: its message table, the takeover messages,
 // Ctrl+Down through the registered hotkey, a start whose magnifier fails, its styles, activation
-// and first frame, the system pointer off its monitor, the level by the clock, and, before
-// Windows 7, the keep-alive that keeps or destroys a hidden window by the user notification
-// state (decided natively, carried out here). The state, the magnification functions (Wine has
-// none) and the desktop's cloaking are stand-ins in the optional-function table.
+// and first frame, a takeover's capture after the magnifier drew without its cursor, the system
+// pointer off its monitor, the level by the clock, and, before Windows 7, the keep-alive that
+// keeps or destroys a hidden window by the user notification state (decided natively, carried
+// out here). The state, the magnification functions (Wine has none) and the desktop's cloaking
+// are stand-ins in the optional-function table.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <vector>
 
@@ -33,9 +35,22 @@ bool failControl = false;
 MagnifierTransform lastTransform = {};
 RECT lastSource = {};
 
+// The magnifier's paints: whether each drew the magnified cursor, and whether the frozen zoom
+// was on screen then (a takeover captures the screen just before it shows).
+struct MagnifierPaint {
+    bool cursor;
+    bool zoomShown;
+};
+std::vector<MagnifierPaint> magnifierPaints;
+
 LRESULT CALLBACK StandInMagnifier(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_NCCREATE && failControl) {
         return FALSE;
+    }
+    if (message == WM_PAINT) {
+        constexpr LONG kShowMagnifiedCursor = 0x0001;
+        magnifierPaints.push_back({(GetWindowLongW(window, GWL_STYLE) & kShowMagnifiedCursor) != 0,
+                                   IsWindowVisible(app.mainWindow) != FALSE});
     }
     return DefWindowProcW(window, message, wParam, lParam);
 }
@@ -305,6 +320,19 @@ TEST_F(LiveZoomTest, AToolWindowThatNeverTakesActivationShownWithItsFirstFramePa
     EXPECT_TRUE(!cloakCalls[1].cloaked && cloakCalls[1].visible && !cloakCalls[1].paintPending);
     DestroyWindow(presenter);
     UnregisterClassW(presenterClass.lpszClassName, presenterClass.hInstance);
+}
+
+TEST_F(LiveZoomTest, ATakeoverCapturesTheScreenOnceTheMagnifierDrewWithoutItsCursor) {
+    app.windowsVersion = 0x000A;
+    ASSERT_NE(LiveZoomHotkey(), nullptr);
+    magnifierPaints.clear();
+    SendMessageW(window, WM_HOTKEY, 0, 0); // the zoom hotkey takes over
+    ASSERT_EQ(app.fromLiveZoom, 1);
+    const auto capture = std::find_if(magnifierPaints.rbegin(), magnifierPaints.rend(),
+                                      [](const MagnifierPaint& p) { return !p.zoomShown; });
+    ASSERT_NE(capture, magnifierPaints.rend()) << "no paint before the capture";
+    EXPECT_FALSE(capture->cursor);
+    SendMessageW(window, WM_HOTKEY, 0, 0); // back to live zoom, which the fixture ends
 }
 
 TEST_F(LiveZoomTest, TheSystemPointerShowsOffTheMagnifiedMonitorByTheMagnifiersOwnSwitch) {

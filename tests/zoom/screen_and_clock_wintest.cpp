@@ -77,28 +77,25 @@ TEST_F(Modes, TheZoomMovesByTheClockHoweverLateTheTicksCome) {
 
 TEST_F(Modes, TheBreakCountsTheClocksSecondsAndKeepsTheDisplayOnUntilItEnds) {
     FakeClock clock;
+    const auto secondsAfter = [&](double ms) {
+        clock.Advance(ms);
+        Tick(MainTimer::BreakCountdown); // one tick, however long the queue kept it
+        return app.breakSecondsLeft;
+    };
     Hotkey(HotkeyId::Break); // 10 minutes
     ASSERT_EQ(app.breakSecondsLeft, 600);
     EXPECT_EQ(standInExecutionState, kDisplayKeptOn);
-    clock.Advance(5400); // the queue was busy: one tick for five seconds
-    Tick(MainTimer::BreakCountdown);
-    EXPECT_EQ(app.breakSecondsLeft, 595);
+    EXPECT_EQ(secondsAfter(5400), 595);
     // Right makes 600, counted on from a full second later.
     SendMessageW(window, WM_KEYDOWN, VK_RIGHT, 0);
     ASSERT_EQ(app.breakSecondsLeft, 600);
-    clock.Advance(999);
-    Tick(MainTimer::BreakCountdown);
-    EXPECT_EQ(app.breakSecondsLeft, 600);
-    clock.Advance(1);
-    Tick(MainTimer::BreakCountdown);
-    EXPECT_EQ(app.breakSecondsLeft, 599);
+    EXPECT_EQ(secondsAfter(999), 600);
+    EXPECT_EQ(secondsAfter(1), 599);
     // A restart counts from the full time again.
     clock.Advance(3000);
     Hotkey(HotkeyId::Break);
     EXPECT_EQ(app.breakSecondsLeft, 600);
-    clock.Advance(2500);
-    Tick(MainTimer::BreakCountdown);
-    EXPECT_EQ(app.breakSecondsLeft, 598);
+    EXPECT_EQ(secondsAfter(2500), 598);
     EXPECT_EQ(standInExecutionState, kDisplayKeptOn);
     Hotkey(HotkeyId::Zoom); // ends the break
     EXPECT_EQ(standInExecutionState, DWORD(ES_CONTINUOUS));
@@ -111,12 +108,11 @@ struct DisplayChange {
     DWORD flags;
 };
 std::vector<DisplayChange> displayChanges;
-bool secondDisplayPresent = true;
 DWORD secondDisplayState = 0;
 LONG changeAnswer = DISP_CHANGE_SUCCESSFUL;
 
 BOOL WINAPI StandInDevices(LPCWSTR, DWORD index, PDISPLAY_DEVICEW device, DWORD) {
-    if (index > 1 || (index == 1 && !secondDisplayPresent)) {
+    if (index > 1) {
         return FALSE;
     }
     lstrcpyW(device->DeviceName, index == 0 ? L"\\\\.\\DISPLAY1" : L"\\\\.\\DISPLAY2");
@@ -138,20 +134,17 @@ TEST_F(Modes, TheSecondDisplayIsAttachedForTheBreakOnlyWhenSwitchedOffAndNothing
     app.settings.BreakOnSecondary = 1;
     const struct {
         const char* name;
-        bool present;
         DWORD state;
         LONG answer;
         size_t changes; // attach and detach
     } rows[] = {
-        {"in use", true, DISPLAY_DEVICE_ATTACHED_TO_DESKTOP, DISP_CHANGE_SUCCESSFUL, 0},
-        {"switched off", true, 0, DISP_CHANGE_SUCCESSFUL, 2},
-        {"cannot be attached", true, 0, DISP_CHANGE_FAILED, 1},
-        {"missing", false, 0, DISP_CHANGE_SUCCESSFUL, 0},
+        {"in use", DISPLAY_DEVICE_ATTACHED_TO_DESKTOP, DISP_CHANGE_SUCCESSFUL, 0},
+        {"switched off", 0, DISP_CHANGE_SUCCESSFUL, 2},
+        {"cannot be attached", 0, DISP_CHANGE_FAILED, 1},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         displayChanges.clear();
-        secondDisplayPresent = row.present;
         secondDisplayState = row.state;
         changeAnswer = row.answer;
         Hotkey(HotkeyId::Break);

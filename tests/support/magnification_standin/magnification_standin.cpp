@@ -1,7 +1,6 @@
 // A stand-in for the system's magnification library, for the live-zoom tests under Wine, which
-// has none. It registers a "Magnifier" window class that paints a flat picture with a block for
-// the magnified cursor, and records what the program asks of it (see standin_record.h). Never
-// shipped with the program.
+// has none. It registers a "Magnifier" window class that draws nothing and records what the
+// program asks of it (see standin_record.h). Never shipped with the program.
 #include <windows.h>
 
 #include "standin_record.h"
@@ -30,19 +29,7 @@ LRESULT CALLBACK MagnifierProc(HWND window, UINT message, WPARAM wParam, LPARAM 
     }
     if (message == WM_PAINT) {
         PAINTSTRUCT paint;
-        HDC dc = BeginPaint(window, &paint);
-        RECT client;
-        GetClientRect(window, &client);
-        const auto fill = [dc](const RECT& area, unsigned long rgb) {
-            HBRUSH brush = CreateSolidBrush(RGB(rgb >> 16, rgb >> 8 & 0xFF, rgb & 0xFF));
-            FillRect(dc, &area, brush);
-            DeleteObject(brush);
-        };
-        fill(client, kStandInPictureColour);
-        if (GetWindowLongW(window, GWL_STYLE) & 0x0001) { // MS_SHOWMAGNIFIEDCURSOR
-            const int x = client.right / 2, y = client.bottom / 2;
-            fill({x, y, x + kStandInCursorSize, y + kStandInCursorSize}, kStandInCursorColour);
-        }
+        BeginPaint(window, &paint);
         EndPaint(window, &paint);
         return 0;
     }
@@ -105,10 +92,8 @@ __declspec(dllexport) BOOL WINAPI MagSetWindowSource(HWND, RECT source) {
     return TRUE;
 }
 
-__declspec(dllexport) BOOL WINAPI MagShowSystemCursor(BOOL show) {
-    if (StandInRecord* r = Record()) {
-        r->cursorHidden = show ? 0 : 1;
-    }
+// Wine has no system cursor switch to forward to.
+__declspec(dllexport) BOOL WINAPI MagShowSystemCursor(BOOL) {
     return TRUE;
 }
 
