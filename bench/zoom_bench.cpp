@@ -289,8 +289,8 @@ int main() {
         Report("  surfaces made", surfaces);
         Report("  the capture (against one after quiet)", captures, settledCapture.median);
         Report("  the clean copy, from memory", copies);
-        Report("  window placed, shown and in front", placing);
-        Report("  the first paint (at 1.1)", firstPaint, plain.median);
+        Report("  window placed, shown with its first frame (at 1.1)", placing);
+        Report("  left to paint once the hotkey returned", firstPaint, plain.median);
     }
     zoomEntryTimes = nullptr;
     KillTimer(window, 1);

@@ -67,6 +67,7 @@ set(VISTREL_WINDOWS_SOURCES
     src/lang/apply_language.cpp
     src/lang/language_catalogue.cpp
     src/livezoom/live_zoom_window.cpp
+    src/shared/clock.cpp
 )
 
 set(VISTREL_ENTRY_SOURCES src/shell/main.cpp)
@@ -101,6 +102,7 @@ set(VISTREL_WINDOWS_TEST_PROGRAMS
     advanced_draw_wintest:tests/draw/advanced_draw_wintest.cpp:30
     advanced_break_wintest:tests/breaktimer/advanced_break_wintest.cpp:30
     livezoom_wintest:tests/livezoom/live_zoom_wintest.cpp:30
+    screen_and_clock_wintest:tests/zoom/screen_and_clock_wintest.cpp:30
     options_wintest:tests/options/options_wintest.cpp:30
     output_wintest:tests/output/output_wintest.cpp:30
 )
@@ -127,4 +129,5 @@ set(VISTREL_WINDOWS_TEST_SUPPORT_SOURCES tests/support/message_box_watcher.cpp
     tests/support/dialog_runner.cpp
     tests/support/png_file.cpp
     tests/support/stored_settings.cpp
-    tests/support/mode_cycles.cpp)
+    tests/support/mode_cycles.cpp
+    tests/support/system_stand_ins.cpp)

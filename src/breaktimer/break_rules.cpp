@@ -25,6 +25,16 @@ int32_t InitialBreakSeconds(int32_t minutes) {
     return Bounded(static_cast<int64_t>(std::max(minutes, 0)) * 60 + 1);
 }
 
+int32_t BreakSecondsAt(int32_t countFrom, int64_t elapsedMs) {
+    const int64_t seconds =
+        static_cast<int64_t>(countFrom) - std::max<int64_t>(elapsedMs, 0) / 1000;
+    return static_cast<int32_t>(std::max<int64_t>(seconds, std::numeric_limits<int32_t>::min()));
+}
+
+uint32_t MsToNextSecond(int64_t elapsedMs) {
+    return static_cast<uint32_t>(1000 - std::max<int64_t>(elapsedMs, 0) % 1000);
+}
+
 void CountdownText(int32_t secondsLeft, std::span<Utf16Unit, 32> out) {
     char text[32];
     const int32_t s = secondsLeft > 0 ? secondsLeft : 0;

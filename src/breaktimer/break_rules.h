@@ -1,5 +1,6 @@
-// The break countdown's arithmetic: the starting count, its text, the place of the text in the
-// 3 x 3 grid of the screen, and the changes by the arrow keys and the wheel.
+// The break countdown's arithmetic: the starting count, the count at a time of the clock, its
+// text, the place of the text in the 3 x 3 grid of the screen, and the changes by the arrow keys
+// and the wheel.
 #pragma once
 
 #include <cstdint>
@@ -23,6 +24,12 @@ struct TextPlace {
 // the edges; `expiredHeight` is the line under it (0 when none). Any other cell: (0, 0).
 TextPlace CountdownPlace(uint32_t cell, int32_t width, int32_t height, int32_t w, int32_t h,
                          int32_t expiredHeight);
+
+// The count `elapsedMs` after it showed `countFrom`: one less per whole second of the clock,
+// however late the ticks come (a busy queue delays them, the system tick rounds them).
+int32_t BreakSecondsAt(int32_t countFrom, int64_t elapsedMs);
+// Milliseconds from `elapsedMs` until the count next changes, when the next tick is due.
+uint32_t MsToNextSecond(int64_t elapsedMs);
 
 // Left and Right: ten seconds more or less, in whole tens, never below 0.
 int32_t AdjustedBreakSeconds(int32_t secondsLeft, int32_t delta);

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "breaktimer/break_rules.h"
+#include "shared/clock.h"
 #include "shared/picture_files.h"
 #include "settings/registry_store.h"
 #include "shell/optional_functions.h"
@@ -68,33 +69,71 @@ HBITMAP DesktopUnderBreak(HBITMAP kept, bool breakShown, const RECT& covered) {
     return CaptureMonitor(app.monitorRect);
 }
 
+constexpr const wchar_t* kSecondDisplay = L"\\\\.\\DISPLAY2";
+
+// Whether the second display device exists and is part of the desktop now.
+bool SecondDisplayInUse(bool* exists) {
+    DISPLAY_DEVICEW device = {};
+    device.cb = sizeof device;
+    for (DWORD i = 0; displaySettings.enumDevices(nullptr, i, &device, 0); ++i) {
+        if (lstrcmpiW(device.DeviceName, kSecondDisplay) == 0) {
+            *exists = true;
+            return (device.StateFlags & DISPLAY_DEVICE_ATTACHED_TO_DESKTOP) != 0;
+        }
+        device.cb = sizeof device;
+    }
+    *exists = false;
+    return false;
+}
+
+// The second-display option: a second display that is switched off (a projector cabled but
+// not in use) is attached for the break with the primary display's mode and detached when the
+// break ends; a display already in use is left exactly as it is, and since the changes are
+// made for this session only, nothing is ever stored in the registry's display settings. The
+// break screen itself still shows on the monitor under the cursor, which an attach puts on the
+// primary display.
 void AttachSecondDisplay() {
+    bool exists = false;
+    if (SecondDisplayInUse(&exists) || !exists) {
+        return;
+    }
     DEVMODEW mode = {};
     mode.dmSize = sizeof mode;
     EnumDisplaySettingsW(nullptr, ENUM_CURRENT_SETTINGS, &mode);
-    mode.dmFields = 0x7C000A;
-    if (ChangeDisplaySettingsExW(L"\\\\.\\DISPLAY2", &mode, nullptr,
-                                 CDS_UPDATEREGISTRY | CDS_NORESET,
-                                 nullptr) != DISP_CHANGE_SUCCESSFUL ||
-        ChangeDisplaySettingsExW(nullptr, nullptr, nullptr, 0, nullptr) != DISP_CHANGE_SUCCESSFUL) {
+    mode.dmFields =
+        DM_BITSPERPEL | DM_PELSWIDTH | DM_PELSHEIGHT | DM_DISPLAYFLAGS | DM_DISPLAYFREQUENCY;
+    if (displaySettings.change(kSecondDisplay, &mode, nullptr, 0, nullptr) !=
+        DISP_CHANGE_SUCCESSFUL) {
         return;
     }
-    // The break then goes to the monitor under the cursor, which lies on the primary display.
+    app.secondDisplayAttached = 1;
     if (HWND window = FindWindowW(kMainWindowClass, nullptr)) {
         SetWindowPos(window, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
     SetCursorPos(1, 1);
 }
 
+// Only a display this program attached: a width and height of 0 take it off the desktop.
 void DetachSecondDisplay() {
+    if (!app.secondDisplayAttached) {
+        return;
+    }
+    app.secondDisplayAttached = 0;
     DEVMODEW mode = {};
     mode.dmSize = sizeof mode;
-    mode.dmFields = 0x7C000A;
-    if (ChangeDisplaySettingsExW(L"\\\\.\\DISPLAY2", &mode, nullptr,
-                                 CDS_UPDATEREGISTRY | CDS_NORESET,
-                                 nullptr) == DISP_CHANGE_SUCCESSFUL) {
-        ChangeDisplaySettingsExW(nullptr, nullptr, nullptr, 0, nullptr);
+    mode.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT | DM_POSITION;
+    displaySettings.change(kSecondDisplay, &mode, nullptr, 0, nullptr);
+}
+
+// The display stays on, and the machine awake, for as long as a break shows; the low-power and
+// power-off phases of the screen saver's settings have done nothing since Windows Vista.
+void KeepDisplayOn(bool on) {
+    if (app.displayKeptOn == (on ? 1 : 0)) {
+        return;
     }
+    setThreadExecutionState(on ? ES_CONTINUOUS | ES_DISPLAY_REQUIRED | ES_SYSTEM_REQUIRED
+                               : ES_CONTINUOUS);
+    app.displayKeptOn = on ? 1 : 0;
 }
 
 // Frees everything a break made (pictures, fonts, DCs and the bitmap).
@@ -109,27 +148,23 @@ void ReleaseBreakObjects() {
     DeleteAndClear(app.breakDesktopBitmap);
 }
 
-// Screen saver and power phases off for the break; what the presenter had is recorded once,
-// so a restarted break does not record its own switched-off state.
+// No screen saver and the display kept on for the break; what the presenter had is recorded
+// once, so a restarted break does not record its own switched-off state.
 void SuspendPowerSaving() {
     if (!app.powerStateSaved) {
         SystemParametersInfoW(SPI_GETSCREENSAVEACTIVE, 0, &app.savedScreenSaverActive, 0);
-        SystemParametersInfoW(SPI_GETPOWEROFFACTIVE, 0, &app.savedPowerOffActive, 0);
-        SystemParametersInfoW(SPI_GETLOWPOWERACTIVE, 0, &app.savedLowPowerActive, 0);
         app.powerStateSaved = 1;
     }
     SystemParametersInfoW(SPI_SETSCREENSAVEACTIVE, 0, nullptr, 0);
-    SystemParametersInfoW(SPI_SETPOWEROFFACTIVE, 0, nullptr, 0);
-    SystemParametersInfoW(SPI_SETLOWPOWERACTIVE, 0, nullptr, 0);
+    KeepDisplayOn(true);
 }
 
 void RestorePowerSaving() {
+    KeepDisplayOn(false);
     if (!app.powerStateSaved) {
         return;
     }
     SystemParametersInfoW(SPI_SETSCREENSAVEACTIVE, app.savedScreenSaverActive ? 1 : 0, nullptr, 0);
-    SystemParametersInfoW(SPI_SETPOWEROFFACTIVE, app.savedPowerOffActive ? 1 : 0, nullptr, 0);
-    SystemParametersInfoW(SPI_SETLOWPOWERACTIVE, app.savedLowPowerActive ? 1 : 0, nullptr, 0);
     app.powerStateSaved = 0;
 }
 
@@ -167,8 +202,15 @@ void ApplyBreakOpacity(HWND window, uint32_t opacity) {
                  RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_FRAME);
 }
 
-void RestartTimer(HWND window) {
-    KillTimer(window, kBreakTimer);
+int64_t CountElapsedMs() {
+    return static_cast<int64_t>(clockMs() - app.breakCountStartMs);
+}
+
+// The count as it stands is where the clock counts on from: after an arrow key or the wheel
+// the next second goes a full second later.
+void RestartCountdown(HWND window) {
+    app.breakCountFrom = app.breakSecondsLeft;
+    app.breakCountStartMs = clockMs();
     SetTimer(window, kBreakTimer, kTickMs, nullptr);
 }
 
@@ -231,25 +273,37 @@ LRESULT StartBreak(HWND window) {
 
     ApplyBreakOpacity(window, BreakOpacityPercent(s.BreakOpacity));
     SuspendPowerSaving();
+    // The first tick, at once, shows the full time, a second less than the count starts at.
+    app.breakCountFrom = app.breakSecondsLeft - 1;
+    app.breakCountStartMs = clockMs();
     SendMessageW(window, WM_TIMER, kBreakTimer, 0);
-    SetTimer(window, kBreakTimer, kTickMs, nullptr);
+    const FirstFrame frame = CloakUntilPainted(window);
+    SetWindowPos(window, HWND_TOPMOST, app.monitorRect.left, app.monitorRect.top, width, height,
+                 SWP_SHOWWINDOW);
+    RevealPainted(frame);
     BringWindowToTop(window);
     SetForegroundWindow(window);
     SetActiveWindow(window);
-    SetWindowPos(window, HWND_TOPMOST, app.monitorRect.left, app.monitorRect.top, width, height,
-                 SWP_SHOWWINDOW);
     return 0;
 }
 
 BOOL(WINAPI* playAlarmSound)(LPCWSTR, HMODULE, DWORD) = PlaySoundW;
+EXECUTION_STATE(WINAPI* setThreadExecutionState)(EXECUTION_STATE) = SetThreadExecutionState;
+DisplaySettingsCalls displaySettings = {EnumDisplayDevicesW, ChangeDisplaySettingsExW};
 
 void BreakTick(HWND window) {
     if (!app.breakActive) {
         return;
     }
-    app.breakSecondsLeft -= 1;
-    InvalidateRect(window, nullptr, FALSE);
-    if (app.breakSecondsLeft == 0 && app.settings.BreakPlaySoundFile) {
+    const int32_t before = app.breakSecondsLeft;
+    const int64_t elapsed = CountElapsedMs();
+    app.breakSecondsLeft = BreakSecondsAt(app.breakCountFrom, elapsed);
+    SetTimer(window, kBreakTimer, MsToNextSecond(elapsed), nullptr); // when the count changes
+    if (app.breakSecondsLeft != before) {
+        InvalidateRect(window, nullptr, FALSE);
+    }
+    // Also when a late tick steps over zero.
+    if (before > 0 && app.breakSecondsLeft <= 0 && app.settings.BreakPlaySoundFile) {
         // A sound that cannot be played plays nothing, not the system's default sound.
         playAlarmSound(app.settings.BreakSoundFile, nullptr,
                        SND_FILENAME | SND_ASYNC | SND_NODEFAULT);
@@ -312,27 +366,26 @@ bool AdjustBreakSeconds(HWND window, WPARAM virtualKey) {
     }
     app.breakSecondsLeft =
         AdjustedBreakSeconds(app.breakSecondsLeft, virtualKey == VK_RIGHT ? 10 : -10);
-    RestartTimer(window); // the next tick comes a full second later
+    RestartCountdown(window);
     InvalidateRect(window, nullptr, TRUE);
     return true;
 }
 
 void WheelBreak(HWND window, int notches) {
     app.breakSecondsLeft = WheeledBreakSeconds(app.breakSecondsLeft, notches);
-    RestartTimer(window);
+    RestartCountdown(window);
     InvalidateRect(window, nullptr, TRUE);
 }
 
 void EndBreak(HWND window) {
-    if (app.settings.BreakOnSecondary) {
-        DetachSecondDisplay();
-    }
+    DetachSecondDisplay();
     ShowWindow(window, SW_HIDE);
     SetFocus(GetDesktopWindow());
     KillTimer(window, kBreakTimer);
     app.breakActive = 0;
     ReleaseBreakObjects();
-    // Put back exactly what the presenter had: a screen saver switched off stays off.
+    // Put back exactly what the presenter had (a screen saver switched off stays off); the
+    // display may go dark again.
     RestorePowerSaving();
     // The translucency goes with the break: the zoom shares this window.
     RemoveLayering(window);

@@ -16,8 +16,17 @@ bool AdjustBreakSeconds(HWND mainWindow, WPARAM virtualKey);
 // The wheel, Up and Down during the break.
 void WheelBreak(HWND mainWindow, int notches);
 // Ends the break: hides the window, frees the break's objects, puts the presenter's screen
-// saver and power settings back, and takes the translucency away.
+// saver back, lets the display go dark again, and takes the translucency away.
 void EndBreak(HWND mainWindow);
 
 // Plays the alarm at expiry; PlaySoundW, replaced by tests to see what is asked of it.
 extern BOOL(WINAPI* playAlarmSound)(LPCWSTR sound, HMODULE module, DWORD flags);
+// Keeps the display on during a break; SetThreadExecutionState, replaced by tests.
+extern EXECUTION_STATE(WINAPI* setThreadExecutionState)(EXECUTION_STATE flags);
+// The display settings the second-display option reads and changes: EnumDisplayDevicesW and
+// ChangeDisplaySettingsExW, replaced by tests (no test machine has a second display device).
+struct DisplaySettingsCalls {
+    BOOL(WINAPI* enumDevices)(LPCWSTR device, DWORD index, PDISPLAY_DEVICEW found, DWORD flags);
+    LONG(WINAPI* change)(LPCWSTR device, DEVMODEW* mode, HWND, DWORD flags, LPVOID);
+};
+extern DisplaySettingsCalls displaySettings;

@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "settings/settings_values.h"
+#include "zoom/zoom_geometry.h"
 
 namespace {
 
@@ -21,7 +22,7 @@ void Aim(LiveLevels& levels, float target, bool composition) {
 
 } // namespace
 
-LivePoint LiveSourceOrigin(LivePoint cursor, const LiveRect& monitor, float level) {
+LiveRect LiveSource(LivePoint centre, const LiveRect& monitor, float level) {
     if (!(level > 0.0f)) {
         level = 1.0f; // a level of 0 (message 1128 can set it) would size the source infinite
     }
@@ -29,36 +30,21 @@ LivePoint LiveSourceOrigin(LivePoint cursor, const LiveRect& monitor, float leve
     const float height = static_cast<float>(monitor.bottom - monitor.top);
     const int32_t sourceWidth = static_cast<int32_t>(width / level);
     const int32_t sourceHeight = static_cast<int32_t>(height / level);
-    int32_t x = cursor.x - sourceWidth / 2;
-    int32_t y = cursor.y - sourceHeight / 2;
+    int32_t x = centre.x - sourceWidth / 2;
+    int32_t y = centre.y - sourceHeight / 2;
     // Left and top first, so that a source wider than the monitor keeps the right edge.
     x = std::min(std::max(x, monitor.left), monitor.right - sourceWidth);
     y = std::min(std::max(y, monitor.top), monitor.bottom - sourceHeight);
-    return {x, y};
+    return {x, y, x + sourceWidth, y + sourceHeight};
 }
 
-LiveRect ShownSource(LivePoint origin, const LiveRect& monitor, float level) {
-    if (!(level > 0.0f)) {
-        level = 1.0f;
-    }
-    const float width = static_cast<float>(monitor.right - monitor.left);
-    const float height = static_cast<float>(monitor.bottom - monitor.top);
-    return {origin.x, origin.y, origin.x + static_cast<int32_t>(width / level),
-            origin.y + static_cast<int32_t>(height / level)};
-}
-
-void AdvanceLiveLevel(LiveLevels& levels) {
+void AdvanceLiveLevel(LiveLevels& levels, float from, double elapsedMs) {
     if (levels.level == levels.target) {
         return;
     }
-    const float next = levels.level * levels.step;
-    if (levels.step < 1.0f) {
-        levels.level = next <= levels.target ? levels.target : next;
-    } else if (levels.step > 1.0f) {
-        levels.level = next >= levels.target ? levels.target : next;
-    } else {
-        levels.level = levels.target;
-    }
+    ZoomMotion motion = {levels.level, levels.target, levels.step};
+    AdvanceZoom(motion, from, elapsedMs);
+    levels.level = motion.current;
 }
 
 LiveLevels ShowLevels(bool afterTakeover, float startLevel, bool composition) {
@@ -85,10 +71,8 @@ void LiveZoomEnd(LiveLevels& levels, bool composition) {
     Aim(levels, kLiveHideLevel, composition);
 }
 
-std::array<float, 9> LiveTransform(float level, int32_t x, int32_t y) {
-    return {level, 0.0f,  -static_cast<float>(x) * level,
-            0.0f,  level, -static_cast<float>(y) * level,
-            0.0f,  0.0f,  1.0f};
+std::array<float, 9> LiveTransform(float level) {
+    return {level, 0.0f, 0.0f, 0.0f, level, 0.0f, 0.0f, 0.0f, 1.0f};
 }
 
 LivePoint TakeoverCursor(LivePoint cursor, const LiveRect& source, float factor,

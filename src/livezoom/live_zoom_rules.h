@@ -34,16 +34,15 @@ constexpr float kLiveHideLevel = 1.0f;
 constexpr float kLiveInStep = 1.1f;
 constexpr float kLiveOutStep = 0.8f;
 
-// Screen position of the source's top-left corner for a tick: the cursor at the centre of a
-// part of the monitor of size trunc(W / level) x trunc(H / level) (the level before the tick),
-// kept on the monitor.
-LivePoint LiveSourceOrigin(LivePoint cursor, const LiveRect& monitor, float level);
-// What the magnifier shows from `origin` at `level`, in screen coordinates: the monitor's size
-// divided by the level (handed to a takeover, which maps the cursor through it).
-LiveRect ShownSource(LivePoint origin, const LiveRect& monitor, float level);
+// The part of the monitor the magnifier shows at `level`, in screen coordinates: the monitor's
+// size divided by the level, trunc(W / level) x trunc(H / level), centred on `centre` (the
+// cursor) and kept on the monitor. It is the control's source rectangle, and what a takeover
+// maps the cursor through and comes back to.
+LiveRect LiveSource(LivePoint centre, const LiveRect& monitor, float level);
 
-// One animation tick: the level moves by `step` towards the target and stops on it.
-void AdvanceLiveLevel(LiveLevels& levels);
+// The animation `elapsedMs` after the level left `from`: one factor of the step per 20 ms of
+// the clock, stopping on the target.
+void AdvanceLiveLevel(LiveLevels& levels, float from, double elapsedMs);
 
 // The levels a show starts with: back after a takeover the animation aims at 2.0 from 1.9 (the
 // former level follows at once); otherwise it grows by 1.1 per tick to `startLevel`, from 1.0
@@ -56,9 +55,9 @@ void LiveZoomIn(LiveLevels& levels, bool composition);
 void LiveZoomOut(LiveLevels& levels, bool composition);
 void LiveZoomEnd(LiveLevels& levels, bool composition);
 
-// The magnification matrix for level L and source origin (x, y), row by row:
-// L, 0, -x*L; 0, L, -y*L; 0, 0, 1.
-std::array<float, 9> LiveTransform(float level, int32_t x, int32_t y);
+// The magnification matrix for level L, row by row: L, 0, 0; 0, L, 0; 0, 0, 1. A pure scale:
+// what part of the screen is shown is the control's source rectangle, not the matrix.
+std::array<float, 9> LiveTransform(float level);
 
 // Where the cursor goes when the frozen zoom takes over: the cursor's offset from the source's
 // centre scaled by the whole part of the live level (1.5 counts as 1), from the monitor's

@@ -5,9 +5,11 @@
 
 #include "livezoom/live_zoom_rules.h"
 #include "settings/registry_store.h"
+#include "shared/clock.h"
 #include "shell/optional_functions.h"
 #include "zoom/app_state.h"
 #include "zoom/message_ids.h"
+#include "zoom/monitor_view.h"
 #include "zoom/zoom_levels.h"
 
 LiveZoomState liveZoom;
@@ -15,7 +17,10 @@ LiveZoomState liveZoom;
 namespace {
 
 constexpr DWORD kShowMagnifiedCursor = 0x0001; // MS_SHOWMAGNIFIEDCURSOR of the "Magnifier" class
-constexpr DWORD kShownExStyle = WS_EX_LAYERED | WS_EX_TRANSPARENT | WS_EX_TOPMOST;
+// Click-through and topmost; a tool window that never takes activation, so that it has no
+// taskbar button, Alt+Tab never lands on it and showing it closes no menu.
+constexpr DWORD kLiveZoomExStyle =
+    WS_EX_LAYERED | WS_EX_TOOLWINDOW | WS_EX_TRANSPARENT | WS_EX_TOPMOST | WS_EX_NOACTIVATE;
 
 bool BeforeWindows7() {
     return ::BeforeWindows7(app.windowsVersion);
@@ -40,6 +45,13 @@ void SetLevels(const LiveLevels& levels) {
     liveZoom.liveStep = levels.step;
 }
 
+// New levels from a key, a show or a takeover's return: an animation starts from here, now.
+void AimLevels(const LiveLevels& levels) {
+    SetLevels(levels);
+    liveZoom.animationFrom = levels.level;
+    liveZoom.animationStartMs = clockMs();
+}
+
 // The user notification state, 1 (not present) when the query is missing or fails.
 int NotificationState() {
     int state = kNotificationStateUnknown;
@@ -52,22 +64,39 @@ int NotificationState() {
     return state;
 }
 
-void ApplyLiveTransform(float level, int x, int y) {
-    if (optionalFunctions.MagSetWindowTransform == nullptr) {
-        return;
+// Shows `source` (screen coordinates) magnified `level` times: the control's source rectangle
+// says what it shows, the matrix only how much it scales. liveSource keeps what is shown.
+void ApplyLiveView(const LiveRect& source, float level) {
+    liveZoom.liveSource = {source.left, source.top, source.right, source.bottom};
+    if (!(level > 0.0f)) {
+        return; // 1128 can set 0, which no matrix can show
     }
-    const std::array<float, 9> matrix = LiveTransform(level, x, y);
-    MagnifierTransform transform;
-    static_assert(sizeof transform == sizeof matrix);
-    for (size_t i = 0; i < matrix.size(); ++i) {
-        transform.v[i / 3][i % 3] = matrix[i];
+    if (optionalFunctions.MagSetWindowSource != nullptr) {
+        optionalFunctions.MagSetWindowSource(liveZoom.magnifierControl, liveZoom.liveSource);
     }
-    optionalFunctions.MagSetWindowTransform(liveZoom.magnifierControl, &transform);
+    if (optionalFunctions.MagSetWindowTransform != nullptr) {
+        const std::array<float, 9> matrix = LiveTransform(level);
+        MagnifierTransform transform;
+        static_assert(sizeof transform == sizeof matrix);
+        for (size_t i = 0; i < matrix.size(); ++i) {
+            transform.v[i / 3][i % 3] = matrix[i];
+        }
+        optionalFunctions.MagSetWindowTransform(liveZoom.magnifierControl, &transform);
+    }
 }
 
+// The one system pointer serves every monitor: hidden over the magnified one, where only the
+// magnified cursor is seen, shown over any other (the presenter reaching for "Next" on the
+// laptop's screen). The magnification library's own switch where it has one.
 void ShowSystemCursor(BOOL show) {
-    if (optionalFunctions.ShowSystemCursor != nullptr) {
-        optionalFunctions.ShowSystemCursor(show);
+    if ((liveZoom.systemCursorHidden == 0) == (show != FALSE)) {
+        return;
+    }
+    const auto change = optionalFunctions.MagShowSystemCursor != nullptr
+                            ? optionalFunctions.MagShowSystemCursor
+                            : optionalFunctions.ShowSystemCursor;
+    if (change != nullptr) {
+        change(show);
         liveZoom.systemCursorHidden = show ? 0 : 1;
     }
 }
@@ -115,17 +144,13 @@ void SelectLiveMonitor(POINT cursor) {
 void Tick(HWND window) {
     POINT cursor = {};
     GetCursorPos(&cursor);
-    const LivePoint origin = LiveSourceOrigin({cursor.x, cursor.y}, Monitor(), liveZoom.liveLevel);
     LiveLevels levels = Levels();
-    AdvanceLiveLevel(levels);
+    AdvanceLiveLevel(levels, liveZoom.animationFrom, clockMs() - liveZoom.animationStartMs);
     SetLevels(levels);
-    if (liveZoom.liveLevel != 0.0f) {
-        ApplyLiveTransform(liveZoom.liveLevel, origin.x, origin.y);
-        // What the magnifier now shows: a takeover maps the cursor through it and comes back to
-        // its centre, on this monitor.
-        const LiveRect shown = ShownSource(origin, Monitor(), liveZoom.liveLevel);
-        liveZoom.liveSource = {shown.left, shown.top, shown.right, shown.bottom};
-    }
+    // The source is sized for the level it is shown at, so it never reaches past the monitor.
+    ApplyLiveView(LiveSource({cursor.x, cursor.y}, Monitor(), liveZoom.liveLevel),
+                  liveZoom.liveLevel);
+    ShowSystemCursor(PtInRect(&liveZoom.liveMonitor.rcMonitor, cursor) ? FALSE : TRUE);
     SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
     // Without a control there is nothing to redraw; a null window would redraw every window.
     if (liveZoom.magnifierControl != nullptr) {
@@ -160,7 +185,7 @@ LRESULT OnKeyDown(HWND window, WPARAM key, LPARAM) {
     if (key == VK_ESCAPE) {
         LiveLevels levels = Levels();
         LiveZoomEnd(levels, Composition());
-        SetLevels(levels);
+        AimLevels(levels);
         return 0;
     }
     if (key == VK_UP || key == VK_DOWN) {
@@ -188,14 +213,30 @@ LRESULT OnGetSource(HWND, WPARAM, LPARAM) {
     return reinterpret_cast<LRESULT>(&liveZoom.liveSource);
 }
 
+// The level, and the source around the centre of the rectangle given (the takeover's return
+// puts the cursor there, so the next tick shows the same), sized for the level and kept on the
+// monitor.
 LRESULT OnSet(HWND, WPARAM level, LPARAM source) {
-    if (source != 0) {
-        liveZoom.liveSource = *reinterpret_cast<const RECT*>(source);
-    }
+    const RECT around = source != 0 ? *reinterpret_cast<const RECT*>(source) : liveZoom.liveSource;
     const float whole = static_cast<float>(static_cast<uint32_t>(level));
-    liveZoom.liveLevel = whole;
-    liveZoom.liveTarget = whole;
-    ApplyLiveTransform(liveZoom.liveLevel, liveZoom.liveSource.left, liveZoom.liveSource.top);
+    AimLevels({whole, whole, liveZoom.liveStep});
+    const LivePoint centre = {around.left + (around.right - around.left) / 2,
+                              around.top + (around.bottom - around.top) / 2};
+    ApplyLiveView(LiveSource(centre, Monitor(), whole), whole);
+    return 0;
+}
+
+// A frozen zoom is about to capture the screen: the magnifier stops drawing its enlarged cursor
+// and draws the picture again, on the screen before the capture reads it. The next show gives
+// the cursor back.
+LRESULT OnPrepareCapture(HWND, WPARAM, LPARAM) {
+    HWND control = liveZoom.magnifierControl;
+    if (control != nullptr) {
+        SetWindowLongW(control, GWL_STYLE,
+                       GetWindowLongW(control, GWL_STYLE) & ~kShowMagnifiedCursor);
+        RedrawWindow(control, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+        WaitForComposedFrame();
+    }
     return 0;
 }
 
@@ -212,7 +253,7 @@ LRESULT OnHotkey(HWND, WPARAM id, LPARAM) {
         levels.target = levels.level;
         break;
     }
-    SetLevels(levels);
+    AimLevels(levels);
     return 0;
 }
 
@@ -231,20 +272,21 @@ void Show(HWND window) {
     GetCursorPos(&cursor);
     SelectLiveMonitor(cursor);
     const RECT& m = liveZoom.liveMonitor.rcMonitor;
-    const int width = m.right - m.left;
-    const int height = m.bottom - m.top;
-    liveZoom.liveSource = m; // the whole monitor until the first tick
-    // The tool-window style given at creation goes: the window is shown as it is.
-    SetWindowLongW(window, GWL_EXSTYLE, kShownExStyle);
-    SetWindowPos(window, HWND_TOPMOST, m.left, m.top, width, height, 0);
-    UpdateWindow(window);
-    SetLevels(ShowLevels(app.fromLiveZoom != 0, StartMagnification(app.settings.ZoominSliderLevel),
+    if (HWND control = liveZoom.magnifierControl) {
+        // A takeover stopped the magnified cursor; it is the only cursor over the monitor.
+        SetWindowLongW(control, GWL_STYLE,
+                       GetWindowLongW(control, GWL_STYLE) | kShowMagnifiedCursor);
+    }
+    SetWindowPos(window, HWND_TOPMOST, m.left, m.top, m.right - m.left, m.bottom - m.top,
+                 SWP_NOACTIVATE);
+    AimLevels(ShowLevels(app.fromLiveZoom != 0, StartMagnification(app.settings.ZoominSliderLevel),
                          Composition()));
     RegisterHotKey(window, static_cast<int>(LiveHotkey::ZoomIn), MOD_CONTROL, VK_UP);
     RegisterHotKey(window, static_cast<int>(LiveHotkey::ZoomOut), MOD_CONTROL, VK_DOWN);
-    ShowSystemCursor(FALSE); // only the magnified cursor is seen
     GetCursorPos(&cursor);
     SetCursorPos(cursor.x, cursor.y);
+    // The first source and level, before the first frame; the system pointer goes over the
+    // monitor.
     SendMessageW(window, WM_TIMER, static_cast<WPARAM>(LiveTimer::Tick), 0);
     SetTimer(window, static_cast<UINT_PTR>(LiveTimer::Tick), kLiveTickMs, nullptr);
 }
@@ -288,9 +330,7 @@ LRESULT OnSettingChange(HWND window, WPARAM, LPARAM) {
 // error is kept for StartLiveZoom, which tells the presenter; a failed step may leave no code.
 LRESULT FailStart(HWND window, DWORD error) {
     KillTimer(window, static_cast<UINT_PTR>(LiveTimer::Tick));
-    if (liveZoom.systemCursorHidden) {
-        ShowSystemCursor(TRUE);
-    }
+    ShowSystemCursor(TRUE);
     UnregisterHotKey(window, static_cast<int>(LiveHotkey::ZoomIn));
     UnregisterHotKey(window, static_cast<int>(LiveHotkey::ZoomOut));
     if (liveZoom.magnifierControl != nullptr) {
@@ -312,6 +352,7 @@ LRESULT OnCreate(HWND window, WPARAM, LPARAM create) {
         !optionalFunctions.SetLayeredWindowAttributes(window, 0, 255, LWA_ALPHA)) {
         return FailStart(window, GetLastError());
     }
+    liveZoom.compositionEnabled = 0; // off without the query
     if (optionalFunctions.DwmIsCompositionEnabled != nullptr) {
         BOOL enabled = FALSE;
         optionalFunctions.DwmIsCompositionEnabled(&enabled);
@@ -325,10 +366,14 @@ LRESULT OnCreate(HWND window, WPARAM, LPARAM create) {
     }
     // From here on nothing fails the start: Ctrl+Up and Ctrl+Down held by another program only
     // leave the level as it is.
-    ShowWindow(window, SW_SHOW);
-    // The application the presenter works in keeps the keyboard.
+    ShowLiveZoom(window);
+    // The application the presenter works in keeps the keyboard: given back only if something
+    // took it, since setting the foreground anew would close a menu open there.
     const auto* params = reinterpret_cast<const CREATESTRUCTW*>(create);
-    SetForegroundWindow(static_cast<HWND>(params->lpCreateParams));
+    HWND foreground = static_cast<HWND>(params->lpCreateParams);
+    if (foreground != nullptr && GetForegroundWindow() != foreground) {
+        SetForegroundWindow(foreground);
+    }
     if (BeforeWindows7()) {
         const int state = NotificationState();
         liveZoom.notifiableAtCreation = state == kAcceptsNotifications ? 1 : 0;
@@ -343,9 +388,7 @@ LRESULT OnCreate(HWND window, WPARAM, LPARAM create) {
 LRESULT OnDestroy(HWND window, WPARAM, LPARAM) {
     // Destroyed while shown (a setting change before Windows 7): the cursor and Ctrl+Up and
     // Ctrl+Down must come back.
-    if (liveZoom.systemCursorHidden) {
-        ShowSystemCursor(TRUE);
-    }
+    ShowSystemCursor(TRUE);
     UnregisterHotKey(window, static_cast<int>(LiveHotkey::ZoomIn));
     UnregisterHotKey(window, static_cast<int>(LiveHotkey::ZoomOut));
     liveZoom.magnifierControl = nullptr;
@@ -355,12 +398,13 @@ LRESULT OnDestroy(HWND window, WPARAM, LPARAM) {
     return 0;
 }
 
-constexpr std::array<DispatchRow<LiveZoomHandler>, 12> kLiveZoomTable = {{
+constexpr std::array<DispatchRow<LiveZoomHandler>, 13> kLiveZoomTable = {{
     {WM_TIMER, OnTimer},
     {WM_KEYDOWN, OnKeyDown},
     {kLiveZoomGetFactorMessage, OnGetFactor},
     {kLiveZoomGetSourceMessage, OnGetSource},
     {kLiveZoomSetMessage, OnSet},
+    {kLiveZoomPrepareCaptureMessage, OnPrepareCapture},
     {WM_HOTKEY, OnHotkey},
     {WM_SIZE, OnSize},
     {WM_SHOWWINDOW, OnShowWindow},
@@ -388,10 +432,9 @@ HWND StartLiveZoom(HWND foreground) {
         return nullptr;
     }
     liveZoom.startError = ERROR_SUCCESS;
-    HWND window =
-        CreateWindowExW(WS_EX_LAYERED | WS_EX_TOOLWINDOW | WS_EX_TRANSPARENT | WS_EX_TOPMOST,
-                        kLiveZoomClass, kLiveZoomTitle, WS_POPUP | WS_CLIPSIBLINGS, 0, 0, 0, 0,
-                        nullptr, nullptr, app.instance, foreground);
+    HWND window = CreateWindowExW(kLiveZoomExStyle, kLiveZoomClass, kLiveZoomTitle,
+                                  WS_POPUP | WS_CLIPSIBLINGS, 0, 0, 0, 0, nullptr, nullptr,
+                                  app.instance, foreground);
     // Without the library the class is missing and the hotkey does nothing, as it should.
     if (window == nullptr && liveZoom.startError != ERROR_SUCCESS) {
         reporting = true;
@@ -401,6 +444,12 @@ HWND StartLiveZoom(HWND foreground) {
     return window;
 }
 
+void ShowLiveZoom(HWND window) {
+    const FirstFrame frame = CloakUntilPainted(window);
+    ShowWindow(window, SW_SHOWNA); // the show steps set the first source and level
+    RevealPainted(frame);
+}
+
 void RegisterLiveZoomClass(HINSTANCE instance) {
     WNDCLASSEXW windowClass = {};
     windowClass.cbSize = sizeof windowClass;
@@ -408,7 +457,8 @@ void RegisterLiveZoomClass(HINSTANCE instance) {
     windowClass.lpfnWndProc = LiveZoomWindowProc;
     windowClass.hInstance = instance;
     windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    // No background: the magnifier covers the whole window, and a grey sheet would show until
+    // it draws.
     windowClass.lpszClassName = kLiveZoomClass;
     RegisterClassExW(&windowClass);
 }

@@ -1,7 +1,8 @@
 // The live-zoom window: a topmost, click-through magnifier over the monitor under the cursor,
 // drawn by the system's magnification control. It follows the cursor every 20 ms, animates its
-// level, answers Ctrl+Up and Ctrl+Down while shown, and hands its level and source to the
-// frozen zoom that takes over from it (messages 1126 to 1128).
+// level, answers Ctrl+Up and Ctrl+Down while shown, shows the system pointer only off its
+// monitor, and hands its level and source to the frozen zoom that takes over from it (messages
+// 1126 to 1129).
 #pragma once
 
 #include <windows.h>
@@ -20,11 +21,14 @@ struct LiveZoomState {
     float liveTarget = 1.0f; // 1.0 hides the window at the next tick
     float liveStep = 0.8f;
     MONITORINFO liveMonitor = {sizeof(MONITORINFO), {}, {}, 0};
-    RECT liveSource = {}; // handed out by 1127: the shown source in screen coordinates
+    RECT liveSource = {}; // the control's source rectangle, in screen coordinates; 1127's answer
     int compositionEnabled = 0;
     int notifiableAtCreation = 0; // before Windows 7: notifications accepted at creation
-    int systemCursorHidden = 0;   // the show switched the system cursor off
+    int systemCursorHidden = 0;   // switched off while the pointer is over the magnified monitor
     DWORD startError = 0;         // why the last creation failed, for StartLiveZoom's box
+    // The running animation: the level it left and when, on the clock (shared/clock.h).
+    float animationFrom = 1.0f;
+    double animationStartMs = 0.0;
 };
 static_assert(sizeof(MONITORINFO) == 40);
 
@@ -42,6 +46,10 @@ void RegisterLiveZoomClass(HINSTANCE instance);
 // whose magnifier fails leaves nothing behind and says so in one error box; nullptr then, and
 // also where the magnification library is missing (no box: live zoom does not exist there).
 HWND StartLiveZoom(HWND foreground);
+// Shows the (hidden) window with the magnified picture in its first frame, without activating
+// it: a tool window that stays off the taskbar and out of Alt+Tab, and leaves the presenter's
+// application the keyboard and any menu open in it.
+void ShowLiveZoom(HWND window);
 
 using LiveZoomHandler = LRESULT (*)(HWND window, WPARAM wParam, LPARAM lParam);
 std::span<const DispatchRow<LiveZoomHandler>> LiveZoomMessageTable();

@@ -33,6 +33,8 @@ using DialogHandler = INT_PTR (*)(HWND, UINT, WPARAM, LPARAM);
 using DialogCommandHandler = INT_PTR (*)(HWND);
 
 constexpr DWORD kEnableTabTexture = 6; // ETDT_ENABLETAB
+constexpr UINT kDpiChangedMessage = 0x02E0;   // WM_DPICHANGED, newer than the Windows 7 headers
+constexpr UINT kKeepFontOnDpiChange = 0x0001; // DCDC_DISABLE_FONT_UPDATE
 
 struct PageRow {
     WORD templateId;
@@ -176,21 +178,63 @@ void CreatePages(HWND dialog) {
     optionsState.workingBreakColor = app.settings.BreakFontColor;
 }
 
-void CreateHeaderFonts(HWND dialog) {
-    LOGFONTW font = {};
-    GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof font, &font);
+// The DPI of the monitor the dialog is on.
+UINT DialogDpi(HWND dialog) {
+    if (optionalFunctions.GetDpiForWindow != nullptr) {
+        return optionalFunctions.GetDpiForWindow(dialog);
+    }
+    HDC dc = GetDC(dialog);
+    const UINT dpi = static_cast<UINT>(GetDeviceCaps(dc, LOGPIXELSY));
+    ReleaseDC(dialog, dc);
+    return dpi;
+}
+
+// The title and link fonts, the dialog's own font bold and underlined at `dpi`. The new ones
+// are in place before the old ones go: a static never draws with a deleted font.
+void SetHeaderFonts(HWND dialog, UINT dpi) {
+    LOGFONTW font = optionsState.headerFont;
+    font.lfHeight =
+        MulDiv(font.lfHeight, static_cast<int>(dpi), static_cast<int>(optionsState.headerFontDpi));
     font.lfUnderline = TRUE;
-    DeleteAndClear(optionsState.linkFont);
-    optionsState.linkFont = CreateFontIndirectW(&font);
+    HFONT link = CreateFontIndirectW(&font);
     font.lfUnderline = FALSE;
     font.lfWeight = FW_BOLD;
-    DeleteAndClear(optionsState.titleFont);
-    optionsState.titleFont = CreateFontIndirectW(&font);
+    HFONT title = CreateFontIndirectW(&font);
     // The statics draw with these fonts; the colour handler below only colours them.
-    SendDlgItemMessageW(dialog, IDC_MAKER_LINK, WM_SETFONT,
-                        reinterpret_cast<WPARAM>(optionsState.linkFont), FALSE);
-    SendDlgItemMessageW(dialog, IDC_PRODUCT_NAME, WM_SETFONT,
-                        reinterpret_cast<WPARAM>(optionsState.titleFont), FALSE);
+    SendDlgItemMessageW(dialog, IDC_MAKER_LINK, WM_SETFONT, reinterpret_cast<WPARAM>(link), TRUE);
+    SendDlgItemMessageW(dialog, IDC_PRODUCT_NAME, WM_SETFONT, reinterpret_cast<WPARAM>(title),
+                        TRUE);
+    DeleteAndClear(optionsState.linkFont);
+    DeleteAndClear(optionsState.titleFont);
+    optionsState.linkFont = link;
+    optionsState.titleFont = title;
+}
+
+// From the font the dialog manager made for the dialog's monitor, so the header matches the
+// other texts at any scale. When the dialog moves to a monitor of another scale, the dialog
+// manager gives every control its font anew; these two keep their own and are made anew.
+void CreateHeaderFonts(HWND dialog) {
+    auto dialogFont = reinterpret_cast<HFONT>(SendMessageW(dialog, WM_GETFONT, 0, 0));
+    if (dialogFont == nullptr ||
+        GetObjectW(dialogFont, sizeof optionsState.headerFont, &optionsState.headerFont) == 0) {
+        GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof optionsState.headerFont,
+                   &optionsState.headerFont);
+    }
+    optionsState.headerFontDpi = DialogDpi(dialog);
+    if (optionalFunctions.SetDialogControlDpiChangeBehavior != nullptr) {
+        for (int control : {IDC_MAKER_LINK, IDC_PRODUCT_NAME}) {
+            optionalFunctions.SetDialogControlDpiChangeBehavior(
+                GetDlgItem(dialog, control), kKeepFontOnDpiChange, kKeepFontOnDpiChange);
+        }
+    }
+    SetHeaderFonts(dialog, optionsState.headerFontDpi);
+}
+
+// The dialog moved to a monitor of another scale: the header's fonts for it. FALSE: the dialog
+// manager scales the dialog and the other controls' fonts itself.
+INT_PTR OnOptionsDpiChanged(HWND dialog, WPARAM dpis) {
+    SetHeaderFonts(dialog, HIWORD(dpis));
+    return FALSE;
 }
 
 void LoadPageValues() {
@@ -382,7 +426,7 @@ INT_PTR OnOptionsLeftButton(HWND dialog, LPARAM position) {
 }
 
 // Each row unpacks wParam and lParam once for its typed handler.
-constexpr std::array<DispatchRow<DialogHandler>, 7> kMessageTable = {{
+constexpr std::array<DispatchRow<DialogHandler>, 8> kMessageTable = {{
     {WM_MOUSEMOVE, [](HWND d, UINT, WPARAM, LPARAM lp) { return OnOptionsMouseMove(d, lp); }},
     {WM_LBUTTONDOWN, [](HWND d, UINT, WPARAM, LPARAM lp) { return OnOptionsLeftButton(d, lp); }},
     {WM_CTLCOLORSTATIC,
@@ -393,6 +437,8 @@ constexpr std::array<DispatchRow<DialogHandler>, 7> kMessageTable = {{
     {WM_NOTIFY, [](HWND d, UINT, WPARAM,
                    LPARAM lp) { return OnOptionsNotify(d, reinterpret_cast<const NMHDR*>(lp)); }},
     {WM_INITDIALOG, [](HWND d, UINT, WPARAM, LPARAM) { return OnOptionsInit(d); }},
+    {kDpiChangedMessage,
+     [](HWND d, UINT, WPARAM wp, LPARAM) { return OnOptionsDpiChanged(d, wp); }},
     // FALSE: the dialog manager turns the close box into IDCANCEL.
     {WM_CLOSE, [](HWND, UINT, WPARAM, LPARAM) -> INT_PTR { return FALSE; }},
 }};

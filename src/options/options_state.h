@@ -27,8 +27,10 @@ struct OptionsDialogState {
     COLORREF workingBreakColor = 0;
     LOGFONTW workingFont = {};
     COLORREF customColors[16] = {};
-    HFONT linkFont = nullptr;  // owned: the GUI font underlined
-    HFONT titleFont = nullptr; // owned: the GUI font bold
+    HFONT linkFont = nullptr;  // owned: the dialog's font underlined
+    HFONT titleFont = nullptr; // owned: the dialog's font bold
+    LOGFONTW headerFont = {};  // the dialog's font as it opened, made for headerFontDpi
+    UINT headerFontDpi = 96;
     HCURSOR handCursor = nullptr;
     HCURSOR arrowCursor = nullptr;
 };

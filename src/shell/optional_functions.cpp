@@ -51,10 +51,14 @@ void BindOptionalFunctionsFrom(const wchar_t* directory) {
     Bind(f.user32, "ShowSystemCursor", f.ShowSystemCursor);
     Bind(f.user32, "SetLayeredWindowAttributes", f.SetLayeredWindowAttributes);
     Bind(f.user32, "GetPointerPenInfo", f.GetPointerPenInfo);
+    Bind(f.user32, "GetDpiForWindow", f.GetDpiForWindow);
+    Bind(f.user32, "SetDialogControlDpiChangeBehavior", f.SetDialogControlDpiChangeBehavior);
 
     f.magnification = LoadFrom(directory, L"magnification.dll");
     Bind(f.magnification, "MagInitialize", f.MagInitialize);
     Bind(f.magnification, "MagSetWindowTransform", f.MagSetWindowTransform);
+    Bind(f.magnification, "MagSetWindowSource", f.MagSetWindowSource);
+    Bind(f.magnification, "MagShowSystemCursor", f.MagShowSystemCursor);
 
     f.uxtheme = LoadFrom(directory, L"uxtheme.dll");
     Bind(f.uxtheme, "EnableThemeDialogTexture", f.EnableThemeDialogTexture);
@@ -67,6 +71,8 @@ void BindOptionalFunctionsFrom(const wchar_t* directory) {
 
     f.dwmapi = LoadFrom(directory, L"dwmapi.dll");
     Bind(f.dwmapi, "DwmIsCompositionEnabled", f.DwmIsCompositionEnabled);
+    Bind(f.dwmapi, "DwmSetWindowAttribute", f.DwmSetWindowAttribute);
+    Bind(f.dwmapi, "DwmFlush", f.DwmFlush);
 }
 
 void ReleaseOptionalFunctions() {

@@ -24,12 +24,18 @@ struct OptionalFunctions {
     BOOL(WINAPI* ShowSystemCursor)(BOOL) = nullptr;
     BOOL(WINAPI* SetLayeredWindowAttributes)(HWND, COLORREF, BYTE, DWORD) = nullptr;
     BOOL(WINAPI* GetPointerPenInfo)(UINT32, void*) = nullptr; // POINTER_PEN_INFO*
+    UINT(WINAPI* GetDpiForWindow)(HWND) = nullptr;
+    BOOL(WINAPI* SetDialogControlDpiChangeBehavior)(HWND, UINT, UINT) = nullptr; // DCDC_* flags
     BOOL(WINAPI* MagInitialize)() = nullptr;
     BOOL(WINAPI* MagSetWindowTransform)(HWND, MagnifierTransform*) = nullptr;
+    BOOL(WINAPI* MagSetWindowSource)(HWND, RECT) = nullptr;
+    BOOL(WINAPI* MagShowSystemCursor)(BOOL) = nullptr;
     HRESULT(WINAPI* EnableThemeDialogTexture)(HWND, DWORD) = nullptr;
     HRESULT(WINAPI* SHAutoComplete)(HWND, DWORD) = nullptr;
     HRESULT(WINAPI* SHQueryUserNotificationState)(int*) = nullptr;
     HRESULT(WINAPI* DwmIsCompositionEnabled)(BOOL*) = nullptr;
+    HRESULT(WINAPI* DwmSetWindowAttribute)(HWND, DWORD, const void*, DWORD) = nullptr;
+    HRESULT(WINAPI* DwmFlush)() = nullptr;
 };
 
 extern OptionalFunctions optionalFunctions;

@@ -73,6 +73,9 @@ struct AppState {
     float currentZoom = 1.0f;
     float targetZoom = 0.0f;
     float zoomStep = 0.0f;
+    // The running animation: the level it left and when, on the clock (shared/clock.h).
+    float zoomAnimationFrom = 1.0f;
+    double zoomAnimationStartMs = 0.0;
     float liveZoomFactor = 0.8f;
     RECT liveZoomSource = {};
     RECT viewRect = {};
@@ -119,6 +122,10 @@ struct AppState {
 
     // Break screen.
     int breakSecondsLeft = 0; // negative after expiry
+    // The count is the clock's: it showed breakCountFrom at breakCountStartMs (shared/clock.h),
+    // and goes one down per whole second since.
+    int breakCountFrom = 0;
+    double breakCountStartMs = 0.0;
     HFONT breakTimerFont = nullptr;
     HFONT breakExpiredFont = nullptr;
     HDC breakPictureDC = nullptr;
@@ -128,12 +135,12 @@ struct AppState {
     HBITMAP breakDesktopBitmap = nullptr;
     int breakBitsPerPixel = 0;
     int breakPlanes = 0;
-    // The presenter's screen-saver and power settings, recorded when a break switched them off
-    // and put back as they were when it ends (valid while powerStateSaved is 1).
+    // The presenter's screen-saver setting, recorded when a break switched it off and put back
+    // as it was when it ends (valid while powerStateSaved is 1).
     int powerStateSaved = 0;
     BOOL savedScreenSaverActive = FALSE;
-    BOOL savedLowPowerActive = FALSE;
-    BOOL savedPowerOffActive = FALSE;
+    int displayKeptOn = 0;         // the break asked the system to keep the display on
+    int secondDisplayAttached = 0; // the break attached \\.\DISPLAY2 and detaches it
 
     // The in-memory settings, with their defaults until ReadSettings replaces them.
     Settings settings;

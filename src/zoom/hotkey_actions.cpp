@@ -18,7 +18,7 @@ bool LiveZoomShown() {
     return app.liveZoomWindow != nullptr && IsWindowVisible(app.liveZoomWindow);
 }
 
-void ZoomHotkey(HWND window) {
+void ZoomHotkey(HWND window, ZoomEntry entry) {
     // The save dialog still needs the picture; it ends the zoom itself when it is done with it.
     if (app.optionsDialog != nullptr || app.saveDialogOpen) {
         return;
@@ -32,7 +32,7 @@ void ZoomHotkey(HWND window) {
         FinishStrokeNow(window); // a button still held draws nothing more
         StartZoomOut(window);
     } else {
-        EnterZoom(window);
+        EnterZoom(window, entry);
     }
 }
 
@@ -60,7 +60,7 @@ void LiveZoomHotkey() {
     } else if (IsWindowVisible(app.liveZoomWindow)) {
         SendMessageW(app.liveZoomWindow, WM_KEYDOWN, VK_ESCAPE, 0);
     } else {
-        ShowWindow(app.liveZoomWindow, SW_SHOW);
+        ShowLiveZoom(app.liveZoomWindow);
     }
 }
 
@@ -68,18 +68,13 @@ void DrawHotkey(HWND window) {
     if (app.zoomActive) {
         return;
     }
-    const WPARAM zoomId = static_cast<WPARAM>(HotkeyId::Zoom);
-    if (LiveZoomShown()) {
-        SendMessageW(window, WM_HOTKEY, zoomId, 0); // the takeover enters drawing itself
-        return;
+    const bool takeover = LiveZoomShown(); // the takeover enters drawing itself
+    // As the zoom hotkey (which ends a break instead), but at 1.0 from the first frame: there is
+    // nothing to animate, and no tick puts the cursor back under a pen that already moves.
+    ZoomHotkey(window, ZoomEntry::AtOne);
+    if (!takeover && app.zoomActive) {
+        SendMessageW(window, WM_LBUTTONDOWN, 0, MAKELPARAM(app.zoomPoint.x, app.zoomPoint.y));
     }
-    SendMessageW(window, WM_HOTKEY, zoomId, 0);
-    // At 1.0 there is nothing to animate. The zoom-in timer stops here rather than on its next
-    // tick, which would put the cursor back on the zoom point under a pen that already moves.
-    app.currentZoom = 1.0f;
-    app.targetZoom = 1.0f;
-    KillTimer(window, static_cast<UINT_PTR>(MainTimer::ZoomIn));
-    SendMessageW(window, WM_LBUTTONDOWN, 0, MAKELPARAM(app.zoomPoint.x, app.zoomPoint.y));
 }
 
 void BreakHotkey(HWND window) {
@@ -98,7 +93,7 @@ LRESULT OnHotkey(HWND window, WPARAM id, LPARAM keys) {
     }
     switch (static_cast<HotkeyId>(id)) {
     case HotkeyId::Zoom:
-        ZoomHotkey(window);
+        ZoomHotkey(window, ZoomEntry::ToStartLevel);
         break;
     case HotkeyId::LiveZoom:
         LiveZoomHotkey();

@@ -71,8 +71,11 @@ LRESULT OnCreate(HWND window) {
         app.settings.OptionShown = 1;
         WriteDwordSetting("OptionShown", app.settings.OptionShown);
     }
-    // The zoom animation and the pen must keep up with the mouse.
-    SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_TIME_CRITICAL);
+    // The pen and the view keep up with the mouse while other programs are busy, but never run
+    // ahead of a call's audio or a screen share's encoder, as time-critical would. Above normal
+    // for the whole run rather than only during animations: those follow the clock, so a late
+    // tick no longer slows them, and the thread waits in the message loop when nothing happens.
+    SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_ABOVE_NORMAL);
     return 1;
 }
 

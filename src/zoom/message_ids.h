@@ -16,6 +16,9 @@ constexpr uint32_t kEndTypingMessage = kWindowMessageUser + 101;   // 1125
 constexpr uint32_t kLiveZoomGetFactorMessage = kWindowMessageUser + 102;  // 1126
 constexpr uint32_t kLiveZoomGetSourceMessage = kWindowMessageUser + 103;  // 1127
 constexpr uint32_t kLiveZoomSetMessage = kWindowMessageUser + 104;        // 1128
+// A frozen zoom is about to capture the screen: the magnified cursor goes and the magnifier
+// draws the picture again without it.
+constexpr uint32_t kLiveZoomPrepareCaptureMessage = kWindowMessageUser + 105; // 1129
 
 // Main window timers.
 enum class MainTimer : uint32_t { BreakCountdown = 0, ZoomIn = 1, ZoomOut = 2, ReleaseSpares = 3 };

@@ -47,6 +47,35 @@ void CaptureScreenArea(HDC target, const RECT& area) {
     ReleaseDC(nullptr, screen);
 }
 
+namespace {
+constexpr DWORD kCloak = 13; // DWMWA_CLOAK, Windows 8 and later
+} // namespace
+
+FirstFrame CloakUntilPainted(HWND window) {
+    // A window already on screen keeps showing: cloaking it would blank it for a frame.
+    const BOOL on = TRUE;
+    const bool cloaked =
+        !IsWindowVisible(window) && optionalFunctions.DwmSetWindowAttribute != nullptr &&
+        SUCCEEDED(optionalFunctions.DwmSetWindowAttribute(window, kCloak, &on, sizeof on));
+    return {window, cloaked};
+}
+
+void RevealPainted(const FirstFrame& frame) {
+    RedrawWindow(frame.window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    if (frame.cloaked) {
+        GdiFlush(); // the paint reaches the window's surface before the cloak goes
+        const BOOL off = FALSE;
+        optionalFunctions.DwmSetWindowAttribute(frame.window, kCloak, &off, sizeof off);
+    }
+}
+
+void WaitForComposedFrame() {
+    GdiFlush();
+    if (optionalFunctions.DwmFlush != nullptr) {
+        optionalFunctions.DwmFlush(); // fails at once where nothing composes
+    }
+}
+
 CapturePoint ViewOrigin(float zoom) {
     return ComputeSourceOrigin(zoom, {app.zoomPoint.x, app.zoomPoint.y}, app.captureWidth,
                                app.captureHeight);

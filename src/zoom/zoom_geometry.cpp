@@ -3,6 +3,7 @@
 #include "zoom/zoom_geometry.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -52,11 +53,16 @@ int32_t TakeWheelNotches(int32_t& rest, int32_t delta) {
     return notches;
 }
 
-bool AdvanceZoom(ZoomMotion& motion) {
+bool AdvanceZoom(ZoomMotion& motion, float from, double elapsedMs) {
     if (motion.step == 0.0f) {
         return true;
     }
-    motion.current = motion.current * motion.step;
+    if (motion.step == 1.0f) {
+        motion.current = motion.target; // a factor of 1 would never arrive
+        return true;
+    }
+    const double steps = std::max(elapsedMs, 0.0) / kAnimationStepMs;
+    motion.current = static_cast<float>(from * std::pow(static_cast<double>(motion.step), steps));
     if ((motion.step > 1.0f && motion.current >= motion.target) ||
         (motion.step < 1.0f && motion.current <= motion.target)) {
         motion.current = motion.target;

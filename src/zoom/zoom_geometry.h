@@ -31,17 +31,20 @@ int32_t VisibleExtent(int32_t size, float zoom);
 // direction drops it, so turning back never first undoes what was left over.
 int32_t TakeWheelNotches(int32_t& rest, int32_t delta);
 
-// The animated magnification: shown now, aimed at, and the factor applied per tick (1.1 in,
-// 0.8 out, 0 to jump).
+// The animated magnification: shown now, aimed at, and the factor applied per animation step
+// of 20 ms (1.1 in, 0.8 out, 0 to jump).
 struct ZoomMotion {
     float current;
     float target;
     float step;
 };
+constexpr double kAnimationStepMs = 20.0;
 
-// One animation tick. True when the target is reached (or the step is 0): the caller stops the
-// timer and puts the cursor back on the zoom point.
-bool AdvanceZoom(ZoomMotion& motion);
+// The magnification `elapsedMs` after the animation left `from`: one factor of the step per
+// 20 ms of the clock, however late or seldom the timer's ticks come. True when the target is
+// reached (or the step is 0): the caller stops the timer and puts the cursor back on the zoom
+// point.
+bool AdvanceZoom(ZoomMotion& motion, float from, double elapsedMs);
 
 // The wheel's magnification change for `notches` (one notch down makes two zoom-out steps):
 // from 2.0 up 4, 8, 16, 32; down 32 to 8, 8 to 2, 2 to 1.125, 1.125 to 1.0. True when the

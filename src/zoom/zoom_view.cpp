@@ -7,6 +7,7 @@
 #include "draw/sticky_keys.h"
 #include "draw/undo_stack.h"
 #include "livezoom/live_zoom_rules.h"
+#include "shared/clock.h"
 #include "shell/optional_functions.h"
 #include "zoom/app_state.h"
 #include "zoom/hotkey_value.h"
@@ -114,14 +115,6 @@ PixelSurface Surface(uint32_t* bits) {
     return {bits, app.captureWidth, app.captureHeight, app.captureWidth};
 }
 
-double NowMs() {
-    LARGE_INTEGER frequency;
-    LARGE_INTEGER now;
-    QueryPerformanceFrequency(&frequency);
-    QueryPerformanceCounter(&now);
-    return 1000.0 * static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
 // The view at a magnification other than 1 into `area` of the window: by the view's scaler
 // through viewDC, or by StretchBlt straight into the window, whichever measured faster here.
 void PaintMagnifiedView(HDC dc, const RECT& area) {
@@ -146,7 +139,7 @@ void PaintMagnifiedView(HDC dc, const RECT& area) {
     }
     const bool whole = area.left == 0 && area.top == 0 && area.right >= app.captureWidth &&
                        area.bottom >= app.captureHeight;
-    const double start = NowMs();
+    const double start = PerformanceCounterMs();
     if (painter == ViewPainter::Scaler) {
         GdiFlush(); // drawing into the image must have landed before its pixels are read
         ScaleView(Surface(app.imageBits), {origin.x, origin.y, visibleWidth, visibleHeight},
@@ -161,7 +154,7 @@ void PaintMagnifiedView(HDC dc, const RECT& area) {
     }
     if (whole) {
         GdiFlush();
-        RecordPaint(app.painterChoice, zoom, painter, NowMs() - start);
+        RecordPaint(app.painterChoice, zoom, painter, PerformanceCounterMs() - start);
     }
 }
 
@@ -179,10 +172,7 @@ void TakeOverLiveZoom(HWND window) {
         app.liveZoomFactor = *factor;
     }
     SendMessageW(app.liveZoomWindow, kLiveZoomSetMessage, 1, 0);
-    app.currentZoom = 1.0f;
-    app.targetZoom = 1.0f;
     app.fromLiveZoom = 1;
-    UpdateWindow(window);
 
     POINT cursor = {};
     GetCursorPos(&cursor);
@@ -199,17 +189,17 @@ void TakeOverLiveZoom(HWND window) {
     ShowWindow(app.liveZoomWindow, SW_HIDE);
 }
 
-void StartZoomIn(HWND window) {
-    app.zoomStep = kZoomInStep;
-    app.targetZoom = StartMagnification(app.settings.ZoominSliderLevel);
-    app.currentZoom = app.settings.AnimateZoom ? kZoomInStep : app.targetZoom;
-    SetTimer(window, static_cast<UINT_PTR>(MainTimer::ZoomIn), kAnimationIntervalMs, nullptr);
+// (Re)starts an animation from the level shown now; its ticks read the clock from here on.
+void StartAnimation(HWND window, MainTimer timer) {
+    app.zoomAnimationFrom = app.currentZoom;
+    app.zoomAnimationStartMs = clockMs();
+    SetTimer(window, static_cast<UINT_PTR>(timer), kAnimationIntervalMs, nullptr);
 }
 
 } // namespace
 
-void EnterZoom(HWND window) {
-    const double start = zoomEntryTimes != nullptr ? NowMs() : 0.0;
+void EnterZoom(HWND window, ZoomEntry entry) {
+    const double start = zoomEntryTimes != nullptr ? PerformanceCounterMs() : 0.0;
     app.zoomActive = 1;
     // Every zoom starts with no stroke under way (a button held when the last one ended does
     // not draw in this one) and no part of a wheel notch left from before.
@@ -252,12 +242,17 @@ void EnterZoom(HWND window) {
     }
     SelectObject(app.scratchDC, app.scratchBitmap);
 
-    const double surfacesMade = zoomEntryTimes != nullptr ? NowMs() : 0.0;
+    const bool takeover = app.liveZoomWindow != nullptr && IsWindowVisible(app.liveZoomWindow);
+    if (takeover) {
+        // The magnifier's enlarged cursor would be frozen into the picture.
+        SendMessageW(app.liveZoomWindow, kLiveZoomPrepareCaptureMessage, 0, 0);
+    }
+    const double surfacesMade = zoomEntryTimes != nullptr ? PerformanceCounterMs() : 0.0;
     CaptureScreenArea(app.imageDC, app.monitorRect);
-    const double captured = zoomEntryTimes != nullptr ? NowMs() : 0.0;
+    const double captured = zoomEntryTimes != nullptr ? PerformanceCounterMs() : 0.0;
     // The clean copy comes from memory: a second capture would cost as much as the first.
     BitBlt(app.cleanDC, 0, 0, width, height, app.imageDC, 0, 0, SRCCOPY);
-    const double copied = zoomEntryTimes != nullptr ? NowMs() : 0.0;
+    const double copied = zoomEntryTimes != nullptr ? PerformanceCounterMs() : 0.0;
 
     app.pen = CreatePen(PS_SOLID, app.settings.PenWidth, app.settings.PenColor);
     app.padKind = 0;
@@ -268,19 +263,30 @@ void EnterZoom(HWND window) {
     RestoreStickyKeys();
     app.previousForeground = GetForegroundWindow();
 
+    // The first frame shows the level the zoom starts at: a takeover and the draw hotkey show
+    // the capture as it is, the zoom hotkey the animation's first step.
+    app.zoomStep = kZoomInStep;
+    app.targetZoom = takeover || entry == ZoomEntry::AtOne
+                         ? 1.0f
+                         : StartMagnification(app.settings.ZoominSliderLevel);
+    app.currentZoom =
+        app.settings.AnimateZoom && app.targetZoom != 1.0f ? kZoomInStep : app.targetZoom;
+    const FirstFrame frame = CloakUntilPainted(window);
     SetWindowPos(window, HWND_TOPMOST, app.monitorRect.left, app.monitorRect.top, width, height,
                  SWP_SHOWWINDOW);
+    RevealPainted(frame);
     SetForegroundWindow(window);
     SetActiveWindow(window);
     if (zoomEntryTimes != nullptr) {
         *zoomEntryTimes = {surfacesMade - start, captured - surfacesMade, copied - captured,
-                           NowMs() - copied};
+                           PerformanceCounterMs() - copied};
     }
 
-    if (app.liveZoomWindow != nullptr && IsWindowVisible(app.liveZoomWindow)) {
+    if (takeover) {
         TakeOverLiveZoom(window);
-    } else {
-        StartZoomIn(window);
+    } else if (app.targetZoom != 1.0f) {
+        // Without animation the first tick shows the start level and places the cursor.
+        StartAnimation(window, MainTimer::ZoomIn);
     }
 }
 
@@ -293,13 +299,13 @@ void StartZoomOut(HWND window) {
     } else {
         app.zoomStep = kZoomOutStep;
         app.targetZoom = 1.0f;
-        SetTimer(window, static_cast<UINT_PTR>(MainTimer::ZoomOut), kAnimationIntervalMs, nullptr);
+        StartAnimation(window, MainTimer::ZoomOut);
     }
 }
 
 void ZoomTick(HWND window, UINT_PTR timerId) {
     ZoomMotion motion = {app.currentZoom, app.targetZoom, app.zoomStep};
-    if (AdvanceZoom(motion)) {
+    if (AdvanceZoom(motion, app.zoomAnimationFrom, clockMs() - app.zoomAnimationStartMs)) {
         KillTimer(window, timerId);
         PutCursorOnZoomPoint();
     }
@@ -318,7 +324,7 @@ void WheelZoom(HWND window, int notches) {
     app.targetZoom = motion.target;
     app.zoomStep = motion.step;
     if (startTimer) {
-        SetTimer(window, static_cast<UINT_PTR>(MainTimer::ZoomIn), kAnimationIntervalMs, nullptr);
+        StartAnimation(window, MainTimer::ZoomIn);
     }
     const bool animating = app.currentZoom != app.targetZoom;
     // The pen marker leaves the image while the view moves; the next move paints it again.

@@ -5,14 +5,18 @@
 
 #include <windows.h>
 
+// How a zoom starts: animated to the start magnification (the zoom hotkey), or at 1.0 from its
+// first frame (the draw hotkey, which then starts drawing).
+enum class ZoomEntry { ToStartLevel, AtOne };
+
 // Captures the monitor under the cursor into imageDC (and copies it to cleanDC), creates the pen
-// and the typing font, shows the main window over that monitor, topmost, and starts the zoom-in (or
-// takes over from a visible live zoom).
-void EnterZoom(HWND window);
+// and the typing font, shows the main window over that monitor, topmost, with its first frame
+// painted, and starts the zoom-in (or takes over from a visible live zoom, at 1.0 either way).
+void EnterZoom(HWND window, ZoomEntry entry);
 // Begins leaving the zoom view: animated down to 1.0, or at once without animation, after a
 // live-zoom takeover and when drawing without zoom.
 void StartZoomOut(HWND window);
-// One animation tick of timer 1 (zoom in, wheel) or 2 (zoom out).
+// One animation tick of timer 1 (zoom in, wheel) or 2 (zoom out): the level the clock says.
 void ZoomTick(HWND window, UINT_PTR timerId);
 // Changes the magnification by wheel notches and starts the animation.
 void WheelZoom(HWND window, int notches);
@@ -28,7 +32,8 @@ LRESULT OnZoomMouseMove(HWND window, LPARAM position);
 LRESULT OnZoomMouseWheel(HWND window, int notches);
 
 // Where EnterZoom's time goes, in milliseconds, written on each entry while set (a seam for the
-// benchmark): the surfaces made, the capture, the clean copy, and the window shown in front.
+// benchmark): the surfaces made, the capture, the clean copy, and the window shown in front
+// with its first frame.
 struct ZoomEntryTimes {
     double surfaces;
     double capture;

@@ -55,6 +55,20 @@ TEST(BreakAdjustment, ArrowsMoveWholeTensAndTheWheelWholeMinutesNeverBelowZero) 
     EXPECT_EQ(WheeledBreakSeconds(INT_MIN, INT_MIN), 0);
 }
 
+// The count is the clock's: one less per whole second since it last showed a value, however
+// late the ticks come, and the next tick when it next changes.
+TEST(BreakClock, OneLessPerWholeSecondOfTheClockAndTheNextTickWhenTheCountChanges) {
+    EXPECT_EQ(BreakSecondsAt(600, 0), 600);
+    EXPECT_EQ(BreakSecondsAt(600, 999), 600);
+    EXPECT_EQ(BreakSecondsAt(600, 5400), 595); // five seconds' ticks in one late tick
+    EXPECT_EQ(BreakSecondsAt(1, 3000), -2);    // on past expiry
+    EXPECT_EQ(BreakSecondsAt(600, -40), 600);  // a clock read before the start counts as 0
+    EXPECT_EQ(BreakSecondsAt(INT_MIN + 1, 5000), INT_MIN);
+    EXPECT_EQ(MsToNextSecond(0), 1000u);
+    EXPECT_EQ(MsToNextSecond(5400), 600u);
+    EXPECT_EQ(MsToNextSecond(999), 1u);
+}
+
 TEST(BreakStart, FullMinutesPlusOneSecondBoundedAndNegativeAsZero) {
     EXPECT_EQ(InitialBreakSeconds(10), 601);
     EXPECT_EQ(InitialBreakSeconds(0), 1);

@@ -1,6 +1,7 @@
 // The stand-in magnification library (Wine has none) as the live-zoom tests see it: installed
-// into the prefix's system directory before the program starts, it records every transform the
-// program hands it in a named mapping, which tells the level and the source origin.
+// into the prefix's system directory before the program starts, it records the transforms and
+// the source rectangles the program hands it in a named mapping, which tell the level and what
+// part of the screen is shown.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -11,13 +12,21 @@
 #include "e2e/driver.h"
 #include "support/magnification_standin/standin_record.h"
 
-// The transform for level L and source origin (x, y): L, 0, -x*L; 0, L, -y*L; 0, 0, 1.
-struct Transform {
+// What the magnifier shows: the last transform's level, whether it is a pure scale (the source
+// rectangle, not the matrix, says where), and the last source rectangle, in screen coordinates.
+struct LiveView {
     float level;
-    float x; // source origin, screen coordinates
-    float y;
-    bool operator==(const Transform&) const = default;
+    RECT source;
+    bool pureScale = true;
+    bool operator==(const LiveView& other) const {
+        return level == other.level && EqualRect(&source, &other.source) &&
+               pureScale == other.pureScale;
+    }
 };
+// The view at `level` of a source `width` x `height` from (x, y).
+inline LiveView ShownAt(float level, int x, int y, int width, int height) {
+    return {level, {x, y, x + width, y + height}};
+}
 
 inline HWND LiveWindow() {
     return FindWindowW(L"MagnifierClass", L"Vistrel Live Zoom");
@@ -55,21 +64,24 @@ struct StandIn {
             CloseHandle(mapping);
         }
     }
-    std::optional<Transform> Last() const {
+    std::optional<LiveView> Last() const {
         const long count = record->transformCount;
-        if (count == 0) {
+        if (count == 0 || record->sourceCount == 0) {
             return std::nullopt;
         }
         const float* m = record->transforms[(count - 1) % kStandInHistory].m;
-        return Transform{m[0], -m[2] / m[0], -m[5] / m[4]};
+        const volatile long* s = record->source;
+        return LiveView{m[0], {s[0], s[1], s[2], s[3]}, m[2] == 0.0f && m[5] == 0.0f};
     }
-    bool WaitFor(Transform expected) const {
+    bool WaitFor(const LiveView& expected) const {
         if (WaitUntil([&] { return Last() == expected; })) {
             return true;
         }
-        if (const std::optional<Transform> last = Last()) {
-            ADD_FAILURE() << "last transform: level " << last->level << " at " << last->x << ", "
-                          << last->y;
+        if (const std::optional<LiveView> last = Last()) {
+            const RECT& r = last->source;
+            ADD_FAILURE() << "last view: level " << last->level
+                          << (last->pureScale ? "" : " (not a pure scale)") << " of " << r.left
+                          << ", " << r.top << " - " << r.right << ", " << r.bottom;
         }
         return false;
     }

@@ -1,6 +1,6 @@
 // End to end: live zoom over the desktop with the stand-in magnification library, whose record
-// of transforms tells the level and the source origin (e2e/live_standin.h), and which fails a
-// start on request.
+// tells the level and the source rectangle (e2e/live_standin.h), and which fails a start on
+// request.
 #include <gtest/gtest.h>
 
 #include "e2e/program_test.h"
@@ -14,7 +14,7 @@ class LiveZoom : public ProgramTest {
         ProgramTest::SetUp();
         ASSERT_NO_FATAL_FAILURE(standIn.Install());
     }
-    bool WaitForTransform(Transform expected) const { return standIn.WaitFor(expected); }
+    bool WaitForView(const LiveView& expected) const { return standIn.WaitFor(expected); }
     StandIn standIn;
 };
 
@@ -33,17 +33,17 @@ TEST_F(LiveZoom, FollowsTheCursorOverTheMonitorAndTheDrawHotkeyTakesOverUntilEsc
     EXPECT_EQ(rect.bottom, 1080);
 
     // At 1.75 the source is trunc(1920 / 1.75) = 1097 by trunc(1080 / 1.75) = 617.
-    ASSERT_TRUE(WaitForTransform({1.75f, 1000 - 548, 600 - 308}));
+    ASSERT_TRUE(WaitForView(ShownAt(1.75f, 1000 - 548, 600 - 308, 1097, 617)));
     MoveMouseTo(1100, 650);
-    EXPECT_TRUE(WaitForTransform({1.75f, 1100 - 548, 650 - 308}));
+    EXPECT_TRUE(WaitForView(ShownAt(1.75f, 1100 - 548, 650 - 308, 1097, 617)));
     MoveMouseTo(1000, 600);
-    EXPECT_TRUE(WaitForTransform({1.75f, 1000 - 548, 600 - 308}));
+    EXPECT_TRUE(WaitForView(ShownAt(1.75f, 1000 - 548, 600 - 308, 1097, 617)));
     // Queued keys keep their Ctrl: 1.75 -> 3.5 -> 7 -> 3.5.
     PressWithCtrlQueued(VK_UP, 2);
-    ASSERT_TRUE(WaitForTransform({7.0f, 1000 - 137, 600 - 77}));
+    ASSERT_TRUE(WaitForView(ShownAt(7.0f, 1000 - 137, 600 - 77, 274, 154)));
     PressWithCtrl(VK_DOWN);
     // The source is trunc(1920 / 3.5) = 548 by trunc(1080 / 3.5) = 308.
-    ASSERT_TRUE(WaitForTransform({3.5f, 1000 - 274, 600 - 154}));
+    ASSERT_TRUE(WaitForView(ShownAt(3.5f, 1000 - 274, 600 - 154, 548, 308)));
 
     // Drawing at 1.0 over the frozen image, the cursor where the magnifier showed it: the
     // source is centred on it, so at the monitor's centre; the pen widened to trunc(3 x 3.5).
@@ -62,7 +62,7 @@ TEST_F(LiveZoom, FollowsTheCursorOverTheMonitorAndTheDrawHotkeyTakesOverUntilEsc
     // live zoom comes back at 3.0 (the whole part of 3.5) around it; the pen at 3.
     EXPECT_TRUE(Escape());
     EXPECT_TRUE(WaitUntil(LiveShown));
-    EXPECT_TRUE(WaitForTransform({3.0f, 1000 - 320, 600 - 180}));
+    EXPECT_TRUE(WaitForView(ShownAt(3.0f, 1000 - 320, 600 - 180, 640, 360)));
     EXPECT_TRUE(WaitUntil([] { return StoredSetting(L"PenWidth") == 3u; }));
     // The hotkey hides the window; from Windows 7 on it is destroyed.
     PressLiveZoomHotkey();
@@ -120,9 +120,9 @@ TEST_F(LiveZoom, AMagnifierThatFailsToStartLeavesTheDesktopUsableAndSaysSoOnce) 
     PressLiveZoomHotkey();
     ASSERT_TRUE(WaitUntil(LiveShown)) << "live zoom did not start";
     // At 2.0 the source is 960 by 540 around the cursor; at 4.0, 480 by 270.
-    ASSERT_TRUE(WaitForTransform({2.0f, 1000 - 480, 600 - 270}));
+    ASSERT_TRUE(WaitForView(ShownAt(2.0f, 1000 - 480, 600 - 270, 960, 540)));
     PressWithCtrl(VK_UP);
-    EXPECT_TRUE(WaitForTransform({4.0f, 1000 - 240, 600 - 135}));
+    EXPECT_TRUE(WaitForView(ShownAt(4.0f, 1000 - 240, 600 - 135, 480, 270)));
     PressLiveZoomHotkey();
     EXPECT_TRUE(WaitUntil([] { return LiveWindow() == nullptr; })) << "live zoom did not end";
 }

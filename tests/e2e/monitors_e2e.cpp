@@ -222,7 +222,8 @@ TEST_F(Monitors, LiveZoomStaysOnTheSideMonitorAndTheTakeoverComesBackThere) {
     ASSERT_NO_FATAL_FAILURE(Start());
     MoveMouseTo(OnSide(80, 50));
     PressLiveZoomHotkey(); // 2.0: the source, 640 x 512, is held inside the side monitor
-    ASSERT_TRUE(standIn.WaitFor({2.0f, float(side.left), float(side.top)}));
+    const LiveView corner = ShownAt(2.0f, side.left, side.top, 640, 512);
+    ASSERT_TRUE(standIn.WaitFor(corner));
     EXPECT_TRUE(Covers(LiveWindow(), side));
 
     // The draw hotkey freezes it with the cursor where the magnifier showed it, (80, 50) twice
@@ -236,7 +237,7 @@ TEST_F(Monitors, LiveZoomStaysOnTheSideMonitorAndTheTakeoverComesBackThere) {
     ASSERT_TRUE(Escape());
     EXPECT_TRUE(WaitUntil(LiveShown));
     EXPECT_TRUE(CursorAt(OnSide(320, 256)));
-    EXPECT_TRUE(standIn.WaitFor({2.0f, float(side.left), float(side.top)}));
+    EXPECT_TRUE(standIn.WaitFor(corner));
     PressLiveZoomHotkey();
     EXPECT_TRUE(WaitUntil([] { return LiveWindow() == nullptr; }));
 }

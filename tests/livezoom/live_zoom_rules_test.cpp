@@ -1,5 +1,5 @@
 // Live zoom's arithmetic: the part of the monitor shown and its matrix, the level's animation
-// and keys, the frozen zoom's takeover, and the keep-alive rules before Windows 7.
+// by the clock and keys, the frozen zoom's takeover, and the keep-alive rules before Windows 7.
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -11,11 +11,12 @@ namespace {
 constexpr LiveRect kMonitor = {0, 0, 1920, 1080};
 constexpr LiveRect kRightMonitor = {1920, -100, 3200, 924}; // 1280 x 1024, above the primary
 
-// The levels a show passes through, tick by tick, until it rests.
+// The levels a show passes through at ticks 20 ms apart on the clock, until it rests.
 std::vector<float> Animate(LiveLevels levels) {
     std::vector<float> seen;
+    const float from = levels.level;
     while (levels.level != levels.target && seen.size() < 100) {
-        AdvanceLiveLevel(levels);
+        AdvanceLiveLevel(levels, from, 20.0 * static_cast<double>(seen.size() + 1));
         seen.push_back(levels.level);
     }
     return seen;
@@ -23,34 +24,27 @@ std::vector<float> Animate(LiveLevels levels) {
 
 } // namespace
 
-TEST(LiveSource, CentresOnTheCursorStaysOnTheMonitorAndIsShiftedToTheCorner) {
+TEST(LiveSource, CentresOnTheCursorStaysOnTheMonitorAndIsAPureScale) {
     // At 4.0 the source is 480 x 270.
-    EXPECT_EQ(LiveSourceOrigin({960, 540}, kMonitor, 4.0f), (LivePoint{720, 405}));
-    EXPECT_EQ(LiveTransform(4.0f, 720, 405),
-              (std::array<float, 9>{4, 0, -2880, 0, 4, -1620, 0, 0, 1}));
-    EXPECT_EQ(LiveSourceOrigin({0, 0}, kMonitor, 4.0f), (LivePoint{0, 0}));
-    EXPECT_EQ(LiveSourceOrigin({1919, 1079}, kMonitor, 4.0f), (LivePoint{1440, 810}));
-    EXPECT_EQ(LiveSourceOrigin({1919, 0}, kMonitor, 4.0f), (LivePoint{1440, 0}));
+    EXPECT_EQ(LiveSource({960, 540}, kMonitor, 4.0f), (LiveRect{720, 405, 1200, 675}));
+    EXPECT_EQ(LiveTransform(4.0f), (std::array<float, 9>{4, 0, 0, 0, 4, 0, 0, 0, 1}));
+    EXPECT_EQ(LiveSource({0, 0}, kMonitor, 4.0f), (LiveRect{0, 0, 480, 270}));
+    EXPECT_EQ(LiveSource({1919, 1079}, kMonitor, 4.0f), (LiveRect{1440, 810, 1920, 1080}));
     // Another monitor, with the cursor beyond it: the source stays on that monitor.
-    EXPECT_EQ(LiveSourceOrigin({100, 2000}, kRightMonitor, 2.0f), (LivePoint{1920, 412}));
-    EXPECT_EQ(LiveSourceOrigin({2560, 412}, kRightMonitor, 2.0f), (LivePoint{2240, 156}));
+    EXPECT_EQ(LiveSource({100, 2000}, kRightMonitor, 2.0f), (LiveRect{1920, 412, 2560, 924}));
+    EXPECT_EQ(LiveSource({2560, 412}, kRightMonitor, 2.0f), (LiveRect{2240, 156, 2880, 668}));
     // The source is sized with trunc(W / level): 1920 / 1.5 = 1280, 1080 / 1.5 = 720.
-    EXPECT_EQ(LiveSourceOrigin({1000, 500}, kMonitor, 1.5f), (LivePoint{360, 140}));
+    EXPECT_EQ(LiveSource({1000, 500}, kMonitor, 1.5f), (LiveRect{360, 140, 1640, 860}));
     // A level of 0 counts as 1 rather than sizing the source infinite.
-    EXPECT_EQ(LiveSourceOrigin({960, 540}, kMonitor, 0.0f), (LivePoint{0, 0}));
-    // What is shown, in screen coordinates, on a monitor left of and above the primary one:
-    // what a takeover maps the cursor through and comes back to.
+    EXPECT_EQ(LiveSource({960, 540}, kMonitor, 0.0f), kMonitor);
+    // A monitor left of and above the primary one.
     constexpr LiveRect kLeftMonitor = {-1280, -200, 0, 824};
-    const auto shown = [&](LivePoint cursor, float level) {
-        return ShownSource(LiveSourceOrigin(cursor, kLeftMonitor, level), kLeftMonitor, level);
-    };
-    EXPECT_EQ(shown({-640, 312}, 2.0f), (LiveRect{-960, 56, -320, 568}));
-    EXPECT_EQ(shown({-1279, -199}, 4.0f), (LiveRect{-1280, -200, -960, 56}));
-    EXPECT_EQ(shown({5, 900}, 1.0f), kLeftMonitor);
-    EXPECT_EQ(ShownSource({0, 0}, kMonitor, 0.0f), kMonitor); // a level of 0 counts as 1
+    EXPECT_EQ(LiveSource({-640, 312}, kLeftMonitor, 2.0f), (LiveRect{-960, 56, -320, 568}));
+    EXPECT_EQ(LiveSource({-1279, -199}, kLeftMonitor, 4.0f), (LiveRect{-1280, -200, -960, 56}));
+    EXPECT_EQ(LiveSource({5, 900}, kLeftMonitor, 1.0f), kLeftMonitor);
 }
 
-TEST(LiveLevels, FirstShowAnimatesByATenthPerTickWithCompositionAndStartsAt19Without) {
+TEST(LiveLevels, FirstShowGrowsByATenthPer20MsWithCompositionAndStartsAt19Without) {
     const LiveLevels with = ShowLevels(false, 2.0f, true);
     EXPECT_EQ(with.level, 1.0f);
     const std::vector<float> seen = Animate(with);
@@ -82,7 +76,7 @@ TEST(LiveLevels, CtrlDownSteps15Then1125ThenOneCtrlUpDoublesTo32AndEscapeAimsAtO
     // A press during an animation starts from the level reached, not the target.
     levels = {8.0f, 8.0f, kLiveInStep};
     LiveZoomOut(levels, true);
-    AdvanceLiveLevel(levels); // 6.4 on the way to 4
+    AdvanceLiveLevel(levels, 8.0f, 20.0); // 6.4 on the way to 4
     LiveZoomOut(levels, true);
     EXPECT_FLOAT_EQ(levels.target, 3.2f);
     // Without composition the level jumps.

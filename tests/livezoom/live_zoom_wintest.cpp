@@ -1,16 +1,20 @@
 // The live-zoom window in the test's own process: its message table, the takeover messages,
-// Ctrl+Down through the registered hotkey, a start whose magnifier fails, and, before Windows 7,
-// the keep-alive that keeps or destroys a hidden window by the user notification state (decided
-// natively, carried out here). The state and the magnification functions (Wine has none) are
-// stand-ins in the optional-function table.
+// Ctrl+Down through the registered hotkey, a start whose magnifier fails, its styles, activation
+// and first frame, a takeover's capture after the magnifier drew without its cursor, the system
+// pointer off its monitor, the level by the clock, and, before Windows 7, the keep-alive that
+// keeps or destroys a hidden window by the user notification state (decided natively, carried
+// out here). The state, the magnification functions (Wine has none) and the desktop's cloaking
+// are stand-ins in the optional-function table.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <vector>
 
 #include "livezoom/live_zoom_window.h"
 #include "shell/optional_functions.h"
 #include "support/main_window_fixture.h"
+#include "support/system_stand_ins.h"
 #include "support/wait_until.h"
 #include "zoom/app_state.h"
 #include "zoom/main_window.h"
@@ -29,10 +33,24 @@ int cursorSwitches = 0;
 bool failInitialize = false;
 bool failControl = false;
 MagnifierTransform lastTransform = {};
+RECT lastSource = {};
+
+// The magnifier's paints: whether each drew the magnified cursor, and whether the frozen zoom
+// was on screen then (a takeover captures the screen just before it shows).
+struct MagnifierPaint {
+    bool cursor;
+    bool zoomShown;
+};
+std::vector<MagnifierPaint> magnifierPaints;
 
 LRESULT CALLBACK StandInMagnifier(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_NCCREATE && failControl) {
         return FALSE;
+    }
+    if (message == WM_PAINT) {
+        constexpr LONG kShowMagnifiedCursor = 0x0001;
+        magnifierPaints.push_back({(GetWindowLongW(window, GWL_STYLE) & kShowMagnifiedCursor) != 0,
+                                   IsWindowVisible(app.mainWindow) != FALSE});
     }
     return DefWindowProcW(window, message, wParam, lParam);
 }
@@ -63,10 +81,15 @@ class LiveZoomTest : public MainWindowTest {
         cursorSwitches = 0;
         failInitialize = failControl = false;
         lastTransform = {};
+        lastSource = {};
         OptionalFunctions& f = optionalFunctions;
         f.MagInitialize = StandInInitialize;
         f.MagSetWindowTransform = [](HWND, MagnifierTransform* transform) -> BOOL {
             lastTransform = *transform;
+            return TRUE;
+        };
+        f.MagSetWindowSource = [](HWND, RECT source) -> BOOL {
+            lastSource = source;
             return TRUE;
         };
         f.ShowSystemCursor = [](BOOL show) -> BOOL {
@@ -153,6 +176,7 @@ TEST_F(LiveZoomTest, TheTableAnswersInItsOrderAndTheTakeoverMessagesHandOverLeve
                                             kLiveZoomGetFactorMessage,
                                             kLiveZoomGetSourceMessage,
                                             kLiveZoomSetMessage,
+                                            kLiveZoomPrepareCaptureMessage,
                                             WM_HOTKEY,
                                             WM_SIZE,
                                             WM_SHOWWINDOW,
@@ -180,22 +204,27 @@ TEST_F(LiveZoomTest, TheTableAnswersInItsOrderAndTheTakeoverMessagesHandOverLeve
     EXPECT_EQ(SendMessageW(live, WM_SETTINGCHANGE, 0, 0), 0);
     EXPECT_EQ(SendMessageW(live, WM_SIZE, 0, 0), 0);
 
-    // 1128: the source when one comes, then the whole level, applied at once; the step stays.
+    // 1128: the whole level, applied at once as a pure scale of a source around the centre of
+    // the rectangle given (or of the last), sized for the level and kept on the monitor; the
+    // step stays.
     const float step = liveZoom.liveStep;
-    RECT source = {100, 50, 740, 410};
+    RECT source = {100, 50, 740, 410}; // 640 x 360: the size at 3
     EXPECT_EQ(SendMessageW(live, kLiveZoomSetMessage, 3, reinterpret_cast<LPARAM>(&source)), 0);
     EXPECT_TRUE(EqualRect(&liveZoom.liveSource, &source));
+    EXPECT_TRUE(EqualRect(&lastSource, &source));
     EXPECT_EQ(liveZoom.liveLevel, 3.0f);
     EXPECT_EQ(liveZoom.liveTarget, 3.0f);
     EXPECT_EQ(liveZoom.liveStep, step);
-    const std::array<float, 6> atThree = {3, 0, -300, 0, 3, -150};
+    const std::array<float, 6> atThree = {3, 0, 0, 0, 3, 0};
     EXPECT_EQ(
         (std::array<float, 6>{lastTransform.v[0][0], lastTransform.v[0][1], lastTransform.v[0][2],
                               lastTransform.v[1][0], lastTransform.v[1][1], lastTransform.v[1][2]}),
         atThree);
     EXPECT_EQ(SendMessageW(live, kLiveZoomSetMessage, 2, 0), 0);
-    EXPECT_TRUE(EqualRect(&liveZoom.liveSource, &source));
-    EXPECT_EQ(lastTransform.v[0][2], -200.0f);
+    const RECT atTwo = {0, 0, 960, 540}; // around (420, 230), held on the monitor
+    EXPECT_TRUE(EqualRect(&liveZoom.liveSource, &atTwo));
+    EXPECT_TRUE(EqualRect(&lastSource, &atTwo));
+    EXPECT_EQ(lastTransform.v[0][0], 2.0f);
     // A whole level of 1 hides live zoom at the next tick.
     SendMessageW(live, kLiveZoomSetMessage, 1, 0);
     EXPECT_TRUE(IsWindowVisible(live));
@@ -250,6 +279,102 @@ TEST_F(LiveZoomTest, AMagnifierThatFailsToStartLeavesNothingBehindAndSaysSoOnce)
     EXPECT_FALSE(systemCursorShown);
     EXPECT_TRUE(HotkeyHeld(MOD_CONTROL, VK_UP));
     EXPECT_TRUE(none.Stop().empty());
+}
+
+// The presenter's application, in front with a menu open, say: it must never lose activation.
+int deactivations = 0;
+LRESULT CALLBACK PresenterWindow(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_ACTIVATE && LOWORD(wParam) == WA_INACTIVE) {
+        ++deactivations;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+TEST_F(LiveZoomTest, AToolWindowThatNeverTakesActivationShownWithItsFirstFramePainted) {
+    app.windowsVersion = 0x000A;
+    WNDCLASSW presenterClass = {};
+    presenterClass.lpfnWndProc = PresenterWindow;
+    presenterClass.hInstance = GetModuleHandleW(nullptr);
+    presenterClass.lpszClassName = L"VistrelTestPresenter";
+    RegisterClassW(&presenterClass);
+    HWND presenter =
+        CreateWindowExW(0, presenterClass.lpszClassName, L"", WS_OVERLAPPEDWINDOW, 0, 0, 300, 200,
+                        nullptr, nullptr, presenterClass.hInstance, nullptr);
+    ShowWindow(presenter, SW_SHOW);
+    SetForegroundWindow(presenter);
+    ASSERT_TRUE(PumpUntil([presenter] { return GetForegroundWindow() == presenter; }));
+    deactivations = 0;
+    RecordCloaking();
+
+    HWND live = LiveZoomHotkey();
+    ASSERT_NE(live, nullptr);
+    PumpUntil([] { return true; }); // what the show queued
+    constexpr LONG kStyle =
+        WS_EX_LAYERED | WS_EX_TOOLWINDOW | WS_EX_TRANSPARENT | WS_EX_TOPMOST | WS_EX_NOACTIVATE;
+    EXPECT_EQ(GetWindowLongW(live, GWL_EXSTYLE) & kStyle, kStyle);
+    EXPECT_EQ(GetForegroundWindow(), presenter);
+    EXPECT_EQ(deactivations, 0);
+    // Cloaked while hidden, uncloaked once shown with the magnifier drawn.
+    ASSERT_EQ(cloakCalls.size(), 2u);
+    EXPECT_TRUE(cloakCalls[0].cloaked && !cloakCalls[0].visible);
+    EXPECT_TRUE(!cloakCalls[1].cloaked && cloakCalls[1].visible && !cloakCalls[1].paintPending);
+    DestroyWindow(presenter);
+    UnregisterClassW(presenterClass.lpszClassName, presenterClass.hInstance);
+}
+
+TEST_F(LiveZoomTest, ATakeoverCapturesTheScreenOnceTheMagnifierDrewWithoutItsCursor) {
+    app.windowsVersion = 0x000A;
+    ASSERT_NE(LiveZoomHotkey(), nullptr);
+    magnifierPaints.clear();
+    SendMessageW(window, WM_HOTKEY, 0, 0); // the zoom hotkey takes over
+    ASSERT_EQ(app.fromLiveZoom, 1);
+    const auto capture = std::find_if(magnifierPaints.rbegin(), magnifierPaints.rend(),
+                                      [](const MagnifierPaint& p) { return !p.zoomShown; });
+    ASSERT_NE(capture, magnifierPaints.rend()) << "no paint before the capture";
+    EXPECT_FALSE(capture->cursor);
+    SendMessageW(window, WM_HOTKEY, 0, 0); // back to live zoom, which the fixture ends
+}
+
+TEST_F(LiveZoomTest, TheSystemPointerShowsOffTheMagnifiedMonitorByTheMagnifiersOwnSwitch) {
+    app.windowsVersion = 0x000A;
+    optionalFunctions.MagShowSystemCursor = [](BOOL show) -> BOOL {
+        return systemCursorShown = show, TRUE;
+    };
+    HWND live = LiveZoomHotkey();
+    ASSERT_NE(live, nullptr);
+    EXPECT_FALSE(systemCursorShown);
+    // The cursor beside the monitor, as on another one.
+    POINT cursor = {};
+    GetCursorPos(&cursor);
+    RECT& monitor = liveZoom.liveMonitor.rcMonitor;
+    const RECT real = monitor;
+    monitor = {cursor.x + 1, cursor.y + 1, cursor.x + 641, cursor.y + 361};
+    Tick(live);
+    EXPECT_TRUE(systemCursorShown);
+    monitor = real;
+    Tick(live);
+    EXPECT_FALSE(systemCursorShown);
+    ASSERT_NO_FATAL_FAILURE(HideLiveZoom(live));
+    EXPECT_TRUE(systemCursorShown);
+    EXPECT_EQ(cursorSwitches, 0) << "user32's switch, where the magnifier has its own";
+}
+
+TEST_F(LiveZoomTest, WithCompositionTheLevelGrowsByTheClockHoweverLateTheTicksCome) {
+    app.windowsVersion = 0x000A;
+    app.settings.ZoominSliderLevel = 3; // 2.0, from 1.0
+    optionalFunctions.DwmIsCompositionEnabled = [](BOOL* on) -> HRESULT {
+        return *on = TRUE, S_OK;
+    };
+    FakeClock clock;
+    HWND live = LiveZoomHotkey();
+    ASSERT_NE(live, nullptr);
+    EXPECT_EQ(TransformLevel(), 1.0f);
+    clock.Advance(100); // five steps of 20 ms, one tick
+    Tick(live);
+    EXPECT_NEAR(TransformLevel(), 1.61051f, 1e-4f);
+    clock.Advance(60);
+    Tick(live);
+    EXPECT_EQ(TransformLevel(), 2.0f);
 }
 
 TEST_F(KeepAlive, HiddenWhileBusyWaitsForTheTimerWhichDestroysUnlessNotificationsCameBack) {

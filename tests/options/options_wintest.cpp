@@ -329,6 +329,50 @@ bool Above(HWND upper, HWND lower) {
     return false;
 }
 
+// The header's title and link: the dialog's own font, bold and underlined, at its monitor's DPI;
+// left out when the dialog manager re-fonts the controls for another monitor's scale, and made
+// anew for it instead.
+std::vector<HWND> fontsKept;
+TEST_F(OptionsDialog, TheHeaderFontsAreTheDialogsAtItsMonitorsDpiAndFollowADpiChange) {
+    fontsKept.clear();
+    optionalFunctions.SetDialogControlDpiChangeBehavior = [](HWND control, UINT mask,
+                                                             UINT values) -> BOOL {
+        if (mask == 1 && values == 1) { // DCDC_DISABLE_FONT_UPDATE
+            fontsKept.push_back(control);
+        }
+        return TRUE;
+    };
+    ASSERT_NO_FATAL_FAILURE(Open());
+    HWND title = GetDlgItem(dialog, IDC_PRODUCT_NAME);
+    HWND link = GetDlgItem(dialog, IDC_MAKER_LINK);
+    EXPECT_EQ(fontsKept, (std::vector<HWND>{link, title}));
+    const auto fontOf = [](HWND window) {
+        LOGFONTW font = {};
+        GetObjectW(reinterpret_cast<HFONT>(SendMessageW(window, WM_GETFONT, 0, 0)), sizeof font,
+                   &font);
+        return font;
+    };
+    const LOGFONTW dialogFont = fontOf(dialog);
+    ASSERT_NE(optionalFunctions.GetDpiForWindow, nullptr);
+    const UINT dpi = optionalFunctions.GetDpiForWindow(dialog);
+    for (const UINT next : {dpi, dpi * 3 / 2}) {
+        if (next != dpi) {
+            const HFONT before = optionsState.titleFont;
+            RECT suggested = {};
+            GetWindowRect(dialog, &suggested);
+            SendMessageW(dialog, WM_DPICHANGED, MAKEWPARAM(next, next),
+                         reinterpret_cast<LPARAM>(&suggested));
+            EXPECT_EQ(GetObjectType(before), 0u) << "the old font stays";
+        }
+        const LOGFONTW shownTitle = fontOf(title), shownLink = fontOf(link);
+        EXPECT_EQ(shownTitle.lfHeight, MulDiv(dialogFont.lfHeight, next, dpi)) << next;
+        EXPECT_EQ(shownTitle.lfWeight, FW_BOLD);
+        EXPECT_EQ(std::wstring(shownTitle.lfFaceName), dialogFont.lfFaceName);
+        EXPECT_EQ(shownLink.lfHeight, shownTitle.lfHeight);
+        EXPECT_TRUE(shownLink.lfUnderline);
+    }
+}
+
 TEST_F(OptionsDialog, ASecondOpeningRaisesTheOpenDialogToTheFrontButNotTopmost) {
     ASSERT_NO_FATAL_FAILURE(Open());
     RECT place = {};

@@ -68,12 +68,19 @@ TEST(OptionalFunctions, ComeFromTheSystemDirectoryOnlyAndGoOnRelease) {
         {L"User32.dll", "ShowSystemCursor", bound(f.ShowSystemCursor)},
         {L"User32.dll", "SetLayeredWindowAttributes", bound(f.SetLayeredWindowAttributes)},
         {L"User32.dll", "GetPointerPenInfo", bound(f.GetPointerPenInfo)},
+        {L"User32.dll", "GetDpiForWindow", bound(f.GetDpiForWindow)},
+        {L"User32.dll", "SetDialogControlDpiChangeBehavior",
+         bound(f.SetDialogControlDpiChangeBehavior)},
         {L"magnification.dll", "MagInitialize", bound(f.MagInitialize)},
         {L"magnification.dll", "MagSetWindowTransform", bound(f.MagSetWindowTransform)},
+        {L"magnification.dll", "MagSetWindowSource", bound(f.MagSetWindowSource)},
+        {L"magnification.dll", "MagShowSystemCursor", bound(f.MagShowSystemCursor)},
         {L"uxtheme.dll", "EnableThemeDialogTexture", bound(f.EnableThemeDialogTexture)},
         {L"Shlwapi.dll", "SHAutoComplete", bound(f.SHAutoComplete)},
         {L"shell32.dll", "SHQueryUserNotificationState", bound(f.SHQueryUserNotificationState)},
         {L"dwmapi.dll", "DwmIsCompositionEnabled", bound(f.DwmIsCompositionEnabled)},
+        {L"dwmapi.dll", "DwmSetWindowAttribute", bound(f.DwmSetWindowAttribute)},
+        {L"dwmapi.dll", "DwmFlush", bound(f.DwmFlush)},
     };
     for (const auto& e : entries) {
         EXPECT_EQ(e.entry, fromSystem(e.library, e.name)) << e.name;

@@ -1,6 +1,9 @@
 // The main window fixture (see main_window_fixture.h).
 #include "support/main_window_fixture.h"
 
+#include <utility>
+
+#include "breaktimer/break_screen.h"
 #include "draw/sticky_keys.h"
 #include "settings/registry_store.h"
 #include "shell/optional_functions.h"
@@ -11,6 +14,7 @@
 STICKYKEYS standInStickyKeys = {};
 int stickyKeysWrites = 0;
 int stickyKeysBroadcasts = 0;
+EXECUTION_STATE standInExecutionState = ES_CONTINUOUS;
 
 namespace {
 
@@ -38,6 +42,10 @@ void MainWindowTest::SetUp() {
     stickyKeysWrites = 0;
     stickyKeysBroadcasts = 0;
     stickyKeysParameters = StandInStickyKeysParameters;
+    standInExecutionState = ES_CONTINUOUS;
+    setThreadExecutionState = [](EXECUTION_STATE state) {
+        return std::exchange(standInExecutionState, state);
+    };
     RegDeleteTreeW(HKEY_CURRENT_USER, kVendorKeyPath);
     const DWORD shown = 1;
     ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, kSettingsKeyPath, L"OptionShown", REG_DWORD,
@@ -75,6 +83,7 @@ void MainWindowTest::TearDown() {
     ReleaseOptionalFunctions();
     zoomExitPauseMs = 250;
     stickyKeysParameters = SystemParametersInfoW;
+    setThreadExecutionState = SetThreadExecutionState;
 }
 
 bool HotkeyHeld(UINT modifiers, UINT key) {

@@ -1,7 +1,8 @@
 // The real main window inside the test program: created as start-up creates it, over fresh
 // stored settings (OptionShown = 1 only) and application state, and torn down after each test.
-// The system's sticky-keys setting is a stand-in during each test, so that no test changes the
-// real one, even when it fails. Also whether a hotkey combination is held, by anyone.
+// The system's sticky-keys setting and the thread's execution state are stand-ins during each
+// test, so that no test changes the real ones, even when it fails. Also whether a hotkey
+// combination is held, by anyone.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -29,6 +30,10 @@ class MainWindowTest : public ::testing::Test {
 extern STICKYKEYS standInStickyKeys;
 extern int stickyKeysWrites;
 extern int stickyKeysBroadcasts;
+// The thread's execution state as the program last set it during a test (ES_CONTINUOUS alone:
+// nothing asked); the system's is left alone.
+extern EXECUTION_STATE standInExecutionState;
+constexpr EXECUTION_STATE kDisplayKeptOn = ES_CONTINUOUS | ES_DISPLAY_REQUIRED | ES_SYSTEM_REQUIRED;
 
 // True when some registration holds the combination (RegisterHotKey's modifiers).
 bool HotkeyHeld(UINT modifiers, UINT key);

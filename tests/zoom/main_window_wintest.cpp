@@ -19,6 +19,7 @@
 #include "support/dialog_runner.h"
 #include "support/main_window_fixture.h"
 #include "support/mode_cycles.h"
+#include "support/system_stand_ins.h"
 #include "support/wait_until.h"
 #include "zoom/app_state.h"
 #include "zoom/hotkeys.h"
@@ -41,12 +42,12 @@ void ExpectDeleted(const std::vector<HGDIOBJ>& objects) {
     }
 }
 
-TEST_F(MainWindow, CreationRunsTimeCriticalAndASecondWindowCannotBeMade) {
+TEST_F(MainWindow, CreationRunsAboveNormalAndASecondWindowCannotBeMade) {
     CreateMain();
     EXPECT_EQ(app.mainWindow, window);
     EXPECT_FALSE(IsWindowVisible(window));
     EXPECT_TRUE(boxes.empty());
-    EXPECT_EQ(GetThreadPriority(GetCurrentThread()), THREAD_PRIORITY_TIME_CRITICAL);
+    EXPECT_EQ(GetThreadPriority(GetCurrentThread()), THREAD_PRIORITY_ABOVE_NORMAL);
     EXPECT_EQ(CreateMainWindow(GetModuleHandleW(nullptr)), nullptr) << "the class exists";
     EXPECT_EQ(app.mainWindow, window);
 }
@@ -353,21 +354,6 @@ TEST_F(BreakScreen, RestartedBreakRestoresWhatThePresenterHadBeforeTheFirstStart
     }
 }
 
-// The screen saver and both power phases, as the break switches them off.
-using PowerSettings = std::array<BOOL, 3>;
-PowerSettings CurrentPowerSettings() {
-    PowerSettings now = {};
-    SystemParametersInfoW(SPI_GETSCREENSAVEACTIVE, 0, &now[0], 0);
-    SystemParametersInfoW(SPI_GETPOWEROFFACTIVE, 0, &now[1], 0);
-    SystemParametersInfoW(SPI_GETLOWPOWERACTIVE, 0, &now[2], 0);
-    return now;
-}
-void SetPowerSettings(const PowerSettings& to) {
-    SystemParametersInfoW(SPI_SETSCREENSAVEACTIVE, to[0], nullptr, 0);
-    SystemParametersInfoW(SPI_SETPOWEROFFACTIVE, to[1], nullptr, 0);
-    SystemParametersInfoW(SPI_SETLOWPOWERACTIVE, to[2], nullptr, 0);
-}
-
 // Whether the shell still has the main window's icon. Wine's notification area drops an icon
 // on its own about a second after its window is gone, so asked at once this tells whether the
 // program took it away.
@@ -397,18 +383,11 @@ constexpr WayOut kWaysOut[] = {
      }},
 };
 
-class WaysOut : public MainWindowTest, public ::testing::WithParamInterface<WayOut> {
-  protected:
-    void TearDown() override {
-        SetPowerSettings(before);
-        MainWindowTest::TearDown();
-    }
-    const PowerSettings before = CurrentPowerSettings();
-};
+class WaysOut : public BreakScreen, public ::testing::WithParamInterface<WayOut> {};
 
 TEST_P(WaysOut, EndTheBreakWithThePowerSettingsBackWriteExitsSettingsAndEndTheLoop) {
     CreateMain();
-    SetPowerSettings({TRUE, TRUE, TRUE});
+    ASSERT_TRUE(SystemParametersInfoW(SPI_SETSCREENSAVEACTIVE, TRUE, nullptr, 0));
     app.settings.FontScale = 17;
     app.settings.PenColor = 0x123456;
     HDC screen = GetDC(nullptr);
@@ -416,14 +395,16 @@ TEST_P(WaysOut, EndTheBreakWithThePowerSettingsBackWriteExitsSettingsAndEndTheLo
     HBITMAP padBitmap = app.padPictureBitmap = CreateCompatibleBitmap(screen, 8, 8);
     ReleaseDC(nullptr, screen);
     StartBreak(window);
-    ASSERT_EQ(CurrentPowerSettings(), (PowerSettings{FALSE, FALSE, FALSE}));
+    ASSERT_FALSE(ScreenSaverActive());
+    ASSERT_EQ(standInExecutionState, kDisplayKeptOn);
     ASSERT_TRUE(TrayIconThere(window));
 
     GetParam().leave(window);
     EXPECT_FALSE(TrayIconThere(window));
     EXPECT_FALSE(IsWindow(window));
     EXPECT_EQ(app.breakActive, 0);
-    EXPECT_EQ(CurrentPowerSettings(), (PowerSettings{TRUE, TRUE, TRUE}));
+    EXPECT_TRUE(ScreenSaverActive());
+    EXPECT_EQ(standInExecutionState, DWORD(ES_CONTINUOUS)) << "the display would stay on";
     EXPECT_EQ(StoredSetting(L"FontScale"), 17u);
     EXPECT_EQ(StoredSetting(L"PenColor"), 0x123456u);
     EXPECT_EQ(app.padPictureDC, nullptr);
@@ -480,6 +461,7 @@ TEST_F(BreakScreen, AFailedStartLeavesNoBreakTimerPowerChangeLayeringOrWindowBeh
         EXPECT_FALSE(IsWindowVisible(window));
         EXPECT_FALSE(GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_LAYERED);
         EXPECT_TRUE(ScreenSaverActive());
+        EXPECT_EQ(standInExecutionState, DWORD(ES_CONTINUOUS));
         EXPECT_FALSE(KillTimer(window, 0)) << "the countdown still ran";
         EXPECT_EQ(app.displayDC, nullptr);
         EXPECT_EQ(app.breakDesktopBitmap, nullptr);
@@ -502,12 +484,14 @@ TEST_F(BreakScreen, TheAlarmAtExpiryPlaysTheFileOrNothingNeverTheDefaultSound) {
     const auto real = std::exchange(playAlarmSound, RecordAlarm);
     Settings& s = app.settings;
     wcscpy(s.BreakSoundFile, L"C:\\nowhere\\gong.wav");
+    s.BreakTimeout = 1;
+    FakeClock clock;
     for (int play : {0, 1}) {
         s.BreakPlaySoundFile = play;
         StartBreak(window);
-        app.breakSecondsLeft = 2;
-        BreakTick(window); // one second left
-        BreakTick(window); // expired
+        clock.Advance(61500);
+        BreakTick(window); // late, at -1: the alarm although no tick showed 0
+        clock.Advance(1000);
         BreakTick(window); // counting the time since: no second alarm
         EndBreak(window);
     }

@@ -79,6 +79,24 @@ __declspec(dllexport) BOOL WINAPI MagSetWindowTransform(HWND, const float* matri
     return TRUE;
 }
 
+__declspec(dllexport) BOOL WINAPI MagSetWindowSource(HWND, RECT source) {
+    StandInRecord* r = Record();
+    if (r == nullptr) {
+        return FALSE;
+    }
+    r->source[0] = source.left;
+    r->source[1] = source.top;
+    r->source[2] = source.right;
+    r->source[3] = source.bottom;
+    InterlockedIncrement(&r->sourceCount);
+    return TRUE;
+}
+
+// Wine has no system cursor switch to forward to.
+__declspec(dllexport) BOOL WINAPI MagShowSystemCursor(BOOL) {
+    return TRUE;
+}
+
 } // extern "C"
 
 BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, void*) {
