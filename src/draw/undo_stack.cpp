@@ -1,9 +1,14 @@
 // Undo snapshots (see undo_stack.h).
 #include "draw/undo_stack.h"
 
+#include <algorithm>
+#include <iterator>
 #include <new>
+#include <utility>
 
 #include "zoom/app_state.h"
+
+static_assert(std::size(SpareSurfaces{}.undo) == kUndoDepth);
 
 BOOL(WINAPI* undoBeep)(DWORD, DWORD) = Beep;
 
@@ -43,14 +48,6 @@ UndoSnapshot* NewSnapshot() {
     snapshot->dc = CreateCompatibleDC(app.imageDC);
     SelectObject(snapshot->dc, snapshot->bitmap);
     return snapshot;
-}
-
-void FreeList(UndoSnapshot*& list) {
-    while (list != nullptr) {
-        UndoSnapshot* snapshot = list;
-        list = snapshot->next;
-        FreeSnapshot(snapshot);
-    }
 }
 
 } // namespace
@@ -95,6 +92,45 @@ bool PopUndoSnapshot() {
 }
 
 void ClearUndoStack() {
-    FreeList(app.undoStack);
-    FreeList(app.undoSpares);
+    while (app.undoStack != nullptr) {
+        UndoSnapshot* snapshot = app.undoStack;
+        app.undoStack = snapshot->next;
+        snapshot->next = app.undoSpares;
+        app.undoSpares = snapshot;
+    }
+}
+
+void KeepUndoSurfaces(std::span<HBITMAP> kept) {
+    for (UndoSnapshot** list : {&app.undoStack, &app.undoSpares}) {
+        while (*list != nullptr) {
+            UndoSnapshot* snapshot = *list;
+            *list = snapshot->next;
+            DeleteAndClear(snapshot->dc); // lets go of the bitmap
+            const auto place = std::find(kept.begin(), kept.end(), nullptr);
+            if (place != kept.end()) {
+                *place = std::exchange(snapshot->bitmap, nullptr);
+            }
+            FreeSnapshot(snapshot); // deletes a bitmap that found no place
+        }
+    }
+}
+
+void TakeKeptUndoSurfaces(std::span<HBITMAP> kept) {
+    for (HBITMAP& bitmap : kept) {
+        if (bitmap == nullptr) {
+            continue;
+        }
+        auto* snapshot = new (std::nothrow) UndoSnapshot;
+        HDC dc = snapshot != nullptr ? CreateCompatibleDC(app.imageDC) : nullptr;
+        if (dc == nullptr) {
+            delete snapshot;
+            DeleteAndClear(bitmap);
+            continue;
+        }
+        snapshot->dc = dc;
+        snapshot->bitmap = std::exchange(bitmap, nullptr);
+        SelectObject(dc, snapshot->bitmap);
+        snapshot->next = app.undoSpares;
+        app.undoSpares = snapshot;
+    }
 }

@@ -42,6 +42,9 @@ struct SpareSurfaces {
     int height = 0;
     UINT bitsPerPixel = 0; // the display's format the device bitmaps were made for
     UINT planes = 0;
+    // Undo snapshot bitmaps of the image's size and format, their DCs deleted: the next zoom's
+    // pushes reuse them (draw/undo_stack.h).
+    HBITMAP undo[7] = {};
 };
 
 struct AppState {

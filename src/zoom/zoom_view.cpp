@@ -46,9 +46,11 @@ void KeepSurfacesForNextZoom() {
         DeleteAndClear(app.scratchBitmap);
         DeleteAndClear(app.viewBitmap);
         app.viewBits = nullptr;
+        KeepUndoSurfaces({});
         return;
     }
     SpareSurfaces& spare = app.spareSurfaces;
+    KeepUndoSurfaces(spare.undo);
     spare.image = std::exchange(app.imageBitmap, nullptr);
     spare.imageBits = std::exchange(app.imageBits, nullptr);
     spare.clean = std::exchange(app.cleanBitmap, nullptr);
@@ -90,6 +92,7 @@ void TakeSpareSurfaces(int width, int height, UINT bitsPerPixel, UINT planes) {
     app.scratchBitmap = spare.scratch;
     app.viewBitmap = spare.view;
     app.viewBits = spare.viewBits;
+    TakeKeptUndoSurfaces(spare.undo);
     spare = SpareSurfaces{}; // the zoom owns them now
 }
 

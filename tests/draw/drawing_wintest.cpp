@@ -68,12 +68,13 @@ TEST_F(Drawing, AtZoomTwoAClickStartsDrawingAndCtrlZStepsBackSevenPressesThenBee
     EXPECT_EQ(UndoDepth(), 3);
     Send(WM_LBUTTONUP, 0, {300, 500});
     std::vector<Image> afterStroke;
-    std::set<HGDIOBJ> snapshots; // every surface the undo stack held in this zoom
+    std::set<HGDIOBJ> dcs, bitmaps; // every surface the undo stack held in this zoom
     for (int i = 0; i < 8; ++i) {
         Stroke({{100 + 200 * i, 700}, {160 + 200 * i, 700}, {160 + 200 * i, 760}});
         afterStroke.push_back(WorkingImage());
         for (const UndoSnapshot* s = app.undoStack; s != nullptr; s = s->next) {
-            snapshots.insert({s->dc, s->bitmap});
+            dcs.insert(s->dc);
+            bitmaps.insert(s->bitmap);
         }
     }
     for (int undo = 1; undo <= 9; ++undo) {
@@ -82,8 +83,19 @@ TEST_F(Drawing, AtZoomTwoAClickStartsDrawingAndCtrlZStepsBackSevenPressesThenBee
         EXPECT_EQ(beeps, std::max(undo - 7, 0)) << undo;
     }
     PressZoom();
-    for (HGDIOBJ object : snapshots) {
-        EXPECT_EQ(GetObjectType(object), 0u) << "not deleted with the zoom: " << object;
+    for (HGDIOBJ dc : dcs) {
+        EXPECT_EQ(GetObjectType(dc), 0u) << "a snapshot's DC outlived the zoom: " << dc;
+    }
+    // The bitmaps wait for the next zoom of this size, whose pushes need no fresh one.
+    EnterDrawing();
+    Stroke({{300, 300}, {400, 300}});
+    for (const UndoSnapshot* s = app.undoStack; s != nullptr; s = s->next) {
+        EXPECT_EQ(bitmaps.count(s->bitmap), 1u) << "a fresh snapshot bitmap";
+    }
+    PressZoom();
+    ReleaseSpareSurfaces();
+    for (HGDIOBJ bitmap : bitmaps) {
+        EXPECT_EQ(GetObjectType(bitmap), 0u) << "not deleted with the kept surfaces: " << bitmap;
     }
 }
 
