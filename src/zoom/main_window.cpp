@@ -11,6 +11,7 @@
 #include "draw/strokes.h"
 #include "draw/stylus.h"
 #include "draw/typing.h"
+#include "draw/undo_stack.h"
 #include "livezoom/live_zoom_window.h"
 #include "options/options_dialog.h"
 #include "output/copy_save.h"
@@ -181,6 +182,9 @@ LRESULT OnTimer(HWND window, UINT message, WPARAM timerId, LPARAM lParam) {
     case MainTimer::ReleaseSpares:
         KillTimer(window, timerId);
         ReleaseSpareSurfaces();
+        return 0;
+    case MainTimer::PrepareUndo:
+        PrepareUndoSurfaceSlice(window);
         return 0;
     }
     return DefWindowProcW(window, message, timerId, lParam);
