@@ -25,6 +25,19 @@ struct PenMarker {
     SIZE capacity = {}; // bitmap's size
 };
 
+// A highlighter stroke's coverage (draw/highlighter.cpp): GDI draws each piece of the stroke
+// into `dc`, white on black, and the blend moves those bits into `blended`, so that each pixel
+// of the stroke is blended once. Made at a zoom's first highlighter stroke, freed with the zoom.
+struct HighlightCoverage {
+    HDC dc = nullptr;
+    HBITMAP bitmap = nullptr;   // a 1-bit top-down DIB section of the capture's size
+    uint8_t* fresh = nullptr;   // borrowed: bitmap's bits, all clear between pieces
+    std::vector<uint8_t> blended; // the pixels this stroke has blended, in the same layout
+    int rowBytes = 0;
+    int width = 0;
+    int height = 0;
+};
+
 // Monitor-sized surfaces kept from one zoom to the next. A fresh bitmap of a monitor's size
 // costs about as much as a screen capture in page faults the first time its pixels are touched;
 // the next zoom of the same size reuses these, whose memory is already mapped, so the picture
@@ -65,6 +78,10 @@ struct AppState {
     int typingActive = 0;
     int caretFixed = 0;
     int padKind = 0; // 0 none, 'K' black pad, 'W' white pad
+    // H chose the highlighter; it draws while HighligterSupported is set. Kept from zoom to
+    // zoom like the pen's colour, but not stored: each start of the program begins with the pen.
+    int highlighterChosen = 0;
+    int highlightStroke = 0; // the stroke in progress lays the highlighter (set at each press)
     int breakActive = 0;
     int saveDialogOpen = 0;
 
@@ -81,6 +98,7 @@ struct AppState {
     RECT viewRect = {};
     HWND previousForeground = nullptr; // borrowed: another program's window
     int savedPenWidth = 0;
+    int savedHighlighterWidth = 0; // with savedPenWidth, when the highlighter is offered
 
     // Drawing surfaces and GDI objects: from zoom entry to zoom exit.
     HDC displayDC = nullptr;
@@ -94,6 +112,7 @@ struct AppState {
     HPEN pen = nullptr;
     HFONT typingFont = nullptr;
     PenMarker penMarker;
+    HighlightCoverage highlight;
     STICKYKEYS savedStickyKeys = {}; // valid only while cbSize is 8
     // The magnified view, painted here by the view's own scaler (view_scaler.h), made at the
     // first such paint of a zoom.

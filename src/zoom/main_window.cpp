@@ -8,6 +8,7 @@
 #include "breaktimer/break_screen.h"
 #include "draw/draw_keys.h"
 #include "draw/pen.h"
+#include "draw/pen_state.h"
 #include "draw/strokes.h"
 #include "draw/stylus.h"
 #include "draw/typing.h"
@@ -155,7 +156,7 @@ LRESULT OnMouseWheel(HWND window, WPARAM wParam) {
         return OnTypingWheel(window, notches);
     }
     if (app.drawMode && (GET_KEYSTATE_WPARAM(wParam) & MK_CONTROL)) {
-        SetPenWidth(window, app.penPoint.x, app.penPoint.y, app.settings.PenWidth + notches);
+        SetPenWidth(window, app.penPoint.x, app.penPoint.y, ActivePenWidth() + notches);
         UpdateCursorClip();
         return 1;
     }

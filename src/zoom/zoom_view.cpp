@@ -1,6 +1,7 @@
 // The zoom view (see zoom_view.h).
 #include "zoom/zoom_view.h"
 
+#include "draw/highlighter.h"
 #include "draw/pen_state.h"
 #include "draw/sticky_keys.h"
 #include "draw/undo_stack.h"
@@ -67,6 +68,7 @@ void KeepSurfacesForNextZoom() {
 // selected into one when its bitmap, pen or font is deleted or kept.
 void DeleteZoomObjects() {
     ReleasePenMarker();
+    ReleaseHighlighter();
     DeleteAndClear(app.displayDC);
     DeleteAndClear(app.imageDC);
     DeleteAndClear(app.cleanDC);
@@ -361,12 +363,7 @@ void FinishZoom(HWND window) {
         app.fromLiveZoom = 0;
         // Strokes were widened by the live level for the frozen magnified image; the pen
         // gets its own width back (nothing was widened when drawing never started).
-        if (app.savedPenWidth != 0) {
-            StorePenWidth(
-                RestoredPenWidth(app.settings.PenWidth, app.savedPenWidth, app.liveZoomFactor),
-                false);
-            app.savedPenWidth = 0;
-        }
+        RestoreWidthsAfterLiveZoom();
     }
 }
 

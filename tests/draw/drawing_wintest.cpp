@@ -4,6 +4,7 @@
 
 #include <set>
 
+#include "draw/highlight_blend.h"
 #include "shell/optional_functions.h"
 #include "support/mode_cycles.h"
 #include "support/wait_until.h"
@@ -151,6 +152,92 @@ TEST_F(Drawing, CtrlWheelWidensThePenEraseAllIsForGoodAndWInZoomShowsTheWhitePad
     EXPECT_EQ(beeps, 1);
     CtrlZ();
     EXPECT_EQ(beeps, 2);
+}
+
+// On the white pad (a known picture under the strokes) each drag blends where the pen would
+// draw: a stroke that crosses itself once, a second stroke over it again, the shapes as well.
+TEST_F(Drawing, HTakesTheHighlighterWhichBlendsEachStrokeOnceAndUndoesItWhole) {
+    // What the highlighter lays over `before` where GDI's pen of its width draws `draw`: red at
+    // half opacity, once per pixel.
+    const auto highlighted = [](const Image& before, const Drawn& draw) {
+        const Image pen = Read(app.imageDC, [&draw](HDC dc) {
+            HPEN wide = CreatePen(PS_SOLID, app.settings.HighligterWidth, kRed);
+            HGDIOBJ previous = SelectObject(dc, wide);
+            draw(dc);
+            SelectObject(dc, previous);
+            DeleteObject(wide);
+        });
+        Image expected = before;
+        for (size_t i = 0; i < expected.size(); ++i) {
+            expected[i] = pen[i] != before[i] ? BlendPixel(before[i], kRed, 50) : before[i];
+        }
+        return expected;
+    };
+    EnterDrawing();
+    Key('H'); // not offered: nothing changes
+    EXPECT_EQ(app.highlighterChosen, 0);
+    app.settings.HighligterSupported = 1;
+    Key('W');
+    Key('H');
+    ASSERT_TRUE(HighlighterActive());
+    Move(kAside);
+    const ImageRect tip = HighlighterTip({kAside.x, kAside.y}, 20);
+    EXPECT_EQ(GetPixel(app.imageDC, tip.left, tip.top), RGB(255, 128, 128)) << "the marker";
+    EXPECT_EQ(GetPixel(app.imageDC, tip.left - 1, tip.top), RGB(255, 255, 255));
+    std::vector<POINT> head;
+    for (CapturePoint p : ArrowPolygon({1200, 300}, {1500, 600}, 80, 80)) {
+        head.push_back({p.x, p.y});
+    }
+    const struct {
+        WPARAM keys;
+        std::vector<POINT> path;
+        Drawn draw;
+    } drags[] = {
+        {0,
+         {{300, 300}, {600, 300}, {450, 450}, {450, 150}},
+         [](HDC dc) {
+             const POINT path[] = {{300, 300}, {600, 300}, {450, 450}, {450, 150}, {450, 150}};
+             MoveToEx(dc, 300, 300, nullptr);
+             PolylineTo(dc, path, 5);
+         }},
+        {0, {{300, 330}, {600, 330}}, Line({300, 330}, {600, 330})},
+        {MK_CONTROL, {{800, 200}, {1000, 400}}, Box(800, 200, 1000, 400)},
+        {MK_SHIFT | MK_CONTROL, {{1200, 300}, {1500, 600}}, Arrow(head)},
+    };
+    for (const auto& drag : drags) {
+        Move(kAside);
+        const Image before = WorkingImage();
+        Stroke(drag.path, drag.keys);
+        EXPECT_EQ(Differences(WorkingImage(), highlighted(before, drag.draw), MarkerSquare()), 0u)
+            << "from " << drag.path[0].x;
+        CtrlZ(); // one step takes the stroke away whole, and it comes back the same
+        EXPECT_EQ(Differences(WorkingImage(), before, MarkerSquare()), 0u) << drag.path[0].x;
+        Stroke(drag.path, drag.keys);
+    }
+    EXPECT_EQ(GetPixel(app.imageDC, 450, 300), RGB(255, 128, 128)) << "its own crossing once";
+    EXPECT_EQ(GetPixel(app.imageDC, 450, 330), RGB(255, 64, 64)) << "the second stroke again";
+    Send(WM_MOUSEWHEEL, MAKEWPARAM(MK_CONTROL, 120), {});
+    EXPECT_EQ(StoredSetting(L"HighligterWidth"), 21u);
+    EXPECT_EQ(app.settings.PenWidth, 3) << "the pen keeps its own width";
+    Key('H');
+    EXPECT_FALSE(HighlighterActive());
+}
+
+TEST_F(Drawing, ALiveZoomTakeoverScalesBothWidthsAndGivesBothBack) {
+    app.settings.HighligterSupported = 1;
+    app.highlighterChosen = 1;
+    PressZoom(); // as a takeover leaves it: at 1.0, the live magnification recorded
+    app.currentZoom = app.targetZoom = 1.0f;
+    app.fromLiveZoom = 1;
+    app.liveZoomFactor = 2.5f;
+    Move({500, 500});
+    Press({500, 500});
+    Send(WM_LBUTTONUP, 0, {500, 500});
+    EXPECT_EQ(app.settings.PenWidth, 7);
+    EXPECT_EQ(app.settings.HighligterWidth, 50);
+    PressZoom();
+    EXPECT_EQ(app.settings.PenWidth, 3);
+    EXPECT_EQ(app.settings.HighligterWidth, 20);
 }
 
 TEST_F(Drawing, SpaceCentresThePenButNotDuringAStroke) {
