@@ -42,10 +42,16 @@ bool ReserveMarkerSurface(int width, int height) {
 void PaintMarker(int x, int y, bool dot) {
     HDC dc = app.imageDC;
     if (HighlighterActive() && app.imageBits != nullptr) {
+        // The tip blended as a stroke would be, framed in the pen's colour so that it shows on
+        // any slide.
+        const ImageRect tip = HighlighterTip({x, y}, ActivePenWidth());
         GdiFlush(); // the save-under's copy must have landed before the pixels change
-        BlendRectangle({app.imageBits, app.captureWidth, app.captureHeight, app.captureWidth},
-                       HighlighterTip({x, y}, ActivePenWidth()), app.settings.PenColor,
-                       HighlighterOpacity(app.settings.HighligterOpacity));
+        BlendRectangle({app.imageBits, app.captureWidth, app.captureHeight, app.captureWidth}, tip,
+                       app.settings.PenColor, HighlighterOpacity(app.settings.HighligterOpacity));
+        const RECT frame = {tip.left, tip.top, tip.right, tip.bottom};
+        HBRUSH brush = CreateSolidBrush(app.settings.PenColor);
+        FrameRect(dc, &frame, brush);
+        DeleteObject(brush);
         MoveToEx(dc, x, y, nullptr);
     } else if (!dot && UseCrossMarker()) {
         // Each bar both ways, so both end pixels are painted (a line leaves out its last one).
@@ -69,8 +75,9 @@ void PaintMarker(int x, int y, bool dot) {
 } // namespace
 
 PenTool ActiveTool() {
-    return app.settings.HighligterSupported != 0 && app.highlighterChosen != 0 ? PenTool::Highlighter
-                                                                             : PenTool::Pen;
+    return app.settings.HighligterSupported != 0 && app.highlighterChosen != 0
+               ? PenTool::Highlighter
+               : PenTool::Pen;
 }
 
 int ActivePenWidth() {

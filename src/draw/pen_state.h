@@ -30,7 +30,8 @@ void RestoreWidthsAfterLiveZoom();
 
 // Paints the marker at image point (x, y), first taking it out of where it is shown: the cross,
 // or a dot of the pen's width (always the dot when `dot` is set, as entering drawing shows the
-// width); for the highlighter a square of its width, blended as its strokes are. The pixels under it are saved first; when they cannot be, no marker is painted.
+// width); for the highlighter a square of its width, blended as its strokes are and framed. The
+// pixels under it are saved first; when they cannot be, no marker is painted.
 void ShowPenMarker(int x, int y, bool dot = false);
 // Takes the marker out, putting back the pixels it covered; nothing when it is not painted.
 void HidePenMarker();

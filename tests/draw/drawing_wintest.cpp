@@ -182,7 +182,9 @@ TEST_F(Drawing, HTakesTheHighlighterWhichBlendsEachStrokeOnceAndUndoesItWhole) {
     ASSERT_TRUE(HighlighterActive());
     Move(kAside);
     const ImageRect tip = HighlighterTip({kAside.x, kAside.y}, 20);
-    EXPECT_EQ(GetPixel(app.imageDC, tip.left, tip.top), RGB(255, 128, 128)) << "the marker";
+    // The marker: the tip as a stroke blends it, framed in the pen's colour.
+    EXPECT_EQ(GetPixel(app.imageDC, tip.left + 1, tip.bottom - 2), RGB(255, 128, 128));
+    EXPECT_EQ(GetPixel(app.imageDC, tip.left, tip.bottom - 1), kRed);
     EXPECT_EQ(GetPixel(app.imageDC, tip.left - 1, tip.top), RGB(255, 255, 255));
     std::vector<POINT> head;
     for (CapturePoint p : ArrowPolygon({1200, 300}, {1500, 600}, 80, 80)) {
