@@ -117,6 +117,7 @@ void PushUndoSnapshot() {
         if (snapshot != nullptr) {
             BitBlt(snapshot->dc, 0, 0, app.captureWidth, app.captureHeight, app.imageDC, 0, 0,
                    SRCCOPY);
+            snapshot->rowsTouched = app.captureHeight;
         }
     }
     if (snapshot == nullptr) {
@@ -155,8 +156,9 @@ void KeepUndoSurfaces(std::span<HBITMAP> kept) {
     ClearUndoStack();
     while (UndoSnapshot* snapshot = TakeSpare()) {
         DeleteAndClear(snapshot->dc); // lets go of the bitmap
+        // One still being made ahead goes: a kept surface is one whose memory is all mapped.
         const auto place = std::find(kept.begin(), kept.end(), nullptr);
-        if (place != kept.end()) {
+        if (place != kept.end() && snapshot->rowsTouched >= app.captureHeight) {
             *place = std::exchange(snapshot->bitmap, nullptr);
         }
         FreeSnapshot(snapshot); // deletes a bitmap that found no place

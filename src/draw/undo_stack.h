@@ -19,10 +19,10 @@
 constexpr int kUndoDepth = 7;
 
 struct UndoSnapshot {
-    HDC dc = nullptr;          // memory DC compatible with imageDC, `bitmap` selected; or cleanDC
-    HBITMAP bitmap = nullptr;  // W x H copy of the working image; none when dc is cleanDC
-    int rowsTouched = 0;       // a spare's rows whose memory is mapped already
-    UndoSnapshot* next = nullptr;  // the next older snapshot
+    HDC dc = nullptr;             // compatible with imageDC, `bitmap` selected; or cleanDC
+    HBITMAP bitmap = nullptr;     // W x H copy of the working image; none when dc is cleanDC
+    int rowsTouched = 0;          // a spare's rows whose memory is mapped already
+    UndoSnapshot* next = nullptr; // the next older snapshot
 };
 
 // Saves imageDC on top, dropping the oldest when seven are held. Skipped silently when the
