@@ -1,7 +1,8 @@
 // The highlighter on the working image: each piece of a highlighter stroke (a dot, a segment, a
-// finished shape) is drawn by GDI into the stroke's coverage mask and blended from there into the
-// image's pixels at HighligterOpacity, once per pixel for the whole stroke (draw/highlight_blend.h).
-// The mask lives from a zoom's first highlighter stroke to the end of the zoom. It calls no mode.
+// finished shape) is drawn by GDI into the stroke's coverage mask and blended from there into
+// the image's pixels at HighligterOpacity, once per pixel for the whole stroke (the arithmetic is
+// in draw/highlight_blend.h). The mask lives from a zoom's first highlighter stroke to the end
+// of the zoom. It calls no mode.
 #pragma once
 
 #include <windows.h>

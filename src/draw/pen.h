@@ -11,8 +11,8 @@ bool SelectPenColorForKey(HWND window, WPARAM virtualKey);
 // H in drawing switches between the pen and the highlighter, when the highlighter is offered;
 // false (nothing done) for other keys and at other times.
 bool SwitchHighlighterForKey(HWND window, WPARAM virtualKey);
-// Validates and applies a new width of the active tool at the pen point (x, y), then re-enters drawing there so
-// the marker shows the new width at once.
+// Validates and applies a new width of the active tool at the pen point (x, y), then re-enters
+// drawing there so the marker shows the new width at once.
 void SetPenWidth(HWND window, int x, int y, int requested);
 // Replaces the pen of imageDC with one of the active tool's width and PenColor; text colour
 // follows.

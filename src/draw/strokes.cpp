@@ -103,9 +103,8 @@ void EnterDrawMode(HWND window, CapturePoint p) {
     ShowPenMarker(p.x, p.y, true); // a dot of the pen's width
     InvalidateAll(window);
     // After a live-zoom takeover strokes keep their on-screen thickness: the width is scaled
-    // by the live magnification until that zoom ends.
-    // The highlighter's width is scaled alike while it is offered: the tool not in use directly,
-    // the one in use as a width change would.
+    // by the live magnification until that zoom ends. The highlighter's is scaled alike while it
+    // is offered: the tool not in use directly, the one in use as a width change would.
     if (app.fromLiveZoom && app.savedPenWidth == 0) {
         const auto scaled = [](int width) {
             return static_cast<int>(static_cast<float>(width) * app.liveZoomFactor);

@@ -30,8 +30,8 @@ struct PenMarker {
 // of the stroke is blended once. Made at a zoom's first highlighter stroke, freed with the zoom.
 struct HighlightCoverage {
     HDC dc = nullptr;
-    HBITMAP bitmap = nullptr;   // a 1-bit top-down DIB section of the capture's size
-    uint8_t* fresh = nullptr;   // borrowed: bitmap's bits, all clear between pieces
+    HBITMAP bitmap = nullptr;     // a 1-bit top-down DIB section of the capture's size
+    uint8_t* fresh = nullptr;     // borrowed: bitmap's bits, all clear between pieces
     std::vector<uint8_t> blended; // the pixels this stroke has blended, in the same layout
     int rowBytes = 0;
     int width = 0;

@@ -88,14 +88,14 @@ TEST(PenRules, WidthTwoToThirtyUnlessHandedOverByLiveZoomAndTheCrossOnlyForThinP
 
 TEST(Highlighter, ChannelsRoundToTheNearestLevelAtTheOpacityCutToTenToAHundred) {
     const struct {
-        uint32_t under;   // 0x00RRGGBB
-        uint32_t colour;  // COLORREF
+        uint32_t under;  // 0x00RRGGBB
+        uint32_t colour; // COLORREF
         int32_t opacity;
         uint32_t blended; // 0x00RRGGBB
     } rows[] = {
-        {0xFFFFFF, 0x0000FF, 50, 0xFF8080}, // red on white: 127.5 rounds up
-        {0x000000, 0x00FFFF, 50, 0x808000}, // yellow on black
-        {0x102030, 0xFF0000, 10, 0x0E1D45}, // blue, a tenth: 14.4, 28.8, 43.2 + 25.5
+        {0xFFFFFF, 0x0000FF, 50, 0xFF8080},  // red on white: 127.5 rounds up
+        {0x000000, 0x00FFFF, 50, 0x808000},  // yellow on black
+        {0x102030, 0xFF0000, 10, 0x0E1D45},  // blue, a tenth: 14.4, 28.8, 43.2 + 25.5
         {0x102030, 0x80FF00, 100, 0x00FF80}, // all the colour
         {0x123456, 0xABCDEF, 0, 0x123456},
     };
