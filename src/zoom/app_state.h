@@ -133,8 +133,9 @@ struct AppState {
     POINT textPoint = {};
     POINT typingReturnPoint = {};
     UndoSnapshot* undoStack = nullptr;
-    UndoSnapshot* undoSpares =
-        nullptr; // popped snapshots kept for reuse; with the stack, at most 7
+    // Surfaces for the next pushes: popped, erased, kept from the last zoom or made ahead. With
+    // the stack, at most 7.
+    UndoSnapshot* undoSpares = nullptr;
     TypedGlyph* typedCharacters = nullptr;
 
     // Break screen.
