@@ -11,6 +11,7 @@
 #include <iterator>
 #include <vector>
 
+#include "draw/pen.h"
 #include "draw/undo_stack.h"
 #include "settings/registry_store.h"
 #include "shell/optional_functions.h"
@@ -357,7 +358,9 @@ int main() {
     leave();
 
     // Drawing at magnification 1 (the draw hotkey) and at 2: one pointer message and the paint
-    // it causes, with the area it invalidated; and undo snapshots against a plain image copy.
+    // it causes, with the area it invalidated, for the pen at its default width and for the pen
+    // and the highlighter at the highlighter's; and undo snapshots against a plain image copy.
+    const int32_t penWidth = app.settings.PenWidth;
     for (float zoom : {1.0f, 2.0f}) {
         SendMessageW(window, WM_HOTKEY, 2, 0); // drawing at 1.0
         if (zoom != 1.0f) {
@@ -385,37 +388,121 @@ int main() {
                    200, [] {}, [&] { move(0); }),
                kFrameMs);
         std::printf("%-46s %8.0f\n", "  mean invalidated pixels", area / 200.0);
-        SendMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(cx, cy));
-        std::snprintf(label, sizeof label, "freehand segment + paint at %.0f", zoom);
-        area = 0;
-        Report(label,
-               Time(
-                   200, [] {}, [&] { move(MK_LBUTTON); }),
-               kFrameMs);
-        std::printf("%-46s %8.0f\n", "  mean invalidated pixels", area / 200.0);
-        SendMessageW(window, WM_LBUTTONUP, 0, MAKELPARAM(cx, cy));
-        if (zoom == 1.0f) {
-            HDC copyDC = CreateCompatibleDC(app.imageDC);
-            HBITMAP copy = CreateCompatibleBitmap(app.imageDC, width, height);
-            HGDIOBJ old = SelectObject(copyDC, copy);
-            const Figures copying = Report(
-                "plain full-image BitBlt",
-                Time(
-                    20, [] {},
-                    [&] { BitBlt(copyDC, 0, 0, width, height, app.imageDC, 0, 0, SRCCOPY); }));
-            SelectObject(copyDC, old);
-            DeleteObject(copy);
-            DeleteDC(copyDC);
-            Report("undo snapshot push, 7 on an empty stack",
-                   Time(
-                       7, [] {}, [] { PushUndoSnapshot(); }),
-                   copying.median);
-            Report("undo snapshot push on a full stack",
-                   Time(
-                       50, [] {}, [] { PushUndoSnapshot(); }),
-                   copying.median);
-            ClearUndoStack();
+        // A freehand drag of 200 moves; the figures of the highlighter's stand beside the pen's
+        // of the same width.
+        auto drag = [&](const char* what, double floor) {
+            SendMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(cx, cy));
+            UpdateWindow(window); // the last drag's release repainted the whole window
+            std::snprintf(label, sizeof label, "%s segment + paint at %.0f", what, zoom);
+            area = 0;
+            const Figures f = Report(label,
+                                     Time(
+                                         200, [] {}, [&] { move(MK_LBUTTON); }),
+                                     floor);
+            std::printf("%-46s %8.0f\n", "  mean invalidated pixels", area / 200.0);
+            SendMessageW(window, WM_LBUTTONUP, 0, MAKELPARAM(cx, cy));
+            return f;
+        };
+        drag("freehand", kFrameMs);
+        app.settings.PenWidth = app.settings.HighligterWidth;
+        RebuildPen();
+        const Figures wide = drag("pen 20 wide,", kFrameMs);
+        app.settings.PenWidth = penWidth;
+        app.settings.HighligterSupported = 1;
+        app.highlighterChosen = 1;
+        RebuildPen();
+        drag("highlighter", wide.median);
+        app.highlighterChosen = 0;
+        app.settings.HighligterSupported = 0;
+        leave();
+    }
+
+    // Undo snapshots against a plain copy of the image. A push made a fresh monitor-sized bitmap
+    // whenever none was to spare; now the surfaces outlive the zoom and, with none kept (the first
+    // zoom after start, or ten minutes after the last), the next is made ahead while the queue is
+    // idle, as between a presenter's strokes. The copy's floor goes into seven bitmaps in turn,
+    // as the stack's pushes do: into one bitmap again and again both stay in the processor's
+    // cache at 1920 x 1080, which no push enjoys.
+    {
+        SendMessageW(window, WM_HOTKEY, 2, 0);
+        struct Target {
+            HDC dc;
+            HBITMAP bitmap;
+            HGDIOBJ old;
+        };
+        std::vector<Target> targets;
+        for (int i = 0; i < kUndoDepth; ++i) {
+            HDC dc = CreateCompatibleDC(app.imageDC);
+            HBITMAP bitmap = CreateCompatibleBitmap(app.imageDC, width, height);
+            targets.push_back({dc, bitmap, SelectObject(dc, bitmap)});
+            PatBlt(dc, 0, 0, width, height, BLACKNESS); // mapped, as a kept surface is
         }
+        size_t next = 0;
+        const auto copyInTurn = [&] {
+            BitBlt(targets[next++ % targets.size()].dc, 0, 0, width, height, app.imageDC, 0, 0,
+                   SRCCOPY);
+        };
+        const Figures copying =
+            Report("plain full-image BitBlt, 7 bitmaps in turn", Time(
+                                                                     28, [] {}, copyInTurn));
+        const Figures pausedCopying =
+            Report("  each after 20 ms of quiet", Time(
+                                                      28, [] { Sleep(20); }, copyInTurn));
+        Report(
+            "  into one bitmap again and again",
+            Time(
+                20, [] {},
+                [&] { BitBlt(targets[0].dc, 0, 0, width, height, app.imageDC, 0, 0, SRCCOPY); }));
+        for (Target& t : targets) {
+            SelectObject(t.dc, t.old);
+            DeleteObject(t.bitmap);
+            DeleteDC(t.dc);
+        }
+        leave();
+        // Each push after 20 ms of quiet, as a presenter's strokes come well after the zoom
+        // shows (right after it the display server is still busy with the window); with
+        // `prepare`, the queue is also served until the next surface is made. Four zooms of six
+        // pushes each, since a zoom has only six after its entry's.
+        auto pushes = [&](const char* what, bool keptSurfaces, bool prepare) {
+            std::vector<double> samples;
+            const auto quiet = [&] {
+                Sleep(20); // no message is taken: the timer does not run
+                for (int i = 0; i < 100 && prepare; ++i) {
+                    Pump();
+                    if (app.undoSpares != nullptr &&
+                        app.undoSpares->rowsTouched >= app.captureHeight) {
+                        break;
+                    }
+                    Sleep(20);
+                }
+            };
+            for (int zoom = 0; zoom < 4; ++zoom) {
+                if (!keptSurfaces) {
+                    ReleaseSpareSurfaces();
+                }
+                SendMessageW(window, WM_HOTKEY, 2, 0); // its press pushes the first, borrowing
+                const std::vector<double> some = Time(6, quiet, [] { PushUndoSnapshot(); });
+                samples.insert(samples.end(), some.begin(), some.end());
+                leave();
+            }
+            Report(what, samples, pausedCopying.median);
+        };
+        SendMessageW(window, WM_HOTKEY, 2, 0);
+        app.imageModified = 0; // as before anything is drawn
+        Report("undo push 1, nothing drawn (borrows)",
+               Time(
+                   1, [] {}, [] { PushUndoSnapshot(); }),
+               copying.median);
+        app.imageModified = 1;
+        leave();
+        pushes("undo push 2-7, fresh bitmaps (none ahead)", false, false);
+        pushes("undo push 2-7, first zoom, made ahead", false, true);
+        pushes("undo push 2-7, a later zoom (kept surfaces)", true, false);
+        SendMessageW(window, WM_HOTKEY, 2, 0);
+        Report("undo snapshot push on a full stack",
+               Time(
+                   50, [] {}, [] { PushUndoSnapshot(); }),
+               copying.median);
         leave();
     }
 

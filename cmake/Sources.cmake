@@ -12,6 +12,7 @@ set(VISTREL_PORTABLE_SOURCES
     src/zoom/zoom_geometry.cpp
     src/zoom/view_scaler.cpp
     src/draw/draw_geometry.cpp
+    src/draw/highlight_blend.cpp
     src/draw/typing_rules.cpp
     src/output/file_names.cpp
     src/breaktimer/break_rules.cpp
@@ -53,6 +54,7 @@ set(VISTREL_WINDOWS_SOURCES
     src/draw/undo_stack.cpp
     src/draw/sticky_keys.cpp
     src/draw/pen_state.cpp
+    src/draw/highlighter.cpp
     src/draw/pen.cpp
     src/draw/strokes.cpp
     src/draw/draw_keys.cpp

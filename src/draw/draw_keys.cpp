@@ -179,6 +179,9 @@ LRESULT OnDrawKeyDown(HWND window, WPARAM virtualKey) {
             UndoLastChange(window);
         }
         break;
+    case 'H':
+        SwitchHighlighterForKey(window, virtualKey);
+        break;
     default:
         // R, G, B, O, Y and P pick a pen colour; every other key does nothing (T starts
         // typing on its key-up).

@@ -52,6 +52,21 @@ bool SelectPenColorForKey(HWND window, WPARAM virtualKey) {
     return true;
 }
 
+bool SwitchHighlighterForKey(HWND window, WPARAM virtualKey) {
+    // While typing H types; during a drag the stroke keeps the tool it began with.
+    if (virtualKey != 'H' || !app.settings.HighligterSupported || !app.drawMode ||
+        app.typingActive || app.strokeActive) {
+        return false;
+    }
+    HidePenMarker();
+    app.highlighterChosen = app.highlighterChosen ? 0 : 1;
+    RebuildPen();
+    RefreshPenMarker(window);
+    // The old marker may reach further than the new one's margin.
+    InvalidateRect(window, nullptr, FALSE);
+    return true;
+}
+
 void SetPenWidth(HWND window, int x, int y, int requested) {
     const bool fromLiveZoom = app.fromLiveZoom != 0;
     if (!AcceptedPenWidth(requested, fromLiveZoom)) {
@@ -77,7 +92,7 @@ void RebuildPen() {
     // not be deleted.
     SetTextColor(app.imageDC, app.settings.PenColor);
     HPEN previous = app.pen;
-    app.pen = CreatePen(PS_SOLID, app.settings.PenWidth, app.settings.PenColor);
+    app.pen = CreatePen(PS_SOLID, ActivePenWidth(), app.settings.PenColor);
     SelectObject(app.imageDC, app.pen);
     DeleteAndClear(previous);
 }

@@ -8,10 +8,14 @@
 
 // The colour keys R, G, B, O, Y, P pick their slot; other keys return false.
 bool SelectPenColorForKey(HWND window, WPARAM virtualKey);
-// Validates and applies a new width at the pen point (x, y), then re-enters drawing there so
-// the marker shows the new width at once.
+// H in drawing switches between the pen and the highlighter, when the highlighter is offered;
+// false (nothing done) for other keys and at other times.
+bool SwitchHighlighterForKey(HWND window, WPARAM virtualKey);
+// Validates and applies a new width of the active tool at the pen point (x, y), then re-enters
+// drawing there so the marker shows the new width at once.
 void SetPenWidth(HWND window, int x, int y, int requested);
-// Replaces the pen of imageDC with one of PenWidth and PenColor; text colour follows.
+// Replaces the pen of imageDC with one of the active tool's width and PenColor; text colour
+// follows.
 void RebuildPen();
 
 // The hover refresh at `penPoint`: marker out, pixels saved again, marker painted, area shown.

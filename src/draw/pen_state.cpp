@@ -6,6 +6,8 @@
 #include <algorithm>
 
 #include "draw/draw_geometry.h"
+#include "draw/highlight_blend.h"
+#include "livezoom/live_zoom_rules.h"
 #include "settings/registry_store.h"
 #include "zoom/app_state.h"
 
@@ -39,7 +41,19 @@ bool ReserveMarkerSurface(int width, int height) {
 
 void PaintMarker(int x, int y, bool dot) {
     HDC dc = app.imageDC;
-    if (!dot && UseCrossMarker()) {
+    if (HighlighterActive() && app.imageBits != nullptr) {
+        // The tip blended as a stroke would be, framed in the pen's colour so that it shows on
+        // any slide.
+        const ImageRect tip = HighlighterTip({x, y}, ActivePenWidth());
+        GdiFlush(); // the save-under's copy must have landed before the pixels change
+        BlendRectangle({app.imageBits, app.captureWidth, app.captureHeight, app.captureWidth}, tip,
+                       app.settings.PenColor, HighlighterOpacity(app.settings.HighligterOpacity));
+        const RECT frame = {tip.left, tip.top, tip.right, tip.bottom};
+        HBRUSH brush = CreateSolidBrush(app.settings.PenColor);
+        FrameRect(dc, &frame, brush);
+        DeleteObject(brush);
+        MoveToEx(dc, x, y, nullptr);
+    } else if (!dot && UseCrossMarker()) {
         // Each bar both ways, so both end pixels are painted (a line leaves out its last one).
         HPEN cross = CreatePen(PS_SOLID, 2, app.settings.PenColor);
         HGDIOBJ previous = SelectObject(dc, cross);
@@ -60,14 +74,45 @@ void PaintMarker(int x, int y, bool dot) {
 
 } // namespace
 
-bool StorePenWidth(int requested, bool fromLiveZoom) {
+PenTool ActiveTool() {
+    return app.settings.HighligterSupported != 0 && app.highlighterChosen != 0
+               ? PenTool::Highlighter
+               : PenTool::Pen;
+}
+
+int ActivePenWidth() {
+    return HighlighterActive() ? app.settings.HighligterWidth : app.settings.PenWidth;
+}
+
+bool StoreToolWidth(PenTool tool, int requested, bool fromLiveZoom) {
     const std::optional<int32_t> width = AcceptedPenWidth(requested, fromLiveZoom);
     if (!width) {
         return false;
     }
-    app.settings.PenWidth = *width;
-    WriteDwordSetting("PenWidth", app.settings.PenWidth);
+    if (tool == PenTool::Highlighter) {
+        app.settings.HighligterWidth = *width;
+        WriteDwordSetting("HighligterWidth", app.settings.HighligterWidth);
+    } else {
+        app.settings.PenWidth = *width;
+        WriteDwordSetting("PenWidth", app.settings.PenWidth);
+    }
     return true;
+}
+
+void RestoreWidthsAfterLiveZoom() {
+    const float factor = app.liveZoomFactor;
+    if (app.savedPenWidth != 0) {
+        StoreToolWidth(PenTool::Pen,
+                       RestoredPenWidth(app.settings.PenWidth, app.savedPenWidth, factor), false);
+    }
+    if (app.savedHighlighterWidth != 0) {
+        StoreToolWidth(
+            PenTool::Highlighter,
+            RestoredPenWidth(app.settings.HighligterWidth, app.savedHighlighterWidth, factor),
+            false);
+    }
+    app.savedPenWidth = 0;
+    app.savedHighlighterWidth = 0;
 }
 
 void ShowPenMarker(int x, int y, bool dot) {
@@ -76,7 +121,7 @@ void ShowPenMarker(int x, int y, bool dot) {
         return;
     }
     const ImageRect area =
-        MarkerArea({x, y}, app.settings.PenWidth, app.captureWidth, app.captureHeight);
+        MarkerArea({x, y}, ActivePenWidth(), app.captureWidth, app.captureHeight);
     const int width = area.right - area.left;
     const int height = area.bottom - area.top;
     // Off the image, or nowhere to keep what it covers: a marker painted now could never be
@@ -118,6 +163,7 @@ void ReleasePenMarker() {
 }
 
 bool UseCrossMarker() {
-    return UseCrossMarker(app.settings.PenWidth, app.captureWidth, app.captureHeight,
-                          app.currentZoom);
+    // The highlighter always shows its square.
+    return !HighlighterActive() && UseCrossMarker(app.settings.PenWidth, app.captureWidth,
+                                                  app.captureHeight, app.currentZoom);
 }

@@ -3,6 +3,7 @@
 
 #include <windowsx.h>
 
+#include "draw/highlighter.h"
 #include "draw/pen.h"
 #include "draw/pen_state.h"
 #include "draw/sticky_keys.h"
@@ -35,31 +36,38 @@ void SetShapeRect(const ImageRect& r) {
     app.shapeRect = {r.left, r.top, r.right, r.bottom};
 }
 
-void Dot(CapturePoint p) {
-    MoveToEx(app.imageDC, p.x, p.y, nullptr);
-    LineTo(app.imageDC, p.x, p.y);
-}
-
+// A freehand piece with the pen, or laid over the picture by a highlighter stroke.
 void Segment(CapturePoint from, CapturePoint to) {
+    if (app.highlightStroke) {
+        HighlightSegment(from, to);
+        return;
+    }
     MoveToEx(app.imageDC, from.x, from.y, nullptr);
     LineTo(app.imageDC, to.x, to.y);
 }
 
-void DrawArrow(CapturePoint tip, CapturePoint tail, int headLength, int headWidth) {
+void Dot(CapturePoint p) {
+    Segment(p, p);
+}
+
+void DrawArrow(HDC dc, CapturePoint tip, CapturePoint tail, int headLength, int headWidth,
+               COLORREF fillColour) {
     const auto corners = ArrowPolygon(tip, tail, headLength, headWidth);
     std::array<POINT, 6> points;
     for (size_t i = 0; i < points.size(); ++i) {
         points[i] = {corners[i].x, corners[i].y};
     }
-    HBRUSH fill = CreateSolidBrush(app.settings.PenColor);
-    HGDIOBJ previous = SelectObject(app.imageDC, fill);
-    Polygon(app.imageDC, points.data(), static_cast<int>(points.size()));
-    SelectObject(app.imageDC, previous);
+    HBRUSH fill = CreateSolidBrush(fillColour);
+    HGDIOBJ previous = SelectObject(dc, fill);
+    Polygon(dc, points.data(), static_cast<int>(points.size()));
+    SelectObject(dc, previous);
     DeleteObject(fill);
 }
 
-void DrawShape(const ImageRect& r) {
-    HDC dc = app.imageDC;
+// The current shape on `dc` (the working image, or a highlighter stroke's mask, whose arrow head
+// is filled with `fillColour` white).
+void DrawShape(const ImageRect& r, HDC dc = app.imageDC,
+               COLORREF fillColour = app.settings.PenColor) {
     switch (CurrentShape()) {
     case ShapeKind::Rectangle:
         Rectangle(dc, r.left, r.top, r.right, r.bottom);
@@ -74,8 +82,8 @@ void DrawShape(const ImageRect& r) {
         break;
     case ShapeKind::Arrow: {
         // The arrow points at where the drag started.
-        const int head = 4 * app.settings.PenWidth;
-        DrawArrow({r.left, r.top}, {r.right, r.bottom}, head, head);
+        const int head = 4 * ActivePenWidth();
+        DrawArrow(dc, {r.left, r.top}, {r.right, r.bottom}, head, head, fillColour);
         break;
     }
     case ShapeKind::Freehand:
@@ -97,12 +105,22 @@ void EnterDrawMode(HWND window, CapturePoint p) {
     ShowPenMarker(p.x, p.y, true); // a dot of the pen's width
     InvalidateAll(window);
     // After a live-zoom takeover strokes keep their on-screen thickness: the width is scaled
-    // by the live magnification until that zoom ends.
+    // by the live magnification until that zoom ends. The highlighter's is scaled alike while it
+    // is offered: the tool not in use directly, the one in use as a width change would.
     if (app.fromLiveZoom && app.savedPenWidth == 0) {
+        const auto scaled = [](int width) {
+            return static_cast<int>(static_cast<float>(width) * app.liveZoomFactor);
+        };
         app.savedPenWidth = app.settings.PenWidth;
-        SetPenWidth(
-            window, p.x, p.y,
-            static_cast<int>(static_cast<float>(app.settings.PenWidth) * app.liveZoomFactor));
+        if (app.settings.HighligterSupported) {
+            app.savedHighlighterWidth = app.settings.HighligterWidth;
+            if (HighlighterActive()) {
+                StoreToolWidth(PenTool::Pen, scaled(app.settings.PenWidth), true);
+            } else {
+                StoreToolWidth(PenTool::Highlighter, scaled(app.settings.HighligterWidth), true);
+            }
+        }
+        SetPenWidth(window, p.x, p.y, scaled(ActivePenWidth()));
     }
     app.drawMode = 1;
     SuppressStickyKeys();
@@ -112,6 +130,8 @@ void EnterDrawMode(HWND window, CapturePoint p) {
 void StartStroke(HWND window, WPARAM keys, CapturePoint p) {
     const ShapeKind shape = ShapeForModifiers((keys & MK_SHIFT) != 0, (keys & MK_CONTROL) != 0,
                                               GetKeyState(VK_TAB) < 0);
+    // The tool is the stroke's from press to release.
+    app.highlightStroke = HighlighterActive() && BeginHighlightStroke() ? 1 : 0;
     if (shape != ShapeKind::Freehand) {
         app.shapeKind = static_cast<int>(shape);
         app.shapeAnchor = {p.x, p.y};
@@ -163,7 +183,13 @@ void FinishShape(HWND window, CapturePoint p) {
         SnapLine(r);
         SetShapeRect(r);
     }
-    DrawShape(r); // hollow: rectangles and ellipses keep only their outline
+    if (app.highlightStroke) {
+        // The whole mask is looked at: a shape's outline may lie anywhere in it.
+        Highlight([&r](HDC mask) { DrawShape(r, mask, RGB(255, 255, 255)); },
+                  {0, 0, app.captureWidth, app.captureHeight});
+    } else {
+        DrawShape(r); // hollow: rectangles and ellipses keep only their outline
+    }
     InvalidateAll(window);
     SelectObject(app.imageDC, previousBrush);
     SetPenPoint(p); // the marker comes back with the next move
@@ -200,7 +226,7 @@ CapturePoint ClientPositionToImage(LPARAM position) {
 }
 
 void InvalidateSegment(HWND window, CapturePoint a, CapturePoint b) {
-    const int margin = SegmentMargin(app.settings.PenWidth, UseCrossMarker());
+    const int margin = SegmentMargin(ActivePenWidth(), UseCrossMarker());
     const ClientRect r =
         SegmentClientRect(a, b, margin, ViewOrigin(app.currentZoom), app.currentZoom);
     const RECT area = {r.left, r.top, r.right, r.bottom};

@@ -33,6 +33,7 @@ std::array<SettingEntry, kLoadedSettingCount> SettingsLoadTable(Settings& s) {
         Dword("PenColorP", &s.PenColorP),
         Dword("HighligterSupported", &s.HighligterSupported),
         Dword("HighligterOpacity", &s.HighligterOpacity),
+        Dword("HighligterWidth", &s.HighligterWidth),
         Dword("PadColorW", &s.PadColorW),
         Dword("PadColorK", &s.PadColorK),
         Dword("UseBKBmpW", &s.UseBKBmpW),
@@ -80,4 +81,6 @@ void SanitizeLoadedSettings(Settings& settings) {
     // an exit during a live-zoom takeover, whose scaled width may exceed 30; a width below 2
     // would let the pen marker outgrow the square saved under it and leave marks behind.
     settings.PenWidth = std::clamp(settings.PenWidth, kSmallestPenWidth, kLargestPenWidth);
+    settings.HighligterWidth =
+        std::clamp(settings.HighligterWidth, kSmallestPenWidth, kLargestPenWidth);
 }

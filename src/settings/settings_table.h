@@ -16,7 +16,7 @@ struct SettingEntry {
     uint32_t size;    // bytes; reading overwrites it with the stored size
 };
 
-constexpr std::size_t kLoadedSettingCount = 39;
+constexpr std::size_t kLoadedSettingCount = 40;
 
 // The rows read at start, in registry-table order.
 std::array<SettingEntry, kLoadedSettingCount> SettingsLoadTable(Settings& settings);
@@ -32,5 +32,5 @@ SettingEntry StringSettingRowForWrite(const char* name, Utf16Unit* text);
 
 // Makes values that came from the registry safe to use where the registry can hand over
 // anything: a typing-font face name that fills its 32 units gets its terminator, and the pen
-// width comes back within 2 to 30.
+// and highlighter widths come back within 2 to 30.
 void SanitizeLoadedSettings(Settings& settings);

@@ -16,6 +16,12 @@ constexpr uint32_t kRegDword = 4;
 // The pen's width limits in pixels (a live-zoom takeover alone may exceed the largest for a while).
 constexpr int32_t kSmallestPenWidth = 2;
 constexpr int32_t kLargestPenWidth = 30;
+// The highlighter keeps a width of its own within the same limits, wider by default: its stroke
+// covers a line of text rather than underlining it.
+constexpr int32_t kDefaultHighlighterWidth = 20;
+// The highlighter's opacity in percent, as the advanced draw options offer it.
+constexpr int32_t kLeastHighlighterOpacity = 10;
+constexpr int32_t kMostHighlighterOpacity = 100;
 
 // String settings are zero-terminated buffers of 260 UTF-16 units (520 bytes).
 constexpr int kSettingTextUnits = 260;
@@ -69,6 +75,8 @@ struct Settings {
     uint32_t PenColorP = 0xFF80FF;
     int32_t HighligterSupported = 0;
     int32_t HighligterOpacity = 50;
+    // Spelt as the two values before it, so the highlighter's three settings sit together.
+    int32_t HighligterWidth = kDefaultHighlighterWidth;
     uint32_t PadColorW = 0xFFFFFF;
     uint32_t PadColorK = 0;
     int32_t UseBKBmpW = 0;

@@ -64,5 +64,8 @@ void ReleaseSpareSurfaces() {
     DeleteAndClear(spare.clean);
     DeleteAndClear(spare.scratch);
     DeleteAndClear(spare.view);
+    for (HBITMAP& snapshot : spare.undo) {
+        DeleteAndClear(snapshot);
+    }
     spare = SpareSurfaces{};
 }

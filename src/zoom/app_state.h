@@ -25,6 +25,19 @@ struct PenMarker {
     SIZE capacity = {}; // bitmap's size
 };
 
+// A highlighter stroke's coverage (draw/highlighter.cpp): GDI draws each piece of the stroke
+// into `dc`, white on black, and the blend moves those bits into `blended`, so that each pixel
+// of the stroke is blended once. Made at a zoom's first highlighter stroke, freed with the zoom.
+struct HighlightCoverage {
+    HDC dc = nullptr;
+    HBITMAP bitmap = nullptr;     // a 1-bit top-down DIB section of the capture's size
+    uint8_t* fresh = nullptr;     // borrowed: bitmap's bits, all clear between pieces
+    std::vector<uint8_t> blended; // the pixels this stroke has blended, in the same layout
+    int rowBytes = 0;
+    int width = 0;
+    int height = 0;
+};
+
 // Monitor-sized surfaces kept from one zoom to the next. A fresh bitmap of a monitor's size
 // costs about as much as a screen capture in page faults the first time its pixels are touched;
 // the next zoom of the same size reuses these, whose memory is already mapped, so the picture
@@ -42,6 +55,9 @@ struct SpareSurfaces {
     int height = 0;
     UINT bitsPerPixel = 0; // the display's format the device bitmaps were made for
     UINT planes = 0;
+    // Undo snapshot bitmaps of the image's size and format, their DCs deleted: the next zoom's
+    // pushes reuse them (draw/undo_stack.h).
+    HBITMAP undo[7] = {};
 };
 
 struct AppState {
@@ -62,6 +78,10 @@ struct AppState {
     int typingActive = 0;
     int caretFixed = 0;
     int padKind = 0; // 0 none, 'K' black pad, 'W' white pad
+    // H chose the highlighter; it draws while HighligterSupported is set. Kept from zoom to
+    // zoom like the pen's colour, but not stored: each start of the program begins with the pen.
+    int highlighterChosen = 0;
+    int highlightStroke = 0; // the stroke in progress lays the highlighter (set at each press)
     int breakActive = 0;
     int saveDialogOpen = 0;
 
@@ -82,6 +102,7 @@ struct AppState {
     int32_t wheelRest = 0;             // wheel delta short of a whole notch (TakeWheelNotches)
     HWND previousForeground = nullptr; // borrowed: another program's window
     int savedPenWidth = 0;
+    int savedHighlighterWidth = 0; // with savedPenWidth, when the highlighter is offered
 
     // Drawing surfaces and GDI objects: from zoom entry to zoom exit.
     HDC displayDC = nullptr;
@@ -95,6 +116,7 @@ struct AppState {
     HPEN pen = nullptr;
     HFONT typingFont = nullptr;
     PenMarker penMarker;
+    HighlightCoverage highlight;
     STICKYKEYS savedStickyKeys = {}; // valid only while cbSize is 8
     // The magnified view, painted here by the view's own scaler (view_scaler.h), made at the
     // first such paint of a zoom.
@@ -115,8 +137,9 @@ struct AppState {
     POINT textPoint = {};
     POINT typingReturnPoint = {};
     UndoSnapshot* undoStack = nullptr;
-    UndoSnapshot* undoSpares =
-        nullptr; // popped snapshots kept for reuse; with the stack, at most 7
+    // Surfaces for the next pushes: popped, erased, kept from the last zoom or made ahead. With
+    // the stack, at most 7.
+    UndoSnapshot* undoSpares = nullptr;
     TypedGlyph* typedCharacters = nullptr;
     wchar_t pendingHighSurrogate = 0; // typing: the first half of a pair, until the second comes
 

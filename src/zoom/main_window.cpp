@@ -8,9 +8,11 @@
 #include "breaktimer/break_screen.h"
 #include "draw/draw_keys.h"
 #include "draw/pen.h"
+#include "draw/pen_state.h"
 #include "draw/strokes.h"
 #include "draw/stylus.h"
 #include "draw/typing.h"
+#include "draw/undo_stack.h"
 #include "livezoom/live_zoom_window.h"
 #include "options/options_dialog.h"
 #include "output/copy_save.h"
@@ -176,7 +178,7 @@ LRESULT OnMouseWheel(HWND window, WPARAM wParam) {
         return OnTypingWheel(window, notches);
     }
     if (app.drawMode && (GET_KEYSTATE_WPARAM(wParam) & MK_CONTROL) && GetKeyState(VK_MENU) >= 0) {
-        SetPenWidth(window, app.penPoint.x, app.penPoint.y, app.settings.PenWidth + notches);
+        SetPenWidth(window, app.penPoint.x, app.penPoint.y, ActivePenWidth() + notches);
         UpdateCursorClip();
         return 1;
     }
@@ -203,6 +205,9 @@ LRESULT OnTimer(HWND window, UINT message, WPARAM timerId, LPARAM lParam) {
     case MainTimer::ReleaseSpares:
         KillTimer(window, timerId);
         ReleaseSpareSurfaces();
+        return 0;
+    case MainTimer::PrepareUndo:
+        PrepareUndoSurfaceSlice(window);
         return 0;
     }
     return DefWindowProcW(window, message, timerId, lParam);

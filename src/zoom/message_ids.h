@@ -21,7 +21,13 @@ constexpr uint32_t kLiveZoomSetMessage = kWindowMessageUser + 104;        // 112
 constexpr uint32_t kLiveZoomPrepareCaptureMessage = kWindowMessageUser + 105; // 1129
 
 // Main window timers.
-enum class MainTimer : uint32_t { BreakCountdown = 0, ZoomIn = 1, ZoomOut = 2, ReleaseSpares = 3 };
+enum class MainTimer : uint32_t {
+    BreakCountdown = 0,
+    ZoomIn = 1,
+    ZoomOut = 2,
+    ReleaseSpares = 3,
+    PrepareUndo = 4, // the next undo snapshot's surface made ahead (draw/undo_stack.h)
+};
 
 // Commands of the main window (tray menu, accelerators, second start).
 enum class Command : uint32_t {

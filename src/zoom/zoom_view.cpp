@@ -3,6 +3,7 @@
 
 #include <windowsx.h>
 
+#include "draw/highlighter.h"
 #include "draw/pen_state.h"
 #include "draw/sticky_keys.h"
 #include "draw/undo_stack.h"
@@ -49,9 +50,11 @@ void KeepSurfacesForNextZoom() {
         DeleteAndClear(app.scratchBitmap);
         DeleteAndClear(app.viewBitmap);
         app.viewBits = nullptr;
+        KeepUndoSurfaces({});
         return;
     }
     SpareSurfaces& spare = app.spareSurfaces;
+    KeepUndoSurfaces(spare.undo);
     spare.image = std::exchange(app.imageBitmap, nullptr);
     spare.imageBits = std::exchange(app.imageBits, nullptr);
     spare.clean = std::exchange(app.cleanBitmap, nullptr);
@@ -68,6 +71,7 @@ void KeepSurfacesForNextZoom() {
 // selected into one when its bitmap, pen or font is deleted or kept.
 void DeleteZoomObjects() {
     ReleasePenMarker();
+    ReleaseHighlighter();
     DeleteAndClear(app.displayDC);
     DeleteAndClear(app.imageDC);
     DeleteAndClear(app.cleanDC);
@@ -93,6 +97,7 @@ void TakeSpareSurfaces(int width, int height, UINT bitsPerPixel, UINT planes) {
     app.scratchBitmap = spare.scratch;
     app.viewBitmap = spare.view;
     app.viewBits = spare.viewBits;
+    TakeKeptUndoSurfaces(spare.undo);
     spare = SpareSurfaces{}; // the zoom owns them now
 }
 
@@ -376,12 +381,7 @@ void FinishZoom(HWND window) {
         app.fromLiveZoom = 0;
         // Strokes were widened by the live level for the frozen magnified image; the pen
         // gets its own width back (nothing was widened when drawing never started).
-        if (app.savedPenWidth != 0) {
-            StorePenWidth(
-                RestoredPenWidth(app.settings.PenWidth, app.savedPenWidth, app.liveZoomFactor),
-                false);
-            app.savedPenWidth = 0;
-        }
+        RestoreWidthsAfterLiveZoom();
     }
 }
 

@@ -47,8 +47,11 @@ TEST_F(AdvancedDraw, OkStoresTheFourteenValuesAndTestsOnlyTickedPictures) {
     {
         ModalDialog dialog(IDD_ADVANCED_DRAW, AdvancedDrawDialogProc);
         ASSERT_NE(dialog.window, nullptr);
-        // The highlighter controls stay hidden but carry their values.
-        EXPECT_FALSE(IsWindowVisible(dialog.Item(IDC_HIGHLIGHT_OPACITY)));
+        // The highlighter is offered: the four controls show, with their values.
+        for (int id : {IDC_HIGHLIGHT_SUPPORT, IDC_HIGHLIGHT_HINT, IDC_HIGHLIGHT_OPACITY_LABEL,
+                       IDC_HIGHLIGHT_OPACITY}) {
+            EXPECT_TRUE(IsWindowVisible(dialog.Item(id))) << id;
+        }
         EXPECT_TRUE(dialog.Checked(IDC_HIGHLIGHT_SUPPORT));
         EXPECT_EQ(SendMessageW(dialog.Item(IDC_HIGHLIGHT_OPACITY), CB_GETCURSEL, 0, 0), 4);
         EXPECT_TRUE(dialog.Enabled(IDC_BLACKBOARD_PICTURE));

@@ -1,4 +1,5 @@
 // The drawing's platform-free rules: arrow polygons, line snapping, the pen width, the marker,
+// the highlighter's blend,
 // the area a segment repaints, the view-to-image mapping, the shape a press starts, the typing
 // text size and FontScale, and the advanced dialogs' lists, radios and starting folder.
 #include <gtest/gtest.h>
@@ -7,9 +8,11 @@
 #include <cstdint>
 #include <tuple>
 #include <utility>
+#include <vector>
 
 #include "shared/dialog_rules.h"
 #include "draw/draw_geometry.h"
+#include "draw/highlight_blend.h"
 #include "draw/typing_rules.h"
 
 namespace {
@@ -81,6 +84,71 @@ TEST(PenRules, WidthTwoToThirtyUnlessHandedOverByLiveZoomAndTheCrossOnlyForThinP
     EXPECT_EQ(MarkerArea({1915, 2}, 30, 1920, 1080), (ImageRect{1898, 0, 1920, 20}));
     const ImageRect off = MarkerArea({-100, 500}, 3, 1920, 1080);
     EXPECT_GE(off.left, off.right) << "a point off the image saves nothing";
+}
+
+TEST(Highlighter, ChannelsRoundToTheNearestLevelAtTheOpacityCutToTenToAHundred) {
+    const struct {
+        uint32_t under;  // 0x00RRGGBB
+        uint32_t colour; // COLORREF
+        int32_t opacity;
+        uint32_t blended; // 0x00RRGGBB
+    } rows[] = {
+        {0xFFFFFF, 0x0000FF, 50, 0xFF8080},  // red on white: 127.5 rounds up
+        {0x000000, 0x00FFFF, 50, 0x808000},  // yellow on black
+        {0x102030, 0xFF0000, 10, 0x0E1D45},  // blue, a tenth: 14.4, 28.8, 43.2 + 25.5
+        {0x102030, 0x80FF00, 100, 0x00FF80}, // all the colour
+        {0x123456, 0xABCDEF, 0, 0x123456},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(BlendPixel(row.under, row.colour, row.opacity), row.blended) << row.opacity;
+    }
+    EXPECT_EQ(HighlighterOpacity(0), 10);
+    EXPECT_EQ(HighlighterOpacity(50), 50);
+    EXPECT_EQ(HighlighterOpacity(500), 100);
+}
+
+// One row of 24 pixels: the stroke covers 2 to 20 in three pieces that overlap, and each pixel
+// is blended once. Pixels outside a piece's area keep their fresh bits for a later piece.
+TEST(Highlighter, EachCoveredPixelBlendsOnceAndOnlyWithinTheArea) {
+    constexpr int32_t kWidth = 24;
+    std::vector<uint32_t> pixels(kWidth, 0xFFFFFF);
+    std::vector<uint8_t> fresh(CoverageRowBytes(kWidth)), blended(CoverageRowBytes(kWidth));
+    ASSERT_EQ(fresh.size(), 4u);
+    const PixelSurface image = {pixels.data(), kWidth, 1, kWidth};
+    const CoverageMask freshMask = {fresh.data(), kWidth, 1, 4};
+    const CoverageMask blendedMask = {blended.data(), kWidth, 1, 4};
+    const auto cover = [&](int32_t from, int32_t to) {
+        for (int32_t x = from; x < to; ++x) {
+            fresh[x / 8] |= static_cast<uint8_t>(0x80 >> (x % 8));
+        }
+    };
+    const auto blend = [&](int32_t left, int32_t right) {
+        BlendFreshCoverage(image, freshMask, blendedMask, {left, 0, right, 1}, 0x0000FF, 50);
+    };
+    cover(2, 12);
+    blend(0, 10); // 10 and 11 lie outside: not yet
+    EXPECT_EQ(fresh[1], 0x30) << "10 and 11 wait";
+    cover(6, 16); // crosses what is blended
+    blend(0, 24);
+    cover(14, 20);
+    blend(13, 30); // cut to the image
+    for (int32_t x = 0; x < kWidth; ++x) {
+        EXPECT_EQ(pixels[x], x >= 2 && x < 20 ? 0xFF8080u : 0xFFFFFFu) << x;
+    }
+    EXPECT_EQ(fresh, std::vector<uint8_t>(4, 0));
+    EXPECT_EQ(blended, (std::vector<uint8_t>{0x3F, 0xFF, 0xF0, 0}));
+}
+
+TEST(Highlighter, TheTipIsASquareOfTheWidthAndASegmentsAreaHoldsItsRoundEnds) {
+    EXPECT_EQ(HighlighterTip({100, 50}, 20), (ImageRect{90, 40, 110, 60}));
+    EXPECT_EQ(HighlighterTip({100, 50}, 5), (ImageRect{98, 48, 103, 53}));
+    EXPECT_EQ(SegmentCoverage({100, 50}, {40, 60}, 20, 1920, 1080), (ImageRect{18, 28, 123, 83}));
+    EXPECT_EQ(SegmentCoverage({5, 1075}, {5, 1075}, 20, 1920, 1080),
+              (ImageRect{0, 1053, 28, 1080}));
+    std::vector<uint32_t> pixels(4 * 3, 0);
+    BlendRectangle({pixels.data(), 4, 3, 4}, {-2, 1, 2, 9}, 0xFFFFFF, 100);
+    EXPECT_EQ(pixels, (std::vector<uint32_t>{0, 0, 0, 0, 0xFFFFFF, 0xFFFFFF, 0, 0, 0xFFFFFF,
+                                             0xFFFFFF, 0, 0}));
 }
 
 TEST(ViewMapping, SegmentsRepaintFromTheViewOriginAndSignedClientPointsMapThroughTheView) {

@@ -15,6 +15,7 @@
 #include <functional>
 #include <vector>
 
+#include "draw/pen_state.h"
 #include "draw/undo_stack.h"
 #include "support/main_window_fixture.h"
 #include "zoom/app_state.h"
@@ -72,7 +73,7 @@ class Drawing : public MainWindowTest {
         return differences;
     }
     static RECT MarkerSquare() { // what the pen marker may cover around the pen
-        const int half = 4 * app.settings.PenWidth, x = app.penPoint.x, y = app.penPoint.y;
+        const int half = 4 * ActivePenWidth(), x = app.penPoint.x, y = app.penPoint.y;
         return {x - half, y - half, x + half, y + half};
     }
     static void HoldKey(int key, bool down) { // in this thread's state, which GetKeyState reads

@@ -4,7 +4,10 @@
 
 #include <set>
 
+#include "draw/highlight_blend.h"
 #include "shell/optional_functions.h"
+#include "support/mode_cycles.h"
+#include "support/wait_until.h"
 
 namespace {
 
@@ -68,12 +71,15 @@ TEST_F(Drawing, AtZoomTwoAClickStartsDrawingAndCtrlZStepsBackSevenPressesThenBee
     EXPECT_EQ(UndoDepth(), 3);
     Send(WM_LBUTTONUP, 0, {300, 500});
     std::vector<Image> afterStroke;
-    std::set<HGDIOBJ> snapshots; // every surface the undo stack held in this zoom
+    std::set<HGDIOBJ> dcs, bitmaps; // every surface the undo stack held in this zoom
     for (int i = 0; i < 8; ++i) {
         Stroke({{100 + 200 * i, 700}, {160 + 200 * i, 700}, {160 + 200 * i, 760}});
         afterStroke.push_back(WorkingImage());
         for (const UndoSnapshot* s = app.undoStack; s != nullptr; s = s->next) {
-            snapshots.insert({s->dc, s->bitmap});
+            if (s->bitmap != nullptr) { // not the clean capture's, which the entry borrows
+                dcs.insert(s->dc);
+                bitmaps.insert(s->bitmap);
+            }
         }
     }
     for (int undo = 1; undo <= 9; ++undo) {
@@ -82,9 +88,35 @@ TEST_F(Drawing, AtZoomTwoAClickStartsDrawingAndCtrlZStepsBackSevenPressesThenBee
         EXPECT_EQ(beeps, std::max(undo - 7, 0)) << undo;
     }
     PressZoom();
-    for (HGDIOBJ object : snapshots) {
-        EXPECT_EQ(GetObjectType(object), 0u) << "not deleted with the zoom: " << object;
+    for (HGDIOBJ dc : dcs) {
+        EXPECT_EQ(GetObjectType(dc), 0u) << "a snapshot's DC outlived the zoom: " << dc;
     }
+    // The bitmaps wait for the next zoom of this size, whose pushes need no fresh one.
+    EnterDrawing();
+    EXPECT_EQ(app.undoStack->dc, app.cleanDC) << "nothing drawn yet: no copy";
+    Stroke({{300, 300}, {400, 300}});
+    EXPECT_EQ(bitmaps.count(app.undoStack->bitmap), 1u) << "a fresh snapshot bitmap";
+    PressZoom();
+    ReleaseSpareSurfaces();
+    for (HGDIOBJ bitmap : bitmaps) {
+        EXPECT_EQ(GetObjectType(bitmap), 0u) << "not deleted with the kept surfaces: " << bitmap;
+    }
+}
+
+// With no surface to spare, the next push's is made while the presenter draws, a slice per
+// tick of the main window's timer, and the push then takes it.
+TEST_F(Drawing, TheNextSnapshotSurfaceIsMadeAheadWhileTheQueueIsIdle) {
+    ReleaseSpareSurfaces();
+    EnterDrawing();
+    Stroke({{300, 300}, {400, 300}});
+    ASSERT_EQ(app.undoSpares, nullptr);
+    ASSERT_TRUE(WaitUntil([] {
+        PumpMessages();
+        return app.undoSpares != nullptr && app.undoSpares->rowsTouched == app.captureHeight;
+    }));
+    const HBITMAP prepared = app.undoSpares->bitmap;
+    Stroke({{300, 400}, {400, 400}});
+    EXPECT_EQ(app.undoStack->bitmap, prepared);
 }
 
 TEST_F(Drawing, CtrlWheelWidensThePenEraseAllIsForGoodAndWInZoomShowsTheWhitePad) {
@@ -120,6 +152,94 @@ TEST_F(Drawing, CtrlWheelWidensThePenEraseAllIsForGoodAndWInZoomShowsTheWhitePad
     EXPECT_EQ(beeps, 1);
     CtrlZ();
     EXPECT_EQ(beeps, 2);
+}
+
+// On the white pad (a known picture under the strokes) each drag blends where the pen would
+// draw: a stroke that crosses itself once, a second stroke over it again, the shapes as well.
+TEST_F(Drawing, HTakesTheHighlighterWhichBlendsEachStrokeOnceAndUndoesItWhole) {
+    // What the highlighter lays over `before` where GDI's pen of its width draws `draw`: red at
+    // half opacity, once per pixel.
+    const auto highlighted = [](const Image& before, const Drawn& draw) {
+        const Image pen = Read(app.imageDC, [&draw](HDC dc) {
+            HPEN wide = CreatePen(PS_SOLID, app.settings.HighligterWidth, kRed);
+            HGDIOBJ previous = SelectObject(dc, wide);
+            draw(dc);
+            SelectObject(dc, previous);
+            DeleteObject(wide);
+        });
+        Image expected = before;
+        for (size_t i = 0; i < expected.size(); ++i) {
+            expected[i] = pen[i] != before[i] ? BlendPixel(before[i], kRed, 50) : before[i];
+        }
+        return expected;
+    };
+    EnterDrawing();
+    Key('H'); // not offered: nothing changes
+    EXPECT_EQ(app.highlighterChosen, 0);
+    app.settings.HighligterSupported = 1;
+    Key('W');
+    Key('H');
+    ASSERT_TRUE(HighlighterActive());
+    Move(kAside);
+    const ImageRect tip = HighlighterTip({kAside.x, kAside.y}, 20);
+    // The marker: the tip as a stroke blends it, framed in the pen's colour.
+    EXPECT_EQ(GetPixel(app.imageDC, tip.left + 1, tip.bottom - 2), RGB(255, 128, 128));
+    EXPECT_EQ(GetPixel(app.imageDC, tip.left, tip.bottom - 1), kRed);
+    EXPECT_EQ(GetPixel(app.imageDC, tip.left - 1, tip.top), RGB(255, 255, 255));
+    std::vector<POINT> head;
+    for (CapturePoint p : ArrowPolygon({1200, 300}, {1500, 600}, 80, 80)) {
+        head.push_back({p.x, p.y});
+    }
+    const struct {
+        WPARAM keys;
+        std::vector<POINT> path;
+        Drawn draw;
+    } drags[] = {
+        {0,
+         {{300, 300}, {600, 300}, {450, 450}, {450, 150}},
+         [](HDC dc) {
+             const POINT path[] = {{300, 300}, {600, 300}, {450, 450}, {450, 150}, {450, 150}};
+             MoveToEx(dc, 300, 300, nullptr);
+             PolylineTo(dc, path, 5);
+         }},
+        {0, {{300, 330}, {600, 330}}, Line({300, 330}, {600, 330})},
+        {MK_CONTROL, {{800, 200}, {1000, 400}}, Box(800, 200, 1000, 400)},
+        {MK_SHIFT | MK_CONTROL, {{1200, 300}, {1500, 600}}, Arrow(head)},
+    };
+    for (const auto& drag : drags) {
+        Move(kAside);
+        const Image before = WorkingImage();
+        Stroke(drag.path, drag.keys);
+        EXPECT_EQ(Differences(WorkingImage(), highlighted(before, drag.draw), MarkerSquare()), 0u)
+            << "from " << drag.path[0].x;
+        CtrlZ(); // one step takes the stroke away whole, and it comes back the same
+        EXPECT_EQ(Differences(WorkingImage(), before, MarkerSquare()), 0u) << drag.path[0].x;
+        Stroke(drag.path, drag.keys);
+    }
+    EXPECT_EQ(GetPixel(app.imageDC, 450, 300), RGB(255, 128, 128)) << "its own crossing once";
+    EXPECT_EQ(GetPixel(app.imageDC, 450, 330), RGB(255, 64, 64)) << "the second stroke again";
+    Send(WM_MOUSEWHEEL, MAKEWPARAM(MK_CONTROL, 120), {});
+    EXPECT_EQ(StoredSetting(L"HighligterWidth"), 21u);
+    EXPECT_EQ(app.settings.PenWidth, 3) << "the pen keeps its own width";
+    Key('H');
+    EXPECT_FALSE(HighlighterActive());
+}
+
+TEST_F(Drawing, ALiveZoomTakeoverScalesBothWidthsAndGivesBothBack) {
+    app.settings.HighligterSupported = 1;
+    app.highlighterChosen = 1;
+    PressZoom(); // as a takeover leaves it: at 1.0, the live magnification recorded
+    app.currentZoom = app.targetZoom = 1.0f;
+    app.fromLiveZoom = 1;
+    app.liveZoomFactor = 2.5f;
+    Move({500, 500});
+    Press({500, 500});
+    Send(WM_LBUTTONUP, 0, {500, 500});
+    EXPECT_EQ(app.settings.PenWidth, 7);
+    EXPECT_EQ(app.settings.HighligterWidth, 50);
+    PressZoom();
+    EXPECT_EQ(app.settings.PenWidth, 3);
+    EXPECT_EQ(app.settings.HighligterWidth, 20);
 }
 
 TEST_F(Drawing, SpaceCentresThePenButNotDuringAStroke) {

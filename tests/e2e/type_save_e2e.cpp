@@ -1,7 +1,9 @@
 // End to end: typing on the frozen screen, compared with the same text drawn here in the same
-// font; Ctrl+C and Ctrl+S, their pictures decoded against the coordinate slide.
+// font; Ctrl+C and Ctrl+S, their pictures decoded against the coordinate slide; highlighter
+// strokes over that slide, on the screen and in a saved picture.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <memory>
 
 #include "e2e/program_test.h"
@@ -72,8 +74,8 @@ int PixelsOffTheView(const Screenshot& picture) {
     return off;
 }
 
-// Reads a saved PNG file back with GDI+: its size, and the view in every pixel.
-void ExpectSavedView(const wchar_t* name, int width, int height) {
+// A saved PNG file read back with GDI+.
+Screenshot SavedPicture(const wchar_t* name) {
     ULONG_PTR token = 0;
     Gdiplus::GdiplusStartupInput input;
     Gdiplus::GdiplusStartup(&token, &input, nullptr);
@@ -83,8 +85,14 @@ void ExpectSavedView(const wchar_t* name, int width, int height) {
     Gdiplus::DllExports::GdipCreateHBITMAPFromBitmap(image, &bitmap, 0);
     Gdiplus::DllExports::GdipDisposeImage(image);
     Gdiplus::GdiplusShutdown(token);
-    const Screenshot saved = PixelsOfBitmap(bitmap);
+    Screenshot saved = PixelsOfBitmap(bitmap);
     DeleteObject(bitmap);
+    return saved;
+}
+
+// Its size, and the view in every pixel.
+void ExpectSavedView(const wchar_t* name, int width, int height) {
+    const Screenshot saved = SavedPicture(name);
     EXPECT_EQ(std::pair(saved.width, saved.height), std::pair(width, height)) << "in " << name;
     EXPECT_EQ(PixelsOffTheView(saved), 0) << "in " << name;
 }
@@ -176,6 +184,69 @@ TEST_F(TypeAndSave, CopyAndBothSaveSizesShowTheViewANameGetsPngAndReplacingIsAsk
     ASSERT_NO_FATAL_FAILURE(WaitUntilDone(question));
     ExpectSavedView(L"zoomed.png", 1920, 1080);
     ExpectSavedView(L"actual.png", 960, 540);
+}
+
+// Whether `shown` is `slide` with red laid over it `times` times at 40 % opacity, each time
+// within one level per channel (0x00RRGGBB).
+bool Highlighted(uint32_t shown, uint32_t slide, int times) {
+    for (const int shift : {16, 8, 0}) {
+        double expected = (slide >> shift) & 0xFF;
+        for (int i = 0; i < times; ++i) {
+            expected += ((shift == 16 ? 255.0 : 0.0) - expected) * 0.4;
+        }
+        if (std::abs(static_cast<double>((shown >> shift) & 0xFF) - expected) > times) {
+            return false;
+        }
+    }
+    return true;
+}
+
+TEST_F(TypeAndSave, AHighlighterStrokeBlendsTheSlideOnceASecondOneAgainAndBothAreSaved) {
+    DeleteFileW(TempPath(L"highlighted.png").c_str());
+    WriteSettingDword(L"HighligterSupported", 1);
+    WriteSettingDword(L"HighligterOpacity", 40);
+    ASSERT_NO_FATAL_FAILURE(StartOver(SlideFill::Coordinates, {300, 300}));
+    // Where the strokes lie: on the first only (also where it crosses itself), on both, on the
+    // second only, on neither.
+    const struct {
+        POINT at;
+        int first, second;
+    } probes[] = {{{400, 300}, 1, 0}, {{500, 300}, 1, 0}, {{500, 200}, 1, 0},
+                  {{450, 300}, 1, 1}, {{450, 262}, 0, 1}, {{400, 330}, 0, 0}};
+    const auto shows = [&](const Screenshot& shot, bool second) {
+        for (const auto& probe : probes) {
+            const int times = probe.first + (second ? probe.second : 0);
+            if (!Highlighted(shot.At(probe.at.x, probe.at.y),
+                             slide->picture.At(probe.at.x, probe.at.y), times)) {
+                return false;
+            }
+        }
+        return true;
+    };
+    PressDrawHotkey();
+    ASSERT_TRUE(WaitForKeys());
+    PressKey('H');
+    PressLeft(300, 300); // right, back down across the start, up across the first line
+    for (const POINT corner : {POINT{700, 300}, POINT{500, 500}, POINT{500, 150}}) {
+        MoveMouseTo(corner);
+        EXPECT_TRUE(WaitUntil([&] { // moves that merged would cut the corner
+            return Highlighted(CaptureScreen().At(corner.x, corner.y),
+                               slide->picture.At(corner.x, corner.y), 1);
+        }));
+    }
+    ReleaseLeft(500, 150);
+    MoveMouseTo(1500, 900); // the marker out of the way
+    EXPECT_TRUE(WaitUntil([&] { return shows(CaptureScreen(), false); })) << "the first stroke";
+    PressLeft(450, 250);
+    MoveMouseTo(450, 350);
+    ReleaseLeft(450, 350);
+    MoveMouseTo(1500, 900);
+    EXPECT_TRUE(WaitUntil([&] { return shows(CaptureScreen(), true); })) << "the second over it";
+    KeepScreenshot(L"highlighter");
+    PressWithCtrl('Z');
+    EXPECT_TRUE(WaitUntil([&] { return shows(CaptureScreen(), false); })) << "the second undone";
+    ASSERT_NO_FATAL_FAILURE(WaitUntilDone(SaveWithDialog(0, L"highlighted.png")));
+    EXPECT_TRUE(shows(SavedPicture(L"highlighted.png"), false)) << "in the saved picture";
 }
 
 } // namespace

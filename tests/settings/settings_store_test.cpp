@@ -70,7 +70,7 @@ TEST(SettingsLoadTable, EachRowOwnsOneFieldOfTheRecordSizedForItsType) {
     EXPECT_LE(end, record + sizeof settings);
 }
 
-// The 39 values in load order with their types and defaults, written out by hand: the registry
+// The 40 values in load order with their types and defaults, written out by hand: the registry
 // layout that stored settings, older versions and other tools share.
 // Strings default to empty; the typing font's default is the system's, made at start.
 struct StoredDefault {
@@ -96,6 +96,7 @@ constexpr StoredDefault kStoredDefaults[kLoadedSettingCount] = {
     {"PenColorP", kRegDword, 0xFF80FF},
     {"HighligterSupported", kRegDword, 0},
     {"HighligterOpacity", kRegDword, 50},
+    {"HighligterWidth", kRegDword, 20},
     {"PadColorW", kRegDword, 0xFFFFFF},
     {"PadColorK", kRegDword, 0},
     {"UseBKBmpW", kRegDword, 0},
@@ -210,15 +211,17 @@ TEST(TakeStoredValue, StringsEndTerminatedWithinTheirBufferWhateverWasStored) {
     EXPECT_EQ(s.WPadBackgroundFile[0], 0);
 }
 
-TEST(SanitizeLoadedSettings, TerminatesTheFontFaceAndBringsThePenWidthWithinTwoToThirty) {
+TEST(SanitizeLoadedSettings, TerminatesTheFontFaceAndBringsBothWidthsWithinTwoToThirty) {
     Settings settings;
     std::fill(std::begin(settings.Font.lfFaceName), std::end(settings.Font.lfFaceName), u'F');
     settings.Font.lfHeight = -13;
     const std::pair<int, int> widths[] = {{1, 2}, {-4, 2}, {2, 2}, {30, 30}, {31, 30}};
     for (const auto& [width, safe] : widths) {
         settings.PenWidth = width;
+        settings.HighligterWidth = width;
         SanitizeLoadedSettings(settings);
         EXPECT_EQ(settings.PenWidth, safe) << width;
+        EXPECT_EQ(settings.HighligterWidth, safe) << width;
     }
     EXPECT_EQ(TextOf(settings.Font.lfFaceName), std::u16string(31, u'F'));
     EXPECT_EQ(settings.Font.lfHeight, -13);
