@@ -125,4 +125,5 @@ set(VISTREL_WINDOWS_TEST_SUPPORT_SOURCES tests/support/message_box_watcher.cpp
     tests/support/dialog_runner.cpp
     tests/support/png_file.cpp
     tests/support/stored_settings.cpp
+    tests/support/unwritable_folder.cpp
     tests/support/mode_cycles.cpp)
