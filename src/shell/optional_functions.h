@@ -30,6 +30,12 @@ struct OptionalFunctions {
     HRESULT(WINAPI* SHAutoComplete)(HWND, DWORD) = nullptr;
     HRESULT(WINAPI* SHQueryUserNotificationState)(int*) = nullptr;
     HRESULT(WINAPI* DwmIsCompositionEnabled)(BOOL*) = nullptr;
+    // The message filter of a process with higher rights than its senders (Windows 7, Vista).
+    BOOL(WINAPI* ChangeWindowMessageFilterEx)(HWND, UINT, DWORD, void*) = nullptr;
+    BOOL(WINAPI* ChangeWindowMessageFilter)(UINT, DWORD) = nullptr;
+    // A window's DPI and the system's metrics at a DPI (Windows 10).
+    UINT(WINAPI* GetDpiForWindow)(HWND) = nullptr;
+    int(WINAPI* GetSystemMetricsForDpi)(int, UINT) = nullptr;
 };
 
 extern OptionalFunctions optionalFunctions;

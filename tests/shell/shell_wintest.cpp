@@ -73,6 +73,10 @@ TEST(OptionalFunctions, ComeFromTheSystemDirectoryOnlyAndGoOnRelease) {
         {L"User32.dll", "ShowSystemCursor", bound(f.ShowSystemCursor)},
         {L"User32.dll", "SetLayeredWindowAttributes", bound(f.SetLayeredWindowAttributes)},
         {L"User32.dll", "GetPointerPenInfo", bound(f.GetPointerPenInfo)},
+        {L"User32.dll", "ChangeWindowMessageFilterEx", bound(f.ChangeWindowMessageFilterEx)},
+        {L"User32.dll", "ChangeWindowMessageFilter", bound(f.ChangeWindowMessageFilter)},
+        {L"User32.dll", "GetDpiForWindow", bound(f.GetDpiForWindow)},
+        {L"User32.dll", "GetSystemMetricsForDpi", bound(f.GetSystemMetricsForDpi)},
         {L"magnification.dll", "MagInitialize", bound(f.MagInitialize)},
         {L"magnification.dll", "MagSetWindowTransform", bound(f.MagSetWindowTransform)},
         {L"uxtheme.dll", "EnableThemeDialogTexture", bound(f.EnableThemeDialogTexture)},
@@ -93,9 +97,33 @@ TEST(OptionalFunctions, ComeFromTheSystemDirectoryOnlyAndGoOnRelease) {
     EXPECT_TRUE(dwmapiLoadedBefore || GetModuleHandleW(L"dwmapi.dll") == nullptr) << "not freed";
 }
 
-// Another instance is simulated in this process: its first check takes the marker (and keeps
-// it); then a window of the main window's class appears, later one titled as the options dialog.
+// Whom the second start let take the foreground, and whether it had posted to it already.
+DWORD allowedForeground = 0;
+bool postedBeforeAllowing = false;
+HWND runningWindow = nullptr;
+BOOL WINAPI RecordAllowedForeground(DWORD processId) {
+    MSG posted;
+    postedBeforeAllowing = PeekMessageW(&posted, runningWindow, WM_COMMAND, WM_COMMAND, PM_NOREMOVE);
+    allowedForeground = processId;
+    return TRUE;
+}
+
+// Another instance is simulated in this process. First one started as administrator, whose
+// marker a normal start may not open (a marker no one may open plays it): the check says
+// another instance runs. Then a first check takes the marker (and keeps it); then a window of
+// the main window's class appears, later one titled as the options dialog.
 TEST(SingleInstance, FirstCheckTakesTheMarkerThenALaterOneHandsOver) {
+    SECURITY_DESCRIPTOR noAccess;
+    InitializeSecurityDescriptor(&noAccess, SECURITY_DESCRIPTOR_REVISION);
+    ACL empty;
+    InitializeAcl(&empty, sizeof empty, ACL_REVISION);
+    SetSecurityDescriptorDacl(&noAccess, TRUE, &empty, FALSE);
+    SECURITY_ATTRIBUTES elevated = {sizeof elevated, &noAccess, FALSE};
+    HANDLE elevatedMarker = CreateEventW(&elevated, FALSE, FALSE, L"Local\\VistrelActive");
+    ASSERT_NE(elevatedMarker, nullptr);
+    EXPECT_TRUE(SingleInstanceCheck()) << "a marker it may not open is another instance's";
+    CloseHandle(elevatedMarker);
+
     EXPECT_FALSE(SingleInstanceCheck());
     HANDLE seen = OpenEventW(SYNCHRONIZE, FALSE, L"Local\\VistrelActive");
     EXPECT_NE(seen, nullptr) << "other processes must see the marker";
@@ -105,6 +133,8 @@ TEST(SingleInstance, FirstCheckTakesTheMarkerThenALaterOneHandsOver) {
     WNDCLASSW windowClass = {0, DefWindowProcW, 0, 0, instance, 0, 0, 0, 0, L"VistrelClass"};
     RegisterClassW(&windowClass);
     HWND running = CreateWindowW(L"VistrelClass", L"", WS_POPUP, 0, 0, 0, 0, 0, 0, instance, 0);
+    runningWindow = running;
+    allowSetForegroundWindow = RecordAllowedForeground;
     auto timedCheck = [running] {
         const ULONGLONG start = GetTickCount64();
         EXPECT_TRUE(SingleInstanceCheck());
@@ -123,6 +153,9 @@ TEST(SingleInstance, FirstCheckTakesTheMarkerThenALaterOneHandsOver) {
     EXPECT_TRUE(IsWindowVisible(dialog));
     EXPECT_TRUE(GetWindowLongPtrW(dialog, GWL_EXSTYLE) & WS_EX_TOPMOST);
     EXPECT_EQ(GetForegroundWindow(), dialog);
+    EXPECT_EQ(allowedForeground, GetCurrentProcessId()) << "the running instance's process";
+    EXPECT_FALSE(postedBeforeAllowing);
+    allowSetForegroundWindow = AllowSetForegroundWindow;
     DestroyWindow(dialog);
     DestroyWindow(running);
 }
