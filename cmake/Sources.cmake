@@ -101,6 +101,7 @@ set(VISTREL_WINDOWS_TEST_PROGRAMS
     advanced_break_wintest:tests/breaktimer/advanced_break_wintest.cpp:30
     livezoom_wintest:tests/livezoom/live_zoom_wintest.cpp:30
     options_wintest:tests/options/options_wintest.cpp:30
+    tray_wintest:tests/tray/tray_wintest.cpp:30
 )
 
 # End-to-end tests: each program starts dist/Vistrel64.exe in a Wine virtual desktop and drives

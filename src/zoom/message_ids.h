@@ -18,7 +18,16 @@ constexpr uint32_t kLiveZoomGetSourceMessage = kWindowMessageUser + 103;  // 112
 constexpr uint32_t kLiveZoomSetMessage = kWindowMessageUser + 104;        // 1128
 
 // Main window timers.
-enum class MainTimer : uint32_t { BreakCountdown = 0, ZoomIn = 1, ZoomOut = 2, ReleaseSpares = 3 };
+// TrayClick: a single click on the icon waits for the double-click time; ExitWhenUnwound: a way
+// out that came inside a dialog's loop completes once those loops have ended.
+enum class MainTimer : uint32_t {
+    BreakCountdown = 0,
+    ZoomIn = 1,
+    ZoomOut = 2,
+    ReleaseSpares = 3,
+    TrayClick = 4,
+    ExitWhenUnwound = 5,
+};
 
 // Commands of the main window (tray menu, accelerators, second start).
 enum class Command : uint32_t {

@@ -1,6 +1,8 @@
 // The main window fixture (see main_window_fixture.h).
 #include "support/main_window_fixture.h"
 
+#include <shellapi.h>
+
 #include "draw/sticky_keys.h"
 #include "settings/registry_store.h"
 #include "shell/optional_functions.h"
@@ -72,6 +74,15 @@ void MainWindowTest::TearDown() {
     ReleaseOptionalFunctions();
     zoomExitPauseMs = 250;
     stickyKeysParameters = SystemParametersInfoW;
+}
+
+bool TrayIconThere(HWND window) {
+    NOTIFYICONDATAW icon = {};
+    icon.cbSize = sizeof icon;
+    icon.hWnd = window;
+    icon.uID = 1;
+    icon.uFlags = NIF_TIP;
+    return Shell_NotifyIconW(NIM_MODIFY, &icon);
 }
 
 bool HotkeyHeld(UINT modifiers, UINT key) {
