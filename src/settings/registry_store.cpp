@@ -45,24 +45,27 @@ bool ReadPathValue(HKEY root, const wchar_t* keyPath, const wchar_t* valueName,
 }
 
 // Started by the 32-bit program from a copy it wrote out, `Filepath` names that copy, which is
-// deleted when the program exits: logon must start the 32-bit program instead. The carrier
-// names itself and the copy in the environment; the carrier is taken only when `path` is that
-// copy, so names inherited from elsewhere change nothing.
+// deleted when the program exits: logon must start the 32-bit program instead.
 void PreferCarrier(wchar_t (&path)[MAX_PATH]) {
+    const std::wstring carrier = CarrierOfCopy(path);
+    if (!carrier.empty() && carrier.size() < MAX_PATH) {
+        wcscpy(path, carrier.c_str());
+    }
+}
+
+} // namespace
+
+std::wstring CarrierOfCopy(const wchar_t* programPath) {
     wchar_t carrier[MAX_PATH] = {};
     wchar_t copy[MAX_PATH] = {};
     const DWORD carrierLength = GetEnvironmentVariableW(kCarrierPathVariable, carrier, MAX_PATH);
     const DWORD copyLength = GetEnvironmentVariableW(kCarriedCopyVariable, copy, MAX_PATH);
     if (carrierLength == 0 || carrierLength >= MAX_PATH || copyLength == 0 ||
         copyLength >= MAX_PATH) {
-        return;
+        return L"";
     }
-    if (CompareStringOrdinal(copy, -1, path, -1, TRUE) == CSTR_EQUAL) {
-        wcscpy(path, carrier);
-    }
+    return CompareStringOrdinal(copy, -1, programPath, -1, TRUE) == CSTR_EQUAL ? carrier : L"";
 }
-
-} // namespace
 
 void ReadSettings(std::span<SettingEntry> rows) {
     HKEY key = nullptr;

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <span>
+#include <string>
 
 #include "settings/settings_table.h"
 
@@ -19,6 +20,9 @@ constexpr const wchar_t* kRunValueName = L"Vistrel";
 // auto-start entry) names the 32-bit program.
 constexpr const wchar_t* kCarrierPathVariable = L"VISTREL_CARRIER";
 constexpr const wchar_t* kCarriedCopyVariable = L"VISTREL_CARRIED_COPY";
+// The 32-bit program that started `programPath` from such a copy, or empty. Names inherited
+// from elsewhere name another copy, and change nothing.
+std::wstring CarrierOfCopy(const wchar_t* programPath);
 
 // Reads every row in order; a missing value, or one larger than its row, leaves the in-memory
 // value as it was. No settings key: nothing changes.
