@@ -53,6 +53,32 @@ void PreferCarrier(wchar_t (&path)[MAX_PATH]) {
     }
 }
 
+// Windows' own startup switch for the Run value, as it stands; no value lets it run.
+bool StartupApproved() {
+    std::array<uint8_t, 64> stored = {};
+    DWORD size = stored.size();
+    const LSTATUS status =
+        RegGetValueW(HKEY_CURRENT_USER, kStartupApprovedKeyPath, kRunValueName, RRF_RT_ANY,
+                     nullptr, stored.data(), &size);
+    return status != ERROR_SUCCESS || StartupApprovedAllowsRun({stored.data(), size});
+}
+
+// Switches the Run value on in Windows' own switch, or forgets it there. Only where the switch
+// exists (Windows 8 and later keep its key): elsewhere nothing is needed.
+LSTATUS SetStartupApproved(bool enable) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, kStartupApprovedKeyPath, 0, KEY_SET_VALUE, &key) !=
+        ERROR_SUCCESS) {
+        return ERROR_SUCCESS;
+    }
+    LSTATUS status =
+        enable ? RegSetValueExW(key, kRunValueName, 0, REG_BINARY, kStartupApprovedOn.data(),
+                                kStartupApprovedOn.size())
+               : RegDeleteValueW(key, kRunValueName);
+    RegCloseKey(key);
+    return status == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : status;
+}
+
 } // namespace
 
 std::wstring CarrierOfCopy(const wchar_t* programPath) {
@@ -138,6 +164,10 @@ bool SetAutoStart(HWND owner, bool enable) {
         }
         RegCloseKey(runKey);
     }
+    if (status == ERROR_SUCCESS) {
+        // Switched off in Task Manager or Settings, the value alone would not run at logon.
+        status = SetStartupApproved(enable);
+    }
     if (status != ERROR_SUCCESS) {
         ShowErrorMessage(L"Error configuring auto start", owner, static_cast<DWORD>(status));
         return false;
@@ -149,8 +179,9 @@ bool IsAutoStart() {
     wchar_t command[MAX_PATH] = {};
     LSTATUS status = ERROR_SUCCESS;
     // A value too long for the buffer still means auto-start is on.
-    return ReadPathValue(HKEY_CURRENT_USER, kRunKeyPath, kRunValueName, command, status) ||
-           status == ERROR_MORE_DATA;
+    return (ReadPathValue(HKEY_CURRENT_USER, kRunKeyPath, kRunValueName, command, status) ||
+            status == ERROR_MORE_DATA) &&
+           StartupApproved();
 }
 
 void ShowErrorMessage(const wchar_t* text, HWND owner, DWORD errorCode) {
@@ -176,8 +207,9 @@ bool ClearSettings() {
         RegCloseKey(runKey);
     }
     const bool runValueGone = status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND;
+    const bool switchGone = SetStartupApproved(false) == ERROR_SUCCESS;
     bool vendorKeyGone = DeleteKeyTree(HKEY_CURRENT_USER, kVendorKeyPath, true);
-    return runValueGone && vendorKeyGone;
+    return runValueGone && switchGone && vendorKeyGone;
 }
 
 bool DeleteKeyTree(HKEY root, const wchar_t* path, bool recurse) {

@@ -14,6 +14,9 @@ constexpr const wchar_t* kVendorKeyPath = L"Software\\tarnove";
 constexpr const wchar_t* kSettingsKeyPath = L"Software\\tarnove\\Vistrel";
 constexpr const wchar_t* kRunKeyPath = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 constexpr const wchar_t* kRunValueName = L"Vistrel";
+// Windows' own switch for the Run value (Task Manager, Settings): a value of the same name.
+constexpr const wchar_t* kStartupApprovedKeyPath =
+    L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\StartupApproved\\Run";
 
 // The 32-bit program, when it runs a copy of the 64-bit build that it wrote out and deletes
 // when the copy exits, names itself and that copy to it here: what must outlive the copy (the
@@ -39,16 +42,18 @@ template <typename Value> void WriteDwordSetting(const char* name, Value& value)
 void StoreProgramPath();
 
 // Sets or removes the Run value "Vistrel" (the program named by `Filepath`, quoted; the 32-bit
-// program instead when `Filepath` names the copy it wrote out and runs). Failures
-// show "Error configuring auto start" with the system's reason and return false.
+// program instead when `Filepath` names the copy it wrote out and runs), and switches it on in
+// Windows' own startup switch, or removes it there. Failures show "Error configuring auto
+// start" with the system's reason and return false.
 bool SetAutoStart(HWND owner, bool enable);
+// The Run value is there and Windows' own switch lets it run.
 bool IsAutoStart();
 
 // The error box: text, ": " and the system's message for `errorCode`, caption "Vistrel".
 void ShowErrorMessage(const wchar_t* text, HWND owner, DWORD errorCode);
 
-// Removes the Run value and the whole vendor key; true when both are gone (what was not there
-// counts as removed).
+// Removes the Run value (and its state in Windows' switch) and the whole vendor key; true when
+// both are gone (what was not there counts as removed).
 bool ClearSettings();
 // Deletes `path` under `root`, with all its subkeys when `recurse` is set.
 bool DeleteKeyTree(HKEY root, const wchar_t* path, bool recurse);
