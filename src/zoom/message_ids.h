@@ -21,11 +21,7 @@ constexpr uint32_t kLiveZoomSetMessage = kWindowMessageUser + 104;        // 112
 // TrayClick: a single click on the icon waits for the double-click time; ExitWhenUnwound: a way
 // out that came inside a dialog's loop completes once those loops have ended.
 enum class MainTimer : uint32_t {
-    BreakCountdown = 0,
-    ZoomIn = 1,
-    ZoomOut = 2,
-    ReleaseSpares = 3,
-    TrayClick = 4,
+    BreakCountdown = 0, ZoomIn = 1, ZoomOut = 2, ReleaseSpares = 3, TrayClick = 4,
     ExitWhenUnwound = 5,
 };
 

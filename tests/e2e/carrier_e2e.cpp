@@ -16,7 +16,6 @@
 #include <shlobj.h>
 
 #include "e2e/driver.h"
-#include "lang/language_catalogue.h"
 #include "res/options_controls.h"
 #include "shell/relaunch.h"
 #include "shell/relaunch_rules.h"
@@ -96,56 +95,34 @@ int RunAsCarrier(const fs::path& program, const std::function<void(HWND, DWORD)>
     return carrier.get();
 }
 
-// A language file beside the 32-bit program, stored as the chosen language: the program finds
-// it there although it runs elsewhere, and its options dialog says "Annuler".
-fs::path BesideLanguageFile() {
-    const fs::path file = fs::temp_directory_path() / L"languages" / L"beside.lang";
-    fs::create_directories(file.parent_path());
-    std::ofstream(file, std::ios::binary)
-        << "<L><Language id='1036' name='Fran\xC3\xA7" "ais'><Section name='Options'>"
-           "<Control id='2' class='Button'>Annuler</Control></Section></Language></L>";
-    LanguageEntry chosen = {};
-    wcscpy(chosen.source, L"beside.lang");
-    wcscpy(chosen.langId, L"1036");
-    wcscpy(chosen.displayName, L"Fran\u00E7ais");
-    RegSetKeyValueW(HKEY_CURRENT_USER, kTestSettingsKey, L"Lang", REG_BINARY, &chosen,
-                    kStoredLanguageSize);
-    return file;
-}
-
 // Ticks auto-start in the running program's options dialog and confirms it.
 void TickAutoStart(HWND mainWindow, DWORD childId) {
     PostCommand(mainWindow, kOptionsCommand);
     HWND options = WaitForDialog(childId, 10000);
     ASSERT_NE(options, nullptr);
-    wchar_t cancel[32] = {};
-    SendDlgItemMessageW(options, IDCANCEL, WM_GETTEXT, 32, reinterpret_cast<LPARAM>(cancel));
-    EXPECT_STREQ(cancel, L"Annuler") << "the language beside the 32-bit program";
     SendDlgItemMessageW(options, IDC_RUN_AT_LOGON, BM_SETCHECK, BST_CHECKED, 0);
     PostMessageW(options, WM_COMMAND, IDOK, 0);
     EXPECT_TRUE(WaitUntil([&] { return !IsWindow(options); }));
 }
 
-// The 32-bit program with a language file in a folder with a space in its name, and in a folder
-// that refuses writes (as Program Files does): the copy runs beside it, or from the user's own
-// folder, and goes when the program ends; logon starts the 32-bit program, which stays.
+// The 32-bit program alone in a folder with a space in its name, and in a folder that refuses
+// writes (as Program Files does): the copy runs beside it, or from the user's own folder, and
+// goes when the program ends; logon starts the 32-bit program, which stays.
 TEST(Carrier, TheCopyRunsBesideOrFromTheUsersFolderAndAutoStartNamesThe32BitProgram) {
     for (const bool refused : {false, true}) {
         SCOPED_TRACE(refused ? "a folder that refuses writes" : "a folder with a space");
         ClearProgramRegistry();
         WriteSettingDword(L"OptionShown", 1);
-        const fs::path language = BesideLanguageFile();
         std::optional<UnwritableFolder> locked;
         fs::path folder = fs::temp_directory_path() / L"Present Tools";
         if (refused) {
-            locked.emplace(std::initializer_list<fs::path>{CarrierProgram(), language});
+            locked.emplace(std::initializer_list<fs::path>{CarrierProgram()});
             ASSERT_EQ(locked->failure, "");
             folder = locked->path;
         } else {
             fs::create_directories(folder);
-            for (const fs::path& file : {CarrierProgram(), language}) {
-                fs::copy_file(file, folder / file.filename(), fs::copy_options::overwrite_existing);
-            }
+            fs::copy_file(CarrierProgram(), folder / L"Vistrel.exe",
+                          fs::copy_options::overwrite_existing);
         }
         const fs::path program = folder / L"Vistrel.exe";
         const fs::path usersFolder = PerUserCopyRoot(LocalAppData());

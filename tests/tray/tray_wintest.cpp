@@ -80,15 +80,19 @@ LRESULT CALLBACK CountNulls(int code, WPARAM removal, LPARAM message) {
     return CallNextHookEx(nullptr, code, removal, message);
 }
 
-void PumpFor(DWORD milliseconds) {
+// Runs this thread's messages until `done` holds or the time is up; whether WM_QUIT came.
+template <typename Condition> bool PumpUntil(Condition done, DWORD milliseconds) {
+    bool quit = false;
     const ULONGLONG until = GetTickCount64() + milliseconds;
-    while (GetTickCount64() < until) {
+    while (!done() && GetTickCount64() < until) {
         MSG message;
         while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            quit |= message.message == WM_QUIT;
             DispatchMessageW(&message);
         }
         Sleep(10);
     }
+    return quit;
 }
 
 // What the shell sends for each gesture on the icon, with another window in the foreground: a
@@ -131,7 +135,7 @@ TEST_F(Tray, EachGestureOnTheIconOpensTheMenuOrTheOptionsOnce) {
             DispatchMessageW(&message);
         }
         EXPECT_EQ(watcher.menus, gesture.menusAtOnce) << "at once";
-        PumpFor(GetDoubleClickTime() + 400);
+        PumpUntil([] { return false; }, GetDoubleClickTime() + 400);
         EXPECT_EQ(watcher.menus, gesture.menus);
         EXPECT_EQ(watcher.optionsDialogs, gesture.optionsDialogs);
         EXPECT_EQ(watcher.menusInTheForeground, gesture.menus);
@@ -169,8 +173,7 @@ TEST_F(Tray, TheIconComesAtEachDpisSmallIconSize) {
 }
 
 // Started as administrator, the program runs with more rights than the shell and the user's
-// later starts: its window lets their messages through, by the per-window filter where the
-// system has it, else the process-wide one.
+// later starts: its window lets their messages through.
 struct Filtered {
     HWND window;
     UINT message;
@@ -182,27 +185,15 @@ BOOL WINAPI FilterPerWindow(HWND window, UINT message, DWORD action, void*) {
     filtered.push_back({window, message, action});
     return TRUE;
 }
-BOOL WINAPI FilterPerProcess(UINT message, DWORD action) {
-    filtered.push_back({nullptr, message, action});
-    return TRUE;
-}
 
 TEST_F(Tray, AnInstanceWithMoreRightsLetsTheShellAndASecondStartThrough) {
-    for (const bool perWindow : {true, false}) {
-        SCOPED_TRACE(perWindow ? "Windows 7 and later" : "Vista");
-        filtered.clear();
-        optionalFunctions.ChangeWindowMessageFilterEx = perWindow ? FilterPerWindow : nullptr;
-        optionalFunctions.ChangeWindowMessageFilter = FilterPerProcess;
-        CreateMain();
-        const HWND at = perWindow ? window : nullptr;
-        EXPECT_EQ(filtered, (std::vector<Filtered>{
-                                {at, RegisterWindowMessageW(L"TaskbarCreated"), 1},
-                                {at, kTrayNotifyMessage, 1},
-                                {at, WM_COMMAND, 1},
-                            }));
-        TearDown();
-        SetUp();
-    }
+    optionalFunctions.ChangeWindowMessageFilterEx = FilterPerWindow;
+    CreateMain();
+    EXPECT_EQ(filtered, (std::vector<Filtered>{
+                            {window, RegisterWindowMessageW(L"TaskbarCreated"), 1},
+                            {window, kTrayNotifyMessage, 1},
+                            {window, WM_COMMAND, 1},
+                        }));
 }
 
 // Every way out while the options dialog runs its loop inside the main window's handler, alone
@@ -262,16 +253,7 @@ TEST_P(WaysOut, UnderTheOptionsDialogEndTheDialogFirstThenTheProgramOnce) {
         UnregisterHotKey(nullptr, kHeldElsewhere);
     });
     PostMessageW(window, WM_COMMAND, static_cast<WPARAM>(Command::Options), 0);
-    bool quit = false;
-    const ULONGLONG until = GetTickCount64() + 10000;
-    while (IsWindow(window) && GetTickCount64() < until) {
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            quit |= message.message == WM_QUIT;
-            DispatchMessageW(&message);
-        }
-        Sleep(10);
-    }
+    const bool quit = PumpUntil([&] { return !IsWindow(window); }, 10000);
     outside.join();
     UnhookWindowsHookEx(hook);
     EXPECT_FALSE(IsWindow(window));
