@@ -62,11 +62,12 @@ void LetThroughFromLowerRights(HWND window) {
 }
 
 // The top-level windows of this thread that run a loop of their own: dialogs, message boxes,
-// the common dialogs (all "#32770") and popup menus ("#32768").
+// the common dialogs (all "#32770") and popup menus showing ("#32768").
 BOOL CALLBACK CollectLoopWindow(HWND window, LPARAM found) {
     wchar_t className[16] = {};
     GetClassNameW(window, className, 16);
-    if (wcscmp(className, L"#32770") == 0 || wcscmp(className, L"#32768") == 0) {
+    if (wcscmp(className, L"#32770") == 0 ||
+        (wcscmp(className, L"#32768") == 0 && IsWindowVisible(window))) {
         reinterpret_cast<std::vector<HWND>*>(found)->push_back(window);
     }
     return TRUE;
