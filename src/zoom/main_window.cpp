@@ -398,7 +398,8 @@ void ExitProgram(HWND window) {
         SetTimer(window, static_cast<UINT_PTR>(MainTimer::ExitWhenUnwound), 100, nullptr);
         return;
     }
-    EndEveryMode(window); // a zoom the save dialog kept is over by now
+    EndEveryMode(window);   // a zoom the save dialog kept is over by now
+    RemoveTrayIcon(window); // the first run's dialog ends before creation adds the icon
     DestroyWindow(window);
 }
 
