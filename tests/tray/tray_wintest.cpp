@@ -18,6 +18,7 @@
 #include "support/wait_until.h"
 #include "tray/tray_commands.h"
 #include "zoom/app_state.h"
+#include "zoom/hotkey_value.h"
 #include "zoom/message_ids.h"
 
 namespace {
@@ -250,9 +251,12 @@ TEST_P(WaysOut, UnderTheOptionsDialogEndTheDialogFirstThenTheProgramOnce) {
         HWND options = nullptr;
         ASSERT_TRUE(WaitUntil([&] { return (options = OptionsDialog()) != nullptr; }));
         if (GetParam().underABox) {
-            // The options' OK meets a hotkey another program took meanwhile (once the dialog
-            // has let it go), and says so.
-            ASSERT_TRUE(WaitUntil([] { return RegisterHotKey(nullptr, kHeldElsewhere, MOD_SHIFT, '1'); }));
+            // The options' OK meets the zoom hotkey taken by another program meanwhile (once
+            // the dialog has let it go), and says so.
+            const HotkeyRegistration zoom = TranslateHotkey(app.settings.HotkeyZoom);
+            ASSERT_TRUE(WaitUntil([&] {
+                return RegisterHotKey(nullptr, kHeldElsewhere, zoom.modifiers, zoom.virtualKey);
+            }));
             PostMessageW(options, WM_COMMAND, IDOK, 0);
             EXPECT_NE(WaitForOtherDialog(options), nullptr) << "no box";
         }
