@@ -32,6 +32,19 @@ namespace {
 
 constexpr UINT kPointerDownMessage = 0x0246; // WM_POINTERDOWN, newer than the Windows 7 headers
 
+// ---- Window life -----------------------------------------------------------------------
+
+// The typing font's default: the system's GUI font, weight 400, 8 points on this screen.
+void SetDefaultTypingFont() {
+    LOGFONTW font = {};
+    GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof font, &font);
+    font.lfWeight = FW_NORMAL;
+    HDC screen = CreateCompatibleDC(nullptr);
+    font.lfHeight = -MulDiv(8, GetDeviceCaps(screen, LOGPIXELSY), 72);
+    DeleteDC(screen);
+    SetTypingLogFont(app.settings, font);
+}
+
 // How many of the main window's handlers are running now, one inside another: handlers send
 // each other messages, and the loops of dialogs, boxes and menus dispatch messages inside a
 // handler. One thread owns every window of the program.
@@ -87,19 +100,6 @@ void EndModalLoops(const std::vector<HWND>& windows) {
     }
 }
 
-// ---- Window life -----------------------------------------------------------------------
-
-// The typing font's default: the system's GUI font, weight 400, 8 points on this screen.
-void SetDefaultTypingFont() {
-    LOGFONTW font = {};
-    GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof font, &font);
-    font.lfWeight = FW_NORMAL;
-    HDC screen = CreateCompatibleDC(nullptr);
-    font.lfHeight = -MulDiv(8, GetDeviceCaps(screen, LOGPIXELSY), 72);
-    DeleteDC(screen);
-    SetTypingLogFont(app.settings, font);
-}
-
 LRESULT OnCreate(HWND window) {
     LetThroughFromLowerRights(window); // before the first run's options dialog
     SetDefaultTypingFont();
@@ -121,13 +121,13 @@ LRESULT OnCreate(HWND window) {
 }
 
 LRESULT OnDestroy() {
+    DeleteAndClear(app.padPictureDC);
+    DeleteAndClear(app.padPictureBitmap);
+    ReleaseSpareSurfaces();
     if (app.trayIcon != nullptr) {
         DestroyIcon(app.trayIcon); // the shell let go of it with the window at the latest
         app.trayIcon = nullptr;
     }
-    DeleteAndClear(app.padPictureDC);
-    DeleteAndClear(app.padPictureBitmap);
-    ReleaseSpareSurfaces();
     PostQuitMessage(0);
     return 0;
 }

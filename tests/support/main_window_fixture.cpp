@@ -1,14 +1,14 @@
 // The main window fixture (see main_window_fixture.h).
 #include "support/main_window_fixture.h"
 
-#include <shellapi.h>
-
 #include "draw/sticky_keys.h"
 #include "settings/registry_store.h"
 #include "shell/optional_functions.h"
 #include "zoom/app_state.h"
 #include "zoom/main_window.h"
 #include "zoom/zoom_view.h"
+
+#include <shellapi.h> // after windows.h
 
 STICKYKEYS standInStickyKeys = {};
 int stickyKeysWrites = 0;
