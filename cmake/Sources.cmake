@@ -96,6 +96,7 @@ set(VISTREL_WINDOWS_TEST_PROGRAMS
     main_window_wintest:tests/zoom/main_window_wintest.cpp:30
     # The shell's tests carry the stand-in child, as the 32-bit program carries the 64-bit one.
     relaunch_wintest:tests/shell/shell_wintest.cpp:30
+    tray_wintest:tests/tray/tray_wintest.cpp:30
     leaks_wintest:tests/zoom/leaks_wintest.cpp:90:each
     drawing_wintest:tests/draw/drawing_wintest.cpp:45
     pen_marker_wintest:tests/draw/pen_marker_wintest.cpp:45:each
@@ -127,6 +128,7 @@ set(VISTREL_E2E_SUPPORT_SOURCES tests/e2e/driver.cpp tests/e2e/view_checks.cpp)
 # The tour that tools/run plays without a display, driven like the end-to-end tests.
 set(VISTREL_TOUR_SOURCES tests/e2e/tour.cpp)
 set(VISTREL_WINDOWS_TEST_SUPPORT_SOURCES tests/support/message_box_watcher.cpp
+    tests/support/unwritable_folder.cpp
     tests/support/main_window_fixture.cpp
     tests/support/dialog_runner.cpp
     tests/support/png_file.cpp

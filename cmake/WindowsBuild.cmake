@@ -264,14 +264,16 @@ endif()
 # The relaunch: the Windows test carries a stand-in child; the end-to-end test carries the
 # program as the 32-bit one does, and checks what the 32-bit build carries.
 add_executable(child_stub WIN32 tests/shell/child_stub.cpp)
-target_include_directories(child_stub PRIVATE src)
-target_compile_definitions(child_stub PRIVATE ${VISTREL_WIN_DEFINITIONS})
 target_compile_options(child_stub PRIVATE ${VISTREL_WARNINGS})
 target_link_options(child_stub PRIVATE -municode)
+target_link_libraries(child_stub PRIVATE vistrel_core)
 vistrel_carry(relaunch_wintest ${CMAKE_CURRENT_BINARY_DIR}/child_stub.exe)
 add_dependencies(relaunch_wintest child_stub)
 target_link_libraries(relaunch_wintest PRIVATE vistrel_e2e_driver)
 vistrel_carry(carrier_e2e ${VISTREL_DIST_DIR}/Vistrel64.exe)
+# Both run the relaunch from a folder that refuses writes (tests/support/wine-run).
+set_property(TEST windows.relaunch_wintest ${VISTREL_TESTS_OF_carrier_e2e}
+    APPEND PROPERTY ENVIRONMENT VISTREL_LOCKABLE=1)
 if(VISTREL_BUILD_CARRIER)
     add_dependencies(carrier_e2e carrier)
 endif()

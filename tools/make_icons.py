@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
-"""Writes the program's icon (src/res/vistrel.ico: a magnifier over a slide, 16, 32 and 48
-pixels) and its fully transparent cursor (src/res/transparent.cur). The outputs are checked in;
-run this again only to change them."""
+"""Writes the program's icon (src/res/vistrel.ico: a magnifier over a slide, 16, 20, 24, 32 and
+48 pixels, the small icon at 100 to 200 % and the large one) and its fully transparent cursor
+(src/res/transparent.cur). The outputs are checked in; run this again only to change them."""
 import math
 import struct
 from pathlib import Path
@@ -41,7 +41,7 @@ def icon_image(size):
 
 
 def write_icon():
-    sizes = [16, 32, 48]
+    sizes = [16, 20, 24, 32, 48]
     images = [icon_image(s) for s in sizes]
     data = struct.pack("<HHH", 0, 1, len(images))
     offset = 6 + 16 * len(images)

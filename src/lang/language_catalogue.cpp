@@ -2,11 +2,13 @@
 // language_catalogue.h).
 #include "lang/language_catalogue.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <cwchar>
 #include <new>
 #include <string>
+#include <vector>
 
 #include "lang/utf8_text.h"
 #include "lang/xml_reader.h"
@@ -26,9 +28,10 @@ struct Languages {
     XmlDocument* tree = nullptr;        // the current language's document
     HLOCAL resourceCopy = nullptr;      // the writable bytes a built-in tree points into
     const XmlElement* active = nullptr; // the Language element of `tree` that is current
-    // Where the "*.lang" files were found: the current directory at start-up. The file dialogs
-    // move the current directory later, and the stored `source` keeps only the file's name.
-    std::wstring folder;
+    // Where the "*.lang" files are looked for, in order: the current directory at start-up,
+    // then the program's own folder. The file dialogs move the current directory later, and
+    // the stored `source` keeps only the file's name.
+    std::vector<std::wstring> folders;
 };
 Languages languages;
 
@@ -97,9 +100,46 @@ XmlDocument* ParseResource(HRSRC resource, HLOCAL& copy) {
     return ParseXmlBuffer(static_cast<char*>(copy), size);
 }
 
-// A file of the catalogue's folder, whatever the current directory is now.
+// A folder without its closing separator (a drive's root has one).
+std::wstring WithoutSeparator(std::wstring folder) {
+    if (!folder.empty() && folder.back() == L'\\') {
+        folder.pop_back();
+    }
+    return folder;
+}
+
+std::wstring CurrentDirectory() {
+    const DWORD length = GetCurrentDirectoryW(0, nullptr);
+    std::wstring folder(length, L'\0');
+    folder.resize(GetCurrentDirectoryW(length, folder.data()));
+    return WithoutSeparator(folder);
+}
+
+// The program's own folder: started through the 32-bit program from a copy it wrote out (which
+// may lie in the user's own folder), the 32-bit program's, where the files were put beside it.
+std::wstring ProgramFolder() {
+    wchar_t path[MAX_PATH] = {};
+    const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) {
+        return L"";
+    }
+    std::wstring program = CarrierOfCopy(path);
+    if (program.empty()) {
+        program = path;
+    }
+    return program.substr(0, program.rfind(L'\\'));
+}
+
+// The file of that name in the first of the catalogue's folders that has one, whatever the
+// current directory is now.
 std::wstring InCatalogueFolder(const wchar_t* name) {
-    return languages.folder.empty() ? std::wstring(name) : languages.folder + L"\\" + name;
+    for (const std::wstring& folder : languages.folders) {
+        const std::wstring path = folder + L"\\" + name;
+        if (GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) {
+            return path;
+        }
+    }
+    return name;
 }
 
 XmlDocument* ParseFile(const wchar_t* name) {
@@ -170,17 +210,27 @@ bool BuildLanguageCatalogue() {
 
     EnumResourceNamesW(nullptr, kLanguageResourceType, OnLanguageResource, 0);
 
-    const DWORD length = GetCurrentDirectoryW(0, nullptr);
-    languages.folder.assign(length, L'\0');
-    languages.folder.resize(GetCurrentDirectoryW(length, languages.folder.data()));
-    if (!languages.folder.empty() && languages.folder.back() == L'\\') {
-        languages.folder.pop_back(); // the root of a drive ends in its separator already
+    // Started at logon from the Run key, the current directory is the system folder: the files
+    // beside the program are found all the same. A name found twice is the first folder's.
+    languages.folders = {CurrentDirectory()};
+    const std::wstring own = WithoutSeparator(ProgramFolder());
+    if (!own.empty() && CompareStringOrdinal(own.c_str(), -1, languages.folders[0].c_str(), -1,
+                                             TRUE) != CSTR_EQUAL) {
+        languages.folders.push_back(own);
     }
-    WIN32_FIND_DATAW found = {};
-    HANDLE search = FindFirstFileW(InCatalogueFolder(L"*.lang").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
+    std::vector<std::wstring> names;
+    for (const std::wstring& folder : languages.folders) {
+        WIN32_FIND_DATAW found = {};
+        HANDLE search = FindFirstFileW((folder + L"\\*.lang").c_str(), &found);
+        if (search == INVALID_HANDLE_VALUE) {
+            continue;
+        }
         do {
-            if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+            const bool seen = std::any_of(names.begin(), names.end(), [&](const std::wstring& n) {
+                return CompareStringOrdinal(n.c_str(), -1, found.cFileName, -1, TRUE) == CSTR_EQUAL;
+            });
+            if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 && !seen) {
+                names.push_back(found.cFileName);
                 AddLanguagesFromFile(found.cFileName);
             }
         } while (FindNextFileW(search, &found));

@@ -28,8 +28,9 @@ static_assert(offsetof(LanguageEntry, next) >= kStoredLanguageSize);
 // Command identifiers of the language menu: 2000 + catalogue index.
 inline constexpr unsigned kFirstLanguageCommand = 2000;
 
-// Start-up: collects the built-in documents and the "*.lang" files of the current directory,
-// which stays the catalogue's folder: files are loaded from there later on.
+// Start-up: collects the built-in documents and the "*.lang" files of the current directory and
+// of the program's own folder (the 32-bit program's, when it started this one from a copy),
+// which stay the catalogue's folders: files are loaded from there later on.
 bool BuildLanguageCatalogue();
 // Append one entry per Language element of a built-in document or of a file in the catalogue's
 // folder. A file that cannot be opened adds nothing.

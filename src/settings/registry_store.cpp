@@ -45,24 +45,53 @@ bool ReadPathValue(HKEY root, const wchar_t* keyPath, const wchar_t* valueName,
 }
 
 // Started by the 32-bit program from a copy it wrote out, `Filepath` names that copy, which is
-// deleted when the program exits: logon must start the 32-bit program instead. The carrier
-// names itself and the copy in the environment; the carrier is taken only when `path` is that
-// copy, so names inherited from elsewhere change nothing.
+// deleted when the program exits: logon must start the 32-bit program instead.
 void PreferCarrier(wchar_t (&path)[MAX_PATH]) {
+    const std::wstring carrier = CarrierOfCopy(path);
+    if (!carrier.empty() && carrier.size() < MAX_PATH) {
+        wcscpy(path, carrier.c_str());
+    }
+}
+
+// Windows' own startup switch for the Run value, as it stands; no value lets it run.
+bool StartupApproved() {
+    std::array<uint8_t, 64> stored = {};
+    DWORD size = stored.size();
+    const LSTATUS status =
+        RegGetValueW(HKEY_CURRENT_USER, kStartupApprovedKeyPath, kRunValueName, RRF_RT_ANY,
+                     nullptr, stored.data(), &size);
+    return status != ERROR_SUCCESS || StartupApprovedAllowsRun({stored.data(), size});
+}
+
+// Switches the Run value on in Windows' own switch, or forgets it there. Only where the switch
+// exists (Windows 8 and later keep its key): elsewhere nothing is needed.
+LSTATUS SetStartupApproved(bool enable) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, kStartupApprovedKeyPath, 0, KEY_SET_VALUE, &key) !=
+        ERROR_SUCCESS) {
+        return ERROR_SUCCESS;
+    }
+    LSTATUS status =
+        enable ? RegSetValueExW(key, kRunValueName, 0, REG_BINARY, kStartupApprovedOn.data(),
+                                kStartupApprovedOn.size())
+               : RegDeleteValueW(key, kRunValueName);
+    RegCloseKey(key);
+    return status == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : status;
+}
+
+} // namespace
+
+std::wstring CarrierOfCopy(const wchar_t* programPath) {
     wchar_t carrier[MAX_PATH] = {};
     wchar_t copy[MAX_PATH] = {};
     const DWORD carrierLength = GetEnvironmentVariableW(kCarrierPathVariable, carrier, MAX_PATH);
     const DWORD copyLength = GetEnvironmentVariableW(kCarriedCopyVariable, copy, MAX_PATH);
     if (carrierLength == 0 || carrierLength >= MAX_PATH || copyLength == 0 ||
         copyLength >= MAX_PATH) {
-        return;
+        return L"";
     }
-    if (CompareStringOrdinal(copy, -1, path, -1, TRUE) == CSTR_EQUAL) {
-        wcscpy(path, carrier);
-    }
+    return CompareStringOrdinal(copy, -1, programPath, -1, TRUE) == CSTR_EQUAL ? carrier : L"";
 }
-
-} // namespace
 
 void ReadSettings(std::span<SettingEntry> rows) {
     HKEY key = nullptr;
@@ -135,6 +164,10 @@ bool SetAutoStart(HWND owner, bool enable) {
         }
         RegCloseKey(runKey);
     }
+    if (status == ERROR_SUCCESS) {
+        // Switched off in Task Manager or Settings, the value alone would not run at logon.
+        status = SetStartupApproved(enable);
+    }
     if (status != ERROR_SUCCESS) {
         ShowErrorMessage(L"Error configuring auto start", owner, static_cast<DWORD>(status));
         return false;
@@ -146,8 +179,9 @@ bool IsAutoStart() {
     wchar_t command[MAX_PATH] = {};
     LSTATUS status = ERROR_SUCCESS;
     // A value too long for the buffer still means auto-start is on.
-    return ReadPathValue(HKEY_CURRENT_USER, kRunKeyPath, kRunValueName, command, status) ||
-           status == ERROR_MORE_DATA;
+    return (ReadPathValue(HKEY_CURRENT_USER, kRunKeyPath, kRunValueName, command, status) ||
+            status == ERROR_MORE_DATA) &&
+           StartupApproved();
 }
 
 void ShowErrorMessage(const wchar_t* text, HWND owner, DWORD errorCode) {
@@ -173,8 +207,9 @@ bool ClearSettings() {
         RegCloseKey(runKey);
     }
     const bool runValueGone = status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND;
+    const bool switchGone = SetStartupApproved(false) == ERROR_SUCCESS;
     bool vendorKeyGone = DeleteKeyTree(HKEY_CURRENT_USER, kVendorKeyPath, true);
-    return runValueGone && vendorKeyGone;
+    return runValueGone && switchGone && vendorKeyGone;
 }
 
 bool DeleteKeyTree(HKEY root, const wchar_t* path, bool recurse) {

@@ -23,3 +23,7 @@ bool TakeStoredValue(const SettingEntry& row, uint32_t declaredType, const uint8
     }
     return true;
 }
+
+bool StartupApprovedAllowsRun(std::span<const uint8_t> stored) {
+    return stored.empty() || (stored[0] & 1) == 0;
+}

@@ -53,6 +53,9 @@ void BindOptionalFunctionsFrom(const wchar_t* directory) {
     Bind(f.user32, "GetPointerPenInfo", f.GetPointerPenInfo);
     Bind(f.user32, "GetDpiForWindow", f.GetDpiForWindow);
     Bind(f.user32, "SetDialogControlDpiChangeBehavior", f.SetDialogControlDpiChangeBehavior);
+    Bind(f.user32, "ChangeWindowMessageFilterEx", f.ChangeWindowMessageFilterEx);
+    Bind(f.user32, "ChangeWindowMessageFilter", f.ChangeWindowMessageFilter);
+    Bind(f.user32, "GetSystemMetricsForDpi", f.GetSystemMetricsForDpi);
 
     f.magnification = LoadFrom(directory, L"magnification.dll");
     Bind(f.magnification, "MagInitialize", f.MagInitialize);

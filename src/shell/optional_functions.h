@@ -36,6 +36,11 @@ struct OptionalFunctions {
     HRESULT(WINAPI* DwmIsCompositionEnabled)(BOOL*) = nullptr;
     HRESULT(WINAPI* DwmSetWindowAttribute)(HWND, DWORD, const void*, DWORD) = nullptr;
     HRESULT(WINAPI* DwmFlush)() = nullptr;
+    // The message filter of a process with higher rights than its senders (Windows 7, Vista).
+    BOOL(WINAPI* ChangeWindowMessageFilterEx)(HWND, UINT, DWORD, void*) = nullptr;
+    BOOL(WINAPI* ChangeWindowMessageFilter)(UINT, DWORD) = nullptr;
+    // The system's metrics at a DPI (Windows 10).
+    int(WINAPI* GetSystemMetricsForDpi)(int, UINT) = nullptr;
 };
 
 extern OptionalFunctions optionalFunctions;

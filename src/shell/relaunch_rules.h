@@ -1,8 +1,9 @@
-// Rules of the 64-bit relaunch that need no system: the names of the written-out 64-bit build and
-// which native machines run it.
+// Rules of the 64-bit relaunch that need no system: the names of the written-out 64-bit build,
+// where a copy goes when the program's own folder refuses it, and which native machines run it.
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 
 #include "settings/text_unit.h"
@@ -15,11 +16,29 @@ std::basic_string<Utf16Unit> ExtractedBuildName(Utf16View programPath);
 // someone else's): the same stem with "64.carried.exe", a name no release file has.
 std::basic_string<Utf16Unit> CarriedCopyName(Utf16View programPath);
 
-// Native machines as IsWow64Process2 reports them. ARM64 runs the x64 build through emulation,
-// which older ARM64 systems lack: there the 32-bit program runs itself.
+// Where the copy goes when the program's folder refuses it (Program Files, a read-only share or
+// stick): the user's local application data, "Vistrel", then a folder named after the carried
+// build's fingerprint, so that two versions never share a file, and the extracted build's file
+// name: ...\AppData\Local\Vistrel\0123456789abcdef\Present64.exe.
+std::basic_string<Utf16Unit> PerUserCopyRoot(Utf16View localAppData);
+std::basic_string<Utf16Unit> PerUserCopyPath(Utf16View localAppData, Utf16View programPath,
+                                             uint64_t fingerprint);
+// The carried build's fingerprint (64-bit FNV-1a over its bytes) and its folder name, 16
+// lower-case hexadecimal digits. Only folders so named under the root are copies: leftovers
+// of them may be removed, anything else there is left alone.
+uint64_t ImageFingerprint(std::span<const unsigned char> bytes);
+std::basic_string<Utf16Unit> FingerprintFolderName(uint64_t fingerprint);
+bool IsFingerprintFolderName(Utf16View name);
+
+// Native machines as IsWow64Process2 reports them. ARM64 runs the x64 build only where the
+// system says it can emulate x64 (GetMachineTypeAttributes, Windows 11); without that answer
+// the x64 build cannot run, and the 32-bit program runs itself as on a 32-bit system.
 constexpr uint16_t kMachineAmd64 = 0x8664;
 constexpr uint16_t kMachineArm64 = 0xAA64;
 constexpr uint16_t kMachineI386 = 0x014C;
 enum class X64Emulation { Unknown, Present, Absent };
-bool NativeMachineRuns64BitBuild(uint16_t nativeMachine,
-                                 X64Emulation emulation = X64Emulation::Unknown);
+// What GetMachineTypeAttributes for x64 said: nothing (missing or failed), or its attributes,
+// of which UserEnabled (bit 0) means x64 programs run in user mode.
+constexpr uint32_t kMachineUserEnabled = 1;
+X64Emulation X64EmulationFrom(bool answered, uint32_t attributes);
+bool NativeMachineRuns64BitBuild(uint16_t nativeMachine, X64Emulation emulation);

@@ -7,20 +7,30 @@
 #include "zoom/main_window.h"
 #include "zoom/message_ids.h"
 
+BOOL(WINAPI* allowSetForegroundWindow)(DWORD) = AllowSetForegroundWindow;
+
 bool SingleInstanceCheck() {
     // The handle is never closed: the event existing for the life of the process is what marks
-    // the running instance.
+    // the running instance. An instance started as administrator labels its event so that this
+    // process may not open it: "access denied" means it is there all the same.
     HANDLE marker = CreateEventW(nullptr, FALSE, FALSE, L"Local\\VistrelActive");
-    if (marker == nullptr) {
+    DWORD error = GetLastError();
+    if (marker == nullptr && error != ERROR_ACCESS_DENIED) {
         marker = CreateEventW(nullptr, FALSE, FALSE, L"VistrelActive");  // no Local namespace
+        error = GetLastError();
     }
-    if (GetLastError() != ERROR_ALREADY_EXISTS) {
+    if (error != ERROR_ALREADY_EXISTS && error != ERROR_ACCESS_DENIED) {
         return false;
     }
     HWND running = FindWindowW(kMainWindowClass, nullptr);
     if (running == nullptr) {
         return true;  // the other instance is still starting or already ending
     }
+    // Only the process the user just started may bring a window to the front; it lets the
+    // running instance do so before asking it for its options dialog.
+    DWORD runningProcess = 0;
+    GetWindowThreadProcessId(running, &runningProcess);
+    allowSetForegroundWindow(runningProcess);
     PostMessageW(running, WM_COMMAND, static_cast<WPARAM>(Command::Options), 0);
     for (int attempt = 0; attempt < 5; ++attempt) {
         HWND dialog = FindWindowW(nullptr, L"" VISTREL_OPTIONS_TITLE);

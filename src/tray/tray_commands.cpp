@@ -7,6 +7,7 @@
 
 #include "lang/apply_language.h"
 #include "res/resource_ids.h"
+#include "shell/optional_functions.h"
 #include "zoom/app_state.h"
 #include "zoom/message_ids.h"
 
@@ -36,19 +37,57 @@ NOTIFYICONDATAW IconData(HWND mainWindow) {
     return icon;
 }
 
+// The notification area sits on the taskbar, whose monitor has the DPI the icon is shown at;
+// the main window's, where the taskbar cannot be asked.
+UINT TrayDpi(HWND mainWindow) {
+    if (optionalFunctions.GetDpiForWindow == nullptr) {
+        return 0;
+    }
+    HWND taskbar = FindWindowW(L"Shell_TrayWnd", nullptr);
+    return optionalFunctions.GetDpiForWindow(taskbar != nullptr ? taskbar : mainWindow);
+}
+
+void ForgetTrayIcon() {
+    if (app.trayIcon != nullptr) {
+        DestroyIcon(app.trayIcon);
+        app.trayIcon = nullptr;
+    }
+}
+
 } // namespace
+
+HICON LoadSmallIcon(UINT dpi) {
+    const int size = dpi != 0 && optionalFunctions.GetSystemMetricsForDpi != nullptr
+                         ? optionalFunctions.GetSystemMetricsForDpi(SM_CXSMICON, dpi)
+                         : GetSystemMetrics(SM_CXSMICON);
+    return static_cast<HICON>(LoadImageW(app.instance, MAKEINTRESOURCEW(IDI_VISTREL), IMAGE_ICON,
+                                         size, size, LR_DEFAULTCOLOR));
+}
 
 void UpdateTrayIcon(HWND mainWindow) {
     NOTIFYICONDATAW icon = IconData(mainWindow);
+    if (!app.settings.ShowTrayIcon) {
+        Shell_NotifyIconW(NIM_DELETE, &icon);
+        ForgetTrayIcon();
+        return;
+    }
     icon.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     icon.uCallbackMessage = kTrayNotifyMessage;
-    icon.hIcon = LoadIconW(app.instance, MAKEINTRESOURCEW(IDI_VISTREL));
+    icon.hIcon = LoadSmallIcon(TrayDpi(mainWindow));
     wcsncpy(icon.szTip, L"Vistrel", 8);
-    Shell_NotifyIconW(app.settings.ShowTrayIcon ? NIM_ADD : NIM_DELETE, &icon);
+    if (!Shell_NotifyIconW(NIM_ADD, &icon)) {
+        Shell_NotifyIconW(NIM_MODIFY, &icon); // already there: the icon may be for another DPI
+    }
+    // The shell shows its own copy; the one it had before is no longer used.
+    ForgetTrayIcon();
+    app.trayIcon = icon.hIcon;
 }
 
 LRESULT OnTrayNotify(HWND mainWindow, LPARAM mouseMessage) {
     const auto message = static_cast<UINT>(mouseMessage);
+    if (message == WM_LBUTTONDOWN) {
+        app.trayDoubleClicked = 0; // a click begins, whatever became of the last one
+    }
     if (app.breakActive && (message == WM_LBUTTONDOWN || message == WM_RBUTTONDOWN)) {
         // The break screen comes back after the presenter switched away from it.
         ShowWindow(mainWindow, SW_SHOW);
@@ -57,6 +96,9 @@ LRESULT OnTrayNotify(HWND mainWindow, LPARAM mouseMessage) {
     }
     switch (message) {
     case WM_LBUTTONDBLCLK:
+        // The first click's menu never opens, and the button-up that follows belongs here.
+        KillTimer(mainWindow, static_cast<UINT_PTR>(MainTimer::TrayClick));
+        app.trayDoubleClicked = 1;
         if (app.breakActive) {
             SetForegroundWindow(mainWindow);
         } else {
@@ -64,10 +106,23 @@ LRESULT OnTrayNotify(HWND mainWindow, LPARAM mouseMessage) {
         }
         break;
     case WM_LBUTTONUP:
-    case WM_RBUTTONUP:
-    case WM_CONTEXTMENU:
-        ShowTrayMenu(mainWindow);
+        if (app.trayDoubleClicked) {
+            app.trayDoubleClicked = 0;
+            break;
+        }
+        // The menu waits to see whether this click is the first of a double click; it opens
+        // where the click was.
+        GetCursorPos(&app.trayClickPoint);
+        SetTimer(mainWindow, static_cast<UINT_PTR>(MainTimer::TrayClick), GetDoubleClickTime(),
+                 nullptr);
         break;
+    case WM_RBUTTONUP:
+    case WM_CONTEXTMENU: {
+        POINT cursor = {};
+        GetCursorPos(&cursor);
+        ShowTrayMenu(mainWindow, cursor);
+        break;
+    }
     default:
         SetForegroundWindow(mainWindow);
         break;
@@ -75,9 +130,12 @@ LRESULT OnTrayNotify(HWND mainWindow, LPARAM mouseMessage) {
     return 0;
 }
 
-void ShowTrayMenu(HWND mainWindow) {
-    POINT cursor = {};
-    GetCursorPos(&cursor);
+void OnTrayClickTimer(HWND mainWindow) {
+    KillTimer(mainWindow, static_cast<UINT_PTR>(MainTimer::TrayClick));
+    ShowTrayMenu(mainWindow, app.trayClickPoint);
+}
+
+void ShowTrayMenu(HWND mainWindow, POINT at) {
     HMENU menu = CreatePopupMenu();
     if (menu == nullptr) {
         return;
@@ -91,11 +149,17 @@ void ShowTrayMenu(HWND mainWindow) {
         }
     }
     ApplyLanguage("TrayMenu", menu);
-    TrackPopupMenu(menu, 0, cursor.x, cursor.y, 0, mainWindow, nullptr);
+    // As TrackPopupMenu's documentation asks for a notification icon's menu: its owner in the
+    // foreground, or a click elsewhere does not close it; a message afterwards, or the next
+    // menu closes as soon as it opens.
+    SetForegroundWindow(mainWindow);
+    TrackPopupMenu(menu, 0, at.x, at.y, 0, mainWindow, nullptr);
+    PostMessageW(mainWindow, WM_NULL, 0, 0);
     DestroyMenu(menu);
 }
 
 void RemoveTrayIcon(HWND mainWindow) {
     NOTIFYICONDATAW icon = IconData(mainWindow);
     Shell_NotifyIconW(NIM_DELETE, &icon);
+    ForgetTrayIcon();
 }

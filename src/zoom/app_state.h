@@ -67,6 +67,12 @@ struct AppState {
     HWND liveZoomWindow = nullptr; // cleared by that window's WM_DESTROY
     HWND optionsDialog = nullptr;  // while set, the zoom hotkey does nothing
     WORD windowsVersion = 0;       // low word of GetVersion: major in the low byte
+    int exitStarted = 0;           // ExitProgram has ended the modes and written the settings
+
+    // Tray.
+    HICON trayIcon = nullptr;    // the icon the shell was given last, at the tray's DPI
+    int trayDoubleClicked = 0;   // the next left button-up ends a double click
+    POINT trayClickPoint = {};   // where a single click's menu opens
 
     // Modes: 32-bit flags holding 0 or 1.
     int zoomActive = 0;

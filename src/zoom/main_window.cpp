@@ -3,7 +3,9 @@
 #include "zoom/main_window.h"
 
 #include <array>
+#include <cwchar>
 #include <new>
+#include <vector>
 
 #include "breaktimer/break_screen.h"
 #include "draw/draw_keys.h"
@@ -59,7 +61,63 @@ void SetDefaultTypingFont() {
     SetTypingLogFont(app.settings, font);
 }
 
+// How many of the main window's handlers are running now, one inside another: handlers send
+// each other messages, and the loops of dialogs, boxes and menus dispatch messages inside a
+// handler. One thread owns every window of the program.
+int handlerDepth = 0;
+
+// A restarted shell announces itself with this registered message, whose number is known only
+// at run time: its new notification area needs the icon again.
+UINT TaskbarCreatedMessage() {
+    static const UINT taskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
+    return taskbarCreated;
+}
+
+// An instance started as administrator runs with more rights than the shell and the user's
+// later starts, and Windows drops their messages to it unless its window lets them through:
+// the restarted shell's announcement, the icon's mouse messages and a second start's command.
+// The per-window filter is Windows 7's, the process-wide one Vista's.
+void LetThroughFromLowerRights(HWND window) {
+    constexpr DWORD kAllow = 1; // MSGFLT_ALLOW, and MSGFLT_ADD for the process-wide filter
+    const OptionalFunctions& f = optionalFunctions;
+    for (UINT message :
+         {TaskbarCreatedMessage(), static_cast<UINT>(kTrayNotifyMessage), UINT(WM_COMMAND)}) {
+        if (f.ChangeWindowMessageFilterEx != nullptr) {
+            f.ChangeWindowMessageFilterEx(window, message, kAllow, nullptr);
+        } else if (f.ChangeWindowMessageFilter != nullptr) {
+            f.ChangeWindowMessageFilter(message, kAllow);
+        }
+    }
+}
+
+// The top-level windows of this thread that run a loop of their own: dialogs, message boxes,
+// the common dialogs (all "#32770") and popup menus showing ("#32768").
+BOOL CALLBACK CollectLoopWindow(HWND window, LPARAM found) {
+    wchar_t className[16] = {};
+    GetClassNameW(window, className, 16);
+    if (wcscmp(className, L"#32770") == 0 ||
+        (wcscmp(className, L"#32768") == 0 && IsWindowVisible(window))) {
+        reinterpret_cast<std::vector<HWND>*>(found)->push_back(window);
+    }
+    return TRUE;
+}
+std::vector<HWND> LoopWindows() {
+    std::vector<HWND> found;
+    EnumThreadWindows(GetCurrentThreadId(), CollectLoopWindow, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+// Ends every menu, and every dialog and box as its Cancel (or, for a box with OK alone, its
+// Escape) ends it; a box that offers no way out but its answers stays until it is answered.
+void EndModalLoops(const std::vector<HWND>& windows) {
+    EndMenu();
+    for (HWND window : windows) {
+        PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
+    }
+}
+
 LRESULT OnCreate(HWND window) {
+    LetThroughFromLowerRights(window); // before the first run's options dialog
     SetDefaultTypingFont();
     auto rows = SettingsLoadTable(app.settings);
     ReadSettings(rows);
@@ -86,6 +144,10 @@ LRESULT OnDestroy(HWND window) {
     DeleteAndClear(app.padPictureDC);
     DeleteAndClear(app.padPictureBitmap);
     ReleaseSpareSurfaces();
+    if (app.trayIcon != nullptr) {
+        DestroyIcon(app.trayIcon); // the shell let go of it with the window at the latest
+        app.trayIcon = nullptr;
+    }
     PostQuitMessage(0);
     return 0;
 }
@@ -208,6 +270,12 @@ LRESULT OnTimer(HWND window, UINT message, WPARAM timerId, LPARAM lParam) {
         return 0;
     case MainTimer::PrepareUndo:
         PrepareUndoSurfaceSlice(window);
+        return 0;
+    case MainTimer::TrayClick:
+        OnTrayClickTimer(window);
+        return 0;
+    case MainTimer::ExitWhenUnwound:
+        ExitProgram(window);
         return 0;
     }
     return DefWindowProcW(window, message, timerId, lParam);
@@ -344,14 +412,29 @@ std::span<const DispatchRow<CommandHandler>> MainCommandTable() {
 }
 
 void ExitProgram(HWND window) {
-    EndEveryMode(window);
-    // A live zoom still showing hid the system cursor; its window gives the cursor back as it
-    // is destroyed, which the end of the process alone would not do.
-    if (app.liveZoomWindow != nullptr) {
-        DestroyWindow(app.liveZoomWindow);
+    if (!app.exitStarted) {
+        app.exitStarted = 1;
+        EndEveryMode(window);
+        // A live zoom still showing hid the system cursor; its window gives the cursor back as
+        // it is destroyed, which the end of the process alone would not do.
+        if (app.liveZoomWindow != nullptr) {
+            DestroyWindow(app.liveZoomWindow);
+        }
+        RemoveTrayIcon(window);
+        WriteExitSettings();
     }
-    RemoveTrayIcon(window);
-    WriteExitSettings();
+    // The way out may come inside the loop of a dialog, a chooser, a box or a menu that one of
+    // this window's handlers runs (Exit from the tray over the options dialog, a WM_CLOSE from
+    // outside, the end of the session): this window must outlive those loops and the code
+    // around them. They are ended, and a timer comes back once they have returned.
+    const std::vector<HWND> loops = LoopWindows();
+    if (handlerDepth > 1 || !loops.empty()) {
+        EndModalLoops(loops);
+        SetTimer(window, static_cast<UINT_PTR>(MainTimer::ExitWhenUnwound), 100, nullptr);
+        return;
+    }
+    EndEveryMode(window);   // a zoom the save dialog kept is over by now
+    RemoveTrayIcon(window); // the first run's dialog ends before creation adds the icon
     DestroyWindow(window);
 }
 
@@ -360,17 +443,13 @@ void ExitProgram(HWND window) {
 // dropped, and once the outermost handler has returned (handlers send each other messages) the
 // zoom or break ends at once as Escape would end it, which frees the surfaces and snapshots.
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    static int depth = 0; // one thread owns every window of the program
     static bool outOfMemory = false;
     LRESULT result = 0;
-    // A restarted shell announces itself with this registered message, whose number is known
-    // only at run time: its new notification area needs the icon again.
-    static const UINT taskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
-    if (message == taskbarCreated && taskbarCreated != 0) {
+    if (message == TaskbarCreatedMessage() && message != 0) {
         UpdateTrayIcon(window);
         return 0;
     }
-    ++depth;
+    ++handlerDepth;
     try {
         const auto* row = FindDispatchRow(MainMessageTable(), message);
         result = row != nullptr ? row->handler(window, message, wParam, lParam)
@@ -378,8 +457,8 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     } catch (const std::bad_alloc&) {
         outOfMemory = true;
     }
-    --depth;
-    if (depth == 0 && outOfMemory) {
+    --handlerDepth;
+    if (handlerDepth == 0 && outOfMemory) {
         outOfMemory = false;
         EndEveryMode(window);
     }

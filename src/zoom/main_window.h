@@ -20,7 +20,9 @@ std::span<const DispatchRow<CommandHandler>> MainCommandTable();
 // Every way out (Exit, an outside WM_CLOSE, the end of the session) comes here: ends any mode
 // (zoom or drawing at once, the break with its power settings and display put back, live zoom
 // with the system cursor back), removes the tray icon, writes FontScale and PenColor, and
-// destroys the main window, whose WM_DESTROY ends the message loop.
+// destroys the main window, whose WM_DESTROY ends the message loop. Inside the loop of a
+// dialog, box or menu of the program, those are ended first (as Cancel ends them) and the
+// window goes once they have returned; what comes before happens once.
 void ExitProgram(HWND window);
 
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

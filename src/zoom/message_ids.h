@@ -27,6 +27,10 @@ enum class MainTimer : uint32_t {
     ZoomOut = 2,
     ReleaseSpares = 3,
     PrepareUndo = 4, // the next undo snapshot's surface made ahead (draw/undo_stack.h)
+    // A single click on the icon waits for the double-click time.
+    TrayClick = 5,
+    // A way out that came inside a dialog's loop completes once those loops have ended.
+    ExitWhenUnwound = 6,
 };
 
 // Commands of the main window (tray menu, accelerators, second start).

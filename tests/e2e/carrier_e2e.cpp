@@ -1,6 +1,7 @@
 // End to end: the 32-bit program. Its build carries the 64-bit program byte for byte; and the
 // 64-bit program, run the way the 32-bit one runs it (this test carries it too and runs the
-// same relaunch), keeps the auto-start entry on the 32-bit program, which outlives the copy.
+// same relaunch), also from a folder that refuses writes, keeps the auto-start entry on the
+// 32-bit program, which outlives the copy.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -10,10 +11,15 @@
 #include <functional>
 #include <iterator>
 #include <map>
+#include <optional>
+
+#include <shlobj.h>
 
 #include "e2e/driver.h"
 #include "res/options_controls.h"
 #include "shell/relaunch.h"
+#include "shell/relaunch_rules.h"
+#include "support/unwritable_folder.h"
 
 namespace {
 
@@ -22,6 +28,12 @@ namespace fs = std::filesystem;
 std::string FileBytes(const fs::path& file) {
     std::ifstream in(file, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), {}};
+}
+
+std::wstring LocalAppData() {
+    wchar_t path[MAX_PATH] = {};
+    SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, path);
+    return path;
 }
 
 // dist/Vistrel.exe, beside the 64-bit program.
@@ -83,36 +95,63 @@ int RunAsCarrier(const fs::path& program, const std::function<void(HWND, DWORD)>
     return carrier.get();
 }
 
-// The 32-bit program lies in a folder with a space in its name, alone.
-TEST(Carrier, AutoStartFromTheRunningCopyStartsThe32BitProgramAtLogon) {
-    ClearProgramRegistry();
-    WriteSettingDword(L"OptionShown", 1);
-    const fs::path folder = fs::temp_directory_path() / L"Present Tools";
-    const fs::path program = folder / L"Vistrel.exe", copy = folder / L"Vistrel64.exe";
-    fs::create_directories(folder);
-    fs::copy_file(CarrierProgram(), program, fs::copy_options::overwrite_existing);
+// Ticks auto-start in the running program's options dialog and confirms it.
+void TickAutoStart(HWND mainWindow, DWORD childId) {
+    PostCommand(mainWindow, kOptionsCommand);
+    HWND options = WaitForDialog(childId, 10000);
+    ASSERT_NE(options, nullptr);
+    SendDlgItemMessageW(options, IDC_RUN_AT_LOGON, BM_SETCHECK, BST_CHECKED, 0);
+    PostMessageW(options, WM_COMMAND, IDOK, 0);
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(options); }));
+}
 
-    EXPECT_EQ(RunAsCarrier(
-                  program,
-                  [&](HWND mainWindow, DWORD childId) {
-                      EXPECT_EQ(StoredText(L"Filepath"), copy.wstring());
-                      EXPECT_TRUE(GetFileAttributesW(copy.c_str()) & FILE_ATTRIBUTE_HIDDEN);
-                      PostCommand(mainWindow, kOptionsCommand);
-                      HWND options = WaitForDialog(childId, 10000);
-                      ASSERT_NE(options, nullptr);
-                      SendDlgItemMessageW(options, IDC_RUN_AT_LOGON, BM_SETCHECK, BST_CHECKED, 0);
-                      PostMessageW(options, WM_COMMAND, IDOK, 0);
-                      EXPECT_TRUE(WaitUntil([&] { return !IsWindow(options); }));
-                      EXPECT_EQ(ReadString(kTestRunKey, L"Vistrel"),
-                                L"\"" + program.wstring() + L"\"");
-                  }),
-              0);
-    EXPECT_FALSE(fs::exists(copy)) << "the copy goes when the program ends";
-    EXPECT_TRUE(fs::exists(program)) << "logon starts a program that is there";
-
-    ClearProgramRegistry();
-    std::error_code ignored;
-    fs::remove_all(folder, ignored);
+// The 32-bit program alone in a folder with a space in its name, and in a folder that refuses
+// writes (as Program Files does): the copy runs beside it, or from the user's own folder, and
+// goes when the program ends; logon starts the 32-bit program, which stays.
+TEST(Carrier, TheCopyRunsBesideOrFromTheUsersFolderAndAutoStartNamesThe32BitProgram) {
+    for (const bool refused : {false, true}) {
+        SCOPED_TRACE(refused ? "a folder that refuses writes" : "a folder with a space");
+        ClearProgramRegistry();
+        WriteSettingDword(L"OptionShown", 1);
+        std::optional<UnwritableFolder> locked;
+        fs::path folder = fs::temp_directory_path() / L"Present Tools";
+        if (refused) {
+            locked.emplace(std::initializer_list<fs::path>{CarrierProgram()});
+            ASSERT_EQ(locked->failure, "");
+            folder = locked->path;
+        } else {
+            fs::create_directories(folder);
+            fs::copy_file(CarrierProgram(), folder / L"Vistrel.exe",
+                          fs::copy_options::overwrite_existing);
+        }
+        const fs::path program = folder / L"Vistrel.exe";
+        const fs::path usersFolder = PerUserCopyRoot(LocalAppData());
+        fs::path copy;
+        EXPECT_EQ(RunAsCarrier(program,
+                               [&](HWND mainWindow, DWORD childId) {
+                                   copy = StoredText(L"Filepath").value_or(L"");
+                                   EXPECT_EQ(refused ? copy.parent_path().parent_path()
+                                                     : copy.parent_path(),
+                                             refused ? usersFolder : folder)
+                                       << copy;
+                                   EXPECT_EQ(copy.filename(), L"Vistrel64.exe");
+                                   EXPECT_TRUE(GetFileAttributesW(copy.c_str()) &
+                                               FILE_ATTRIBUTE_HIDDEN);
+                                   TickAutoStart(mainWindow, childId);
+                                   EXPECT_EQ(ReadString(kTestRunKey, L"Vistrel"),
+                                             L"\"" + program.wstring() + L"\"");
+                               }),
+                  0);
+        EXPECT_FALSE(fs::exists(copy)) << "the copy goes when the program ends";
+        EXPECT_FALSE(fs::exists(usersFolder)) << "and its folder with it";
+        EXPECT_TRUE(fs::exists(program)) << "logon starts a program that is there";
+        EXPECT_EQ(ReadString(kTestRunKey, L"Vistrel"), L"\"" + program.wstring() + L"\"");
+        ClearProgramRegistry();
+        if (!refused) {
+            std::error_code ignored;
+            fs::remove_all(folder, ignored);
+        }
+    }
 }
 
 // Every file of a folder with its bytes and attributes.

@@ -152,9 +152,8 @@ HWND WaitForOptionsDialog(const VistrelProcess& vistrel) {
 HWND OpenTrayMenu(HWND mainWindow) {
     DWORD processId = 0;
     GetWindowThreadProcessId(mainWindow, &processId);
-    PostMessageW(mainWindow, kTrayNotifyMessage, 1, WM_LBUTTONDOWN);
-    WaitUntil([&] { return GetForegroundWindow() == mainWindow; });
-    PostMessageW(mainWindow, kTrayNotifyMessage, 1, WM_LBUTTONUP);
+    PostMessageW(mainWindow, kTrayNotifyMessage, 1, WM_RBUTTONDOWN);
+    PostMessageW(mainWindow, kTrayNotifyMessage, 1, WM_RBUTTONUP);
     return WaitForWindowOf(processId, L"#32768");
 }
 

@@ -66,8 +66,8 @@ std::vector<HWND> OptionsDialogsOf(DWORD processId); // the visible ones
 // The one options dialog once it is ready: its version line (written last) shows, it is in
 // front and the program waits for input.
 HWND WaitForOptionsDialog(const VistrelProcess& vistrel);
-// Opens the tray icon's menu as a click does (button-down makes the program the foreground
-// one, button-up opens the menu); the menu's window, none when it did not show.
+// Opens the tray icon's menu as a right click does (a left click's menu waits for the
+// double-click time); the menu's window, none when it did not show.
 HWND OpenTrayMenu(HWND mainWindow);
 
 // A pixel of the program's tray icon (the magnifier's blue ring) in the notification area at

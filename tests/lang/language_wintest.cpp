@@ -124,6 +124,8 @@ class Languages : public ::testing::Test {
     void TearDown() override {
         UseEnglish();
         SetCurrentDirectoryW(previous);
+        SetEnvironmentVariableW(kCarrierPathVariable, nullptr);
+        SetEnvironmentVariableW(kCarriedCopyVariable, nullptr);
     }
     // Builds the catalogue and makes the entry with this display name current and loaded.
     static void Use(const wchar_t* displayName) {
@@ -394,6 +396,36 @@ TEST_F(Languages, UnusualFilesStillListAndLoad) {
         ApplyLanguage("TrayMenu", menu);
         EXPECT_EQ(MenuText(menu, 2), text);
     }
+    DestroyMenu(menu);
+}
+
+// Started at logon from the Run key the current directory is the system folder: the files
+// beside the program are listed after the current directory's, beside the 32-bit program when
+// this one runs its copy, and a name found in both is the current directory's.
+TEST_F(Languages, TheProgramsOwnFolderIsSearchedAfterTheCurrentDirectory) {
+    const std::filesystem::path carrier = directory + L"-carrier";
+    ASSERT_TRUE(CreateDirectoryW(carrier.c_str(), nullptr));
+    wchar_t self[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    SetEnvironmentVariableW(kCarrierPathVariable, (carrier / L"Present.exe").c_str());
+    SetEnvironmentVariableW(kCarriedCopyVariable, self);
+    WriteFile(L"both.lang", "<L><Language id='1036' name='Français'/></L>");
+    std::ofstream(carrier / L"both.lang") << "<L><Language id='1040' name='Italiano'/></L>";
+    std::ofstream(carrier / L"beside.lang")
+        << "<L><Language id='1031' name='Deutsch'><Section name='TrayMenu'>"
+           "<Control id='2' class='Menu'>&amp;Beenden</Control></Section></Language></L>";
+    ASSERT_TRUE(BuildLanguageCatalogue());
+    std::vector<std::wstring> names;
+    for (const LanguageEntry* entry : Entries()) {
+        names.push_back(entry->displayName);
+    }
+    EXPECT_EQ(names, (std::vector<std::wstring>{L"Default(English)", L"简体中文", L"Français",
+                                                L"Deutsch"}));
+    ASSERT_NO_FATAL_FAILURE(Use(L"Deutsch"));
+    HMENU menu = CreatePopupMenu();
+    InsertMenuW(menu, 0, MF_BYPOSITION | MF_STRING, 2, L"E&xit");
+    ApplyLanguage("TrayMenu", menu);
+    EXPECT_EQ(MenuText(menu, 2), L"&Beenden");
     DestroyMenu(menu);
 }
 

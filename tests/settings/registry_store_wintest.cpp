@@ -1,5 +1,6 @@
 // The settings store against the real registry: rows read and written, values of the wrong type
-// or size, auto-start with its error box and the 32-bit program's path, and clearing.
+// or size, auto-start with its error box, the 32-bit program's path and Windows' own startup
+// switch, and clearing.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -117,6 +118,32 @@ TEST_F(RegistryStore, AutoStartRunsTheStoredProgramOrItsCarrierQuotedOrSaysWhyNo
         EXPECT_TRUE(SetAutoStart(nullptr, true));
         EXPECT_EQ(Stored(kRunKeyPath, kRunValueName), std::wstring(started) + L'\0') << filepath;
     }
+}
+
+// Switched off in Task Manager or Settings, auto-start is off although the Run value is there;
+// ticking it switches it on there too, and removing it (or clearing) removes both. Where
+// Windows has no such switch nothing is written for it.
+TEST_F(RegistryStore, AutoStartFollowsWindowsOwnStartupSwitch) {
+    RegDeleteTreeW(HKEY_CURRENT_USER, kStartupApprovedKeyPath);
+    Store(kSettingsKeyPath, L"Filepath", L"C:\\Vistrel64.exe");
+    EXPECT_TRUE(SetAutoStart(nullptr, true));
+    EXPECT_TRUE(IsAutoStart());
+    EXPECT_FALSE(Stored(kStartupApprovedKeyPath, kRunValueName));
+
+    const wchar_t switchedOff[6] = {0x0003, 0, 0x3210, 0x7654, 0xBA98, 0x01DC};
+    Store(kStartupApprovedKeyPath, kRunValueName, std::wstring(switchedOff, 6), REG_BINARY, 12);
+    EXPECT_FALSE(IsAutoStart());
+    EXPECT_TRUE(SetAutoStart(nullptr, true));
+    EXPECT_EQ(Stored(kStartupApprovedKeyPath, kRunValueName), std::wstring(L"\x0002\0\0\0\0\0", 6));
+    EXPECT_TRUE(IsAutoStart());
+    EXPECT_TRUE(SetAutoStart(nullptr, false));
+    EXPECT_FALSE(Stored(kStartupApprovedKeyPath, kRunValueName));
+    EXPECT_FALSE(Stored(kRunKeyPath, kRunValueName));
+
+    Store(kStartupApprovedKeyPath, kRunValueName, std::wstring(switchedOff, 6), REG_BINARY, 12);
+    EXPECT_TRUE(ClearSettings());
+    EXPECT_FALSE(Stored(kStartupApprovedKeyPath, kRunValueName));
+    RegDeleteTreeW(HKEY_CURRENT_USER, kStartupApprovedKeyPath);
 }
 
 TEST_F(RegistryStore, ClearingRemovesTheWholeVendorKeyAndTheRunValueOnly) {

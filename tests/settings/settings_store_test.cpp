@@ -211,6 +211,23 @@ TEST(TakeStoredValue, StringsEndTerminatedWithinTheirBufferWhateverWasStored) {
     EXPECT_EQ(s.WPadBackgroundFile[0], 0);
 }
 
+TEST(StartupApproved, AnOddFirstByteIsWindowsSwitchOffAndNoValueLetsTheEntryRun) {
+    const struct {
+        std::vector<uint8_t> stored;
+        bool runs;
+    } rows[] = {
+        {{}, true},
+        {{2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}, true},
+        {{6, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}, true},
+        {{3, 0, 0, 0, 0x10, 0x32, 0x54, 0x76, 0x98, 0xBA, 0xDC, 0x01}, false},
+        {{7}, false},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(StartupApprovedAllowsRun(row.stored), row.runs) << testing::PrintToString(row.stored);
+    }
+    EXPECT_TRUE(StartupApprovedAllowsRun(kStartupApprovedOn));
+}
+
 TEST(SanitizeLoadedSettings, TerminatesTheFontFaceAndBringsBothWidthsWithinTwoToThirty) {
     Settings settings;
     std::fill(std::begin(settings.Font.lfFaceName), std::end(settings.Font.lfFaceName), u'F');

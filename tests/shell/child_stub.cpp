@@ -4,12 +4,16 @@
 //                        attributes and the carrier's two variables, one per line (UTF-16)
 //   VISTREL_STUB_HOLD    name of an event to wait for before ending (at most a minute)
 //   VISTREL_STUB_EXIT    the exit code, in decimal
+// With VISTREL_STUB_CARRY_FROM (a module carrying the image) and VISTREL_STUB_CARRY_AS (a
+// program path) it plays the 32-bit program instead, a process of its own, and runs the relaunch
+// for that path; the child it starts is a plain stand-in again.
 #include <windows.h>
 
 #include <cstdlib>
 #include <string>
 
 #include "settings/registry_store.h"
+#include "shell/relaunch.h"
 
 namespace {
 
@@ -39,6 +43,15 @@ void Record(const std::wstring& file) {
 } // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    const std::wstring carryFrom = Variable(L"VISTREL_STUB_CARRY_FROM");
+    const std::wstring carryAs = Variable(L"VISTREL_STUB_CARRY_AS");
+    if (!carryFrom.empty()) {
+        SetEnvironmentVariableW(L"VISTREL_STUB_CARRY_FROM", nullptr);
+        SetEnvironmentVariableW(L"VISTREL_STUB_CARRY_AS", nullptr);
+        HMODULE image = LoadLibraryExW(carryFrom.c_str(), nullptr,
+                                       LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+        return image != nullptr ? RunEmbeddedBuild(image, carryAs.c_str()) : -2;
+    }
     const std::wstring record = Variable(L"VISTREL_STUB_RECORD");
     if (!record.empty()) {
         Record(record);

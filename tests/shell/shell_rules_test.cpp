@@ -1,7 +1,8 @@
-// The shell's platform-free rules: the clear-settings switch on the command line, and the name
-// and the machines of the 64-bit relaunch.
+// The shell's platform-free rules: the clear-settings switch on the command line, and the names,
+// the copies and the machines of the 64-bit relaunch.
 #include <gtest/gtest.h>
 
+#include <string_view>
 #include <vector>
 
 #include "shell/command_line.h"
@@ -30,7 +31,7 @@ TEST(ClearSettingsSwitch, EitherPrefixInAnyCaseInAnyArgumentButTheFirstAndNoNear
     EXPECT_TRUE(has({nullptr, nullptr, u"/clearreg"}));
 }
 
-TEST(Relaunch, TheBuildNameCutsFromTheLastDotAndOnlyAmd64AndArm64RunIt) {
+TEST(Relaunch, TheBuildNameCutsFromTheLastDot) {
     EXPECT_EQ(ExtractedBuildName(u"C:\\Tools\\Present.exe"), u"C:\\Tools\\Present64.exe");
     EXPECT_EQ(ExtractedBuildName(u"C:\\My Tools\\v.2.exe"), u"C:\\My Tools\\v.264.exe");
     EXPECT_EQ(ExtractedBuildName(u"C:\\Tools\\archive.tar.gz"), u"C:\\Tools\\archive.tar64.exe");
@@ -41,13 +42,51 @@ TEST(Relaunch, TheBuildNameCutsFromTheLastDotAndOnlyAmd64AndArm64RunIt) {
     EXPECT_EQ(ExtractedBuildName(u""), u"64.exe");
 
     EXPECT_EQ(CarriedCopyName(u"C:\\Tools\\Present.exe"), u"C:\\Tools\\Present64.carried.exe");
+}
 
-    EXPECT_TRUE(NativeMachineRuns64BitBuild(kMachineAmd64));
-    EXPECT_TRUE(NativeMachineRuns64BitBuild(kMachineAmd64, X64Emulation::Absent));
-    EXPECT_TRUE(NativeMachineRuns64BitBuild(kMachineArm64));
-    EXPECT_TRUE(NativeMachineRuns64BitBuild(kMachineArm64, X64Emulation::Present));
-    EXPECT_FALSE(NativeMachineRuns64BitBuild(kMachineArm64, X64Emulation::Absent));
-    EXPECT_FALSE(NativeMachineRuns64BitBuild(kMachineI386));
-    EXPECT_FALSE(NativeMachineRuns64BitBuild(0));      // IsWow64Process2 left it unset
-    EXPECT_FALSE(NativeMachineRuns64BitBuild(0x0200)); // IA64 has no x64 build to run
+TEST(Relaunch, APerUserCopyLivesInAFolderOfItsBuildsFingerprint) {
+    EXPECT_EQ(PerUserCopyPath(u"C:\\Users\\ann\\AppData\\Local", u"C:\\Program Files\\Vistrel.exe",
+                              0x0123456789abcdefu),
+              u"C:\\Users\\ann\\AppData\\Local\\Vistrel\\0123456789abcdef\\Vistrel64.exe");
+    EXPECT_EQ(PerUserCopyRoot(u"D:\\"), u"D:\\Vistrel") << "a drive's root ends in its separator";
+    EXPECT_EQ(PerUserCopyPath(u"L:", u"Present", 0xF), u"L:\\Vistrel\\000000000000000f\\Present64.exe");
+
+    // 64-bit FNV-1a: builds that differ in one byte get folders of their own.
+    const auto fingerprint = [](std::string_view bytes) {
+        return ImageFingerprint({reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size()});
+    };
+    EXPECT_EQ(fingerprint(""), 0xcbf29ce484222325u);
+    EXPECT_EQ(fingerprint("a"), 0xaf63dc4c8601ec8cu);
+    EXPECT_NE(fingerprint("MZ\x90\x01"), fingerprint("MZ\x90\x02"));
+
+    EXPECT_TRUE(IsFingerprintFolderName(FingerprintFolderName(fingerprint("a"))));
+    for (const char16_t* other : {u"0123456789ABCDEF", u"0123456789abcde", u"0123456789abcdef0",
+                                  u"0123456789abcdeg", u"settings", u""}) {
+        EXPECT_FALSE(IsFingerprintFolderName(other)) << testing::PrintToString(other);
+    }
+}
+
+// Each native machine with each answer about x64: only x64 itself, and ARM64 that says it runs
+// x64 programs, start the 64-bit build.
+TEST(Relaunch, OnlyAmd64AndArm64ThatSaysItEmulatesX64RunThe64BitBuild) {
+    EXPECT_EQ(X64EmulationFrom(false, kMachineUserEnabled), X64Emulation::Unknown);
+    EXPECT_EQ(X64EmulationFrom(true, 0), X64Emulation::Absent);
+    EXPECT_EQ(X64EmulationFrom(true, 2), X64Emulation::Absent) << "the kernel's alone";
+    EXPECT_EQ(X64EmulationFrom(true, 3), X64Emulation::Present);
+    struct Row {
+        uint16_t machine;
+        bool unknown, present, absent;
+    };
+    for (const Row& row : {
+             Row{kMachineAmd64, true, true, true},
+             Row{kMachineArm64, false, true, false},
+             Row{kMachineI386, false, false, false},
+             Row{0, false, false, false},      // IsWow64Process2 left it unset
+             Row{0x0200, false, false, false}, // IA64 has no x64 build to run
+         }) {
+        SCOPED_TRACE(row.machine);
+        EXPECT_EQ(NativeMachineRuns64BitBuild(row.machine, X64Emulation::Unknown), row.unknown);
+        EXPECT_EQ(NativeMachineRuns64BitBuild(row.machine, X64Emulation::Present), row.present);
+        EXPECT_EQ(NativeMachineRuns64BitBuild(row.machine, X64Emulation::Absent), row.absent);
+    }
 }

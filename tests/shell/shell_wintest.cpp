@@ -1,7 +1,8 @@
 // The application shell against the system: the optional functions come from the system
 // directory only, a second instance hands over to the running one, and the 32-bit program's run
-// of the 64-bit build it carries. Here this program plays the 32-bit one and carries a small
-// stand-in child (child_stub.cpp), which records how it was started.
+// of the 64-bit build it carries, also from a folder that refuses writes. Here this program plays
+// the 32-bit one and carries a small stand-in child (child_stub.cpp), which records how it was
+// started (and plays the 32-bit program where that must be a process of its own).
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -9,8 +10,11 @@
 #include <fstream>
 #include <future>
 #include <iterator>
+#include <optional>
 #include <sstream>
 #include <string>
+
+#include <shlobj.h>
 
 #include "res/product.h"
 #include "settings/registry_store.h"
@@ -18,6 +22,7 @@
 #include "shell/relaunch.h"
 #include "shell/single_instance.h"
 #include "support/dialog_runner.h"
+#include "support/unwritable_folder.h"
 
 namespace {
 
@@ -71,6 +76,9 @@ TEST(OptionalFunctions, ComeFromTheSystemDirectoryOnlyAndGoOnRelease) {
         {L"User32.dll", "GetDpiForWindow", bound(f.GetDpiForWindow)},
         {L"User32.dll", "SetDialogControlDpiChangeBehavior",
          bound(f.SetDialogControlDpiChangeBehavior)},
+        {L"User32.dll", "ChangeWindowMessageFilterEx", bound(f.ChangeWindowMessageFilterEx)},
+        {L"User32.dll", "ChangeWindowMessageFilter", bound(f.ChangeWindowMessageFilter)},
+        {L"User32.dll", "GetSystemMetricsForDpi", bound(f.GetSystemMetricsForDpi)},
         {L"magnification.dll", "MagInitialize", bound(f.MagInitialize)},
         {L"magnification.dll", "MagSetWindowTransform", bound(f.MagSetWindowTransform)},
         {L"magnification.dll", "MagSetWindowSource", bound(f.MagSetWindowSource)},
@@ -95,9 +103,33 @@ TEST(OptionalFunctions, ComeFromTheSystemDirectoryOnlyAndGoOnRelease) {
     EXPECT_TRUE(dwmapiLoadedBefore || GetModuleHandleW(L"dwmapi.dll") == nullptr) << "not freed";
 }
 
-// Another instance is simulated in this process: its first check takes the marker (and keeps
-// it); then a window of the main window's class appears, later one titled as the options dialog.
+// Whom the second start let take the foreground, and whether it had posted to it already.
+DWORD allowedForeground = 0;
+bool postedBeforeAllowing = false;
+HWND runningWindow = nullptr;
+BOOL WINAPI RecordAllowedForeground(DWORD processId) {
+    MSG posted;
+    postedBeforeAllowing = PeekMessageW(&posted, runningWindow, WM_COMMAND, WM_COMMAND, PM_NOREMOVE);
+    allowedForeground = processId;
+    return TRUE;
+}
+
+// Another instance is simulated in this process. First one started as administrator, whose
+// marker a normal start may not open (a marker no one may open plays it): the check says
+// another instance runs. Then a first check takes the marker (and keeps it); then a window of
+// the main window's class appears, later one titled as the options dialog.
 TEST(SingleInstance, FirstCheckTakesTheMarkerThenALaterOneHandsOver) {
+    SECURITY_DESCRIPTOR noAccess;
+    InitializeSecurityDescriptor(&noAccess, SECURITY_DESCRIPTOR_REVISION);
+    ACL empty;
+    InitializeAcl(&empty, sizeof empty, ACL_REVISION);
+    SetSecurityDescriptorDacl(&noAccess, TRUE, &empty, FALSE);
+    SECURITY_ATTRIBUTES elevated = {sizeof elevated, &noAccess, FALSE};
+    HANDLE elevatedMarker = CreateEventW(&elevated, FALSE, FALSE, L"Local\\VistrelActive");
+    ASSERT_NE(elevatedMarker, nullptr);
+    EXPECT_TRUE(SingleInstanceCheck()) << "a marker it may not open is another instance's";
+    CloseHandle(elevatedMarker);
+
     EXPECT_FALSE(SingleInstanceCheck());
     HANDLE seen = OpenEventW(SYNCHRONIZE, FALSE, L"Local\\VistrelActive");
     EXPECT_NE(seen, nullptr) << "other processes must see the marker";
@@ -107,6 +139,8 @@ TEST(SingleInstance, FirstCheckTakesTheMarkerThenALaterOneHandsOver) {
     WNDCLASSW windowClass = {0, DefWindowProcW, 0, 0, instance, 0, 0, 0, 0, L"VistrelClass"};
     RegisterClassW(&windowClass);
     HWND running = CreateWindowW(L"VistrelClass", L"", WS_POPUP, 0, 0, 0, 0, 0, 0, instance, 0);
+    runningWindow = running;
+    allowSetForegroundWindow = RecordAllowedForeground;
     auto timedCheck = [running] {
         const ULONGLONG start = GetTickCount64();
         EXPECT_TRUE(SingleInstanceCheck());
@@ -125,6 +159,9 @@ TEST(SingleInstance, FirstCheckTakesTheMarkerThenALaterOneHandsOver) {
     EXPECT_TRUE(IsWindowVisible(dialog));
     EXPECT_TRUE(GetWindowLongPtrW(dialog, GWL_EXSTYLE) & WS_EX_TOPMOST);
     EXPECT_EQ(GetForegroundWindow(), dialog);
+    EXPECT_EQ(allowedForeground, GetCurrentProcessId()) << "the running instance's process";
+    EXPECT_FALSE(postedBeforeAllowing);
+    allowSetForegroundWindow = AllowSetForegroundWindow;
     DestroyWindow(dialog);
     DestroyWindow(running);
 }
@@ -156,8 +193,15 @@ ChildRecord ReadRecord(const fs::path& file) {
     return r;
 }
 
-bool SamePath(const std::wstring& a, const fs::path& b) {
+bool SamePath(const fs::path& a, const fs::path& b) {
     return CompareStringOrdinal(a.c_str(), -1, b.c_str(), -1, TRUE) == CSTR_EQUAL;
+}
+
+// Where the carrier puts its copy when the program's folder refuses it.
+fs::path UsersCopyRoot() {
+    wchar_t local[MAX_PATH] = {};
+    SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, local);
+    return fs::path(local) / L"Vistrel";
 }
 
 // Each test plays the 32-bit program in a folder of its own and tells the child how to behave.
@@ -170,7 +214,8 @@ class Relaunch : public ::testing::Test {
     void TearDown() override {
         for (const wchar_t* name :
              {L"VISTREL_STUB_RECORD", L"VISTREL_STUB_HOLD", L"VISTREL_STUB_EXIT",
-              kCarrierPathVariable, kCarriedCopyVariable}) {
+              L"VISTREL_STUB_CARRY_FROM", L"VISTREL_STUB_CARRY_AS", kCarrierPathVariable,
+              kCarriedCopyVariable}) {
             SetEnvironmentVariableW(name, nullptr);
         }
         std::error_code ignored;
@@ -210,28 +255,111 @@ TEST_F(Relaunch, RunsTheHiddenCopyWithTheSameCommandLineAndEndsWithItsCode) {
     EXPECT_TRUE(boxes.Stop().empty());
 }
 
-TEST_F(Relaunch, ASecondStartRunsTheCopyInUseAsItIs) {
-    HANDLE holdFirst = CreateEventW(nullptr, TRUE, FALSE, L"relaunch hold first");
-    HANDLE holdSecond = CreateEventW(nullptr, TRUE, FALSE, L"relaunch hold second");
-    TellChild(folder / L"first", L"1", L"relaunch hold first");
-    auto first = std::async(std::launch::async, Carry, program);
-    ReadRecord(folder / L"first");
-    EXPECT_TRUE(GetFileAttributesW(copy.c_str()) & FILE_ATTRIBUTE_HIDDEN);
-    const auto writtenAt = fs::last_write_time(copy);
+// Two starts at once, from the program's folder and from one that refuses writes: the second
+// runs the copy the first one runs, untouched, and the last to end deletes it.
+TEST_F(Relaunch, TwoStartsAtOnceRunOneCopyWhichTheLastToEndDeletes) {
+    for (const bool refused : {false, true}) {
+        SCOPED_TRACE(refused ? "from a folder that refuses writes" : "from the program's folder");
+        std::optional<UnwritableFolder> locked;
+        fs::path at = program;
+        if (refused) {
+            locked.emplace();
+            ASSERT_EQ(locked->failure, "");
+            at = locked->path / L"Present.exe";
+        }
+        HANDLE holdFirst = CreateEventW(nullptr, TRUE, FALSE, L"relaunch hold first");
+        HANDLE holdSecond = CreateEventW(nullptr, TRUE, FALSE, L"relaunch hold second");
+        TellChild(folder / L"first", L"1", L"relaunch hold first");
+        auto first = std::async(std::launch::async, Carry, at);
+        const fs::path copy = ReadRecord(folder / L"first").path;
+        EXPECT_TRUE(SamePath(copy, refused ? UsersCopyRoot() / copy.parent_path().filename() /
+                                                 L"Present64.exe"
+                                           : folder / L"Present64.exe"))
+            << copy;
+        EXPECT_TRUE(GetFileAttributesW(copy.c_str()) & FILE_ATTRIBUTE_HIDDEN);
+        const auto writtenAt = fs::last_write_time(copy);
 
-    TellChild(folder / L"second", L"2", L"relaunch hold second");
-    auto second = std::async(std::launch::async, Carry, program);
-    EXPECT_TRUE(SamePath(ReadRecord(folder / L"second").path, copy));
-    EXPECT_EQ(fs::last_write_time(copy), writtenAt) << "the running copy was written again";
+        TellChild(folder / L"second", L"2", L"relaunch hold second");
+        auto second = std::async(std::launch::async, Carry, at);
+        EXPECT_TRUE(SamePath(ReadRecord(folder / L"second").path, copy));
+        EXPECT_EQ(fs::last_write_time(copy), writtenAt) << "the running copy was written again";
 
-    SetEvent(holdFirst);
-    EXPECT_EQ(first.get(), 1);
-    EXPECT_TRUE(fs::exists(copy)) << "the second child still runs from it";
-    SetEvent(holdSecond);
-    EXPECT_EQ(second.get(), 2);
-    EXPECT_FALSE(fs::exists(copy)) << "the last carrier to end deletes the hidden copy";
-    CloseHandle(holdFirst);
-    CloseHandle(holdSecond);
+        SetEvent(holdFirst);
+        EXPECT_EQ(first.get(), 1);
+        EXPECT_TRUE(fs::exists(copy)) << "the second child still runs from it";
+        SetEvent(holdSecond);
+        EXPECT_EQ(second.get(), 2);
+        EXPECT_FALSE(fs::exists(copy)) << "the last carrier to end deletes the hidden copy";
+        EXPECT_FALSE(fs::exists(UsersCopyRoot())) << "nothing is left in the user's folder";
+        CloseHandle(holdFirst);
+        CloseHandle(holdSecond);
+        fs::remove(folder / L"first");
+        fs::remove(folder / L"second");
+    }
+}
+
+// From a folder that refuses writes the copy runs from the user's folder, the carrier still
+// named to it, and goes with its folder once it ends. What other versions left there goes too,
+// unless it is still in use; what is no copy stays.
+TEST_F(Relaunch, AFolderThatRefusesTheCopyHasItRunFromTheUsersFolder) {
+    UnwritableFolder locked;
+    ASSERT_EQ(locked.failure, "");
+    const fs::path root = UsersCopyRoot();
+    const fs::path stale = root / L"0123456789abcdef" / L"Present64.exe";
+    const fs::path inUse = root / L"fedcba9876543210" / L"Present64.exe";
+    const fs::path notACopy = root / L"notes" / L"keep.txt";
+    for (const fs::path& file : {stale, inUse, notACopy}) {
+        fs::create_directories(file.parent_path());
+        std::ofstream(file) << "left behind";
+    }
+    // Open without sharing deletion, as a running program's file cannot be deleted.
+    HANDLE held = CreateFileW(inUse.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    MessageBoxCollector boxes;
+    const fs::path at = locked.path / L"Present.exe";
+    TellChild(folder / L"record", L"6");
+    EXPECT_EQ(Carry(at), 6);
+    const ChildRecord child = ReadRecord(folder / L"record");
+    const fs::path copy = child.path;
+    EXPECT_TRUE(SamePath(copy.parent_path().parent_path(), root)) << copy;
+    EXPECT_EQ(copy.filename(), L"Present64.exe");
+    EXPECT_EQ(child.carrier, at.wstring());
+    EXPECT_TRUE(SamePath(child.carriedCopy, copy)) << "auto-start names the carrier";
+    EXPECT_FALSE(fs::exists(copy.parent_path())) << "the copy goes with its folder";
+    EXPECT_FALSE(fs::exists(stale.parent_path()));
+    EXPECT_TRUE(fs::exists(inUse));
+    EXPECT_TRUE(fs::exists(notACopy));
+    CloseHandle(held);
+    fs::remove_all(root);
+    EXPECT_TRUE(boxes.Stop().empty());
+}
+
+// Started from the shell, a program shows the busy cursor until it waits for input. The carrier,
+// a process of its own here (the stand-in plays it), waits for input while its child runs.
+TEST_F(Relaunch, TheCarrierWaitsForInputWhileItsChildRuns) {
+    const fs::path carrier = folder / L"carrier.exe";
+    ASSERT_EQ(WriteEmbeddedImage(GetModuleHandleW(nullptr), carrier.c_str()), DWORD(ERROR_SUCCESS));
+    HANDLE hold = CreateEventW(nullptr, TRUE, FALSE, L"relaunch hold idle");
+    TellChild(folder / L"record", L"8", L"relaunch hold idle");
+    wchar_t self[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    SetEnvironmentVariableW(L"VISTREL_STUB_CARRY_FROM", self);
+    SetEnvironmentVariableW(L"VISTREL_STUB_CARRY_AS", program.c_str());
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    ASSERT_TRUE(CreateProcessW(carrier.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr,
+                               nullptr, &startup, &process));
+    ReadRecord(folder / L"record");
+    EXPECT_EQ(WaitForInputIdle(process.hProcess, 10000), 0u) << "still busy while the child runs";
+    SetEvent(hold);
+    EXPECT_EQ(WaitForSingleObject(process.hProcess, 10000), WAIT_OBJECT_0);
+    DWORD exitCode = 0;
+    GetExitCodeProcess(process.hProcess, &exitCode);
+    EXPECT_EQ(exitCode, 8u);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    CloseHandle(hold);
 }
 
 // A release ships the 64-bit program beside the 32-bit one: when it is the carried build it
@@ -281,72 +409,75 @@ TEST_F(Relaunch, WithoutImageAnExistingBuildRunsAndAFailedWriteSaysWhy) {
     EXPECT_EQ(RunEmbeddedBuild(noImage, program.c_str()), 7);
     EXPECT_FALSE(fs::exists(copy));
 
-    // The image cannot be written where the program's folder does not exist, nor where a folder
-    // has the copy's name: the box says why, not that the copy is missing.
-    EXPECT_EQ(Carry(folder / L"missing" / L"Present.exe"), -1);
-    fs::create_directories(copy);
-    fs::create_directories(folder / L"Present64.carried.exe");
-    EXPECT_EQ(Carry(program), -1);
+    // When neither the program's folder nor the user's takes the copy (a file stands where the
+    // user's folder would be), the box gives the program folder's reason.
+    UnwritableFolder locked;
+    ASSERT_EQ(locked.failure, "");
+    std::ofstream(UsersCopyRoot()) << "not a folder";
+    EXPECT_EQ(Carry(locked.path / L"Present.exe"), -1);
+    fs::remove(UsersCopyRoot());
     const auto shown = boxes.Stop();
-    ASSERT_EQ(shown.size(), 3u);
+    ASSERT_EQ(shown.size(), 2u);
     EXPECT_EQ(shown[0].caption, L"Vistrel");
     const wchar_t* launching = L"Error launching 64-bit version";
     EXPECT_EQ(shown[0].Text(), ErrorBoxText(launching, ERROR_FILE_NOT_FOUND));
-    EXPECT_EQ(shown[1].Text(), ErrorBoxText(launching, ERROR_PATH_NOT_FOUND));
-    EXPECT_EQ(shown[2].Text(), ErrorBoxText(launching, ERROR_ACCESS_DENIED));
+    EXPECT_EQ(shown[1].Text(), ErrorBoxText(launching, ERROR_ACCESS_DENIED));
 }
 
-// The system's answers are stood in for: the native machine, and older systems that only tell
-// whether the process runs under WOW64. (Which machines run the build is checked natively.)
-USHORT nativeMachine = 0;
-BOOL underWow64 = FALSE;
-BOOL wow64Answered = TRUE;
+// The system's answers are stood in for, as the real functions give them: IsWow64Process2 names
+// the native machine, GetMachineTypeAttributes answers for x64 (Windows 11) and older systems
+// only tell whether the process runs under WOW64. (Which machines run the build is checked
+// natively, for every answer.)
+struct SystemAnswers {
+    const char* system;
+    bool hasWow64Process2;
+    USHORT nativeMachine;
+    bool hasMachineAttributes;
+    HRESULT attributesResult;
+    int attributes;
+    BOOL wow64; // IsWow64Process's answer, when there is no IsWow64Process2
+    BOOL wow64Answered;
+    bool runs64BitBuild;
+};
+SystemAnswers answers;
 
 BOOL WINAPI FakeIsWow64Process2(HANDLE, USHORT* process, USHORT* native) {
-    *process = 0x014C;
-    *native = nativeMachine;
+    *process = 0x014C; // this process as the 32-bit program: i386 under WOW64
+    *native = answers.nativeMachine;
     return TRUE;
 }
-
-HRESULT guestAnswer = S_OK;
-BOOL x64Emulated = TRUE;
-HRESULT WINAPI FakeIsWow64GuestMachineSupported(USHORT machine, BOOL* supported) {
-    *supported = machine == 0x8664 && x64Emulated;
-    return guestAnswer;
+HRESULT WINAPI FakeGetMachineTypeAttributes(USHORT machine, int* attributes) {
+    *attributes = machine == 0x8664 ? answers.attributes : 0;
+    return answers.attributesResult;
 }
-
 BOOL WINAPI FakeIsWow64Process(HANDLE, BOOL* wow64) {
-    *wow64 = underWow64;
-    return wow64Answered;
+    *wow64 = answers.wow64;
+    return answers.wow64Answered;
 }
 
-TEST(Is64BitSystem, AskTheNativeMachineFirstThenWow64) {
-    const Wow64Queries both = {FakeIsWow64Process2, FakeIsWow64Process};
-    underWow64 = TRUE;
-    nativeMachine = 0x8664;
-    EXPECT_TRUE(Is64BitSystem(both));
-    nativeMachine = 0x014C;
-    EXPECT_FALSE(Is64BitSystem(both)) << "WOW64 is not asked when the native machine answers";
-    const Wow64Queries older = {nullptr, FakeIsWow64Process};
-    EXPECT_TRUE(Is64BitSystem(older));
-    underWow64 = FALSE;
-    EXPECT_FALSE(Is64BitSystem(older));
-    underWow64 = TRUE;
-    wow64Answered = FALSE;
-    EXPECT_FALSE(Is64BitSystem(older)) << "a failed query is no answer";
-    EXPECT_FALSE(Is64BitSystem(Wow64Queries{}));
-
-    // ARM64 runs the x64 build only where it can emulate x64; an unanswered query tries it.
-    const Wow64Queries arm = {FakeIsWow64Process2, nullptr, FakeIsWow64GuestMachineSupported};
-    nativeMachine = 0xAA64;
-    EXPECT_TRUE(Is64BitSystem(arm));
-    x64Emulated = FALSE;
-    EXPECT_FALSE(Is64BitSystem(arm)) << "the 32-bit program runs itself";
-    guestAnswer = E_NOTIMPL;
-    EXPECT_TRUE(Is64BitSystem(arm));
-    guestAnswer = S_OK;
-    nativeMachine = 0x8664; // x64 is no guest of itself: the query says no there
-    EXPECT_TRUE(Is64BitSystem(arm)) << "x64 itself needs no emulation";
+TEST(Is64BitSystem, EachSystemAsItsFunctionsAnswer) {
+    constexpr USHORT x64 = 0x8664, arm64 = 0xAA64, i386 = 0x014C;
+    for (const SystemAnswers& row : {
+             SystemAnswers{"x64, Windows 11", true, x64, true, S_OK, 3, TRUE, TRUE, true},
+             SystemAnswers{"32-bit Windows 10", true, i386, false, S_OK, 0, FALSE, TRUE, false},
+             SystemAnswers{"ARM64, Windows 11", true, arm64, true, S_OK, 1, TRUE, TRUE, true},
+             SystemAnswers{"ARM64 without x64", true, arm64, true, S_OK, 0, TRUE, TRUE, false},
+             SystemAnswers{"ARM64, failed answer", true, arm64, true, E_FAIL, 1, TRUE, TRUE, false},
+             SystemAnswers{"ARM64, Windows 10", true, arm64, false, S_OK, 0, TRUE, TRUE, false},
+             SystemAnswers{"x64, Windows 7", false, 0, false, S_OK, 0, TRUE, TRUE, true},
+             SystemAnswers{"failed WOW64 query", false, 0, false, S_OK, 0, TRUE, FALSE, false},
+         }) {
+        answers = row;
+        Wow64Queries queries = {nullptr, FakeIsWow64Process, nullptr};
+        if (row.hasWow64Process2) {
+            queries.isWow64Process2 = FakeIsWow64Process2;
+        }
+        if (row.hasMachineAttributes) {
+            queries.getMachineTypeAttributes = FakeGetMachineTypeAttributes;
+        }
+        EXPECT_EQ(Is64BitSystem(queries), row.runs64BitBuild) << row.system;
+    }
+    EXPECT_FALSE(Is64BitSystem(Wow64Queries{})) << "a system with none of them";
     EXPECT_TRUE(Is64BitSystem()) << "this 64-bit system";
 }
 

@@ -11,6 +11,8 @@
 #include "zoom/main_window.h"
 #include "zoom/zoom_view.h"
 
+#include <shellapi.h> // after windows.h
+
 STICKYKEYS standInStickyKeys = {};
 int stickyKeysWrites = 0;
 int stickyKeysBroadcasts = 0;
@@ -84,6 +86,15 @@ void MainWindowTest::TearDown() {
     zoomExitPauseMs = 250;
     stickyKeysParameters = SystemParametersInfoW;
     setThreadExecutionState = SetThreadExecutionState;
+}
+
+bool TrayIconThere(HWND window) {
+    NOTIFYICONDATAW icon = {};
+    icon.cbSize = sizeof icon;
+    icon.hWnd = window;
+    icon.uID = 1;
+    icon.uFlags = NIF_TIP;
+    return Shell_NotifyIconW(NIM_MODIFY, &icon);
 }
 
 bool HotkeyHeld(UINT modifiers, UINT key) {

@@ -35,6 +35,11 @@ extern int stickyKeysBroadcasts;
 extern EXECUTION_STATE standInExecutionState;
 constexpr EXECUTION_STATE kDisplayKeptOn = ES_CONTINUOUS | ES_DISPLAY_REQUIRED | ES_SYSTEM_REQUIRED;
 
+// Whether the shell still has the main window's icon. Wine's notification area drops an icon
+// on its own about a second after its window is gone, so asked at once this tells whether the
+// program took it away.
+bool TrayIconThere(HWND window);
+
 // True when some registration holds the combination (RegisterHotKey's modifiers).
 bool HotkeyHeld(UINT modifiers, UINT key);
 // The id under which tests play "another program" holding a combination.

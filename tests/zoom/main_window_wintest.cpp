@@ -5,8 +5,6 @@
 
 #include <windows.h>
 
-#include <shellapi.h>
-
 #include <array>
 #include <functional>
 #include <string>
@@ -352,18 +350,6 @@ TEST_F(BreakScreen, RestartedBreakRestoresWhatThePresenterHadBeforeTheFirstStart
         EndBreak(window); // a second end changes nothing
         EXPECT_EQ(ScreenSaverActive(), presenter);
     }
-}
-
-// Whether the shell still has the main window's icon. Wine's notification area drops an icon
-// on its own about a second after its window is gone, so asked at once this tells whether the
-// program took it away.
-bool TrayIconThere(HWND window) {
-    NOTIFYICONDATAW icon = {};
-    icon.cbSize = sizeof icon;
-    icon.hWnd = window;
-    icon.uID = 1;
-    icon.uFlags = NIF_TIP;
-    return Shell_NotifyIconW(NIM_MODIFY, &icon);
 }
 
 // Each way the program can end, with a break up and a pad picture loaded: the break ends with
