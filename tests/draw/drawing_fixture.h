@@ -17,13 +17,15 @@
 
 #include "draw/pen_state.h"
 #include "draw/undo_stack.h"
+#include "shell/optional_functions.h"
 #include "support/main_window_fixture.h"
 #include "zoom/app_state.h"
 
 inline constexpr COLORREF kRed = RGB(255, 0, 0);
 inline constexpr POINT kAside = {1700, 150}; // where the pen rests between strokes
 
-using Image = std::vector<uint32_t>; // top-down, of the capture's size
+using Image = std::vector<uint32_t>;    // top-down, of the capture's size
+using Drawn = std::function<void(HDC)>; // what GDI draws for a drag
 
 inline int beeps = 0; // the undo stack's, 700 Hz for 200 ms; any other sound counts a thousand
 inline POINTER_PEN_INFO penInfo; // what the system's pen information says
@@ -41,7 +43,7 @@ class Drawing : public MainWindowTest {
         };
     }
     // A copy of `source` with `draw` applied by GDI itself, the default pen (red, 3 wide) in.
-    static Image Read(HDC source, const std::function<void(HDC)>& draw = nullptr) {
+    static Image Read(HDC source, const Drawn& draw = nullptr) {
         const int width = app.captureWidth, height = app.captureHeight;
         BITMAPINFO info = {{sizeof info.bmiHeader, width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0},
                            {}};
@@ -63,6 +65,7 @@ class Drawing : public MainWindowTest {
     }
     static Image WorkingImage() { return Read(app.imageDC); }
     static Image CleanCapture() { return Read(app.cleanDC); }
+    static Image Expected(const Drawn& draw) { return Read(app.cleanDC, draw); }
     // The pixels that differ, but for those within `ignored` (the pen marker's square, say).
     static size_t Differences(const Image& actual, const Image& expected, RECT ignored = {}) {
         size_t differences = 0;
@@ -75,6 +78,11 @@ class Drawing : public MainWindowTest {
     static RECT MarkerSquare() { // what the pen marker may cover around the pen
         const int half = 4 * ActivePenWidth(), x = app.penPoint.x, y = app.penPoint.y;
         return {x - half, y - half, x + half, y + half};
+    }
+    // With the pen moved aside, the pixels that differ from `expected` outside its marker.
+    size_t AsideDifferences(const Image& expected) {
+        Move(kAside);
+        return Differences(WorkingImage(), expected, MarkerSquare());
     }
     static void HoldKey(int key, bool down) { // in this thread's state, which GetKeyState reads
         BYTE keyboard[256];
@@ -93,20 +101,33 @@ class Drawing : public MainWindowTest {
     void PressZoom() { SendMessageW(window, WM_HOTKEY, 0, 0); }
     void Move(POINT p, WPARAM keys = 0) { Send(WM_MOUSEMOVE, keys, p); }
     void Press(POINT p, WPARAM keys = 0) { Send(WM_LBUTTONDOWN, MK_LBUTTON | keys, p); }
+    void Release(POINT p, WPARAM keys = 0) { Send(WM_LBUTTONUP, keys, p); }
+    void RightClick() { Send(WM_RBUTTONDOWN, MK_RBUTTON, {}); }
+    void Wheel(int delta, WPARAM keys = 0) { Send(WM_MOUSEWHEEL, MAKEWPARAM(keys, delta), {}); }
     void Send(UINT message, WPARAM wParam, POINT p) {
         SendMessageW(window, message, wParam, MAKELPARAM(p.x, p.y));
     }
-    // Press at the first point, on through the others, release, and put the pen out of the way.
-    void Stroke(const std::vector<POINT>& path, WPARAM keys = 0) {
+    // Press at the first point, on through the others and release there; Stroke then puts the
+    // pen out of the way.
+    void Drag(const std::vector<POINT>& path, WPARAM keys = 0) {
         Move(path.front());
         Press(path.front(), keys);
         for (auto p = path.begin() + 1; p != path.end(); ++p) {
             Move(*p, MK_LBUTTON | keys);
         }
-        Send(WM_LBUTTONUP, 0, path.back());
+        Release(path.back());
+    }
+    void Stroke(const std::vector<POINT>& path, WPARAM keys = 0) {
+        Drag(path, keys);
         Move(kAside);
     }
     void Key(WPARAM key) { SendMessageW(window, WM_KEYDOWN, key, 0); }
+    void StartTyping() { SendMessageW(window, WM_KEYUP, 'T', 0xC0000001); } // a real key-up
+    void Type(const wchar_t* text) { // one WM_CHAR per UTF-16 unit
+        for (; *text != 0; ++text) {
+            SendMessageW(window, WM_CHAR, *text, 1);
+        }
+    }
     // As Windows delivers it: the key, then the character TranslateMessage makes of it (which
     // typing takes as undo).
     void CtrlZ() {
@@ -115,10 +136,33 @@ class Drawing : public MainWindowTest {
         SendMessageW(window, WM_CHAR, 0x1A, 1);
         HoldKey(VK_CONTROL, false);
     }
+    // A contact of pointer 7 whose pen information says `flags`.
+    void PenTouch(PEN_FLAGS flags, POINTER_INPUT_TYPE type = PT_PEN) {
+        penInfo = {};
+        penInfo.pointerInfo.pointerType = type;
+        penInfo.penFlags = flags;
+        optionalFunctions.GetPointerPenInfo = [](UINT32, void* out) -> BOOL {
+            *static_cast<POINTER_PEN_INFO*>(out) = penInfo;
+            return TRUE;
+        };
+        SendMessageW(window, WM_POINTERDOWN, 7, 0);
+    }
 };
 
-// What GDI draws for a drag with a shape's keys held.
-using Drawn = std::function<void(HDC)>;
+// What a freehand drag through `path` draws: a dot at the press, a line on to each point and,
+// when the button came up, a dot at the release.
+inline Drawn Track(std::vector<POINT> path, bool released = true) {
+    return [path, released](HDC dc) {
+        MoveToEx(dc, path[0].x, path[0].y, nullptr);
+        for (POINT p : path) {
+            LineTo(dc, p.x, p.y);
+        }
+        if (released) {
+            LineTo(dc, path.back().x, path.back().y);
+        }
+    };
+}
+// A drag with a shape's keys held.
 inline Drawn Box(int left, int top, int right, int bottom, bool oval = false) {
     return [=](HDC dc) {
         SelectObject(dc, GetStockObject(NULL_BRUSH));
@@ -134,4 +178,17 @@ inline Drawn Arrow(std::vector<POINT> corners) {
         SetDCBrushColor(dc, kRed);
         Polygon(dc, corners.data(), 6);
     };
+}
+// `draw` with a pen of its own.
+inline Drawn WithPen(COLORREF colour, int width, Drawn draw) {
+    return [=](HDC dc) {
+        HPEN pen = CreatePen(PS_SOLID, width, colour);
+        HGDIOBJ previous = SelectObject(dc, pen);
+        draw(dc);
+        SelectObject(dc, previous);
+        DeleteObject(pen);
+    };
+}
+inline Drawn Both(Drawn first, Drawn second) {
+    return [=](HDC dc) { first(dc), second(dc); };
 }
