@@ -31,40 +31,6 @@ class AdvancedBreak : public DialogTest {
     const std::wstring missing = TempFolder() + L"no-such-break-file.wav";
 };
 
-TEST_F(AdvancedBreak, OpeningShowsTheStoredSettingsAndCancelStoresNothing) {
-    Settings& s = app.settings;
-    s.BreakTimerPosition = 2;
-    s.BreakOpacity = 55;
-    s.BreakShowBackgroundFile = 1;
-    s.BreakShowDesktop = 0;
-    Put(s.BreakSoundFile, missing);
-    ModalDialog dialog(IDD_ADVANCED_BREAK, AdvancedBreakDialogProc);
-    ASSERT_NE(dialog.window, nullptr);
-    EXPECT_EQ(CheckedPosition(dialog), 2);
-    EXPECT_EQ(SendMessageW(dialog.Item(IDC_BREAK_OPACITY), CB_GETCURSEL, 0, 0), 4); // 50%
-    EXPECT_EQ(SendMessageW(dialog.Item(IDC_BREAK_OPACITY), CB_GETCOUNT, 0, 0), 10);
-    EXPECT_TRUE(dialog.Enabled(IDC_BREAK_OPACITY)); // Wine has layered windows
-    EXPECT_FALSE(dialog.Checked(IDC_BREAK_PLAY_SOUND));
-    for (int id : {IDC_BREAK_SOUND_LABEL, IDC_BREAK_SOUND_FILE, IDC_BREAK_SOUND_BROWSE}) {
-        EXPECT_FALSE(dialog.Enabled(id)) << id;
-    }
-    EXPECT_EQ(dialog.Text(IDC_BREAK_SOUND_FILE), missing);
-    EXPECT_TRUE(dialog.Checked(IDC_BREAK_IMAGE_FILE));
-    EXPECT_FALSE(dialog.Checked(IDC_BREAK_FADED_DESKTOP));
-    // The groups follow their check boxes.
-    dialog.Click(IDC_BREAK_PLAY_SOUND);
-    EXPECT_TRUE(dialog.Enabled(IDC_BREAK_SOUND_BROWSE));
-    dialog.Click(IDC_BREAK_SHOW_BACKGROUND);
-    for (int id = IDC_BREAK_FADED_DESKTOP; id <= IDC_BREAK_STRETCH; ++id) {
-        EXPECT_FALSE(dialog.Enabled(id)) << id;
-    }
-    dialog.Click(IDC_BREAK_POSITION_FIRST);
-    ASSERT_TRUE(dialog.PressAndWaitForEnd(IDCANCEL));
-    EXPECT_EQ(s.BreakShowBackgroundFile, 1);
-    EXPECT_EQ(s.BreakTimerPosition, 2);
-    EXPECT_EQ(SettingValueNames(), std::vector<std::wstring>{});
-}
-
 // A stored position above 8 once checked the control after the grid.
 TEST_F(AdvancedBreak, APositionOutsideTheGridChecksNoRadioAndOkKeepsIt) {
     app.settings.BreakTimerPosition = 9;
@@ -80,15 +46,30 @@ TEST_F(AdvancedBreak, APositionOutsideTheGridChecksNoRadioAndOkKeepsIt) {
     EXPECT_EQ(StoredSetting(L"BreakOpacity"), 5u);
 }
 
-// Only a picture background needs its file, and only a sound that is on; each missing file
-// blocks OK with its own text and stores nothing. The paths are stored whatever is ticked.
-TEST_F(AdvancedBreak, MissingFilesBlockOkWithTheirTextsOnlyWhenUsedAndPathsAreAlwaysStored) {
-    Put(app.settings.BreakBackgroundFile, missing);
-    Put(app.settings.BreakSoundFile, missing);
+// Opening shows the stored settings, and the groups follow their check boxes. Only a picture
+// background needs its file, and only a sound that is on; each missing file blocks OK with its
+// own text and stores nothing. The paths are stored whatever is ticked.
+TEST_F(AdvancedBreak, OpeningShowsTheSettingsAndMissingFilesBlockOkOnlyWhenUsed) {
+    Settings& s = app.settings;
+    s.BreakTimerPosition = 2;
+    s.BreakOpacity = 55;
+    s.BreakShowBackgroundFile = 1;
+    s.BreakShowDesktop = 0;
+    Put(s.BreakBackgroundFile, missing);
+    Put(s.BreakSoundFile, missing);
     ModalDialog dialog(IDD_ADVANCED_BREAK, AdvancedBreakDialogProc);
     ASSERT_NE(dialog.window, nullptr);
-    dialog.Click(IDC_BREAK_SHOW_BACKGROUND);
-    dialog.Click(IDC_BREAK_IMAGE_FILE);
+    EXPECT_EQ(CheckedPosition(dialog), 2);
+    EXPECT_EQ(SendMessageW(dialog.Item(IDC_BREAK_OPACITY), CB_GETCURSEL, 0, 0), 4); // 50%
+    EXPECT_EQ(SendMessageW(dialog.Item(IDC_BREAK_OPACITY), CB_GETCOUNT, 0, 0), 10);
+    EXPECT_TRUE(dialog.Enabled(IDC_BREAK_OPACITY)); // Wine has layered windows
+    EXPECT_FALSE(dialog.Checked(IDC_BREAK_PLAY_SOUND));
+    for (int id : {IDC_BREAK_SOUND_LABEL, IDC_BREAK_SOUND_FILE, IDC_BREAK_SOUND_BROWSE}) {
+        EXPECT_FALSE(dialog.Enabled(id)) << id;
+    }
+    EXPECT_EQ(dialog.Text(IDC_BREAK_SOUND_FILE), missing);
+    EXPECT_TRUE(dialog.Checked(IDC_BREAK_IMAGE_FILE));
+    EXPECT_FALSE(dialog.Checked(IDC_BREAK_FADED_DESKTOP));
     const auto expectBlocked = [&](const wchar_t* text) {
         const DialogSnapshot box = PressAndReadBox(dialog, IDOK);
         EXPECT_EQ(box.caption, L"Error");
@@ -97,9 +78,15 @@ TEST_F(AdvancedBreak, MissingFilesBlockOkWithTheirTextsOnlyWhenUsedAndPathsAreAl
         EXPECT_EQ(SettingValueNames(), std::vector<std::wstring>{});
     };
     expectBlocked(L"The specified background file is inacessible");
+    dialog.Click(IDC_BREAK_SHOW_BACKGROUND);
+    for (int id = IDC_BREAK_FADED_DESKTOP; id <= IDC_BREAK_STRETCH; ++id) {
+        EXPECT_FALSE(dialog.Enabled(id)) << id;
+    }
+    dialog.Click(IDC_BREAK_SHOW_BACKGROUND);
     dialog.Click(IDC_BREAK_FADED_DESKTOP); // the faded desktop needs no file
     dialog.Click(IDC_BREAK_STRETCH);
     dialog.Click(IDC_BREAK_PLAY_SOUND);
+    EXPECT_TRUE(dialog.Enabled(IDC_BREAK_SOUND_BROWSE));
     for (const std::wstring& path : {std::wstring(), missing}) {
         dialog.SetText(IDC_BREAK_SOUND_FILE, path);
         expectBlocked(L"The specified sound file is inacessible");

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <string>
+#include <tuple>
 
 #include "draw/advanced_draw_dialog.h"
 #include "res/advanced_controls.h"
@@ -114,24 +115,24 @@ TEST_F(AdvancedDraw, BrowsingForAPadPictureStartsInPicturesAndOnlyOkChangesTheEd
     const std::wstring typed = temp + L"chalkboard";
     CloseHandle(CreateFileW((typed + L".bmp").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                             FILE_ATTRIBUTE_NORMAL, nullptr));
-    const struct {
-        int answer;
-        std::wstring folder, after;
-    } steps[] = {{IDCANCEL, pictures, L""},
-                 {IDOK, pictures, typed + L".bmp"},
-                 {IDCANCEL, temp.substr(0, temp.size() - 1), typed + L".bmp"}};
-    for (const auto& step : steps) {
-        HWND chooser = OpenFileChooser(dialog, IDC_BLACKBOARD_BROWSE, L"Specify background file...",
-                                       step.folder);
+    // The answer, the folder the chooser starts in and the edit's text afterwards.
+    const std::tuple<int, std::wstring, std::wstring> steps[] = {
+        {IDCANCEL, pictures, L""},
+        {IDOK, pictures, typed + L".bmp"},
+        {IDCANCEL, temp.substr(0, temp.size() - 1), typed + L".bmp"}};
+    for (const auto& [answer, folder, after] : steps) {
+        HWND chooser =
+            OpenFileChooser(dialog, IDC_BLACKBOARD_BROWSE, L"Specify background file...", folder);
         ASSERT_NE(chooser, nullptr);
         wchar_t text[MAX_PATH] = {};
         HWND types = GetDlgItem(chooser, 1136);
         EXPECT_EQ(SendMessageW(types, CB_GETCOUNT, 0, 0), 6);
         SendMessageW(types, CB_GETLBTEXT, 0, reinterpret_cast<LPARAM>(text));
         EXPECT_STREQ(text, L"Bitmap Files (*.bmp;*.dib)");
-        ASSERT_TRUE(AnswerFileChooser(chooser, step.answer, typed));
-        EXPECT_TRUE(WaitUntil([&] { return dialog.Text(IDC_BLACKBOARD_PICTURE) == step.after; }))
-            << dialog.Text(IDC_BLACKBOARD_PICTURE);
+        ASSERT_TRUE(AnswerFileChooser(chooser, answer, typed));
+        EXPECT_TRUE(WaitUntil([&, &after = after] {
+            return dialog.Text(IDC_BLACKBOARD_PICTURE) == after;
+        })) << dialog.Text(IDC_BLACKBOARD_PICTURE);
     }
     EXPECT_EQ(dialog.Text(IDC_WHITEBOARD_PICTURE), L"");
     DeleteFileW((typed + L".bmp").c_str());

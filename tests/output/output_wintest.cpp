@@ -17,18 +17,14 @@
 
 namespace {
 
-class Output : public MainWindowTest {
-  protected:
-    void SetUp() override {
-        MainWindowTest::SetUp();
-        CreateMain();
-        app.settings.AnimateZoom = 0;
-        SendMessageW(window, WM_HOTKEY, 2, 0); // drawing at 1.0
-        ASSERT_EQ(app.zoomActive, 1);
-    }
-};
-
-TEST_F(Output, ACopyWhileAnotherProgramHoldsTheClipboardSaysSoAndTheZoomStays) {
+// A copy while another program holds the clipboard says so. A name typed without ".png" in a
+// folder with a dot in its name gets it, and the file of that name is held open by another
+// program: replacing it is asked, then the failure is said. The zoom stays behind each box.
+TEST_F(MainWindowTest, ACopyOrSaveThatCannotWriteSaysSoAndTheHotkeysWaitForTheSaveDialog) {
+    CreateMain();
+    app.settings.AnimateZoom = 0;
+    SendMessageW(window, WM_HOTKEY, 2, 0); // drawing at 1.0
+    ASSERT_EQ(app.zoomActive, 1);
     std::atomic<bool> held{false}, release{false};
     std::thread otherProgram([&] {
         held = OpenClipboard(nullptr) != FALSE;
@@ -42,17 +38,12 @@ TEST_F(Output, ACopyWhileAnotherProgramHoldsTheClipboardSaysSoAndTheZoomStays) {
     SendMessageW(window, WM_COMMAND, 40002, 0); // Ctrl+C
     release = true;
     otherProgram.join();
-    const std::vector<DialogSnapshot> shown = collector.Stop();
-    ASSERT_EQ(shown.size(), 1u);
-    EXPECT_EQ(shown[0].caption, L"Vistrel");
-    EXPECT_EQ(shown[0].Text().rfind(L"Error copying the screen to the clipboard: ", 0), 0u)
-        << shown[0].Text();
+    const std::vector<DialogSnapshot> copyBoxes = collector.Stop();
+    ASSERT_EQ(copyBoxes.size(), 1u);
+    EXPECT_EQ(copyBoxes[0].caption, L"Vistrel");
+    EXPECT_EQ(copyBoxes[0].Text().rfind(L"Error copying the screen to the clipboard: ", 0), 0u)
+        << copyBoxes[0].Text();
     EXPECT_EQ(app.zoomActive, 1);
-}
-
-// A name typed without ".png" in a folder with a dot in its name gets it, and the file of that
-// name is held open by another program: replacing it is asked, then the failure is said.
-TEST_F(Output, ASaveThatCannotWriteSaysSoAndTheHotkeysWaitForTheDialog) {
     const std::wstring folder = TempFolder() + L"first.last\\";
     CreateDirectoryW(folder.c_str(), nullptr);
     HANDLE file = CreateFileW((folder + L"slide.png").c_str(), GENERIC_WRITE, 0, nullptr,
