@@ -8,17 +8,12 @@
 #undef WINVER
 #define _WIN32_WINNT 0x0602
 #define WINVER 0x0602
-#include <gtest/gtest.h>
-
-#include <windows.h>
-
-#include <functional>
-#include <vector>
-
+#include "draw/draw_geometry.h"
 #include "draw/pen_state.h"
 #include "draw/undo_stack.h"
 #include "shell/optional_functions.h"
 #include "support/main_window_fixture.h"
+#include "support/mode_cycles.h"
 #include "zoom/app_state.h"
 
 inline constexpr COLORREF kRed = RGB(255, 0, 0);
@@ -44,21 +39,20 @@ class Drawing : public MainWindowTest {
     }
     // A copy of `source` with `draw` applied by GDI itself, the default pen (red, 3 wide) in.
     static Image Read(HDC source, const Drawn& draw = nullptr) {
-        const int width = app.captureWidth, height = app.captureHeight;
-        BITMAPINFO info = {{sizeof info.bmiHeader, width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0},
-                           {}};
-        Image image(width * height);
+        const int w = app.captureWidth, h = app.captureHeight;
+        BITMAPINFO info = {{sizeof info.bmiHeader, w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0}, {}};
+        Image image(w * h);
         HDC dc = CreateCompatibleDC(source); // deleted first: it lets go of the bitmap and pen
-        HBITMAP copy = CreateCompatibleBitmap(source, width, height);
+        HBITMAP copy = CreateCompatibleBitmap(source, w, h);
         HPEN pen = CreatePen(PS_SOLID, 3, kRed);
         SelectObject(dc, copy);
         SelectObject(dc, pen);
-        BitBlt(dc, 0, 0, width, height, source, 0, 0, SRCCOPY);
+        BitBlt(dc, 0, 0, w, h, source, 0, 0, SRCCOPY);
         if (draw) {
             draw(dc);
         }
         DeleteDC(dc);
-        GetDIBits(source, copy, 0, height, image.data(), &info, DIB_RGB_COLORS);
+        GetDIBits(source, copy, 0, h, image.data(), &info, DIB_RGB_COLORS);
         DeleteObject(copy);
         DeleteObject(pen);
         return image;
@@ -84,12 +78,6 @@ class Drawing : public MainWindowTest {
         Move(kAside);
         return Differences(WorkingImage(), expected, MarkerSquare());
     }
-    static void HoldKey(int key, bool down) { // in this thread's state, which GetKeyState reads
-        BYTE keyboard[256];
-        GetKeyboardState(keyboard);
-        keyboard[key] = down ? 0x80 : 0;
-        SetKeyboardState(keyboard);
-    }
     void EnterDrawing() { // the draw hotkey: the capture at 1.0, drawing at once
         SendMessageW(window, WM_HOTKEY, 2, 0);
         ASSERT_EQ(app.drawMode, 1);
@@ -107,18 +95,15 @@ class Drawing : public MainWindowTest {
     void Send(UINT message, WPARAM wParam, POINT p) {
         SendMessageW(window, message, wParam, MAKELPARAM(p.x, p.y));
     }
-    // Press at the first point, on through the others and release there; Stroke then puts the
-    // pen out of the way.
-    void Drag(const std::vector<POINT>& path, WPARAM keys = 0) {
+    // Press at the first point, on through the others, release at the last and put the pen out
+    // of the way.
+    void Stroke(const std::vector<POINT>& path, WPARAM keys = 0) {
         Move(path.front());
         Press(path.front(), keys);
         for (auto p = path.begin() + 1; p != path.end(); ++p) {
             Move(*p, MK_LBUTTON | keys);
         }
         Release(path.back());
-    }
-    void Stroke(const std::vector<POINT>& path, WPARAM keys = 0) {
-        Drag(path, keys);
         Move(kAside);
     }
     void Key(WPARAM key) { SendMessageW(window, WM_KEYDOWN, key, 0); }
@@ -142,8 +127,7 @@ class Drawing : public MainWindowTest {
         penInfo.pointerInfo.pointerType = type;
         penInfo.penFlags = flags;
         optionalFunctions.GetPointerPenInfo = [](UINT32, void* out) -> BOOL {
-            *static_cast<POINTER_PEN_INFO*>(out) = penInfo;
-            return TRUE;
+            return *static_cast<POINTER_PEN_INFO*>(out) = penInfo, TRUE;
         };
         SendMessageW(window, WM_POINTERDOWN, 7, 0);
     }
@@ -172,8 +156,12 @@ inline Drawn Box(int left, int top, int right, int bottom, bool oval = false) {
 inline Drawn Line(POINT from, POINT to) {
     return [=](HDC dc) { MoveToEx(dc, from.x, from.y, nullptr), LineTo(dc, to.x, to.y); };
 }
-inline Drawn Arrow(std::vector<POINT> corners) {
-    return [corners](HDC dc) {
+inline Drawn Arrow(POINT tip, POINT tail, int head = 12) { // the corners the program takes
+    return [=](HDC dc) {
+        std::vector<POINT> corners;
+        for (CapturePoint c : ArrowPolygon({tip.x, tip.y}, {tail.x, tail.y}, head, head)) {
+            corners.push_back({c.x, c.y});
+        }
         SelectObject(dc, GetStockObject(DC_BRUSH));
         SetDCBrushColor(dc, kRed);
         Polygon(dc, corners.data(), 6);
@@ -182,11 +170,9 @@ inline Drawn Arrow(std::vector<POINT> corners) {
 // `draw` with a pen of its own.
 inline Drawn WithPen(COLORREF colour, int width, Drawn draw) {
     return [=](HDC dc) {
-        HPEN pen = CreatePen(PS_SOLID, width, colour);
-        HGDIOBJ previous = SelectObject(dc, pen);
+        HGDIOBJ previous = SelectObject(dc, CreatePen(PS_SOLID, width, colour));
         draw(dc);
-        SelectObject(dc, previous);
-        DeleteObject(pen);
+        DeleteObject(SelectObject(dc, previous));
     };
 }
 inline Drawn Both(Drawn first, Drawn second) {

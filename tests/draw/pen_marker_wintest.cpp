@@ -93,41 +93,36 @@ TEST_F(Marker, UndoWhileTypingBringsBackThePictureWithTheCaretAndNoMarker) {
 // E, K, W and T wait for the button to come up; a colour or width change redraws the rest of
 // the stroke, or the rectangle's rubber band, in the new pen.
 TEST_F(Marker, PenChangesAndKeysWhileTheButtonIsHeldLeaveNoMarkerOrRubberBandBehind) {
-    const Drawn red = Track({kStart, kBend}, false);
+    const Drawn earlier = Track({{1200, 800}, {1300, 800}});
     const Drawn onwards = [](HDC dc) { // on from the bend, and a dot at the release
         MoveToEx(dc, kBend.x, kBend.y, nullptr), LineTo(dc, kEnd.x, kEnd.y),
             LineTo(dc, kEnd.x, kEnd.y);
     };
-    const Drawn through = Track({kStart, kBend, kEnd});
-    const Drawn earlier = Track({{1200, 800}, {1300, 800}});
-    const Drawn box = Box(kStart.x, kStart.y, kEnd.x, kEnd.y);
-    const std::tuple<const char*, std::function<void()>, Drawn, Drawn> cases[] = {
-        {"G", [this] { Key('G'); }, Both(red, WithPen(RGB(0, 255, 0), 3, onwards)),
-         WithPen(RGB(0, 255, 0), 3, box)},
-        {"Ctrl+wheel", [this] { Wheel(WHEEL_DELTA, MK_CONTROL | MK_LBUTTON); },
-         Both(red, WithPen(kRed, 4, onwards)), WithPen(kRed, 4, box)},
-        {"E", [this] { Key('E'); }, through, box},
-        {"K", [this] { Key('K'); }, through, box},
-        {"W", [this] { Key('W'); }, through, box},
-        {"T", [this] { StartTyping(); }, through, box},
-    };
-    for (const auto& [name, press, freehand, rectangle] : cases) {
+    const std::tuple<const char*, COLORREF, int> cases[] = {
+        {"G", RGB(0, 255, 0), 3}, {"Ctrl+wheel", kRed, 4}, {"E", kRed, 3},
+        {"K", kRed, 3},           {"W", kRed, 3},          {"T", kRed, 3}};
+    for (const auto& [name, colour, width] : cases) {
         for (WPARAM shape : {WPARAM(0), WPARAM(MK_CONTROL)}) {
-            const std::string sequence = std::string(name) + (shape ? " in a rectangle" : "");
             app.settings.PenColor = kRed;
             app.settings.PenWidth = 3;
             EnterDrawing();
             Stroke({{1200, 800}, {1300, 800}}); // something drawn before, for E to take away
-            const Image before = Expected(earlier);
             Move(kStart);
             Press(kStart, shape);
             Move(kBend, MK_LBUTTON | shape);
-            press(); // while the button is held, at the bend
+            if (name[0] == 'C') { // while the button is held, at the bend
+                Wheel(WHEEL_DELTA, MK_CONTROL | MK_LBUTTON);
+            } else {
+                name[0] == 'T' ? StartTyping() : Key(name[0]);
+            }
             Move(kEnd, MK_LBUTTON | shape);
             Release(kEnd, shape);
-            EXPECT_EQ(app.typingActive, 0) << sequence;
-            ExpectPictureThenUndo(Expected(Both(earlier, shape ? rectangle : freehand)), before,
-                                  sequence);
+            EXPECT_EQ(app.typingActive, 0) << name;
+            const Drawn drawn =
+                shape ? WithPen(colour, width, Box(kStart.x, kStart.y, kEnd.x, kEnd.y))
+                      : Both(Track({kStart, kBend}, false), WithPen(colour, width, onwards));
+            ExpectPictureThenUndo(Expected(Both(earlier, drawn)), Expected(earlier),
+                                  std::string(name) + (shape ? " in a rectangle" : ""));
             PressZoom();
         }
     }
