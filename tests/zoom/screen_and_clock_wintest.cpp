@@ -31,23 +31,18 @@ class Modes : public MainWindowTest {
 };
 
 TEST_F(Modes, EachModeShowsWithItsFirstFrameAlreadyPaintedAtItsFirstLevel) {
-    const struct {
-        const char* name;
-        HotkeyId id;
-        float firstZoom; // 0: not a zoom
-    } rows[] = {{"zoom", HotkeyId::Zoom, 1.1f},
-                {"draw", HotkeyId::Draw, 1.0f},
-                {"break", HotkeyId::Break, 0.0f}};
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
+    // The first level shown: 1.1 for the zoom, 1.0 for drawing, none (0) for the break.
+    for (const auto& [id, firstZoom] :
+         {std::pair{HotkeyId::Zoom, 1.1f}, std::pair{HotkeyId::Draw, 1.0f},
+          std::pair{HotkeyId::Break, 0.0f}}) {
+        SCOPED_TRACE(static_cast<int>(id));
         RecordCloaking();
-        Hotkey(row.id);
+        Hotkey(id);
         ASSERT_EQ(cloakCalls.size(), 2u);
         EXPECT_TRUE(cloakCalls[0].cloaked && !cloakCalls[0].visible);
         EXPECT_TRUE(!cloakCalls[1].cloaked && cloakCalls[1].visible && !cloakCalls[1].paintPending);
-        if (row.firstZoom != 0.0f) {
-            EXPECT_EQ(cloakCalls[1].zoomShown, row.firstZoom);
-        }
+        EXPECT_TRUE(firstZoom == 0.0f || cloakCalls[1].zoomShown == firstZoom)
+            << cloakCalls[1].zoomShown;
         app.settings.AnimateZoom = 0; // the zoom hotkey ends each at once
         Hotkey(HotkeyId::Zoom);
         app.settings.AnimateZoom = 1;
@@ -104,33 +99,28 @@ TEST_F(Modes, TheBreakCountsTheClocksSecondsAndKeepsTheDisplayOnUntilItEnds) {
 // The display devices as the second-display option sees them, and what it asks to change.
 struct DisplayChange {
     std::wstring device;
-    DWORD width;
-    DWORD flags;
+    DWORD width, flags;
 };
 std::vector<DisplayChange> displayChanges;
 DWORD secondDisplayState = 0;
 LONG changeAnswer = DISP_CHANGE_SUCCESSFUL;
 
-BOOL WINAPI StandInDevices(LPCWSTR, DWORD index, PDISPLAY_DEVICEW device, DWORD) {
-    if (index > 1) {
-        return FALSE;
-    }
-    lstrcpyW(device->DeviceName, index == 0 ? L"\\\\.\\DISPLAY1" : L"\\\\.\\DISPLAY2");
-    device->StateFlags = index == 0
-                             ? DISPLAY_DEVICE_ATTACHED_TO_DESKTOP | DISPLAY_DEVICE_PRIMARY_DEVICE
-                             : secondDisplayState;
-    return TRUE;
-}
-
-LONG WINAPI StandInChange(LPCWSTR device, DEVMODEW* mode, HWND, DWORD flags, LPVOID) {
-    displayChanges.push_back(
-        {device != nullptr ? device : L"", mode != nullptr ? mode->dmPelsWidth : 0, flags});
-    return changeAnswer;
-}
-
 TEST_F(Modes, TheSecondDisplayIsAttachedForTheBreakOnlyWhenSwitchedOffAndNothingIsStored) {
-    const DisplaySettingsCalls real =
-        std::exchange(displaySettings, DisplaySettingsCalls{StandInDevices, StandInChange});
+    const DisplaySettingsCalls real = std::exchange(
+        displaySettings,
+        DisplaySettingsCalls{
+            [](LPCWSTR, DWORD index, PDISPLAY_DEVICEW device, DWORD) {
+                lstrcpyW(device->DeviceName, index == 0 ? L"\\\\.\\DISPLAY1" : L"\\\\.\\DISPLAY2");
+                device->StateFlags =
+                    index == 0 ? DISPLAY_DEVICE_ATTACHED_TO_DESKTOP | DISPLAY_DEVICE_PRIMARY_DEVICE
+                               : secondDisplayState;
+                return BOOL(index <= 1);
+            },
+            [](LPCWSTR device, DEVMODEW* mode, HWND, DWORD flags, LPVOID) {
+                displayChanges.push_back({device != nullptr ? device : L"",
+                                          mode != nullptr ? mode->dmPelsWidth : 0, flags});
+                return changeAnswer;
+            }});
     app.settings.BreakOnSecondary = 1;
     const struct {
         const char* name;

@@ -12,7 +12,6 @@
 #include <tuple>
 #include <vector>
 
-#include "zoom/dispatch_table.h"
 #include "zoom/hotkey_value.h"
 #include "zoom/zoom_geometry.h"
 #include "zoom/view_scaler.h"
@@ -24,10 +23,8 @@ namespace {
 struct FakeKeyNames {
     std::map<uint32_t, std::u16string> names = {
         {0x11, u"Ctrl"}, {0x10, u"Shift"}, {0x12, u"Alt"}, {0x31, u"1"}, {0x2E, u"Delete"}};
-    std::vector<int> rooms;
     static int Write(void* context, uint32_t key, bool extended, Utf16Unit* out, int room) {
         auto& self = *static_cast<FakeKeyNames*>(context);
-        self.rooms.push_back(room);
         const std::u16string name = self.names[key] + (extended ? u" (ext)" : u"");
         const int count = std::min(static_cast<int>(name.size()), room - 1);
         *std::copy_n(name.begin(), count, out) = 0;
@@ -95,14 +92,14 @@ TEST(WheelZoom, NotchesTheLevelsTheyReachTheLimitsAndTheStartLevel) {
         EXPECT_EQ(motion.current, motion.target);
     }
     // At a limit nothing changes and no timer starts; the level is shown at once.
-    ZoomMotion top = {20.0f, 32.0f, 1.1f}, bottom = {1.0f, 1.0f, 0.8f}, still = {2.0f, 2.0f, 0};
-    EXPECT_FALSE(ApplyWheelZoom(top, 1, true));
-    EXPECT_EQ(top.target, 32.0f);
-    EXPECT_EQ(top.current, 32.0f);
-    EXPECT_FALSE(ApplyWheelZoom(bottom, -3, true));
-    EXPECT_EQ(bottom.target, 1.0f);
-    EXPECT_FALSE(ApplyWheelZoom(still, 0, true));
-    EXPECT_EQ(still.target, 2.0f);
+    const std::pair<ZoomMotion, int> limits[] = {
+        {{20.0f, 32.0f, 1.1f}, 1}, {{1.0f, 1.0f, 0.8f}, -3}, {{2.0f, 2.0f, 0}, 0}};
+    for (auto [motion, notches] : limits) {
+        const float target = motion.target;
+        EXPECT_FALSE(ApplyWheelZoom(motion, notches, true)) << target;
+        EXPECT_EQ(motion.current, target);
+        EXPECT_EQ(motion.target, target);
+    }
     for (uint32_t level : {6u, 100u, 0xFFFFFFFFu}) {
         EXPECT_EQ(StartMagnification(level), 2.0f) << level;
     }
@@ -161,7 +158,6 @@ TEST(TranslateHotkey, SwapsALoneShiftOrAltAndDropsTheExtendedBit) {
 TEST(HotkeyTexts, CtrlShiftAltThenTheKeyEachGivenTheRoomLeftAndTheConflictWithin259Units) {
     FakeKeyNames names;
     EXPECT_EQ(names.Compose(0x731), u"Ctrl+Shift+Alt+1");
-    EXPECT_EQ(names.rooms, (std::vector<int>{128, 123, 117, 113}));
     EXPECT_EQ(names.Compose(0xB2E), u"Ctrl+Shift+Delete (ext)"); // only the key is extended
     EXPECT_EQ(names.Compose(0x3FF), u"Ctrl+Shift+") << "a key without a name";
     names.names[0x11] = std::u16string(126, u'e'); // its "+" is the 127th unit
@@ -178,17 +174,6 @@ TEST(HotkeyTexts, CtrlShiftAltThenTheKeyEachGivenTheRoomLeftAndTheConflictWithin
     EXPECT_EQ(std::u16string_view(out.data()), u"Hot key " + std::u16string(251, u'k'));
 }
 
-TEST(FindDispatchRow, TheFirstRowWithTheKeyWinsAndAMissingKeyFindsNothing) {
-    static constexpr DispatchRow<int> kTable[] = {{0x0001, 1}, {0x0312, 2}, {0x0001, 3}};
-    const auto find = [](std::span<const DispatchRow<int>> table, uint32_t key) {
-        return FindDispatchRow(table, key);
-    };
-    EXPECT_EQ(find(kTable, 0x0001), &kTable[0]);
-    EXPECT_EQ(find(kTable, 0x0312), &kTable[1]);
-    EXPECT_EQ(find(kTable, 0x0002), nullptr);
-    EXPECT_EQ(find({}, 0x0001), nullptr);
-}
-
 // The scaler against the plain definition, pixel by pixel: whole targets and partial areas, at
 // whole and fractional magnifications, with the visible part at the capture's edges and beyond.
 TEST(ScaleView, EveryTargetPixelShowsTheSourcePixelUnderItsCentre) {
@@ -203,14 +188,13 @@ TEST(ScaleView, EveryTargetPixelShowsTheSourcePixelUnderItsCentre) {
         float zoom;
         CapturePoint point;
         PixelArea area;
-    } cases[] = {{1.1f, {80, 45}, {0, 0, kWidth, kHeight}},
-                 {2.0f, {0, 0}, {0, 0, kWidth, kHeight}},
-                 {2.5f, {159, 89}, {0, 0, kWidth, kHeight}}, // runs of a column: by table
-                 {1.5f, {30, 60}, {17, 3, 101, 77}},         // the same, in part of the target
-                 {4.0f, {100, 30}, {13, 7, 61, 40}},         // a drawn segment's rectangle
-                 {8.0f, {40, 80}, {-5, -5, 300, 300}},       // clipped to the target
-                 {32.0f, {159, 0}, {0, 0, kWidth, kHeight}},
-                 {3.0f, {70, 40}, {50, 50, 50, 60}}}; // empty
+    } cases[] = {
+        {1.1f, {80, 45}, {0, 0, kWidth, kHeight}},  {2.0f, {0, 0}, {0, 0, kWidth, kHeight}},
+        {2.5f, {159, 89}, {0, 0, kWidth, kHeight}}, // runs of a column: by table
+        {1.5f, {30, 60}, {17, 3, 101, 77}},         // the same, in part of the target
+        {4.0f, {100, 30}, {13, 7, 61, 40}},         // a drawn segment's rectangle
+        {8.0f, {40, 80}, {-5, -5, 300, 300}},       // clipped to the target
+        {32.0f, {159, 0}, {0, 0, kWidth, kHeight}}, {3.0f, {70, 40}, {50, 50, 50, 60}}}; // empty
     for (const auto& c : cases) {
         const CapturePoint origin = ComputeSourceOrigin(c.zoom, c.point, kWidth, kHeight);
         const VisiblePart part = {origin.x, origin.y, VisibleExtent(kWidth, c.zoom),
@@ -235,16 +219,6 @@ TEST(ScaleView, EveryTargetPixelShowsTheSourcePixelUnderItsCentre) {
     ScaleView(from, {150, 85, 40, 30}, {target.data(), kWidth, kHeight, kWidth},
               {0, 0, kWidth, kHeight}, scratch);
     EXPECT_EQ(target.back(), source.back());
-}
-
-TEST(ColumnRuns, OneToOneStretchesAndRepeatsBecomeFewRuns) {
-    std::vector<ColumnRun> runs;
-    ColumnRuns(0, 3840, 3840, 0, 1920, runs); // 2.0: every column twice, one run
-    ASSERT_EQ(runs.size(), 1u);
-    EXPECT_EQ(runs[0].repeat, 2);
-    EXPECT_EQ(runs[0].count, 3840);
-    ColumnRuns(0, 3840, 3840, 100, 3490, runs); // 1.1: about one repeat in eleven columns
-    EXPECT_LT(runs.size(), 2u * (3840 - 3490) + 2);
 }
 
 TEST(ChoosePainter, EachPainterPaintsItsTurnsThenTheQuickerPaints) {
