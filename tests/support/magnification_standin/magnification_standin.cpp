@@ -3,6 +3,8 @@
 // program asks of it (see standin_record.h). Never shipped with the program.
 #include <windows.h>
 
+#include <algorithm>
+
 #include "standin_record.h"
 
 namespace {
@@ -59,9 +61,6 @@ __declspec(dllexport) BOOL WINAPI MagInitialize() {
 
 __declspec(dllexport) BOOL WINAPI MagUninitialize() {
     UnregisterClassW(L"Magnifier", module);
-    if (StandInRecord* r = Record()) {
-        InterlockedIncrement(&r->uninitializeCalls);
-    }
     return TRUE;
 }
 
@@ -70,26 +69,19 @@ __declspec(dllexport) BOOL WINAPI MagSetWindowTransform(HWND, const float* matri
     if (r == nullptr || matrix == nullptr) {
         return FALSE;
     }
-    StandInTransform& slot =
-        r->transforms[static_cast<unsigned long>(r->transformCount) % kStandInHistory];
-    for (int i = 0; i < 9; ++i) {
-        slot.m[i] = matrix[i];
-    }
+    std::copy(matrix, matrix + 9, r->transforms[unsigned(r->transformCount) % kStandInHistory].m);
     InterlockedIncrement(&r->transformCount);
     return TRUE;
 }
 
 __declspec(dllexport) BOOL WINAPI MagSetWindowSource(HWND, RECT source) {
     StandInRecord* r = Record();
-    if (r == nullptr) {
-        return FALSE;
+    if (r != nullptr) {
+        const LONG corners[4] = {source.left, source.top, source.right, source.bottom};
+        std::copy(corners, corners + 4, r->source);
+        InterlockedIncrement(&r->sourceCount);
     }
-    r->source[0] = source.left;
-    r->source[1] = source.top;
-    r->source[2] = source.right;
-    r->source[3] = source.bottom;
-    InterlockedIncrement(&r->sourceCount);
-    return TRUE;
+    return r != nullptr;
 }
 
 // Wine has no system cursor switch to forward to.
