@@ -62,33 +62,28 @@ TEST(OptionalFunctions, ComeFromTheSystemDirectoryOnlyAndGoOnRelease) {
         }
         return entry;
     };
-    const auto bound = [](auto entry) { return reinterpret_cast<void*>(entry); };
     const struct {
         const wchar_t* library;
         const char* name;
         void* entry;
     } entries[] = {
-        {L"User32.dll", "SetProcessDPIAware", bound(f.SetProcessDPIAware)},
-        {L"User32.dll", "MonitorFromPoint", bound(f.MonitorFromPoint)},
-        {L"User32.dll", "ShowSystemCursor", bound(f.ShowSystemCursor)},
-        {L"User32.dll", "SetLayeredWindowAttributes", bound(f.SetLayeredWindowAttributes)},
-        {L"User32.dll", "GetPointerPenInfo", bound(f.GetPointerPenInfo)},
-        {L"User32.dll", "GetDpiForWindow", bound(f.GetDpiForWindow)},
-        {L"User32.dll", "SetDialogControlDpiChangeBehavior",
-         bound(f.SetDialogControlDpiChangeBehavior)},
-        {L"User32.dll", "ChangeWindowMessageFilterEx", bound(f.ChangeWindowMessageFilterEx)},
-        {L"User32.dll", "ChangeWindowMessageFilter", bound(f.ChangeWindowMessageFilter)},
-        {L"User32.dll", "GetSystemMetricsForDpi", bound(f.GetSystemMetricsForDpi)},
-        {L"magnification.dll", "MagInitialize", bound(f.MagInitialize)},
-        {L"magnification.dll", "MagSetWindowTransform", bound(f.MagSetWindowTransform)},
-        {L"magnification.dll", "MagSetWindowSource", bound(f.MagSetWindowSource)},
-        {L"magnification.dll", "MagShowSystemCursor", bound(f.MagShowSystemCursor)},
-        {L"uxtheme.dll", "EnableThemeDialogTexture", bound(f.EnableThemeDialogTexture)},
-        {L"Shlwapi.dll", "SHAutoComplete", bound(f.SHAutoComplete)},
-        {L"shell32.dll", "SHQueryUserNotificationState", bound(f.SHQueryUserNotificationState)},
-        {L"dwmapi.dll", "DwmIsCompositionEnabled", bound(f.DwmIsCompositionEnabled)},
-        {L"dwmapi.dll", "DwmSetWindowAttribute", bound(f.DwmSetWindowAttribute)},
-        {L"dwmapi.dll", "DwmFlush", bound(f.DwmFlush)},
+#define ENTRY(library, name) {L##library, #name, reinterpret_cast<void*>(f.name)}
+        // clang-format off
+        ENTRY("User32.dll", SetProcessDPIAware), ENTRY("User32.dll", MonitorFromPoint),
+        ENTRY("User32.dll", ShowSystemCursor), ENTRY("User32.dll", SetLayeredWindowAttributes),
+        ENTRY("User32.dll", GetPointerPenInfo), ENTRY("User32.dll", GetDpiForWindow),
+        ENTRY("User32.dll", SetDialogControlDpiChangeBehavior),
+        ENTRY("User32.dll", ChangeWindowMessageFilterEx),
+        ENTRY("User32.dll", ChangeWindowMessageFilter), ENTRY("User32.dll", GetSystemMetricsForDpi),
+        ENTRY("magnification.dll", MagInitialize), ENTRY("magnification.dll", MagSetWindowSource),
+        ENTRY("magnification.dll", MagSetWindowTransform),
+        ENTRY("magnification.dll", MagShowSystemCursor),
+        ENTRY("uxtheme.dll", EnableThemeDialogTexture), ENTRY("Shlwapi.dll", SHAutoComplete),
+        ENTRY("shell32.dll", SHQueryUserNotificationState),
+        ENTRY("dwmapi.dll", DwmIsCompositionEnabled), ENTRY("dwmapi.dll", DwmSetWindowAttribute),
+        ENTRY("dwmapi.dll", DwmFlush),
+    // clang-format on
+#undef ENTRY
     };
     for (const auto& e : entries) {
         EXPECT_EQ(e.entry, fromSystem(e.library, e.name)) << e.name;
@@ -109,7 +104,8 @@ bool postedBeforeAllowing = false;
 HWND runningWindow = nullptr;
 BOOL WINAPI RecordAllowedForeground(DWORD processId) {
     MSG posted;
-    postedBeforeAllowing = PeekMessageW(&posted, runningWindow, WM_COMMAND, WM_COMMAND, PM_NOREMOVE);
+    postedBeforeAllowing =
+        PeekMessageW(&posted, runningWindow, WM_COMMAND, WM_COMMAND, PM_NOREMOVE);
     allowedForeground = processId;
     return TRUE;
 }
@@ -313,8 +309,8 @@ TEST_F(Relaunch, AFolderThatRefusesTheCopyHasItRunFromTheUsersFolder) {
         std::ofstream(file) << "left behind";
     }
     // Open without sharing deletion, as a running program's file cannot be deleted.
-    HANDLE held = CreateFileW(inUse.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                              OPEN_EXISTING, 0, nullptr);
+    HANDLE held = CreateFileW(inUse.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              0, nullptr);
     MessageBoxCollector boxes;
     const fs::path at = locked.path / L"Present.exe";
     TellChild(folder / L"record", L"6");
@@ -428,52 +424,44 @@ TEST_F(Relaunch, WithoutImageAnExistingBuildRunsAndAFailedWriteSaysWhy) {
 // the native machine, GetMachineTypeAttributes answers for x64 (Windows 11) and older systems
 // only tell whether the process runs under WOW64. (Which machines run the build is checked
 // natively, for every answer.)
+// -1 for a function the system lacks, -2 for an answer that failed.
 struct SystemAnswers {
     const char* system;
-    bool hasWow64Process2;
-    USHORT nativeMachine;
-    bool hasMachineAttributes;
-    HRESULT attributesResult;
-    int attributes;
-    BOOL wow64; // IsWow64Process's answer, when there is no IsWow64Process2
-    BOOL wow64Answered;
+    int nativeMachine, x64Attributes, wow64;
     bool runs64BitBuild;
-};
-SystemAnswers answers;
-
-BOOL WINAPI FakeIsWow64Process2(HANDLE, USHORT* process, USHORT* native) {
-    *process = 0x014C; // this process as the 32-bit program: i386 under WOW64
-    *native = answers.nativeMachine;
-    return TRUE;
-}
-HRESULT WINAPI FakeGetMachineTypeAttributes(USHORT machine, int* attributes) {
-    *attributes = machine == 0x8664 ? answers.attributes : 0;
-    return answers.attributesResult;
-}
-BOOL WINAPI FakeIsWow64Process(HANDLE, BOOL* wow64) {
-    *wow64 = answers.wow64;
-    return answers.wow64Answered;
-}
+} answers;
 
 TEST(Is64BitSystem, EachSystemAsItsFunctionsAnswer) {
-    constexpr USHORT x64 = 0x8664, arm64 = 0xAA64, i386 = 0x014C;
+    constexpr int x64 = 0x8664, arm64 = 0xAA64, i386 = 0x014C;
     for (const SystemAnswers& row : {
-             SystemAnswers{"x64, Windows 11", true, x64, true, S_OK, 3, TRUE, TRUE, true},
-             SystemAnswers{"32-bit Windows 10", true, i386, false, S_OK, 0, FALSE, TRUE, false},
-             SystemAnswers{"ARM64, Windows 11", true, arm64, true, S_OK, 1, TRUE, TRUE, true},
-             SystemAnswers{"ARM64 without x64", true, arm64, true, S_OK, 0, TRUE, TRUE, false},
-             SystemAnswers{"ARM64, failed answer", true, arm64, true, E_FAIL, 1, TRUE, TRUE, false},
-             SystemAnswers{"ARM64, Windows 10", true, arm64, false, S_OK, 0, TRUE, TRUE, false},
-             SystemAnswers{"x64, Windows 7", false, 0, false, S_OK, 0, TRUE, TRUE, true},
-             SystemAnswers{"failed WOW64 query", false, 0, false, S_OK, 0, TRUE, FALSE, false},
+             SystemAnswers{"x64, Windows 11", x64, 3, 1, true},
+             SystemAnswers{"32-bit Windows 10", i386, -1, 0, false},
+             SystemAnswers{"ARM64, Windows 11", arm64, 1, 1, true},
+             SystemAnswers{"ARM64 without x64", arm64, 0, 1, false},
+             SystemAnswers{"ARM64, failed answer", arm64, -2, 1, false},
+             SystemAnswers{"ARM64, Windows 10", arm64, -1, 1, false},
+             SystemAnswers{"x64, Windows 7", -1, -1, 1, true},
+             SystemAnswers{"failed WOW64 query", -1, -1, -2, false},
          }) {
         answers = row;
-        Wow64Queries queries = {nullptr, FakeIsWow64Process, nullptr};
-        if (row.hasWow64Process2) {
-            queries.isWow64Process2 = FakeIsWow64Process2;
+        Wow64Queries queries = {nullptr, [](HANDLE, BOOL* wow64) {
+                                    *wow64 = answers.wow64 == 1;
+                                    return BOOL(answers.wow64 != -2);
+                                }};
+        if (row.nativeMachine != -1) {
+            queries.isWow64Process2 = [](HANDLE, USHORT* process, USHORT* native) {
+                *process = 0x014C; // this process as the 32-bit program: i386 under WOW64
+                *native = USHORT(answers.nativeMachine);
+                return TRUE;
+            };
         }
-        if (row.hasMachineAttributes) {
-            queries.getMachineTypeAttributes = FakeGetMachineTypeAttributes;
+        if (row.x64Attributes != -1) {
+            queries.getMachineTypeAttributes = [](USHORT machine, int* attributes) {
+                *attributes = machine != 0x8664             ? 0
+                              : answers.x64Attributes == -2 ? 1
+                                                            : answers.x64Attributes;
+                return answers.x64Attributes == -2 ? E_FAIL : S_OK;
+            };
         }
         EXPECT_EQ(Is64BitSystem(queries), row.runs64BitBuild) << row.system;
     }
