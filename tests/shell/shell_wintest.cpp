@@ -41,9 +41,8 @@ TEST(OptionalFunctions, ComeFromTheSystemDirectoryOnlyAndGoOnRelease) {
     fs::copy_file(program, loadable, fs::copy_options::overwrite_existing, error);
     std::ofstream(junk) << "not a library";
     fs::current_path(directory);
-    HMODULE probe = LoadLibraryW(loadable.c_str());
-    EXPECT_NE(probe, nullptr) << "the planted copy must load for this test to mean much";
-    FreeLibrary(probe);
+    HMODULE probe = LoadLibraryW(loadable.c_str()); // the planted copy must load to mean much
+    EXPECT_TRUE(probe && FreeLibrary(probe));
     BindOptionalFunctions();
     const OptionalFunctions f = optionalFunctions; // released once compared, below
     fs::current_path(previous);
@@ -54,48 +53,38 @@ TEST(OptionalFunctions, ComeFromTheSystemDirectoryOnlyAndGoOnRelease) {
     // this runs: the planted copy exports nothing, so an entry taken from it would show.
     wchar_t system[MAX_PATH] = {};
     GetSystemDirectoryW(system, MAX_PATH);
-    const auto fromSystem = [&](const wchar_t* library, const char* name) -> void* {
-        HMODULE module = LoadLibraryW((fs::path(system) / library).c_str());
-        void* entry = module ? reinterpret_cast<void*>(GetProcAddress(module, name)) : nullptr;
-        if (module) {
-            FreeLibrary(module);
-        }
-        return entry;
-    };
     const struct {
         const wchar_t* library;
         const char* name;
         void* entry;
     } entries[] = {
-#define ENTRY(library, name) {L##library, #name, reinterpret_cast<void*>(f.name)}
+#define E(library, name) {L##library, #name, reinterpret_cast<void*>(f.name)}
         // clang-format off
-        ENTRY("User32.dll", SetProcessDPIAware), ENTRY("User32.dll", MonitorFromPoint),
-        ENTRY("User32.dll", ShowSystemCursor), ENTRY("User32.dll", SetLayeredWindowAttributes),
-        ENTRY("User32.dll", GetPointerPenInfo), ENTRY("User32.dll", GetDpiForWindow),
-        ENTRY("User32.dll", SetDialogControlDpiChangeBehavior),
-        ENTRY("User32.dll", ChangeWindowMessageFilterEx),
-        ENTRY("User32.dll", ChangeWindowMessageFilter), ENTRY("User32.dll", GetSystemMetricsForDpi),
-        ENTRY("magnification.dll", MagInitialize), ENTRY("magnification.dll", MagSetWindowSource),
-        ENTRY("magnification.dll", MagSetWindowTransform),
-        ENTRY("magnification.dll", MagShowSystemCursor),
-        ENTRY("uxtheme.dll", EnableThemeDialogTexture), ENTRY("Shlwapi.dll", SHAutoComplete),
-        ENTRY("shell32.dll", SHQueryUserNotificationState),
-        ENTRY("dwmapi.dll", DwmIsCompositionEnabled), ENTRY("dwmapi.dll", DwmSetWindowAttribute),
-        ENTRY("dwmapi.dll", DwmFlush),
+        E("User32", SetProcessDPIAware), E("User32", MonitorFromPoint), E("User32", ShowSystemCursor),
+        E("User32", SetLayeredWindowAttributes), E("User32", GetPointerPenInfo),
+        E("User32", GetDpiForWindow), E("User32", SetDialogControlDpiChangeBehavior),
+        E("User32", ChangeWindowMessageFilterEx), E("User32", ChangeWindowMessageFilter),
+        E("User32", GetSystemMetricsForDpi), E("magnification", MagInitialize),
+        E("magnification", MagSetWindowSource), E("magnification", MagSetWindowTransform),
+        E("magnification", MagShowSystemCursor), E("uxtheme", EnableThemeDialogTexture),
+        E("Shlwapi", SHAutoComplete), E("shell32", SHQueryUserNotificationState),
+        E("dwmapi", DwmIsCompositionEnabled), E("dwmapi", DwmSetWindowAttribute), E("dwmapi", DwmFlush),
     // clang-format on
-#undef ENTRY
+#undef E
     };
     for (const auto& e : entries) {
-        EXPECT_EQ(e.entry, fromSystem(e.library, e.name)) << e.name;
+        HMODULE m = LoadLibraryW((fs::path(system) / e.library).concat(".dll").c_str());
+        EXPECT_EQ(e.entry, m ? reinterpret_cast<void*>(GetProcAddress(m, e.name)) : nullptr)
+            << e.name;
+        FreeLibrary(m);
     }
-    EXPECT_EQ(f.magnification != nullptr, fs::exists(fs::path(system) / L"magnification.dll"))
-        << "the library is the system's or none";
+    EXPECT_EQ(f.magnification != nullptr, fs::exists(fs::path(system) / L"magnification.dll"));
     ReleaseOptionalFunctions();
     const OptionalFunctions none;
     EXPECT_EQ(std::memcmp(&optionalFunctions, &none, sizeof none), 0);
     BindOptionalFunctionsFrom(L"C:\\nowhere"); // no library loads, so nothing is bound
     EXPECT_EQ(std::memcmp(&optionalFunctions, &none, sizeof none), 0);
-    EXPECT_TRUE(dwmapiLoadedBefore || GetModuleHandleW(L"dwmapi.dll") == nullptr) << "not freed";
+    EXPECT_TRUE(dwmapiLoadedBefore || GetModuleHandleW(L"dwmapi.dll") == nullptr); // freed
 }
 
 // Whom the second start let take the foreground, and whether it had posted to it already.
@@ -123,13 +112,12 @@ TEST(SingleInstance, FirstCheckTakesTheMarkerThenALaterOneHandsOver) {
     SECURITY_ATTRIBUTES elevated = {sizeof elevated, &noAccess, FALSE};
     HANDLE elevatedMarker = CreateEventW(&elevated, FALSE, FALSE, L"Local\\VistrelActive");
     ASSERT_NE(elevatedMarker, nullptr);
-    EXPECT_TRUE(SingleInstanceCheck()) << "a marker it may not open is another instance's";
+    EXPECT_TRUE(SingleInstanceCheck()); // a marker it may not open is another instance's
     CloseHandle(elevatedMarker);
 
     EXPECT_FALSE(SingleInstanceCheck());
-    HANDLE seen = OpenEventW(SYNCHRONIZE, FALSE, L"Local\\VistrelActive");
-    EXPECT_NE(seen, nullptr) << "other processes must see the marker";
-    CloseHandle(seen);
+    HANDLE seen = OpenEventW(SYNCHRONIZE, FALSE, L"Local\\VistrelActive"); // others see it
+    EXPECT_TRUE(seen && CloseHandle(seen));
 
     const HINSTANCE instance = GetModuleHandleW(nullptr);
     WNDCLASSW windowClass = {0, DefWindowProcW, 0, 0, instance, 0, 0, 0, 0, L"VistrelClass"};
@@ -142,20 +130,19 @@ TEST(SingleInstance, FirstCheckTakesTheMarkerThenALaterOneHandsOver) {
         EXPECT_TRUE(SingleInstanceCheck());
         MSG posted;
         EXPECT_TRUE(PeekMessageW(&posted, running, WM_COMMAND, WM_COMMAND, PM_REMOVE) &&
-                    posted.wParam == 1004)
-            << "asked for the options";
+                    posted.wParam == 1004); // asked for the options
         return GetTickCount64() - start;
     };
     const ULONGLONG elapsed = timedCheck();
-    EXPECT_GE(elapsed, 450u) << "five looks for the options dialog, 100 ms apart";
+    EXPECT_GE(elapsed, 450u); // five looks for the options dialog, 100 ms apart
     EXPECT_LT(elapsed, 1500u);
     HWND dialog = CreateWindowW(L"STATIC", L"" VISTREL_OPTIONS_TITLE, WS_POPUP, 10, 10, 200, 100, 0,
                                 0, instance, 0);
-    EXPECT_LT(timedCheck(), elapsed / 2) << "no looking again once the dialog is there";
+    EXPECT_LT(timedCheck(), elapsed / 2); // no looking again once the dialog is there
     EXPECT_TRUE(IsWindowVisible(dialog));
     EXPECT_TRUE(GetWindowLongPtrW(dialog, GWL_EXSTYLE) & WS_EX_TOPMOST);
     EXPECT_EQ(GetForegroundWindow(), dialog);
-    EXPECT_EQ(allowedForeground, GetCurrentProcessId()) << "the running instance's process";
+    EXPECT_EQ(allowedForeground, GetCurrentProcessId()); // the running instance's process
     EXPECT_FALSE(postedBeforeAllowing);
     allowSetForegroundWindow = AllowSetForegroundWindow;
     DestroyWindow(dialog);
@@ -237,20 +224,6 @@ std::string Bytes(const fs::path& file) {
     return {std::istreambuf_iterator<char>(in), {}};
 }
 
-TEST_F(Relaunch, RunsTheHiddenCopyWithTheSameCommandLineAndEndsWithItsCode) {
-    MessageBoxCollector boxes;
-    TellChild(folder / L"record", L"-5");
-    EXPECT_EQ(Carry(program), -5);
-    const ChildRecord child = ReadRecord(folder / L"record");
-    EXPECT_EQ(child.commandLine, GetCommandLineW()) << "argument 0 still names this program";
-    EXPECT_TRUE(SamePath(child.path, copy)) << child.path;
-    EXPECT_TRUE(std::stoul(child.attributes) & FILE_ATTRIBUTE_HIDDEN) << child.attributes;
-    EXPECT_EQ(child.carrier, program.wstring());
-    EXPECT_TRUE(SamePath(child.carriedCopy, copy)) << "told which copy goes when it ends";
-    EXPECT_FALSE(fs::exists(copy)) << "deleted after the child ended";
-    EXPECT_TRUE(boxes.Stop().empty());
-}
-
 // Two starts at once, from the program's folder and from one that refuses writes: the second
 // runs the copy the first one runs, untouched, and the last to end deletes it.
 TEST_F(Relaunch, TwoStartsAtOnceRunOneCopyWhichTheLastToEndDeletes) {
@@ -268,25 +241,24 @@ TEST_F(Relaunch, TwoStartsAtOnceRunOneCopyWhichTheLastToEndDeletes) {
         TellChild(folder / L"first", L"1", L"relaunch hold first");
         auto first = std::async(std::launch::async, Carry, at);
         const fs::path copy = ReadRecord(folder / L"first").path;
-        EXPECT_TRUE(SamePath(copy, refused ? UsersCopyRoot() / copy.parent_path().filename() /
-                                                 L"Present64.exe"
-                                           : folder / L"Present64.exe"))
-            << copy;
+        const fs::path expected =
+            refused ? UsersCopyRoot() / copy.parent_path().filename() : folder;
+        EXPECT_TRUE(SamePath(copy, expected / L"Present64.exe")) << copy;
         EXPECT_TRUE(GetFileAttributesW(copy.c_str()) & FILE_ATTRIBUTE_HIDDEN);
         const auto writtenAt = fs::last_write_time(copy);
 
         TellChild(folder / L"second", L"2", L"relaunch hold second");
         auto second = std::async(std::launch::async, Carry, at);
         EXPECT_TRUE(SamePath(ReadRecord(folder / L"second").path, copy));
-        EXPECT_EQ(fs::last_write_time(copy), writtenAt) << "the running copy was written again";
+        EXPECT_EQ(fs::last_write_time(copy), writtenAt); // the running copy not written again
 
         SetEvent(holdFirst);
         EXPECT_EQ(first.get(), 1);
-        EXPECT_TRUE(fs::exists(copy)) << "the second child still runs from it";
+        EXPECT_TRUE(fs::exists(copy)); // the second child still runs from it
         SetEvent(holdSecond);
         EXPECT_EQ(second.get(), 2);
-        EXPECT_FALSE(fs::exists(copy)) << "the last carrier to end deletes the hidden copy";
-        EXPECT_FALSE(fs::exists(UsersCopyRoot())) << "nothing is left in the user's folder";
+        EXPECT_FALSE(fs::exists(copy)); // the last carrier to end deletes the hidden copy
+        EXPECT_FALSE(fs::exists(UsersCopyRoot()));
         CloseHandle(holdFirst);
         CloseHandle(holdSecond);
         fs::remove(folder / L"first");
@@ -320,8 +292,8 @@ TEST_F(Relaunch, AFolderThatRefusesTheCopyHasItRunFromTheUsersFolder) {
     EXPECT_TRUE(SamePath(copy.parent_path().parent_path(), root)) << copy;
     EXPECT_EQ(copy.filename(), L"Present64.exe");
     EXPECT_EQ(child.carrier, at.wstring());
-    EXPECT_TRUE(SamePath(child.carriedCopy, copy)) << "auto-start names the carrier";
-    EXPECT_FALSE(fs::exists(copy.parent_path())) << "the copy goes with its folder";
+    EXPECT_TRUE(SamePath(child.carriedCopy, copy)); // auto-start names the carrier
+    EXPECT_FALSE(fs::exists(copy.parent_path()));   // the copy goes with its folder
     EXPECT_FALSE(fs::exists(stale.parent_path()));
     EXPECT_TRUE(fs::exists(inUse));
     EXPECT_TRUE(fs::exists(notACopy));
@@ -347,7 +319,7 @@ TEST_F(Relaunch, TheCarrierWaitsForInputWhileItsChildRuns) {
     ASSERT_TRUE(CreateProcessW(carrier.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr,
                                nullptr, &startup, &process));
     ReadRecord(folder / L"record");
-    EXPECT_EQ(WaitForInputIdle(process.hProcess, 10000), 0u) << "still busy while the child runs";
+    EXPECT_EQ(WaitForInputIdle(process.hProcess, 10000), 0u); // not busy while the child runs
     SetEvent(hold);
     EXPECT_EQ(WaitForSingleObject(process.hProcess, 10000), WAIT_OBJECT_0);
     DWORD exitCode = 0;
@@ -358,12 +330,25 @@ TEST_F(Relaunch, TheCarrierWaitsForInputWhileItsChildRuns) {
     CloseHandle(hold);
 }
 
-// A release ships the 64-bit program beside the 32-bit one: when it is the carried build it
-// runs as it is and is left exactly as it was; any other file of that name is never touched,
-// and the carried build runs from a copy under a name of its own.
-TEST_F(Relaunch, AShippedBuildRunsAsItIsAndAnotherFileOfItsNameIsNeverTouched) {
+// From the program's folder: a hidden copy that runs with the same command line and goes once it
+// ended. A release ships the 64-bit program beside the 32-bit one: when it is the carried build
+// it runs as it is and is left exactly as it was; any other file of that name is never touched,
+// and the carried build runs from a copy under a name of its own. Without an image an existing
+// build runs, and a failed write says why.
+TEST_F(Relaunch, TheHiddenCopyTheShippedBuildAnotherFileOfItsNameAndNoImage) {
     MessageBoxCollector boxes;
-    ASSERT_EQ(WriteEmbeddedImage(GetModuleHandleW(nullptr), copy.c_str()), DWORD(ERROR_SUCCESS));
+    TellChild(folder / L"record", L"-5");
+    EXPECT_EQ(Carry(program), -5);
+    ChildRecord child = ReadRecord(folder / L"record");
+    EXPECT_EQ(child.commandLine, GetCommandLineW()); // argument 0 still names this program
+    EXPECT_TRUE(SamePath(child.path, copy)) << child.path;
+    EXPECT_TRUE(std::stoul(child.attributes) & FILE_ATTRIBUTE_HIDDEN) << child.attributes;
+    EXPECT_EQ(child.carrier, program.wstring());
+    EXPECT_TRUE(SamePath(child.carriedCopy, copy)); // told which copy goes when it ends
+    EXPECT_FALSE(fs::exists(copy));
+
+    HMODULE self = GetModuleHandleW(nullptr), noImage = GetModuleHandleW(L"kernel32.dll");
+    ASSERT_EQ(WriteEmbeddedImage(self, copy.c_str()), DWORD(ERROR_SUCCESS));
     SetFileAttributesW(copy.c_str(), FILE_ATTRIBUTE_NORMAL); // as a release unpacks it
     const std::string shipped = Bytes(copy);
     const auto shippedAt = fs::last_write_time(copy);
@@ -371,9 +356,9 @@ TEST_F(Relaunch, AShippedBuildRunsAsItIsAndAnotherFileOfItsNameIsNeverTouched) {
     ASSERT_FALSE(shippedAttributes & FILE_ATTRIBUTE_HIDDEN);
     TellChild(folder / L"shipped", L"3");
     EXPECT_EQ(Carry(program), 3);
-    ChildRecord child = ReadRecord(folder / L"shipped");
+    child = ReadRecord(folder / L"shipped");
     EXPECT_TRUE(SamePath(child.path, copy)) << child.path;
-    EXPECT_EQ(child.carriedCopy, L"") << "nothing of it goes: auto-start may name it";
+    EXPECT_EQ(child.carriedCopy, L""); // nothing of it goes: auto-start may name it
     EXPECT_TRUE(Bytes(copy) == shipped);
     EXPECT_EQ(fs::last_write_time(copy), shippedAt);
     EXPECT_EQ(GetFileAttributesW(copy.c_str()), shippedAttributes);
@@ -388,23 +373,19 @@ TEST_F(Relaunch, AShippedBuildRunsAsItIsAndAnotherFileOfItsNameIsNeverTouched) {
     EXPECT_TRUE(SamePath(child.carriedCopy, own));
     EXPECT_TRUE(std::stoul(child.attributes) & FILE_ATTRIBUTE_HIDDEN);
     EXPECT_EQ(Bytes(copy), other);
-    EXPECT_FALSE(fs::exists(own)) << "its own copy goes";
-    EXPECT_TRUE(boxes.Stop().empty());
-}
+    EXPECT_FALSE(fs::exists(own));
 
-TEST_F(Relaunch, WithoutImageAnExistingBuildRunsAndAFailedWriteSaysWhy) {
-    HMODULE noImage = GetModuleHandleW(L"kernel32.dll");
-    MessageBoxCollector boxes;
+    fs::remove(copy);
+    EXPECT_TRUE(boxes.Stop().empty());
+    MessageBoxCollector failures;
     EXPECT_EQ(RunEmbeddedBuild(noImage, program.c_str()), -1);
     EXPECT_EQ(WriteEmbeddedImage(noImage, copy.c_str()), DWORD(ERROR_RESOURCE_TYPE_NOT_FOUND));
     EXPECT_FALSE(fs::exists(copy));
-
     // A hidden copy is a carrier's: the last to run it deletes it.
-    EXPECT_EQ(WriteEmbeddedImage(GetModuleHandleW(nullptr), copy.c_str()), DWORD(ERROR_SUCCESS));
+    EXPECT_EQ(WriteEmbeddedImage(self, copy.c_str()), DWORD(ERROR_SUCCESS));
     TellChild(folder / L"record", L"7");
     EXPECT_EQ(RunEmbeddedBuild(noImage, program.c_str()), 7);
     EXPECT_FALSE(fs::exists(copy));
-
     // When neither the program's folder nor the user's takes the copy (a file stands where the
     // user's folder would be), the box gives the program folder's reason.
     UnwritableFolder locked;
@@ -412,7 +393,7 @@ TEST_F(Relaunch, WithoutImageAnExistingBuildRunsAndAFailedWriteSaysWhy) {
     std::ofstream(UsersCopyRoot()) << "not a folder";
     EXPECT_EQ(Carry(locked.path / L"Present.exe"), -1);
     fs::remove(UsersCopyRoot());
-    const auto shown = boxes.Stop();
+    const auto shown = failures.Stop();
     ASSERT_EQ(shown.size(), 2u);
     EXPECT_EQ(shown[0].caption, L"Vistrel");
     const wchar_t* launching = L"Error launching 64-bit version";
@@ -445,28 +426,24 @@ TEST(Is64BitSystem, EachSystemAsItsFunctionsAnswer) {
          }) {
         answers = row;
         Wow64Queries queries = {nullptr, [](HANDLE, BOOL* wow64) {
-                                    *wow64 = answers.wow64 == 1;
-                                    return BOOL(answers.wow64 != -2);
+                                    return *wow64 = answers.wow64 == 1, BOOL(answers.wow64 != -2);
                                 }};
-        if (row.nativeMachine != -1) {
+        if (row.nativeMachine != -1) { // this process as the 32-bit program: i386 under WOW64
             queries.isWow64Process2 = [](HANDLE, USHORT* process, USHORT* native) {
-                *process = 0x014C; // this process as the 32-bit program: i386 under WOW64
-                *native = USHORT(answers.nativeMachine);
-                return TRUE;
+                return *process = 0x014C, *native = USHORT(answers.nativeMachine), TRUE;
             };
         }
         if (row.x64Attributes != -1) {
             queries.getMachineTypeAttributes = [](USHORT machine, int* attributes) {
-                *attributes = machine != 0x8664             ? 0
-                              : answers.x64Attributes == -2 ? 1
-                                                            : answers.x64Attributes;
-                return answers.x64Attributes == -2 ? E_FAIL : S_OK;
+                const bool failed = answers.x64Attributes == -2;
+                *attributes = machine != 0x8664 ? 0 : failed ? 1 : answers.x64Attributes;
+                return failed ? E_FAIL : S_OK;
             };
         }
         EXPECT_EQ(Is64BitSystem(queries), row.runs64BitBuild) << row.system;
     }
-    EXPECT_FALSE(Is64BitSystem(Wow64Queries{})) << "a system with none of them";
-    EXPECT_TRUE(Is64BitSystem()) << "this 64-bit system";
+    EXPECT_FALSE(Is64BitSystem(Wow64Queries{})); // a system with none of them
+    EXPECT_TRUE(Is64BitSystem());                // this 64-bit system
 }
 
 } // namespace

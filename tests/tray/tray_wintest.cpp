@@ -122,7 +122,7 @@ TEST_F(Tray, EachGestureOnTheIconOpensTheMenuOrTheOptionsOnce) {
         for (MSG m; PeekMessageW(&m, window, kTrayNotifyMessage, kTrayNotifyMessage, PM_REMOVE);) {
             DispatchMessageW(&m);
         }
-        EXPECT_EQ(watcher.menus, gesture.menusAtOnce) << "at once";
+        EXPECT_EQ(watcher.menus, gesture.menusAtOnce); // at once
         // Until what should show has shown, and the double-click time has passed at least.
         const ULONGLONG quietUntil = GetTickCount64() + GetDoubleClickTime() + 400;
         PumpUntil(
@@ -156,10 +156,9 @@ TEST_F(Tray, TheIconComesAtEachDpisSmallIconSize) {
     for (UINT dpi : {96u, 120u, 144u, 192u}) {
         HICON icon = LoadSmallIcon(dpi);
         ICONINFO info = {};
-        ASSERT_TRUE(GetIconInfo(icon, &info)) << dpi;
         BITMAP colour = {};
-        GetObjectW(info.hbmColor, sizeof colour, &colour);
-        EXPECT_EQ(colour.bmWidth, static_cast<LONG>(16 * dpi / 96)) << dpi;
+        ASSERT_TRUE(GetIconInfo(icon, &info) && GetObjectW(info.hbmColor, sizeof colour, &colour));
+        EXPECT_EQ(colour.bmWidth, LONG(16 * dpi / 96)) << dpi;
         DeleteObject(info.hbmColor);
         DeleteObject(info.hbmMask);
         DestroyIcon(icon);
@@ -237,7 +236,7 @@ TEST_P(WaysOut, UnderTheOptionsDialogEndTheDialogFirstThenTheProgramOnce) {
                 return RegisterHotKey(nullptr, kHeldElsewhere, zoom.modifiers, zoom.virtualKey);
             }));
             PostMessageW(options, WM_COMMAND, IDOK, 0);
-            EXPECT_NE(WaitForOtherDialog(options), nullptr) << "no box";
+            EXPECT_NE(WaitForOtherDialog(options), nullptr); // the box
         }
         GetParam().leave(window);
         UnregisterHotKey(nullptr, kHeldElsewhere);
@@ -248,7 +247,7 @@ TEST_P(WaysOut, UnderTheOptionsDialogEndTheDialogFirstThenTheProgramOnce) {
     UnhookWindowsHookEx(hook);
     EXPECT_FALSE(IsWindow(window));
     EXPECT_EQ(destroys, 1);
-    EXPECT_EQ(optionsRecordAtDestroy, nullptr) << "the dialog had not ended as Cancel ends it";
+    EXPECT_EQ(optionsRecordAtDestroy, nullptr); // the dialog ended as Cancel ends it
     EXPECT_TRUE(TopLevelWindowsOf(GetCurrentProcessId(), L"#32770", false).empty());
     EXPECT_EQ(StoredSetting(L"FontScale"), 19u);
     EXPECT_FALSE(TrayIconThere(window));

@@ -30,7 +30,7 @@ class Modes : public MainWindowTest {
     void Tick(MainTimer timer) { SendMessageW(window, WM_TIMER, static_cast<WPARAM>(timer), 0); }
 };
 
-TEST_F(Modes, EachModeShowsWithItsFirstFrameAlreadyPaintedAtItsFirstLevel) {
+TEST_F(Modes, EachModeShowsItsFirstFramePaintedAndTheZoomAndBreakMoveByTheClock) {
     // The first level shown: 1.1 for the zoom, 1.0 for drawing, none (0) for the break.
     for (const auto& [id, firstZoom] :
          {std::pair{HotkeyId::Zoom, 1.1f}, std::pair{HotkeyId::Draw, 1.0f},
@@ -39,19 +39,17 @@ TEST_F(Modes, EachModeShowsWithItsFirstFrameAlreadyPaintedAtItsFirstLevel) {
         RecordCloaking();
         Hotkey(id);
         ASSERT_EQ(cloakCalls.size(), 2u);
-        EXPECT_TRUE(cloakCalls[0].cloaked && !cloakCalls[0].visible);
-        EXPECT_TRUE(!cloakCalls[1].cloaked && cloakCalls[1].visible && !cloakCalls[1].paintPending);
-        EXPECT_TRUE(firstZoom == 0.0f || cloakCalls[1].zoomShown == firstZoom)
-            << cloakCalls[1].zoomShown;
+        const CloakCall &hidden = cloakCalls[0], &shown = cloakCalls[1];
+        EXPECT_TRUE(hidden.cloaked && !hidden.visible);
+        EXPECT_TRUE(!shown.cloaked && shown.visible && !shown.paintPending);
+        EXPECT_TRUE(firstZoom == 0.0f || shown.zoomShown == firstZoom) << shown.zoomShown;
         app.settings.AnimateZoom = 0; // the zoom hotkey ends each at once
         Hotkey(HotkeyId::Zoom);
         app.settings.AnimateZoom = 1;
         ASSERT_FALSE(IsWindowVisible(window));
     }
-}
 
-// 1.1 to 2.0 takes 125.4 ms of the clock, 2.0 to 1.0 takes 62.1 ms.
-TEST_F(Modes, TheZoomMovesByTheClockHoweverLateTheTicksCome) {
+    // 1.1 to 2.0 takes 125.4 ms of the clock, 2.0 to 1.0 takes 62.1 ms.
     FakeClock clock;
     app.settings.ZoominSliderLevel = 3; // 2.0
     Hotkey(HotkeyId::Zoom);
@@ -62,16 +60,14 @@ TEST_F(Modes, TheZoomMovesByTheClockHoweverLateTheTicksCome) {
     clock.Advance(64);
     Tick(MainTimer::ZoomIn);
     EXPECT_EQ(app.currentZoom, 2.0f);
-    EXPECT_FALSE(KillTimer(window, static_cast<UINT_PTR>(MainTimer::ZoomIn))) << "still running";
+    EXPECT_FALSE(KillTimer(window, static_cast<UINT_PTR>(MainTimer::ZoomIn))); // still running
 
     Hotkey(HotkeyId::Zoom);
     clock.Advance(63);
     Tick(MainTimer::ZoomOut);
     EXPECT_EQ(app.zoomActive, 0);
-}
 
-TEST_F(Modes, TheBreakCountsTheClocksSecondsAndKeepsTheDisplayOnUntilItEnds) {
-    FakeClock clock;
+    // The break counts the clock's seconds and keeps the display on until it ends.
     const auto secondsAfter = [&](double ms) {
         clock.Advance(ms);
         Tick(MainTimer::BreakCountdown); // one tick, however long the queue kept it
@@ -142,11 +138,11 @@ TEST_F(Modes, TheSecondDisplayIsAttachedForTheBreakOnlyWhenSwitchedOffAndNothing
         ASSERT_EQ(displayChanges.size(), row.changes);
         for (const DisplayChange& change : displayChanges) {
             EXPECT_EQ(change.device, L"\\\\.\\DISPLAY2");
-            EXPECT_EQ(change.flags & (CDS_UPDATEREGISTRY | CDS_NORESET), 0u) << "stored";
+            EXPECT_EQ(change.flags & (CDS_UPDATEREGISTRY | CDS_NORESET), 0u); // nothing stored
         }
-        if (row.changes == 2) {
+        if (row.changes == 2) { // attached at the screen's width, then detached
             EXPECT_EQ(displayChanges[0].width, DWORD(GetSystemMetrics(SM_CXSCREEN)));
-            EXPECT_EQ(displayChanges[1].width, 0u) << "detached";
+            EXPECT_EQ(displayChanges[1].width, 0u);
         }
     }
     displaySettings = real;

@@ -10,16 +10,14 @@
 namespace {
 
 HINSTANCE module = nullptr;
-HANDLE mapping = nullptr;
 StandInRecord* record = nullptr;
 
 StandInRecord* Record() {
     if (record == nullptr) {
-        mapping = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
-                                     sizeof(StandInRecord), kStandInMappingName);
-        if (mapping != nullptr) {
-            record = static_cast<StandInRecord*>(
-                MapViewOfFile(mapping, FILE_MAP_ALL_ACCESS, 0, 0, sizeof(StandInRecord)));
+        if (HANDLE mapping = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
+                                                sizeof(StandInRecord), kStandInMappingName)) {
+            record =
+                static_cast<StandInRecord*>(MapViewOfFile(mapping, FILE_MAP_ALL_ACCESS, 0, 0, 0));
         }
     }
     return record;
@@ -30,9 +28,7 @@ LRESULT CALLBACK MagnifierProc(HWND window, UINT message, WPARAM wParam, LPARAM 
         return FALSE;
     }
     if (message == WM_PAINT) {
-        PAINTSTRUCT paint;
-        BeginPaint(window, &paint);
-        EndPaint(window, &paint);
+        ValidateRect(window, nullptr);
         return 0;
     }
     return DefWindowProcW(window, message, wParam, lParam);
@@ -43,25 +39,18 @@ LRESULT CALLBACK MagnifierProc(HWND window, UINT message, WPARAM wParam, LPARAM 
 extern "C" {
 
 __declspec(dllexport) BOOL WINAPI MagInitialize() {
-    if (StandInRecord* r = Record()) {
-        InterlockedIncrement(&r->initializeCalls);
-        if (r->failInitialize != 0) {
-            return FALSE;
-        }
+    StandInRecord* r = Record();
+    if (r != nullptr && (InterlockedIncrement(&r->initializeCalls), r->failInitialize != 0)) {
+        return FALSE;
     }
-    WNDCLASSEXW windowClass = {};
-    windowClass.cbSize = sizeof windowClass;
-    windowClass.style = CS_GLOBALCLASS; // created with the program's instance, as the real one
-    windowClass.lpfnWndProc = MagnifierProc;
-    windowClass.hInstance = module;
-    windowClass.lpszClassName = L"Magnifier";
-    RegisterClassExW(&windowClass);
+    // Created with the program's instance, as the real one.
+    WNDCLASSW type = {CS_GLOBALCLASS, MagnifierProc, 0, 0, module, 0, 0, 0, 0, L"Magnifier"};
+    RegisterClassW(&type);
     return TRUE;
 }
 
 __declspec(dllexport) BOOL WINAPI MagUninitialize() {
-    UnregisterClassW(L"Magnifier", module);
-    return TRUE;
+    return UnregisterClassW(L"Magnifier", module), TRUE;
 }
 
 __declspec(dllexport) BOOL WINAPI MagSetWindowTransform(HWND, const float* matrix) {
@@ -77,8 +66,7 @@ __declspec(dllexport) BOOL WINAPI MagSetWindowTransform(HWND, const float* matri
 __declspec(dllexport) BOOL WINAPI MagSetWindowSource(HWND, RECT source) {
     StandInRecord* r = Record();
     if (r != nullptr) {
-        const LONG corners[4] = {source.left, source.top, source.right, source.bottom};
-        std::copy(corners, corners + 4, r->source);
+        std::copy(&source.left, &source.left + 4, r->source);
         InterlockedIncrement(&r->sourceCount);
     }
     return r != nullptr;
@@ -92,8 +80,6 @@ __declspec(dllexport) BOOL WINAPI MagShowSystemCursor(BOOL) {
 } // extern "C"
 
 BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, void*) {
-    if (reason == DLL_PROCESS_ATTACH) {
-        module = instance;
-    }
+    module = reason == DLL_PROCESS_ATTACH ? instance : module;
     return TRUE;
 }
