@@ -58,17 +58,17 @@ TEST(OptionalFunctions, ComeFromTheSystemDirectoryOnlyAndGoOnRelease) {
         const char* name;
         void* entry;
     } entries[] = {
-#define E(library, name) {L##library, #name, reinterpret_cast<void*>(f.name)}
+#define E(library, name) {L"" #library, #name, reinterpret_cast<void*>(f.name)}
         // clang-format off
-        E("User32", SetProcessDPIAware), E("User32", MonitorFromPoint), E("User32", ShowSystemCursor),
-        E("User32", SetLayeredWindowAttributes), E("User32", GetPointerPenInfo),
-        E("User32", GetDpiForWindow), E("User32", SetDialogControlDpiChangeBehavior),
-        E("User32", ChangeWindowMessageFilterEx), E("User32", ChangeWindowMessageFilter),
-        E("User32", GetSystemMetricsForDpi), E("magnification", MagInitialize),
-        E("magnification", MagSetWindowSource), E("magnification", MagSetWindowTransform),
-        E("magnification", MagShowSystemCursor), E("uxtheme", EnableThemeDialogTexture),
-        E("Shlwapi", SHAutoComplete), E("shell32", SHQueryUserNotificationState),
-        E("dwmapi", DwmIsCompositionEnabled), E("dwmapi", DwmSetWindowAttribute), E("dwmapi", DwmFlush),
+        E(User32, SetProcessDPIAware), E(User32, MonitorFromPoint), E(User32, ShowSystemCursor),
+        E(User32, SetLayeredWindowAttributes), E(User32, GetPointerPenInfo),
+        E(User32, GetDpiForWindow), E(User32, SetDialogControlDpiChangeBehavior),
+        E(User32, ChangeWindowMessageFilterEx), E(User32, ChangeWindowMessageFilter),
+        E(User32, GetSystemMetricsForDpi), E(magnification, MagInitialize),
+        E(magnification, MagSetWindowSource), E(magnification, MagSetWindowTransform),
+        E(magnification, MagShowSystemCursor), E(uxtheme, EnableThemeDialogTexture),
+        E(Shlwapi, SHAutoComplete), E(shell32, SHQueryUserNotificationState),
+        E(dwmapi, DwmIsCompositionEnabled), E(dwmapi, DwmSetWindowAttribute), E(dwmapi, DwmFlush),
     // clang-format on
 #undef E
     };
