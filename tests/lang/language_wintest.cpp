@@ -103,13 +103,9 @@ std::vector<std::tuple<UINT, std::wstring, bool>> ShownLanguageMenu() {
         }
         found = true;
         HMENU menu = reinterpret_cast<HMENU>(SendMessageW(popup, MN_GETHMENU, 0, 0));
-        for (int i = 0; i < GetMenuItemCount(menu); ++i) {
-            wchar_t text[64] = {};
-            MENUITEMINFOW info = {sizeof info, MIIM_ID | MIIM_STATE | MIIM_STRING, 0, 0, 0, nullptr,
-                                  nullptr, nullptr, 0, text, 64, nullptr};
-            GetMenuItemInfoW(menu, i, TRUE, &info);
-            items.emplace_back(info.wID, text, (info.fState & MFS_CHECKED) != 0);
-        }
+        for (int i = 0; i < GetMenuItemCount(menu); ++i)
+            items.emplace_back(GetMenuItemID(menu, i), MenuText(menu, GetMenuItemID(menu, i)),
+                               GetMenuState(menu, i, MF_BYPOSITION) & MF_CHECKED);
         PostMessageW(popup, WM_KEYDOWN, VK_ESCAPE, 0);
     });
     EXPECT_EQ(ShowLanguageMenu(owner), 1);
