@@ -3,6 +3,7 @@
 // (fixture in drawing_fixture.h).
 #include "draw/drawing_fixture.h"
 
+#include <algorithm>
 #include <set>
 
 #include "draw/highlight_blend.h"
@@ -74,10 +75,11 @@ TEST_F(Drawing, AtZoomTwoAClickStartsDrawingAndCtrlZStepsBackSevenPressesThenBee
         EXPECT_EQ(Differences(WorkingImage(), afterStroke[std::max(7 - undo, 0)]), 0u) << undo;
         EXPECT_EQ(beeps, std::max(undo - 7, 0)) << undo;
     }
+    const auto gone = [](const std::set<HGDIOBJ>& all) {
+        return std::ranges::all_of(all, [](HGDIOBJ o) { return GetObjectType(o) == 0; });
+    };
     PressZoom();
-    for (HGDIOBJ dc : dcs) {
-        EXPECT_EQ(GetObjectType(dc), 0u) << "a snapshot's DC outlived the zoom: " << dc;
-    }
+    EXPECT_TRUE(gone(dcs)) << "a snapshot's DC outlived the zoom";
     // The bitmaps wait for the next zoom of this size, whose pushes need no fresh one.
     EnterDrawing();
     EXPECT_EQ(app.undoStack->dc, app.cleanDC) << "nothing drawn yet: no copy";
@@ -85,9 +87,7 @@ TEST_F(Drawing, AtZoomTwoAClickStartsDrawingAndCtrlZStepsBackSevenPressesThenBee
     EXPECT_EQ(bitmaps.count(app.undoStack->bitmap), 1u) << "a fresh snapshot bitmap";
     PressZoom();
     ReleaseSpareSurfaces();
-    for (HGDIOBJ bitmap : bitmaps) {
-        EXPECT_EQ(GetObjectType(bitmap), 0u) << "not deleted with the kept surfaces: " << bitmap;
-    }
+    EXPECT_TRUE(gone(bitmaps)) << "not deleted with the kept surfaces";
     // With no surface to spare, the next push's is made while the presenter draws, a slice per
     // tick of the main window's timer, and the push then takes it.
     EnterDrawing();

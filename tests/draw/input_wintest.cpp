@@ -7,12 +7,7 @@
 
 #include <imm.h>
 
-#include <tuple>
-#include <utility>
-#include <vector>
-
 #include "draw/typing.h"
-#include "support/mode_cycles.h"
 #include "zoom/hotkeys.h"
 
 namespace {
@@ -42,9 +37,9 @@ TEST_F(Input, HotkeysWhileTypingTypeTheirCharacterOrEndTypingAndTheZoomStays) {
     };
     for (const auto& [id, modifiers, key, glyphs, typing] : presses) {
         SendMessageW(window, WM_HOTKEY, id, MAKELPARAM(modifiers, key));
-        EXPECT_EQ(app.zoomActive, 1) << "hotkey " << id << " with " << modifiers;
-        EXPECT_EQ(Glyphs(), glyphs) << "hotkey " << id << " with " << modifiers;
-        EXPECT_EQ(app.typingActive, typing) << "hotkey " << id;
+        EXPECT_EQ(std::tuple(app.zoomActive, Glyphs(), app.typingActive),
+                  std::tuple(1, glyphs, typing))
+            << "hotkey " << id << " with " << modifiers;
     }
     app.saveDialogOpen = 1;
     SendMessageW(window, WM_HOTKEY, 0, MAKELPARAM(MOD_CONTROL, '1'));
@@ -63,10 +58,7 @@ TEST_F(Input, TypingTakesAnInputMethodAltGrLettersAndEmojiAndCtrlZAsItsCharacter
         ImmReleaseContext(window, himc);
         return himc;
     };
-    const auto altGr = [](bool down) {
-        HoldKey(VK_CONTROL, down);
-        HoldKey(VK_MENU, down);
-    };
+    const auto altGr = [](bool down) { HoldKey(VK_CONTROL, down), HoldKey(VK_MENU, down); };
     EXPECT_EQ(context(), nullptr);
     EnterZoomAtTwo();
     Stroke({{960, 540}}); // enters drawing; the view shows the image from (480, 270)
@@ -84,9 +76,9 @@ TEST_F(Input, TypingTakesAnInputMethodAltGrLettersAndEmojiAndCtrlZAsItsCharacter
     COMPOSITIONFORM composition = {};
     EXPECT_TRUE(ImmGetCompositionWindow(himc, &composition));
     ImmReleaseContext(window, himc);
-    EXPECT_EQ(composition.dwStyle, DWORD(CFS_POINT));
-    EXPECT_EQ(composition.ptCurrentPos.x, 200);
-    EXPECT_EQ(composition.ptCurrentPos.y, 300);
+    EXPECT_EQ(
+        std::tuple(composition.dwStyle, composition.ptCurrentPos.x, composition.ptCurrentPos.y),
+        std::tuple(DWORD(CFS_POINT), 200L, 300L));
     const POINT start = app.textPoint;
     RECT pair = {};
     DrawTextW(app.imageDC, L"\xD83D\xDE00", 2, &pair, DT_CALCRECT);
@@ -99,12 +91,10 @@ TEST_F(Input, TypingTakesAnInputMethodAltGrLettersAndEmojiAndCtrlZAsItsCharacter
     EXPECT_EQ(Glyphs(), 2);
     Key(VK_BACK);
     Key(VK_BACK);
-    EXPECT_EQ(Glyphs(), 0);
-    EXPECT_EQ(app.textPoint.x, start.x);
+    EXPECT_EQ(std::pair(Glyphs(), app.textPoint.x), std::pair(0, start.x));
     Type(L"a");
     CtrlZ(); // the key, then 0x1A: everything typed in this visit goes, and no glyph comes
-    EXPECT_EQ(Glyphs(), 0);
-    EXPECT_EQ(app.typingActive, 1);
+    EXPECT_EQ(std::pair(Glyphs(), app.typingActive), std::pair(0, 1));
     Key(VK_ESCAPE);
     EXPECT_EQ(context(), nullptr) << "after typing";
     EXPECT_EQ(AsideDifferences(drawn), 0u) << "the typing went";
@@ -119,7 +109,7 @@ TEST_F(Input, AStrokeHoldsTheMouseAndEndsWithItsCaptureOrItsZoomAndTouchpadDelta
     EnterZoomAtTwo(); // the view shows the image from (480, 270)
     for (int message = 1; message <= 4; ++message) {
         Wheel(30);
-        EXPECT_EQ(app.targetZoom, message < 4 ? 2.0f : 4.0f) << "after " << message << " deltas";
+        EXPECT_EQ(app.targetZoom, message < 4 ? 2.0f : 4.0f) << message << " deltas";
     }
     PressZoom();
     EnterZoomAtTwo();

@@ -5,8 +5,6 @@
 #include "draw/drawing_fixture.h"
 
 #include <new>
-#include <string>
-#include <tuple>
 
 #include "draw/sticky_keys.h"
 
@@ -98,10 +96,11 @@ TEST_F(Marker, PenChangesAndKeysWhileTheButtonIsHeldLeaveNoMarkerOrRubberBandBeh
         MoveToEx(dc, kBend.x, kBend.y, nullptr), LineTo(dc, kEnd.x, kEnd.y),
             LineTo(dc, kEnd.x, kEnd.y);
     };
-    const std::tuple<const char*, COLORREF, int> cases[] = {
-        {"G", RGB(0, 255, 0), 3}, {"Ctrl+wheel", kRed, 4}, {"E", kRed, 3},
-        {"K", kRed, 3},           {"W", kRed, 3},          {"T", kRed, 3}};
-    for (const auto& [name, colour, width] : cases) {
+    // The key pressed (0: Ctrl+wheel) and the pen the rest of the stroke takes.
+    const std::tuple<char, COLORREF, int> cases[] = {{'G', RGB(0, 255, 0), 3}, {0, kRed, 4},
+                                                     {'E', kRed, 3},           {'K', kRed, 3},
+                                                     {'W', kRed, 3},           {'T', kRed, 3}};
+    for (const auto& [key, colour, width] : cases) {
         for (WPARAM shape : {WPARAM(0), WPARAM(MK_CONTROL)}) {
             app.settings.PenColor = kRed;
             app.settings.PenWidth = 3;
@@ -110,19 +109,18 @@ TEST_F(Marker, PenChangesAndKeysWhileTheButtonIsHeldLeaveNoMarkerOrRubberBandBeh
             Move(kStart);
             Press(kStart, shape);
             Move(kBend, MK_LBUTTON | shape);
-            if (name[0] == 'C') { // while the button is held, at the bend
-                Wheel(WHEEL_DELTA, MK_CONTROL | MK_LBUTTON);
-            } else {
-                name[0] == 'T' ? StartTyping() : Key(name[0]);
-            }
+            // While the button is held, at the bend.
+            key == 0     ? Wheel(WHEEL_DELTA, MK_CONTROL | MK_LBUTTON)
+            : key == 'T' ? StartTyping()
+                         : Key(key);
             Move(kEnd, MK_LBUTTON | shape);
             Release(kEnd, shape);
-            EXPECT_EQ(app.typingActive, 0) << name;
+            EXPECT_EQ(app.typingActive, 0) << key;
             const Drawn drawn =
                 shape ? WithPen(colour, width, Box(kStart.x, kStart.y, kEnd.x, kEnd.y))
                       : Both(Track({kStart, kBend}, false), WithPen(colour, width, onwards));
             ExpectPictureThenUndo(Expected(Both(earlier, drawn)), Expected(earlier),
-                                  std::string(name) + (shape ? " in a rectangle" : ""));
+                                  std::string(1, key) + (shape ? " in a rectangle" : ""));
             PressZoom();
         }
     }
@@ -134,9 +132,10 @@ TEST_F(Marker, KOrWDuringTheZoomAnimationChangesNothing) {
         PressZoom(); // the zoom-in has begun; no tick has run
         ASSERT_NE(app.currentZoom, app.targetZoom);
         Key(pad);
-        EXPECT_EQ(app.drawMode, 0) << char(pad);
-        EXPECT_EQ(UndoDepth(), 0) << char(pad);
-        EXPECT_EQ(Differences(WorkingImage(), CleanCapture()), 0u) << char(pad);
+        EXPECT_EQ(
+            std::tuple(app.drawMode, UndoDepth(), Differences(WorkingImage(), CleanCapture())),
+            std::tuple(0, 0, 0u))
+            << char(pad);
         app.settings.AnimateZoom = 0;
         PressZoom();
     }
@@ -147,16 +146,16 @@ TEST_F(Marker, KOrWDuringTheZoomAnimationChangesNothing) {
 // 72-pixel dot leaves no part of itself.
 TEST_F(Marker, ALiveZoomHandOffScalesBothWidthsLeavesNoPartOfItsDotAndGivesThemBack) {
     app.settings.HighligterSupported = 1;
-    for (const auto& [highlighter, factor, penWidth, highlighterWidth] :
-         {std::tuple{0, 24.0f, 72, 480}, std::tuple{1, 2.5f, 7, 50}}) {
+    for (const auto& [highlighter, factor, pen, marker] :
+         {std::tuple{0, 24.0f, 72, 480}, {1, 2.5f, 7, 50}}) {
         app.highlighterChosen = highlighter;
         PressZoom();
         app.currentZoom = app.targetZoom = 1.0f;
         app.fromLiveZoom = 1;
         app.liveZoomFactor = factor;
         Stroke({{500, 500}});
-        EXPECT_EQ(app.settings.PenWidth, penWidth);
-        EXPECT_EQ(app.settings.HighligterWidth, highlighterWidth);
+        EXPECT_EQ(std::pair(app.settings.PenWidth, app.settings.HighligterWidth),
+                  std::pair(pen, marker));
         if (!highlighter) {
             EXPECT_EQ(AsideDifferences(CleanCapture()), 0u) << "the entry dot";
             Stroke({{500, 700}, {800, 700}});
@@ -164,8 +163,7 @@ TEST_F(Marker, ALiveZoomHandOffScalesBothWidthsLeavesNoPartOfItsDotAndGivesThemB
                                   CleanCapture(), "a stroke 72 pixels wide");
         }
         PressZoom();
-        EXPECT_EQ(app.settings.PenWidth, 3) << "the width given back";
-        EXPECT_EQ(app.settings.HighligterWidth, 20);
+        EXPECT_EQ(std::pair(app.settings.PenWidth, app.settings.HighligterWidth), std::pair(3, 20));
     }
 }
 
@@ -173,10 +171,11 @@ TEST_F(Marker, ALiveZoomHandOffScalesBothWidthsLeavesNoPartOfItsDotAndGivesThemB
 // out; a StickyKeys that is on, or whose shortcut is off, is left alone. A re-entry (the
 // live-zoom hand-off, a width change) writes nothing, and nothing is ever broadcast.
 TEST_F(Marker, StickyKeysLoseOnlyTheirShortcutWhileDrawingUnlessOnAndComeBackOnEveryWayOut) {
-    for (const auto& [own, suppressed] :
-         {std::pair<DWORD, bool>{SKF_AVAILABLE | SKF_HOTKEYACTIVE, true},
-          {SKF_AVAILABLE | SKF_HOTKEYACTIVE | SKF_STICKYKEYSON, false},
-          {SKF_AVAILABLE, false}}) {
+    const std::pair<DWORD, bool> records[] = {
+        {SKF_AVAILABLE | SKF_HOTKEYACTIVE, true},
+        {SKF_AVAILABLE | SKF_HOTKEYACTIVE | SKF_STICKYKEYSON, false},
+        {SKF_AVAILABLE, false}};
+    for (const auto& [own, suppressed] : records) {
         standInStickyKeys.dwFlags = own;
         stickyKeysWrites = 0;
         const DWORD whileDrawing = suppressed ? own & ~DWORD(SKF_HOTKEYACTIVE) : own;
