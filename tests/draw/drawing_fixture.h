@@ -25,6 +25,15 @@ using Drawn = std::function<void(HDC)>; // what GDI draws for a drag
 inline int beeps = 0; // the undo stack's, 700 Hz for 200 ms; any other sound counts a thousand
 inline POINTER_PEN_INFO penInfo; // what the system's pen information says
 
+// `draw` with a pen of its own.
+inline Drawn WithPen(COLORREF colour, int width, Drawn draw) {
+    return [=](HDC dc) {
+        HGDIOBJ previous = SelectObject(dc, CreatePen(PS_SOLID, width, colour));
+        draw(dc);
+        DeleteObject(SelectObject(dc, previous));
+    };
+}
+
 class Drawing : public MainWindowTest {
   protected:
     void SetUp() override {
@@ -42,19 +51,16 @@ class Drawing : public MainWindowTest {
         const int w = app.captureWidth, h = app.captureHeight;
         BITMAPINFO info = {{sizeof info.bmiHeader, w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0}, {}};
         Image image(w * h);
-        HDC dc = CreateCompatibleDC(source); // deleted first: it lets go of the bitmap and pen
+        HDC dc = CreateCompatibleDC(source); // deleted first: it lets go of the bitmap
         HBITMAP copy = CreateCompatibleBitmap(source, w, h);
-        HPEN pen = CreatePen(PS_SOLID, 3, kRed);
         SelectObject(dc, copy);
-        SelectObject(dc, pen);
         BitBlt(dc, 0, 0, w, h, source, 0, 0, SRCCOPY);
         if (draw) {
-            draw(dc);
+            WithPen(kRed, 3, draw)(dc);
         }
         DeleteDC(dc);
         GetDIBits(source, copy, 0, h, image.data(), &info, DIB_RGB_COLORS);
         DeleteObject(copy);
-        DeleteObject(pen);
         return image;
     }
     static Image WorkingImage() { return Read(app.imageDC); }
@@ -165,14 +171,6 @@ inline Drawn Arrow(POINT tip, POINT tail, int head = 12) { // the corners the pr
         SelectObject(dc, GetStockObject(DC_BRUSH));
         SetDCBrushColor(dc, kRed);
         Polygon(dc, corners.data(), 6);
-    };
-}
-// `draw` with a pen of its own.
-inline Drawn WithPen(COLORREF colour, int width, Drawn draw) {
-    return [=](HDC dc) {
-        HGDIOBJ previous = SelectObject(dc, CreatePen(PS_SOLID, width, colour));
-        draw(dc);
-        DeleteObject(SelectObject(dc, previous));
     };
 }
 inline Drawn Both(Drawn first, Drawn second) {

@@ -29,61 +29,60 @@ class Marker : public Drawing {
     }
 };
 
-// A right click during a drag keeps the stroke so far; Ctrl+Z or the pen eraser in plain zoom
-// takes the stroke away. Either way the press back into drawing restores nothing.
-TEST_F(Marker, TheFirstPressAfterARightClickDuringADragOrAnUndoInPlainZoomRestoresNothing) {
-    for (const char* sequence : {"a right-click during a drag", "Ctrl+Z", "the pen eraser"}) {
+// Each from drawing at 1.0. A right click during a drag keeps the stroke so far; Ctrl+Z or the
+// pen eraser in plain zoom takes the stroke away, and the press back into drawing restores
+// nothing. While typing they take away the text of this visit and typing goes on; the wheel
+// while typing from plain zoom enters drawing as a press would and leaves only the text.
+TEST_F(Marker, RightClicksUndoAndTheWheelAroundADragOrTypingLeaveNothingBehind) {
+    const char* const sequences[] = {"a right-click during a drag",  "Ctrl+Z in plain zoom",
+                                     "the pen eraser in plain zoom", "Ctrl+Z while typing",
+                                     "the pen eraser while typing",  "the wheel while typing"};
+    for (int i = 0; i < 6; ++i) {
+        const bool eraser = i == 2 || i == 4;
         EnterDrawing();
-        Move(kStart);
-        Press(kStart);
-        Move(kBend, MK_LBUTTON);
-        const bool undo = sequence[0] != 'a';
-        if (undo) {
-            Release(kBend); // the pen rests on the end of the stroke
+        Image now = CleanCapture(), before = now;
+        if (i < 3) {
+            Move(kStart);
+            Press(kStart);
+            Move(kBend, MK_LBUTTON);
+            if (i > 0) {
+                Release(kBend); // the pen rests on the end of the stroke
+            }
+            RightClick();
+            i > 0 ? Undo(eraser) : Release(kBend);
+            if (i == 0) {
+                now = before = Expected(Track({kStart, kBend}, false));
+            }
+            EXPECT_EQ(Differences(WorkingImage(), now), 0u) << sequences[i];
+            Stroke({{600, 600}}); // back into drawing
+        } else if (i < 5) {
+            Stroke({kStart, kBend});
+            Move({600, 600});
+            StartTyping();
+            Type(L"ab");
+            Undo(eraser);
+            EXPECT_EQ(app.typingActive, 1) << sequences[i];
+            Type(L"c");
+            Key(VK_BACK); // takes away only what was typed since
+            Key(VK_ESCAPE);
+            now = Expected(Track({kStart, kBend}));
+        } else {
+            RightClick();
+            Move({500, 500}); // plain zoom at 1.0: typing starts under the pointer
+            StartTyping();
+            Type(L"ab");
+            Key(VK_ESCAPE);
+            now = before = WorkingImage();
+            ASSERT_GT(Differences(now, CleanCapture()), 0u);
+            Key('E');
+            StartTyping();
+            Type(L"ab");
+            Wheel(WHEEL_DELTA); // a larger text from here on; drawing starts as a press would
+            EXPECT_EQ(app.drawMode, 1);
+            EXPECT_GT(app.textPoint.x, 500) << "typing goes on after the text";
+            Key(VK_ESCAPE);
         }
-        RightClick();
-        undo ? Undo(sequence[0] == 't') : Release(kBend);
-        const Image left = undo ? CleanCapture() : Expected(Track({kStart, kBend}, false));
-        EXPECT_EQ(Differences(WorkingImage(), left), 0u) << sequence;
-        Stroke({{600, 600}}); // back into drawing
-        ExpectPictureThenUndo(left, left, sequence);
-        PressZoom();
-    }
-}
-
-TEST_F(Marker, TheWheelWhileTypingFromPlainZoomLeavesOnlyTheText) {
-    EnterDrawing();
-    RightClick();
-    Move({500, 500}); // plain zoom at 1.0: typing starts under the pointer
-    StartTyping();
-    Type(L"ab");
-    Key(VK_ESCAPE);
-    const Image text = WorkingImage();
-    ASSERT_GT(Differences(text, CleanCapture()), 0u);
-    Key('E');
-    StartTyping();
-    Type(L"ab");
-    Wheel(WHEEL_DELTA); // a larger text from here on; drawing starts as a press would
-    EXPECT_EQ(app.drawMode, 1);
-    EXPECT_GT(app.textPoint.x, 500) << "typing goes on after the text";
-    Key(VK_ESCAPE);
-    ExpectPictureThenUndo(text, text, "the wheel while typing from plain zoom");
-}
-
-TEST_F(Marker, UndoWhileTypingBringsBackThePictureWithTheCaretAndNoMarker) {
-    for (bool eraser : {false, true}) {
-        const char* sequence = eraser ? "the pen eraser while typing" : "Ctrl+Z while typing";
-        EnterDrawing();
-        Stroke({kStart, kBend});
-        Move({600, 600});
-        StartTyping();
-        Type(L"ab");
-        Undo(eraser); // the text of this visit goes; typing goes on
-        EXPECT_EQ(app.typingActive, 1) << sequence;
-        Type(L"c");
-        Key(VK_BACK); // takes away only what was typed since
-        Key(VK_ESCAPE);
-        ExpectPictureThenUndo(Expected(Track({kStart, kBend})), CleanCapture(), sequence);
+        ExpectPictureThenUndo(now, before, sequences[i]);
         PressZoom();
     }
 }

@@ -5,11 +5,11 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include <algorithm>
 #include <atomic>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <string>
 #include <thread>
 #include <tuple>
@@ -28,6 +28,15 @@ std::vector<const LanguageEntry*> Entries() {
     for (const LanguageEntry* entry = LanguageCatalogue(); entry != nullptr; entry = entry->next)
         entries.push_back(entry);
     return entries;
+}
+
+// The catalogue's place of the entry with this display name; -1 when there is none.
+int IndexOf(const wchar_t* displayName) {
+    const std::vector<const LanguageEntry*> entries = Entries();
+    for (std::size_t i = 0; i < entries.size(); ++i)
+        if (std::wcscmp(entries[i]->displayName, displayName) == 0)
+            return static_cast<int>(i);
+    return -1;
 }
 
 LanguageEntry Record(const wchar_t* source, uint32_t fromResource, const wchar_t* langId,
@@ -56,18 +65,12 @@ void WriteFile(const std::filesystem::path& name, const std::string& bytes) {
     std::ofstream(name, std::ios::binary) << bytes;
 }
 
-// A language whose TrayMenu section retitles the Exit command.
-std::string Document(const std::string& attributes, const std::string& exit) {
-    return "<L><Language " + attributes + "><Section name='TrayMenu'><Control id='2' class='Menu'>" +
-           exit + "</Control></Section></Language></L>";
+// A language whose TrayMenu section retitles the Exit command to `exit`, which starts with its &.
+std::string Language(const std::string& attributes, const std::string& exit) {
+    return "<Language " + attributes +
+           "><Section name='TrayMenu'><Control id='2' class='Menu'>&amp;" + exit.substr(1) +
+           "</Control></Section></Language>";
 }
-
-const char kTwoLanguages[] = "<Localization>"
-                             "<Language id='1036' name='Français'><Section name='TrayMenu'>"
-                             "<Control id='2' class='Menu'>&amp;Quitter</Control></Section></Language>"
-                             "<Language id='1031' name='Deutsch'><Section name='TrayMenu'>"
-                             "<Control id='2' class='Menu'>&amp;Beenden</Control></Section></Language>"
-                             "</Localization>";
 
 HMENU MenuOf(std::initializer_list<std::pair<UINT, const wchar_t*>> items) {
     HMENU menu = CreatePopupMenu();
@@ -138,17 +141,6 @@ class Languages : public ::testing::Test {
         SetEnvironmentVariableW(kCarrierPathVariable, nullptr);
         SetEnvironmentVariableW(kCarriedCopyVariable, nullptr);
     }
-    // Makes the catalogue entry with this display name current and loaded.
-    static void Use(const wchar_t* displayName) {
-        const std::vector<const LanguageEntry*> entries = Entries();
-        const auto at = std::find_if(entries.begin(), entries.end(), [&](auto* entry) {
-            return std::wcscmp(entry->displayName, displayName) == 0;
-        });
-        ASSERT_NE(at, entries.end()) << "no entry";
-        SelectLanguage(static_cast<int>(at - entries.begin()));
-        ASSERT_TRUE(LoadCurrentLanguage(&CurrentLanguage()));
-    }
-
     std::wstring directory;
     wchar_t previous[MAX_PATH] = {};
 };
@@ -158,41 +150,49 @@ class Languages : public ::testing::Test {
 // starts it from the Run key with the system folder current. A name found in both is the current
 // directory's. Unusual files still list; over-long ids and names are cut alike in the catalogue
 // and in the file. Each loads from its folder also once the current directory has moved, as
-// after a file dialog.
-TEST_F(Languages, CatalogueListsEachFileOfBothFoldersAndLoadsItFromThere) {
+// after a file dialog; selecting stores it and checks it in the language menu.
+TEST_F(Languages, CatalogueListsEachFileOfBothFoldersLoadsItFromThereAndSelectingStoresIt) {
     const std::filesystem::path carrier = directory + L"-carrier";
     ASSERT_TRUE(CreateDirectoryW(carrier.c_str(), nullptr));
     wchar_t self[MAX_PATH] = {};
     GetModuleFileNameW(nullptr, self, MAX_PATH);
     SetEnvironmentVariableW(kCarrierPathVariable, (carrier / L"Present.exe").c_str());
     SetEnvironmentVariableW(kCarriedCopyVariable, self);
-    WriteFile(L"two.lang", kTwoLanguages);
-    WriteFile(carrier / L"two.lang", Document("id='1035' name='Suomi'", "&amp;Lopeta"));
-    WriteFile(carrier / L"beside.lang", Document("id='1030' name='Dansk'", "&amp;Afslut"));
+    const std::wstring longName(31, L'N');
+    // Each file's languages, beside the program or not, and what the catalogue lists of each (no
+    // id: hidden by the current directory's file of that name).
+    const struct {
+        bool beside;
+        const wchar_t* file;
+        std::string attributes;
+        const char* exit;
+        const wchar_t *id, *name;
+    } languages[] = {
+        {false, L"two.lang", "id='1036' name='Français'", "&Quitter", L"1036", L"Français"},
+        {false, L"two.lang", "id='1031' name='Deutsch'", "&Beenden", L"1031", L"Deutsch"},
+        {true, L"two.lang", "id='1035' name='Suomi'", "&Lopeta", nullptr, nullptr},
+        {false, L"long.lang", "id='123456789' name='" + std::string(40, 'N') + "'", "&L",
+         L"1234567", longName.c_str()},
+        {false, L"unclosed.lang", "id='1040' name='Italiano'", "&Esci", L"1040", L"Italiano"},
+        {false, L"nameless.lang", "id='1043'", "&Afsluiten", L"1043", L""},
+        {false, L"utf16.lang", "id='1034' name='Español'", "&Salir", L"1034", L"Español"},
+        {true, L"beside.lang", "id='1030' name='Dansk'", "&Afslut", L"1030", L"Dansk"}};
+    std::map<std::filesystem::path, std::string> files;
+    for (const auto& language : languages)
+        files[(language.beside ? carrier : "") / language.file] +=
+            Language(language.attributes, language.exit);
+    for (auto [path, bytes] : files) {
+        bytes = "<L>" + bytes + (path == "unclosed.lang" ? "" : "</L>");
+        std::wstring units(bytes.size(), L'\0');
+        units.resize(Utf8ToUtf16(bytes.data(), bytes.size(), units.data(), units.size()));
+        const std::string utf16(reinterpret_cast<char*>(units.data()), units.size() * 2);
+        WriteFile(path, path == "utf16.lang" ? "\xFF\xFE" + utf16 : bytes);
+    }
     ASSERT_TRUE(CreateDirectoryW(L"x.lang", nullptr)); // a directory is skipped
-    WriteFile(L"long.lang", Document("id='123456789' name='" + std::string(40, 'N') + "'", "L"));
-    const std::string unclosed = Document("id='1040' name='Italiano'", "&amp;Esci");
-    WriteFile(L"unclosed.lang", unclosed.substr(0, unclosed.size() - 4));
-    WriteFile(L"nameless.lang", Document("id='1043'", "&amp;Afsluiten"));
-    const std::string utf8 = Document("id='1034' name='Español'", "&amp;Salir");
-    std::wstring units(Utf8ToUtf16(utf8.data(), utf8.size(), nullptr, 0), L'\0');
-    Utf8ToUtf16(utf8.data(), utf8.size(), units.data(), units.size());
-    WriteFile(L"utf16.lang", "\xFF\xFE" + std::string(reinterpret_cast<const char*>(units.data()),
-                                                      units.size() * 2));
     ASSERT_TRUE(BuildLanguageCatalogue());
 
-    const std::wstring longName(31, L'N');
-    const struct {
-        const wchar_t *source, *id, *name, *exit;
-    } files[] = {{L"two.lang", L"1036", L"Français", L"&Quitter"},
-                 {L"two.lang", L"1031", L"Deutsch", L"&Beenden"},
-                 {L"long.lang", L"1234567", longName.c_str(), L"L"},
-                 {L"unclosed.lang", L"1040", L"Italiano", L"&Esci"},
-                 {L"nameless.lang", L"1043", L"", L"&Afsluiten"},
-                 {L"utf16.lang", L"1034", L"Español", L"&Salir"},
-                 {L"beside.lang", L"1030", L"Dansk", L"&Afslut"}};
     const std::vector<const LanguageEntry*> entries = Entries();
-    ASSERT_EQ(entries.size(), 2 + std::size(files));
+    ASSERT_EQ(entries.size(), 2 + std::size(languages) - 1);
     EXPECT_TRUE(SameStored(*entries[0], Record(L"", 1, L"", L"Default(English)")));
     EXPECT_TRUE(SameStored(*entries[1], kChinese));
     EXPECT_STREQ(entries.back()->displayName, L"Dansk"); // the own folder's come last
@@ -201,23 +201,44 @@ TEST_F(Languages, CatalogueListsEachFileOfBothFoldersAndLoadsItFromThere) {
     ASSERT_TRUE(SetCurrentDirectoryW(elsewhere.c_str()));
     HMENU menu = MenuOf({{2, L"E&xit"}});
     const LanguageEntry* before = nullptr;
-    for (const auto& file : files) {
-        SCOPED_TRACE(file.source);
-        const auto at = std::find_if(entries.begin(), entries.end(), [&](auto* entry) {
-            return std::wcscmp(entry->displayName, file.name) == 0;
-        });
-        ASSERT_NE(at, entries.end());
-        EXPECT_TRUE(SameStored(**at, Record(file.source, 0, file.id, file.name)));
-        if (before != nullptr && std::wcscmp(before->source, file.source) == 0) {
-            EXPECT_EQ(before->next, *at) << "one file's languages in order";
+    for (const auto& language : languages) {
+        if (language.id == nullptr)
+            continue;
+        SCOPED_TRACE(language.file);
+        const int at = IndexOf(language.name);
+        ASSERT_GE(at, 0);
+        EXPECT_TRUE(SameStored(*entries[at], Record(language.file, 0, language.id, language.name)));
+        if (before != nullptr && std::wcscmp(before->source, language.file) == 0) {
+            EXPECT_EQ(before->next, entries[at]) << "one file's languages in order";
         }
-        before = *at;
-        SelectLanguage(static_cast<int>(at - entries.begin()));
+        before = entries[at];
+        SelectLanguage(at);
         EXPECT_TRUE(LoadCurrentLanguage(&CurrentLanguage()));
         ApplyLanguage("TrayMenu", menu);
-        EXPECT_EQ(MenuText(menu, 2), file.exit);
+        EXPECT_EQ(MenuText(menu, 2),
+                  std::wstring(language.exit, language.exit + std::strlen(language.exit)));
     }
     DestroyMenu(menu);
+
+    SelectLanguage(IndexOf(L"Deutsch"));
+    std::vector<std::tuple<UINT, std::wstring, bool>> listed;
+    for (UINT i = 0; i < entries.size(); ++i)
+        listed.emplace_back(2000 + i, entries[i]->displayName,
+                            std::wcscmp(entries[i]->displayName, L"Deutsch") == 0);
+    EXPECT_EQ(ShownLanguageMenu(), listed);
+    LanguageEntry stored = {};
+    DWORD size = sizeof stored;
+    ASSERT_EQ(RegGetValueW(HKEY_CURRENT_USER, kSettingsKeyPath, L"Lang", RRF_RT_REG_BINARY, nullptr,
+                           &stored, &size),
+              0);
+    EXPECT_EQ(size, kStoredLanguageSize);
+    EXPECT_TRUE(SameStored(stored, CurrentLanguage()));
+    SelectLanguage(-1);
+    SelectLanguage(99);
+    EXPECT_STREQ(CurrentLanguage().displayName, L"Deutsch");
+    SelectLanguage(0); // English: stored, and nothing is loaded
+    EXPECT_TRUE(LoadCurrentLanguage(&CurrentLanguage()));
+    EXPECT_EQ(ActiveLanguageElement(), nullptr);
 }
 
 TEST_F(Languages, AStoredLanguageIsJudgedWithinItsFieldsAndWithoutOneTheInterfaceChooses) {
@@ -247,7 +268,7 @@ TEST_F(Languages, AStoredLanguageIsJudgedWithinItsFieldsAndWithoutOneTheInterfac
     // language chooses, and nothing is stored.
     for (LANGID language : {2052, 1033}) {
         SCOPED_TRACE(language);
-        WriteFile(L"gone.lang", kTwoLanguages);
+        WriteFile(L"gone.lang", "<L>" + Language("id='1' name='x'", "&x") + "</L>");
         ASSERT_TRUE(BuildLanguageCatalogue());
         SelectLanguage(2);
         FreeLanguageCatalogue();
@@ -264,29 +285,6 @@ TEST_F(Languages, AStoredLanguageIsJudgedWithinItsFieldsAndWithoutOneTheInterfac
                   ERROR_SUCCESS);
         FreeLanguageCatalogue();
     }
-}
-
-TEST_F(Languages, SelectingStoresTheEntryAndChecksItInTheMenu) {
-    WriteFile(L"two.lang", kTwoLanguages);
-    ASSERT_TRUE(BuildLanguageCatalogue());
-    ASSERT_NO_FATAL_FAILURE(Use(L"Deutsch"));
-    const std::vector<std::tuple<UINT, std::wstring, bool>> listed = {
-        {2000, L"Default(English)", false}, {2001, L"简体中文", false},
-        {2002, L"Français", false}, {2003, L"Deutsch", true}};
-    EXPECT_EQ(ShownLanguageMenu(), listed);
-    LanguageEntry stored = {};
-    DWORD size = sizeof stored;
-    ASSERT_EQ(RegGetValueW(HKEY_CURRENT_USER, kSettingsKeyPath, L"Lang", RRF_RT_REG_BINARY, nullptr,
-                           &stored, &size),
-              0);
-    EXPECT_EQ(size, kStoredLanguageSize);
-    EXPECT_TRUE(SameStored(stored, CurrentLanguage()));
-    SelectLanguage(-1);
-    SelectLanguage(99);
-    EXPECT_STREQ(CurrentLanguage().displayName, L"Deutsch");
-    SelectLanguage(0); // English: stored, and nothing is loaded
-    EXPECT_TRUE(LoadCurrentLanguage(&CurrentLanguage()));
-    EXPECT_EQ(ActiveLanguageElement(), nullptr);
 }
 
 // How titles split is checked natively; here what each kind of entry does to a window with the
@@ -311,10 +309,12 @@ TEST_F(Languages, ASectionRetitlesTheControlsItNamesAndNothingElse) {
                   "<Control id='2' class='Static'>not a menu entry</Control></Section>"
                   "</Language></L>");
     ASSERT_TRUE(BuildLanguageCatalogue());
-    ASSERT_NO_FATAL_FAILURE(Use(L"Test"));
+    SelectLanguage(IndexOf(L"Test"));
+    ASSERT_TRUE(LoadCurrentLanguage(&CurrentLanguage()));
     HWND window = CreateWindowExW(0, L"STATIC", L"Title", WS_OVERLAPPEDWINDOW, 0, 0, 400, 300,
                                   nullptr, nullptr, nullptr, nullptr);
-    for (auto [kind, id, text] : {std::tuple{L"STATIC", 1001, L"English"}, {L"STATIC", 1002, L"English"},
+    for (auto [kind, id, text] : {std::tuple{L"STATIC", 1001, L"English"},
+                                  {L"STATIC", 1002, L"English"},
                                   {L"STATIC", 1003, L"English"}, {L"BUTTON", 1044, L"Show tray icon"},
                                   {WC_TABCONTROLW, 1043, L""}})
         CreateWindowExW(0, kind, text, WS_CHILD, 0, 0, 300, 200, window,
@@ -325,39 +325,36 @@ TEST_F(Languages, ASectionRetitlesTheControlsItNamesAndNothingElse) {
         SendMessageW(tabs, TCM_INSERTITEMW, 99, reinterpret_cast<LPARAM>(&item));
     }
     HMENU menu = MenuOf({{1004, L"&Options"}, {2, L"E&xit"}});
-    auto text = [window](int id) { // 0: the window's title
+    auto shown = [&](int id) { // 0: the window's title, 1043: the tabs' titles, negative: a command
         wchar_t text[512] = {};
-        GetWindowTextW(id ? GetDlgItem(window, id) : window, text, 512);
-        return std::wstring(text);
-    };
-    auto tabTitles = [tabs] {
+        if (id < 0)
+            return MenuText(menu, -id);
         std::wstring all;
-        for (int i = 0; i < 6; ++i) {
-            wchar_t text[64] = {};
+        for (int i = 0; id == 1043 && i < 6; ++i) {
             TCITEMW item = {TCIF_TEXT, 0, 0, text, 64, 0, 0};
             SendMessageW(tabs, TCM_GETITEMW, i, reinterpret_cast<LPARAM>(&item));
             all += std::wstring(i ? L"|" : L"") + text;
         }
-        return all;
+        GetWindowTextW(id ? GetDlgItem(window, id) : window, text, 512);
+        return id == 1043 ? all : std::wstring(text);
     };
-
     ApplyLanguage("options", window); // letter case counts
-    EXPECT_EQ(text(0), L"Title");
-    EXPECT_EQ(tabTitles(), L"Zoom|LiveZoom|Draw|Type|Break|Donate");
+    EXPECT_EQ(shown(0), L"Title");
+    EXPECT_EQ(shown(1043), L"Zoom|LiveZoom|Draw|Type|Break|Donate");
     ApplyLanguage("Options", window);
-    EXPECT_EQ(text(0), L"Titre");
-    EXPECT_EQ(tabTitles(), L"放大|实时放大|绘制|输入|暂停|捐赠");
-    EXPECT_EQ(text(1001), L" lower-case class ");
-    EXPECT_EQ(text(1044), L"");
-    EXPECT_EQ(text(1002), L"English"); // no class; the second Options is never used
-    EXPECT_EQ(text(1003), L"English");
-    EXPECT_EQ(MenuText(menu, 1004), L"&Options");
+    EXPECT_EQ(shown(0), L"Titre");
+    EXPECT_EQ(shown(1043), L"放大|实时放大|绘制|输入|暂停|捐赠");
+    EXPECT_EQ(shown(1001), L" lower-case class ");
+    EXPECT_EQ(shown(1044), L"");
+    EXPECT_EQ(shown(1002), L"English"); // no class; the second Options is never used
+    EXPECT_EQ(shown(1003), L"English");
+    EXPECT_EQ(shown(-1004), L"&Options");
     ApplyLanguage("Long", window);
-    EXPECT_EQ(text(1001), std::wstring(255, L'L'));
+    EXPECT_EQ(shown(1001), std::wstring(255, L'L'));
     ApplyLanguage("TrayMenu", menu);
-    EXPECT_EQ(MenuText(menu, 1004), L"&Réglages");
-    EXPECT_EQ(MenuText(menu, 2), L"E&xit");
-    EXPECT_EQ(text(0), L"Titre");
+    EXPECT_EQ(shown(-1004), L"&Réglages");
+    EXPECT_EQ(shown(-2), L"E&xit");
+    EXPECT_EQ(shown(0), L"Titre");
     DestroyWindow(window);
     DestroyMenu(menu);
 }

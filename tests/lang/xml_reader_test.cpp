@@ -61,25 +61,46 @@ std::string Utf16(const std::u16string& text, bool bigEndian) {
     return bytes;
 }
 
-TEST(XmlStructure, ElementsAttributesAndInstructions) {
-    Parsed xml("<a x='1'>x<b/>y</a>");
-    EXPECT_EQ(xml.error(), "");
-    EXPECT_STREQ(xml.root()->name, "a");
-    EXPECT_STREQ(xml.attr("x"), "1");
-    EXPECT_EQ(xml.doc->openElement, nullptr);
-    ASSERT_NE(XmlChild(xml.root(), "b"), nullptr);
-    EXPECT_EQ(XmlChild(xml.root(), "b")->textOffset, 1u);
+// The root's text and attributes (nullptr: absent) of documents that parse without an error.
+TEST(XmlText, ConcatenationReferencesLineEndsEntitiesAndAttributes) {
+    const struct {
+        std::string input, text;
+        std::vector<std::pair<const char*, const char*>> attributes;
+    } cases[] = {
+        {"<a x='1'/>", "", {{"x", "1"}}},
+        {"<a>hi</a>\r\ntail", "hi", {}}, // the last byte closes but never joins the text
+        {"<a x='1'>x<b/>y</a>", "xy", {{"x", "1"}}},
+        // An unquoted value reads as the next name; a pair without a name is dropped rather than
+        // ending the list early.
+        {"<a b c = \"2\" d=3 e=\"\"/>", "", {{"b", ""}, {"c", "2"}, {"d", ""}, {"3", ""}, {"e", ""},
+                                           {"f", nullptr}}},
+        {"<a ='1' z='2'/>", "", {{"z", "2"}}},
+        {"\xEF\xBB\xBF junk <!-- c --><a>1<![CDATA[<&amp;>\r\n]]><!-- - -->2</a> after",
+         "1<&amp;>\n2", {}},
+        {"<a>&lt;&amp;lt;&#x4E2D;</a>", "<&lt;\xE4\xB8\xAD", {}},
+        {"<a>&lt;&amp;lt;&#20013;</a>", "<&lt;\xE4\xB8\xAD", {}},
+        {"<a>&gt;&quot;&apos;&#x1F600;&#x7FFFFFFF;&#99999999999;&#-1;&# 65;&#+66;</a>",
+         ">\"'\xF0\x9F\x98\x80\xFD\xBF\xBF\xBF\xBF\xBF\xFD\xBF\xBF\xBF\xBF\xBF\xFF"
+         "AB", {}},
+        // What is no reference stays literally, also when cut off by the end of a text.
+        {"<a>&nbsp;&#0;&#x41&#;&#xG;&</a>", "&nbsp;&#0;&#x41&#;&#xG;&", {}},
+        {"<a>x&#</a>", "x&#", {}},
+        {"<a v='&#x'/>", "", {{"v", "&#x"}}},
+        {"<a v='1\t2\r\n3\n4&#10;5'>x\r\ny\rz</a>", "x\ny\nz", {{"v", "1 2 3 4\n5"}}},
+        // A parameter reference in the subset ends it quietly; the document goes on.
+        {"<!DOCTYPE a [%x; <!ENTITY e 'y'>]><a>&e;</a>", "&e;", {}},
+    };
+    for (const auto& test : cases) {
+        SCOPED_TRACE(test.input);
+        Parsed xml(test.input);
+        EXPECT_EQ(xml.error(), "");
+        EXPECT_EQ(xml.root()->text, test.text);
+        for (const auto& [name, value] : test.attributes)
+            EXPECT_EQ(xml.attr(name) ? std::string(xml.attr(name)) : "(none)", value ? value : "(none)");
+    }
+}
 
-    Parsed odd("<a b c = \"2\" d=3 e=\"\"/>");
-    EXPECT_EQ(odd.error(), "");
-    // An unquoted value reads as the next name; f is not there.
-    const std::pair<const char*, const char*> attributes[] = {
-        {"b", ""}, {"c", "2"}, {"d", ""}, {"3", ""}, {"e", ""}, {"f", nullptr}};
-    for (const auto& [name, value] : attributes)
-        EXPECT_EQ(odd.attr(name) ? std::string(odd.attr(name)) : "(none)", value ? value : "(none)");
-    // A pair without a name is dropped rather than ending the list early.
-    EXPECT_STREQ(Parsed("<a ='1' z='2'/>").attr("z"), "2");
-
+TEST(XmlDocument, InstructionsEntitiesDeclarationsAndOwnedValues) {
     Parsed pi("<?xml version='1.0' standalone='yes'?><?pi one?><a><?pi two?><?q?></a><?pi three?>");
     EXPECT_EQ(pi.error(), "");
     EXPECT_EQ(pi.doc->standalone, 1);
@@ -90,45 +111,13 @@ TEST(XmlStructure, ElementsAttributesAndInstructions) {
     EXPECT_EQ(Entries(pi.doc->instructions[1], 4),
               (std::vector<std::string>{"q", "", "(null)", ">"}));
     EXPECT_EQ(Parsed("<?xml standalone='no'?><a/>").doc->standalone, 0);
-}
 
-// The root's text, or the value of its attribute v, of documents that parse without an error.
-TEST(XmlText, ConcatenationReferencesLineEndsAndEntities) {
-    const struct {
-        std::string input, text;
-        const char* value;
-    } cases[] = {
-        {"<a x='1'/>", "", nullptr},
-        {"<a>hi</a>\r\ntail", "hi", nullptr}, // the last byte closes but never joins the text
-        {"<a>x<b/>y</a>", "xy", nullptr},
-        {"\xEF\xBB\xBF junk <!-- c --><a>1<![CDATA[<&amp;>\r\n]]><!-- - -->2</a> after",
-         "1<&amp;>\n2", nullptr},
-        {"<a>&lt;&amp;lt;&#x4E2D;</a>", "<&lt;\xE4\xB8\xAD", nullptr},
-        {"<a>&lt;&amp;lt;&#20013;</a>", "<&lt;\xE4\xB8\xAD", nullptr},
-        {"<a>&gt;&quot;&apos;&#x1F600;&#x7FFFFFFF;&#99999999999;&#-1;&# 65;&#+66;</a>",
-         ">\"'\xF0\x9F\x98\x80\xFD\xBF\xBF\xBF\xBF\xBF\xFD\xBF\xBF\xBF\xBF\xBF\xFF"
-         "AB",
-         nullptr},
-        // What is no reference stays literally, also when cut off by the end of a text.
-        {"<a>&nbsp;&#0;&#x41&#;&#xG;&</a>", "&nbsp;&#0;&#x41&#;&#xG;&", nullptr},
-        {"<a>x&#</a>", "x&#", nullptr},
-        {"<a v='&#x'/>", "", "&#x"},
-        {"<a v='1\t2\r\n3\n4&#10;5'>x\r\ny\rz</a>", "x\ny\nz", "1 2 3 4\n5"},
-        // A parameter reference in the subset ends it quietly; the document goes on.
-        {"<!DOCTYPE a [%x; <!ENTITY e 'y'>]><a>&e;</a>", "&e;", nullptr},
-    };
-    for (const auto& test : cases) {
-        SCOPED_TRACE(test.input);
-        Parsed xml(test.input);
-        EXPECT_EQ(xml.error(), "");
-        EXPECT_EQ(xml.root()->text, test.text);
-        if (test.value != nullptr) {
-            EXPECT_STREQ(xml.attr("v"), test.value);
-        }
-    }
-}
+    Parsed tree("<a x='1'>x<b/>y</a>");
+    EXPECT_STREQ(tree.root()->name, "a");
+    EXPECT_EQ(tree.doc->openElement, nullptr);
+    ASSERT_NE(XmlChild(tree.root(), "b"), nullptr);
+    EXPECT_EQ(XmlChild(tree.root(), "b")->textOffset, 1u);
 
-TEST(XmlDoctype, EntitiesAreDecodedWhenDeclaredAndGrownValuesAreOwned) {
     Parsed xml("<!DOCTYPE a [<!ENTITY e '&#60;b&#62;'><!ENTITY % p \"[%q;]\">"
                "<!ENTITY f \"%p;&e;\">]><a>&e;|&f;</a>");
     EXPECT_EQ(xml.error(), "");
@@ -145,23 +134,20 @@ TEST(XmlDoctype, EntitiesAreDecodedWhenDeclaredAndGrownValuesAreOwned) {
     EXPECT_EQ(grown.attr("v"), twice);
     EXPECT_EQ(grown.root()->text, twice + twice);
     EXPECT_NE(grown.root()->flags & kXmlOwnsValue, 0);
-}
 
-TEST(XmlDoctype, AttlistDefaultsAndModes) {
-    Parsed xml("<!DOCTYPE a [<!ATTLIST a v CDATA 'one' t NMTOKENS #IMPLIED>"
-               "<!ATTLIST a w (x|y) #FIXED ' y ' n CDATA #IMPLIED>"
-               "<!ATTLIST b v NOTATION (p) 'p'>]>"
-               "<a t=' x \t y ' n=' 1 '><a/><b/></a>");
-    EXPECT_EQ(xml.error(), "");
-    EXPECT_STREQ(xml.attr("v"), "one");
-    EXPECT_STREQ(xml.attr("t"), "x y");
-    EXPECT_STREQ(xml.attr("n"), " 1 ");
-    EXPECT_STREQ(xml.attr("w"), "y"); // the second ATTLIST adds to the same entry
-    XmlElement* inner = XmlChild(xml.root(), "a");
+    Parsed attlist("<!DOCTYPE a [<!ATTLIST a v CDATA 'one' t NMTOKENS #IMPLIED>"
+                   "<!ATTLIST a w (x|y) #FIXED ' y ' n CDATA #IMPLIED>"
+                   "<!ATTLIST b v NOTATION (p) 'p'>]>"
+                   "<a t=' x \t y ' n=' 1 '><a/><b/></a>");
+    EXPECT_EQ(attlist.error(), "");
+    for (const auto& [name, value] :
+         {std::pair{"v", "one"}, {"t", "x y"}, {"n", " 1 "}, {"w", "y"}}) // w: the second ATTLIST
+        EXPECT_STREQ(attlist.attr(name), value);                           // adds to a's entry
+    XmlElement* inner = XmlChild(attlist.root(), "a");
     EXPECT_STREQ(XmlAttr(inner, "v"), "one");
     EXPECT_EQ(XmlAttr(inner, "t"), nullptr);
-    EXPECT_STREQ(XmlAttr(XmlChild(xml.root(), "b"), "v"), "p");
-    EXPECT_EQ(xml.doc->declarationCount, 2u);
+    EXPECT_STREQ(XmlAttr(XmlChild(attlist.root(), "b"), "v"), "p");
+    EXPECT_EQ(attlist.doc->declarationCount, 2u);
 }
 
 TEST(XmlErrors, ExactTextsAndLines) {

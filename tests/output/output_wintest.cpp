@@ -2,20 +2,16 @@
 // "another program" (a thread of its own) holds, and a file another program holds open. Each
 // failure is said in an error box, the zoom stays up behind it, and while the save dialog is
 // open the hotkeys let its keys through.
+#include "draw/drawing_fixture.h"
 #include "support/dialog_runner.h"
-#include "support/main_window_fixture.h"
-#include "zoom/app_state.h"
 
 namespace {
 
 // A copy while another program holds the clipboard says so. A name typed without ".png" in a
 // folder with a dot in its name gets it, and the file of that name is held open by another
 // program: replacing it is asked, then the failure is said. The zoom stays behind each box.
-TEST_F(MainWindowTest, ACopyOrSaveThatCannotWriteSaysSoAndTheHotkeysWaitForTheSaveDialog) {
-    CreateMain();
-    app.settings.AnimateZoom = 0;
-    SendMessageW(window, WM_HOTKEY, 2, 0); // drawing at 1.0
-    ASSERT_EQ(app.zoomActive, 1);
+TEST_F(Drawing, ACopyOrSaveThatCannotWriteSaysSoAndTheHotkeysWaitForTheSaveDialog) {
+    EnterDrawing();
     std::atomic<bool> held{false}, release{false};
     std::thread otherProgram([&] {
         held = OpenClipboard(nullptr) != FALSE;
