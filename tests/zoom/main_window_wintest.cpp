@@ -408,19 +408,22 @@ TEST_F(BreakScreen, TheAlarmAtExpiryPlaysTheFileOrNothingNeverTheDefaultSound) {
     wcscpy(app.settings.BreakSoundFile, L"C:\\nowhere\\gong.wav");
     app.settings.BreakTimeout = 1;
     FakeClock clock;
-    for (int play : {0, 1}) {
+    // Switched off; on time, at 0; late, at -1, although no tick showed 0.
+    for (const auto& [play, ms] : {std::pair{0, 61500}, {1, 60500}, {1, 61500}}) {
         app.settings.BreakPlaySoundFile = play;
         StartBreak(window);
-        clock.Advance(61500);
-        BreakTick(window); // late, at -1: the alarm although no tick showed 0
+        clock.Advance(ms);
+        BreakTick(window);
         clock.Advance(1000);
         BreakTick(window); // counting the time since: no second alarm
         EndBreak(window);
     }
     playAlarmSound = real;
-    ASSERT_EQ(alarms.size(), 1u);
-    EXPECT_EQ(alarms[0].first, L"C:\\nowhere\\gong.wav");
-    EXPECT_EQ(alarms[0].second, DWORD(SND_FILENAME | SND_ASYNC | SND_NODEFAULT));
+    ASSERT_EQ(alarms.size(), 2u);
+    for (const auto& [sound, flags] : alarms) {
+        EXPECT_EQ(sound, L"C:\\nowhere\\gong.wav");
+        EXPECT_EQ(flags, DWORD(SND_FILENAME | SND_ASYNC | SND_NODEFAULT));
+    }
 }
 
 // Registered to this thread; "another program" holds a combination under kHeldElsewhere.
