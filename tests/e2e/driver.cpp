@@ -2,9 +2,8 @@
 #include "e2e/driver.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
-
-#include <gtest/gtest.h>
 
 #include "res/options_controls.h"
 #include "res/product.h"
@@ -15,13 +14,24 @@ namespace {
 // The copy of the program that input goes to, for waiting until it has taken each event.
 HANDLE drivenProcess = nullptr;
 
+BITMAPINFO TopDown32(int width, int height) {
+    BITMAPINFO info = {};
+    info.bmiHeader = {sizeof info.bmiHeader, width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    return info;
+}
+
+INPUT KeyInput(WORD virtualKey, bool up) {
+    INPUT input = {INPUT_KEYBOARD};
+    input.ki = {virtualKey, static_cast<WORD>(MapVirtualKeyW(virtualKey, MAPVK_VK_TO_VSC)),
+                up ? static_cast<DWORD>(KEYEVENTF_KEYUP) : 0u, 0, 0};
+    return input;
+}
+
 } // namespace
 
 std::wstring WindowsPath(const std::wstring& path) {
     std::wstring windows = !path.empty() && path[0] == L'/' ? L"Z:" + path : path;
-    for (wchar_t& c : windows) {
-        c = c == L'/' ? L'\\' : c;
-    }
+    std::replace(windows.begin(), windows.end(), L'/', L'\\');
     return windows;
 }
 
@@ -58,8 +68,7 @@ void VistrelProcess::Start(const std::wstring& arguments) {
     End();
     const std::wstring exe = VistrelExePath();
     std::wstring commandLine = L"\"" + exe + L"\"" + (arguments.empty() ? L"" : L" " + arguments);
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof startup;
+    STARTUPINFOW startup = {sizeof startup};
     if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
                         nullptr, &startup, &info)) {
         info = {};
@@ -88,18 +97,17 @@ HWND WaitForMainWindow(DWORD processId, DWORD timeoutMs) {
 }
 
 bool HasFocus(HWND control) {
-    GUITHREADINFO thread = {};
-    thread.cbSize = sizeof thread;
+    GUITHREADINFO thread = {sizeof thread};
     return GetGUIThreadInfo(GetWindowThreadProcessId(control, nullptr), &thread) &&
            thread.hwndFocus == control;
 }
 
-HWND DescendantOf(HWND root, int id, bool visibleOnly) {
+HWND DescendantOf(HWND root, int id) {
     for (HWND child = GetWindow(root, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-        if (GetDlgCtrlID(child) == id && (!visibleOnly || IsWindowVisible(child))) {
+        if (GetDlgCtrlID(child) == id && IsWindowVisible(child)) {
             return child;
         }
-        if (HWND found = DescendantOf(child, id, visibleOnly)) {
+        if (HWND found = DescendantOf(child, id)) {
             return found;
         }
     }
@@ -111,17 +119,6 @@ std::wstring ControlText(HWND control) {
     SendMessageTimeoutW(control, WM_GETTEXT, 256, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG,
                         2000, nullptr);
     return text;
-}
-
-HWND WaitForNewDialog(DWORD processId, std::initializer_list<HWND> known) {
-    HWND found = nullptr;
-    WaitUntil([&] {
-        for (HWND box : TopLevelWindowsOf(processId, L"#32770", true)) {
-            found = std::find(known.begin(), known.end(), box) == known.end() ? box : found;
-        }
-        return found != nullptr;
-    });
-    return found;
 }
 
 std::vector<HWND> OptionsDialogsOf(DWORD processId) {
@@ -182,29 +179,29 @@ void WriteString(const wchar_t* keyPath, const wchar_t* name, const std::wstring
 std::optional<std::wstring> ReadString(const wchar_t* keyPath, const wchar_t* name) {
     wchar_t text[1024] = {};
     DWORD size = sizeof text;
-    return RegGetValueW(HKEY_CURRENT_USER, keyPath, name, RRF_RT_REG_SZ, nullptr, text, &size) ==
-                   ERROR_SUCCESS
-               ? std::optional<std::wstring>(text)
-               : std::nullopt;
-}
-
-HeldHotkey::HeldHotkey(uint32_t value) : id(0xA000 + static_cast<int>(value & 0xFFF)) {
-    const HotkeyRegistration registration = TranslateHotkey(value);
-    held = RegisterHotKey(nullptr, id, registration.modifiers, registration.virtualKey) != 0;
-}
-
-void HeldHotkey::Release() {
-    if (held) {
-        UnregisterHotKey(nullptr, id);
-        held = false;
+    if (RegGetValueW(HKEY_CURRENT_USER, keyPath, name, RRF_RT_REG_SZ, nullptr, text, &size)) {
+        return std::nullopt;
     }
+    return text;
+}
+
+bool HoldHotkey(uint32_t value, int id) {
+    const HotkeyRegistration registration = TranslateHotkey(value);
+    return RegisterHotKey(nullptr, id, registration.modifiers, registration.virtualKey) != 0;
+}
+
+bool HotkeyHeldElsewhere(uint32_t value) {
+    if (!HoldHotkey(value, 0xBFFF)) {
+        return true;
+    }
+    UnregisterHotKey(nullptr, 0xBFFF);
+    return false;
 }
 
 // ---- Input ----
 
 void SendMouse(DWORD flags, LONG dx, LONG dy, DWORD data) {
-    INPUT input = {};
-    input.type = INPUT_MOUSE;
+    INPUT input = {INPUT_MOUSE};
     input.mi = {dx, dy, data, flags, 0, 0};
     SendInput(1, &input, sizeof input);
 }
@@ -217,19 +214,6 @@ void SendAbsolute(DWORD flags, int x, int y) {
               static_cast<LONG>((x - left + 0.5) * 65536 / GetSystemMetrics(SM_CXVIRTUALSCREEN)),
               static_cast<LONG>((y - top + 0.5) * 65536 / GetSystemMetrics(SM_CYVIRTUALSCREEN)));
 }
-
-namespace {
-
-INPUT KeyInput(WORD virtualKey, bool up) {
-    INPUT input = {};
-    input.type = INPUT_KEYBOARD;
-    input.ki.wVk = virtualKey;
-    input.ki.wScan = static_cast<WORD>(MapVirtualKeyW(virtualKey, MAPVK_VK_TO_VSC));
-    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-    return input;
-}
-
-} // namespace
 
 void SendKey(WORD virtualKey, bool up) {
     INPUT input = KeyInput(virtualKey, up);
@@ -247,10 +231,25 @@ void PressKey(WORD virtualKey, std::initializer_list<WORD> modifiers) {
     }
 }
 
+void PressWithCtrlQueued(WORD virtualKey, int times) {
+    std::vector<INPUT> keys = {KeyInput(VK_CONTROL, false)};
+    for (int i = 0; i < times; ++i) {
+        keys.push_back(KeyInput(virtualKey, false));
+        keys.push_back(KeyInput(virtualKey, true));
+    }
+    keys.push_back(KeyInput(VK_CONTROL, true));
+    SendInput(static_cast<UINT>(keys.size()), keys.data(), sizeof(INPUT));
+}
+
 POINT CursorPosition() {
     POINT cursor = {};
     GetCursorPos(&cursor);
     return cursor;
+}
+
+bool CursorAt(POINT p) {
+    const POINT cursor = CursorPosition();
+    return cursor.x == p.x && cursor.y == p.y;
 }
 
 void MoveMouseTo(int x, int y) {
@@ -280,43 +279,22 @@ void ClickAt(int x, int y) {
     ReleaseLeft(x, y);
 }
 
-void ClickOn(HWND window, int dx, int dy) {
+void ClickOn(HWND window) {
     RECT rect = {};
     GetWindowRect(window, &rect);
-    ClickAt(dx < 0 ? (rect.left + rect.right) / 2 : rect.left + dx,
-            dy < 0 ? (rect.top + rect.bottom) / 2 : rect.top + dy);
+    ClickAt((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
 }
 
-void PressWithCtrlQueued(WORD virtualKey, int times) {
-    std::vector<INPUT> keys = {KeyInput(VK_CONTROL, false)};
-    for (int i = 0; i < times; ++i) {
-        keys.push_back(KeyInput(virtualKey, false));
-        keys.push_back(KeyInput(virtualKey, true));
-    }
-    keys.push_back(KeyInput(VK_CONTROL, true));
-    SendInput(static_cast<UINT>(keys.size()), keys.data(), sizeof(INPUT));
-}
-
-void DragTo(int fromX, int fromY, int x, int y, int steps) {
+void DragTo(int fromX, int fromY, int x, int y) {
     MoveMouseTo(fromX, fromY);
     PressLeft(fromX, fromY);
-    for (int i = 1; i <= steps; ++i) {
-        MoveMouseTo(fromX + (x - fromX) * i / steps, fromY + (y - fromY) * i / steps);
+    for (int i = 1; i <= 10; ++i) {
+        MoveMouseTo(fromX + (x - fromX) * i / 10, fromY + (y - fromY) * i / 10);
     }
     ReleaseLeft(x, y);
 }
 
 // ---- The screen ----
-
-namespace {
-
-BITMAPINFO TopDown32(int width, int height) {
-    BITMAPINFO info = {};
-    info.bmiHeader = {sizeof info.bmiHeader, width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    return info;
-}
-
-} // namespace
 
 Screenshot Painted(int width, int height, const std::function<void(HDC)>& paint) {
     Screenshot picture = {width, height,
@@ -343,8 +321,7 @@ RECT PrimaryMonitor() {
 }
 
 Screenshot CaptureScreen(const RECT& area) {
-    const int width = area.right - area.left;
-    const int height = area.bottom - area.top;
+    const int width = area.right - area.left, height = area.bottom - area.top;
     return Painted(width, height, [&](HDC dc) {
         HDC screen = GetDC(nullptr);
         BitBlt(dc, 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
@@ -394,18 +371,10 @@ int CountColour(const Screenshot& shot, RECT area, uint32_t colour) {
     int count = 0;
     for (int y = area.top; y < area.bottom; ++y) {
         for (int x = area.left; x < area.right; ++x) {
-            count += shot.At(x, y) == colour ? 1 : 0;
+            count += shot.At(x, y) == colour;
         }
     }
     return count;
-}
-
-RECT TaskbarRect() {
-    RECT taskbar = {};
-    if (!GetWindowRect(FindWindowW(L"Shell_TrayWnd", nullptr), &taskbar)) {
-        return {};
-    }
-    return taskbar;
 }
 
 bool WriteTwoColourPng(const std::wstring& path, int width, int height, uint32_t left,
@@ -417,23 +386,18 @@ bool WriteTwoColourPng(const std::wstring& path, int width, int height, uint32_t
     return WritePng(path, width, height, pixels.data(), true);
 }
 
-void KeepScreenshot(const std::wstring& name, const Screenshot& shot) {
-    if (const wchar_t* folder = _wgetenv(L"VISTREL_TEST_SHOTS")) {
-        WritePng(std::wstring(folder) + L"\\" + name + L".png", shot.width, shot.height,
-                 shot.pixels.data());
-    }
-}
-
 void KeepScreenshotOfFailure() {
     const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
-    if (test != nullptr && test->result()->Failed()) {
-        const std::string name =
-            std::string("failed-") + test->test_suite_name() + "." + test->name();
+    const wchar_t* folder = _wgetenv(L"VISTREL_TEST_SHOTS");
+    if (folder != nullptr && test != nullptr && test->result()->Failed()) {
+        const std::string name = std::string(test->test_suite_name()) + "." + test->name();
         const int left = GetSystemMetrics(SM_XVIRTUALSCREEN);
         const int top = GetSystemMetrics(SM_YVIRTUALSCREEN);
-        const RECT everything = {left, top, left + GetSystemMetrics(SM_CXVIRTUALSCREEN),
-                                 top + GetSystemMetrics(SM_CYVIRTUALSCREEN)};
-        KeepScreenshot(std::wstring(name.begin(), name.end()), CaptureScreen(everything));
+        const Screenshot shot = CaptureScreen({left, top, left + GetSystemMetrics(SM_CXVIRTUALSCREEN),
+                                               top + GetSystemMetrics(SM_CYVIRTUALSCREEN)});
+        WritePng(std::wstring(folder) + L"\\failed-" + std::wstring(name.begin(), name.end()) +
+                     L".png",
+                 shot.width, shot.height, shot.pixels.data());
     }
 }
 
@@ -442,14 +406,16 @@ std::wstring TempPath(const wchar_t* name) {
     return std::wstring(folder, GetTempPathW(MAX_PATH, folder)) + name;
 }
 
+// ---- The slide ----
+
 namespace {
 
 LRESULT CALLBACK PatternWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_PAINT) {
         PAINTSTRUCT paint;
         HDC dc = BeginPaint(window, &paint);
-        if (const auto* picture =
-                reinterpret_cast<const Screenshot*>(GetWindowLongPtrW(window, GWLP_USERDATA))) {
+        const auto* picture = reinterpret_cast<const Screenshot*>(GetWindowLongPtrW(window, 0));
+        if (picture != nullptr) {
             const BITMAPINFO info = TopDown32(picture->width, picture->height);
             SetDIBitsToDevice(dc, 0, 0, picture->width, picture->height, 0, 0, 0, picture->height,
                               picture->pixels.data(), &info, DIB_RGB_COLORS);
@@ -457,25 +423,21 @@ LRESULT CALLBACK PatternWindowProc(HWND window, UINT message, WPARAM wParam, LPA
         EndPaint(window, &paint);
         return 0;
     }
-    if (message == WM_ERASEBKGND) {
-        return 1;
-    }
     if (message == WM_DESTROY) {
         PostQuitMessage(0);
-        return 0;
     }
-    return DefWindowProcW(window, message, wParam, lParam);
+    return message == WM_ERASEBKGND ? 1 : DefWindowProcW(window, message, wParam, lParam);
 }
 
 Screenshot FilledScreen(SlideFill fill, const RECT& place) {
-    Screenshot picture;
-    picture.width = place.right - place.left;
-    picture.height = place.bottom - place.top;
-    picture.pixels.resize(static_cast<size_t>(picture.width) * picture.height, 0xFFFFFF);
-    for (int y = 0; fill == SlideFill::Coordinates && y < picture.height; ++y) {
+    Screenshot picture = {place.right - place.left, place.bottom - place.top, {}};
+    for (int y = 0; y < picture.height; ++y) {
         for (int x = 0; x < picture.width; ++x) {
-            picture.pixels[static_cast<size_t>(y) * picture.width + x] =
-                static_cast<uint32_t>((x & 0xFF) << 16 | (y & 0xFF) << 8 | (x >> 8) << 4 | y >> 8);
+            picture.pixels.push_back(
+                fill == SlideFill::White
+                    ? 0xFFFFFFu
+                    : static_cast<uint32_t>((x & 0xFF) << 16 | (y & 0xFF) << 8 | (x >> 8) << 4 |
+                                            y >> 8));
         }
     }
     return picture;
@@ -490,23 +452,20 @@ PatternWindow::PatternWindow(Screenshot shown, const RECT& monitor)
     : picture(std::move(shown)), place(monitor) {
     HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     thread = std::thread([this, ready] {
-        WNDCLASSW windowClass = {};
-        windowClass.lpfnWndProc = PatternWindowProc;
-        windowClass.hInstance = GetModuleHandleW(nullptr);
-        windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-        windowClass.lpszClassName = L"VistrelTestPattern";
+        WNDCLASSW windowClass = {0, PatternWindowProc, 0, sizeof(void*), GetModuleHandleW(nullptr),
+                                 nullptr, LoadCursorW(nullptr, IDC_ARROW), nullptr, nullptr,
+                                 L"VistrelTestPattern"};
         RegisterClassW(&windowClass);
         window = CreateWindowExW(WS_EX_TOPMOST, L"VistrelTestPattern", L"Test slide", WS_POPUP,
                                  place.left, place.top, picture.width, picture.height, nullptr,
                                  nullptr, GetModuleHandleW(nullptr), nullptr);
-        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&picture));
+        SetWindowLongPtrW(window, 0, reinterpret_cast<LONG_PTR>(&picture));
         ShowWindow(window, SW_SHOW);
         SetForegroundWindow(window);
         UpdateWindow(window);
         SetEvent(ready);
         MSG message;
         while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-            TranslateMessage(&message);
             DispatchMessageW(&message);
         }
         UnregisterClassW(L"VistrelTestPattern", GetModuleHandleW(nullptr));
@@ -537,8 +496,7 @@ PatternWindow::~PatternWindow() {
 }
 
 DecodedPoint DecodePattern(uint32_t pixel) {
-    const int red = static_cast<int>(pixel >> 16 & 0xFF);
-    const int green = static_cast<int>(pixel >> 8 & 0xFF);
+    const int red = static_cast<int>(pixel >> 16 & 0xFF), green = static_cast<int>(pixel >> 8 & 0xFF);
     const int blue = static_cast<int>(pixel & 0xFF);
     return {(blue >> 4) * 256 + red, (blue & 0xF) * 256 + green};
 }
@@ -554,4 +512,55 @@ bool MonitorShowsPlainPattern(const RECT& monitor) {
         }
     }
     return true;
+}
+
+// ---- The zoom view over the coordinate slide ----
+
+CapturePoint ZoomedSource(float zoom, CapturePoint zoomPoint, int width, int height, int x, int y) {
+    const CapturePoint origin = ComputeSourceOrigin(zoom, zoomPoint, width, height);
+    return {origin.x + x * VisibleExtent(width, zoom) / width,
+            origin.y + y * VisibleExtent(height, zoom) / height};
+}
+
+std::string ViewMismatches(const Screenshot& shot, float zoom, CapturePoint zoomPoint) {
+    const int w = shot.width, h = shot.height;
+    // Wine's taskbar now and then comes out above a topmost full-screen window (docs/WINE.md),
+    // so on a screen with the taskbar along its bottom the bottom probes sit just above it.
+    const RECT primary = PrimaryMonitor(), bar = TaskbarRect();
+    const int bottom = h == primary.bottom - primary.top && bar.top > h / 2 && bar.top < h
+                           ? static_cast<int>(bar.top) - 1
+                           : h - 1;
+    std::string mismatches;
+    for (const POINT probe :
+         {POINT{0, 0}, {w - 1, 0}, {w / 2, h / 2}, {0, bottom}, {w - 1, bottom}}) {
+        const DecodedPoint shown = DecodePattern(shot.At(probe.x, probe.y));
+        const CapturePoint expected = ZoomedSource(zoom, zoomPoint, w, h, probe.x, probe.y);
+        if (std::abs(shown.x - expected.x) > 1 || std::abs(shown.y - expected.y) > 1) {
+            char line[96];
+            std::snprintf(line, sizeof line, " (%ld, %ld) shows (%d, %d), not (%d, %d);", probe.x,
+                          probe.y, shown.x, shown.y, expected.x, expected.y);
+            mismatches += line;
+        }
+    }
+    return mismatches;
+}
+
+RECT TaskbarRect() {
+    RECT taskbar = {};
+    return GetWindowRect(FindWindowW(L"Shell_TrayWnd", nullptr), &taskbar) ? taskbar : RECT{};
+}
+
+testing::AssertionResult ViewShownSoon(float zoom, CapturePoint zoomPoint, const RECT& monitor) {
+    std::string mismatches;
+    if (WaitUntil([&] {
+            mismatches = ViewMismatches(CaptureScreen(monitor), zoom, zoomPoint);
+            return mismatches.empty();
+        })) {
+        return testing::AssertionSuccess();
+    }
+    const RECT bar = TaskbarRect();
+    return testing::AssertionFailure()
+           << "the view at " << zoom << " around (" << zoomPoint.x << ", " << zoomPoint.y
+           << "):" << mismatches << " taskbar (" << bar.left << ", " << bar.top << ")-("
+           << bar.right << ", " << bar.bottom << ")";
 }

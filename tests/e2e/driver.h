@@ -55,13 +55,11 @@ bool HasFocus(HWND control); // its thread's keyboard focus, in another process 
 inline bool HasKeyboardFocus(HWND window) {
     return GetForegroundWindow() == window && HasFocus(window);
 }
-HWND DescendantOf(HWND root, int id, bool visibleOnly = true); // an options page is a child
+HWND DescendantOf(HWND root, int id); // visible; an options page is a child
 std::wstring ControlText(HWND control);                        // WM_GETTEXT reaches others
 inline void PostCommand(HWND mainWindow, uint32_t command) {
     PostMessageW(mainWindow, WM_COMMAND, command, 0);
 }
-// A visible dialog box of the process that is none of `known`; none after the timeout.
-HWND WaitForNewDialog(DWORD processId, std::initializer_list<HWND> known);
 std::vector<HWND> OptionsDialogsOf(DWORD processId); // the visible ones
 // The one options dialog once it is ready: its version line (written last) shows, it is in
 // front and the program waits for input.
@@ -84,19 +82,11 @@ inline void WriteSettingDword(const wchar_t* name, DWORD value) {
 void WriteString(const wchar_t* keyPath, const wchar_t* name, const std::wstring& value);
 std::optional<std::wstring> ReadString(const wchar_t* keyPath, const wchar_t* name);
 
-// A global hotkey (hotkey-control encoding: 0x231 is Ctrl+1) held by this process, as by
-// "another program". Probing holds it for a moment, so probe only while the program is not
-// registering (after WaitForMainWindow).
-struct HeldHotkey {
-    explicit HeldHotkey(uint32_t value);
-    ~HeldHotkey() { Release(); }
-    void Release();
-    bool held = false;
-    int id;
-};
-inline bool HotkeyHeldElsewhere(uint32_t value) {
-    return !HeldHotkey(value).held;
-}
+// A global hotkey (hotkey-control encoding: 0x231 is Ctrl+1) registered by this process under
+// `id`, as by "another program"; whether it could be. Probing holds it for a moment, so probe
+// only while the program is not registering (after WaitForMainWindow).
+bool HoldHotkey(uint32_t value, int id);
+bool HotkeyHeldElsewhere(uint32_t value);
 
 // ---- Input, as a presenter gives it (SendInput) ----
 void SendKey(WORD virtualKey, bool up);
@@ -133,10 +123,7 @@ inline void MoveMouseTo(POINT p) {
     MoveMouseTo(p.x, p.y);
 }
 POINT CursorPosition();
-inline bool CursorAt(POINT p) {
-    const POINT cursor = CursorPosition();
-    return cursor.x == p.x && cursor.y == p.y;
-}
+bool CursorAt(POINT p);
 // Button events carry their own position: a late echo could give them the one before the move.
 inline void PressLeft(int x, int y) {
     SendAbsolute(MOUSEEVENTF_LEFTDOWN, x, y);
@@ -145,8 +132,8 @@ inline void ReleaseLeft(int x, int y) {
     SendAbsolute(MOUSEEVENTF_LEFTUP, x, y);
 }
 void ClickAt(int x, int y);
-void ClickOn(HWND window, int dx = -1, int dy = -1); // at (dx, dy) in it, else its centre
-void DragTo(int fromX, int fromY, int x, int y, int steps = 10); // with the left button
+void ClickOn(HWND window); // at its centre
+void DragTo(int fromX, int fromY, int x, int y); // with the left button, in ten moves
 
 // ---- The screen ----
 // A 32-bit top-down picture, 0x00RRGGBB, such as a copy of the screen as the user sees it.
@@ -191,9 +178,9 @@ testing::AssertionResult ViewShownSoon(float zoom, CapturePoint zoomPoint,
 // A PNG whose left half is one colour and right half another (ARGB).
 bool WriteTwoColourPng(const std::wstring& path, int width, int height, uint32_t left,
                        uint32_t right);
-// Keeps `shot` as NAME.png in the folder VISTREL_TEST_SHOTS names (set by tests/support/wine-run).
-void KeepScreenshot(const std::wstring& name, const Screenshot& shot = CaptureScreen());
-void KeepScreenshotOfFailure(); // in TearDown: every monitor as failed-<test>.png
+// In TearDown: every monitor as failed-<test>.png in the folder VISTREL_TEST_SHOTS names (set by
+// tests/support/wine-run).
+void KeepScreenshotOfFailure();
 std::wstring TempPath(const wchar_t* name);
 
 // A full-screen, topmost slide on a thread of its own, so that it paints while the test waits.
@@ -212,8 +199,7 @@ struct PatternWindow {
     std::thread thread;
 };
 struct DecodedPoint {
-    int x;
-    int y;
+    int x, y;
 };
 DecodedPoint DecodePattern(uint32_t pixel);
 // The coordinate slide unchanged at a spread of points of the monitor.

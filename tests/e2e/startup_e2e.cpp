@@ -1,6 +1,6 @@
-// End to end: start-up and its hotkeys, the first run, a hotkey another program holds, the
-// single-instance hand-over to the options dialog, a changed hotkey at work after OK, and
-// clearing the settings from the command line.
+// End to end: start-up and its hotkeys, the first run and typing into another program, a hotkey
+// another program holds, the single-instance hand-over to the options dialog, a changed hotkey
+// at work after OK, and clearing the settings from the command line while an instance runs.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -21,6 +21,10 @@ constexpr uint32_t kCtrlOne = 0x231, kCtrlTwo = 0x232, kCtrlThree = 0x233, kCtrl
 // registers, so a test first sees Ctrl+3 answered with the break screen, then probes.
 class Startup : public ProgramTest {
   protected:
+    void TearDown() override {
+        ProgramTest::TearDown();
+        UnregisterHotKey(nullptr, 1); // the hotkey "another program" held
+    }
     void ExpectTheBreakHotkeyAnswers() {
         EXPECT_TRUE(WaitUntil([this] {
             PressBreakHotkey(); // lost while the hotkey is not registered yet
@@ -30,49 +34,9 @@ class Startup : public ProgramTest {
     }
 };
 
-// The system's name of a key, as the program names hotkeys (Wine's Ctrl reads "Control").
-std::wstring KeyName(UINT virtualKey) {
-    wchar_t name[64] = {};
-    GetKeyNameTextW(static_cast<LONG>(MapVirtualKeyW(virtualKey, MAPVK_VK_TO_VSC) << 16), name, 64);
-    return name;
-}
-
 bool BecomesTopmost(HWND window) {
     return WaitUntil(
         [window] { return (GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; });
-}
-
-TEST_F(Startup, FirstRunOpensTheOptionsStoresOnlyThePathAndRegistersTheDefaultsAfterwards) {
-    ClearProgramRegistry();
-    ASSERT_NO_FATAL_FAILURE(StartProgram());
-    EXPECT_FALSE(IsWindowVisible(mainWindow));
-    EXPECT_TRUE(GetWindowLongW(mainWindow, GWL_EXSTYLE) & WS_EX_TOOLWINDOW);
-
-    // The hotkeys wait for the dialog's OK or Cancel.
-    HWND options = WaitForOptionsDialog(vistrel);
-    ASSERT_NE(options, nullptr);
-    EXPECT_FALSE(HotkeyHeldElsewhere(kCtrlOne));
-    EXPECT_FALSE(StoredSetting(L"OptionShown").has_value());
-    PostMessageW(options, WM_COMMAND, IDCANCEL, 0);
-
-    // The defaults stay in memory: only the program path and the first-run mark are stored.
-    ASSERT_TRUE(WaitUntil([] { return StoredSetting(L"OptionShown") == 1u; }));
-    std::vector<std::wstring> names = SettingValueNames();
-    std::sort(names.begin(), names.end());
-    EXPECT_EQ(names, (std::vector<std::wstring>{L"Filepath", L"OptionShown"}));
-    EXPECT_EQ(StoredText(L"Filepath"), VistrelExePath());
-    EXPECT_FALSE(ReadString(kTestRunKey, L"Vistrel").has_value());
-
-    // Working hotkeys although the dialog was cancelled; no live zoom without a magnifier.
-    ExpectTheBreakHotkeyAnswers();
-    EXPECT_TRUE(HotkeyHeldElsewhere(kCtrlOne));
-    EXPECT_TRUE(HotkeyHeldElsewhere(kCtrlTwo));
-    EXPECT_TRUE(HotkeyHeldElsewhere(kCtrlThree));
-    EXPECT_FALSE(HotkeyHeldElsewhere(kCtrlFour));
-
-    ExitProgram();
-    EXPECT_EQ(StoredSetting(L"FontScale"), 10u);
-    EXPECT_EQ(StoredSetting(L"PenColor"), 0xFFu);
 }
 
 // Another program's edit box, on a thread of its own so that it goes on taking keys while the
@@ -105,42 +69,52 @@ struct TextWindow {
     std::thread thread;
 };
 
-// The defaults take no character from other programs: with the program waiting, Shift+1 to
-// Shift+4 type "!@#$" there (the US layout of the test desktop), and Ctrl+1, Ctrl+2 and Ctrl+3
-// zoom, draw and break (live zoom's Ctrl+4 is tested with its stand-in magnifier).
-TEST_F(Startup, ShiftWithADigitTypesIntoAnotherProgramAndCtrlWithOneStartsTheMode) {
+// After it the defaults take no character from other programs: Shift+1 to Shift+4 type "!@#$"
+// there (the US layout of the test desktop).
+TEST_F(Startup, FirstRunOpensTheOptionsStoresOnlyThePathAndTheDefaultsThenTakeNoCharacter) {
+    ClearProgramRegistry();
     ASSERT_NO_FATAL_FAILURE(StartProgram());
-    ExpectTheBreakHotkeyAnswers(); // every hotkey registered
-    {
-        TextWindow other;
-        ClickOn(other.window);
-        ASSERT_TRUE(WaitUntil([&] { return HasKeyboardFocus(other.window); }));
-        for (const WORD digit : {'1', '2', '3', '4'}) {
-            PressShifted(digit);
-        }
-        EXPECT_TRUE(WaitUntil([&] { return ControlText(other.window) == L"!@#$"; }))
-            << ControlText(other.window).size() << " characters arrived";
-        EXPECT_FALSE(IsWindowVisible(mainWindow));
+
+    // The hotkeys wait for the dialog's OK or Cancel.
+    HWND options = WaitForOptionsDialog(vistrel);
+    ASSERT_NE(options, nullptr);
+    EXPECT_FALSE(HotkeyHeldElsewhere(kCtrlOne));
+    EXPECT_FALSE(StoredSetting(L"OptionShown").has_value());
+    PostMessageW(options, WM_COMMAND, IDCANCEL, 0);
+
+    // The defaults stay in memory: only the program path and the first-run mark are stored.
+    ASSERT_TRUE(WaitUntil([] { return StoredSetting(L"OptionShown") == 1u; }));
+    std::vector<std::wstring> names = SettingValueNames();
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::wstring>{L"Filepath", L"OptionShown"}));
+    EXPECT_EQ(StoredText(L"Filepath"), VistrelExePath());
+    EXPECT_FALSE(ReadString(kTestRunKey, L"Vistrel").has_value());
+
+    // Working hotkeys although the dialog was cancelled; no live zoom without a magnifier.
+    ExpectTheBreakHotkeyAnswers();
+    EXPECT_TRUE(HotkeyHeldElsewhere(kCtrlOne));
+    EXPECT_TRUE(HotkeyHeldElsewhere(kCtrlTwo));
+    EXPECT_TRUE(HotkeyHeldElsewhere(kCtrlThree));
+    EXPECT_FALSE(HotkeyHeldElsewhere(kCtrlFour));
+
+    TextWindow other;
+    ClickOn(other.window);
+    ASSERT_TRUE(WaitUntil([&] { return HasKeyboardFocus(other.window); }));
+    for (const WORD digit : {'1', '2', '3', '4'}) {
+        PressShifted(digit);
     }
-    for (void (*press)() : {PressZoomHotkey, PressDrawHotkey, PressBreakHotkey}) {
-        ASSERT_TRUE(WaitUntil([] { return GetForegroundWindow() != nullptr; }));
-        press();
-        EXPECT_TRUE(WaitShown());
-        EXPECT_TRUE(Escape());
-    }
+    EXPECT_TRUE(WaitUntil([&] { return ControlText(other.window) == L"!@#$"; }))
+        << ControlText(other.window).size() << " characters arrived";
+    EXPECT_FALSE(IsWindowVisible(mainWindow));
 }
 
 TEST_F(Startup, ATakenHotkeyIsNamedAndLaterStartsHandOverToOneOptionsDialogRaisedTopmost) {
-    HeldHotkey taken(kCtrlOne);
-    ASSERT_TRUE(taken.held);
+    ASSERT_TRUE(HoldHotkey(kCtrlOne, 1));
     vistrel.Start();
     HWND box = WaitForDialog(vistrel.Id(), 10000);
     ASSERT_NE(box, nullptr);
-    const DialogSnapshot shown = ReadDialog(box);
+    EXPECT_EQ(ReadDialog(box).caption, L"Information"); // its text: the Windows layer's test
     DismissDialog(box);
-    EXPECT_EQ(shown.caption, L"Information");
-    EXPECT_EQ(shown.Text(), L"Hot key " + KeyName(VK_CONTROL) +
-                                L"+1 is already in use.\nSelect a different hot key.");
     ASSERT_TRUE(WaitUntil([box] { return !IsWindow(box); }));
     mainWindow = WaitForMainWindow(vistrel.Id());
     ASSERT_NE(mainWindow, nullptr);
@@ -148,7 +122,7 @@ TEST_F(Startup, ATakenHotkeyIsNamedAndLaterStartsHandOverToOneOptionsDialogRaise
     EXPECT_TRUE(NoDialogWithin(vistrel.Id(), 300)) << "one box: the others registered";
     EXPECT_TRUE(HotkeyHeldElsewhere(kCtrlTwo));
     EXPECT_TRUE(HotkeyHeldElsewhere(kCtrlThree));
-    taken.Release();
+    UnregisterHotKey(nullptr, 1);
 
     ASSERT_NE(OpenTrayMenu(mainWindow), nullptr);
     PressKey('O'); // "&Options"
@@ -194,9 +168,7 @@ TEST_F(Startup, StoredHotkeysStayAsStoredAndAKeyThatTypesBecomesCtrlPlusItAtOk) 
     ASSERT_NO_FATAL_FAILURE(StartProgram());
     EXPECT_TRUE(HotkeyHeldElsewhere(0x131));
     EXPECT_FALSE(HotkeyHeldElsewhere(kCtrlOne));
-    EXPECT_FALSE(HotkeyHeldElsewhere(kCtrlThree));
     EXPECT_TRUE(HotkeyHeldElsewhere(0x535));
-    EXPECT_TRUE(HotkeyHeldElsewhere(kCtrlTwo));
 
     PostCommand(mainWindow, kOptionsCommand);
     HWND dialog = WaitForOptionsDialog(vistrel);
@@ -243,14 +215,6 @@ TEST_F(Startup, TheClearSwitchRemovesEverythingEvenWhileAnInstanceRuns) {
     EXPECT_FALSE(ReadString(kTestRunKey, L"Vistrel").has_value());
     EXPECT_TRUE(vistrel.Running());
 
-    // With no Run key at all there is nothing to remove: that is success, not a failure.
-    RegDeleteTreeW(HKEY_CURRENT_USER, kTestRunKey);
-    clearing.Start(L"-clearreg");
-    box = WaitForDialog(clearing.Id(), 10000);
-    ASSERT_NE(box, nullptr);
-    EXPECT_EQ(ReadDialog(box).Text(), L"Configurations were removed from registry.");
-    DismissDialog(box);
-    EXPECT_EQ(clearing.WaitForExit(5000), 1u);
 }
 
 } // namespace
