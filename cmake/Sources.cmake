@@ -124,7 +124,7 @@ set(VISTREL_E2E_TEST_PROGRAMS
     tray_e2e:tests/e2e/tray_e2e.cpp:45
     monitors_e2e:tests/e2e/monitors_e2e.cpp:90:each
 )
-set(VISTREL_E2E_SUPPORT_SOURCES tests/e2e/driver.cpp)
+set(VISTREL_E2E_SUPPORT_SOURCES tests/e2e/driver.cpp tests/e2e/view_checks.cpp)
 # The tour that tools/run plays without a display, driven like the end-to-end tests.
 set(VISTREL_TOUR_SOURCES tests/e2e/tour.cpp)
 set(VISTREL_WINDOWS_TEST_SUPPORT_SOURCES tests/support/message_box_watcher.cpp

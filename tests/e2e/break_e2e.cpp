@@ -2,8 +2,6 @@
 // drawn here, its arrow keys, and the faded desktop faded once, also after an end and a start
 // and on a restart; then the corner cell with the time since expiry below it over a centred
 // picture. (Restarts that fail and the opacity are tested in the Windows layer.)
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <climits>
 #include <cstdlib>
@@ -56,7 +54,8 @@ bool ShowsTheSlideFadedOnce(const Screenshot& slide) {
         for (int x = 3; x < shot.width && std::abs(y - shot.height / 2) >= shot.height / 6;
              x += 41) {
             for (int shift : {0, 8, 16}) {
-                const int expected = static_cast<int>((slide.At(x, y) >> shift) & 0xFF) * 0x4F / 255;
+                const int expected =
+                    static_cast<int>((slide.At(x, y) >> shift) & 0xFF) * 0x4F / 255;
                 if (std::abs(static_cast<int>((shot.At(x, y) >> shift) & 0xFF) - expected) > 2) {
                     return false;
                 }

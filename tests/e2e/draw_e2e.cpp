@@ -1,8 +1,6 @@
 // End to end: the sketch pads of the drawing mode as the screen shows them: K paints the stored
 // blackboard colour, W the white pad's picture stretched over the monitor. (The advanced dialog
 // that stores them, and a right click during a stroke, are tested in the Windows layer.)
-#include <gtest/gtest.h>
-
 #include "e2e/program_test.h"
 
 namespace {

@@ -2,7 +2,6 @@
 #include "e2e/driver.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstdlib>
 
 #include "res/options_controls.h"
@@ -386,18 +385,23 @@ bool WriteTwoColourPng(const std::wstring& path, int width, int height, uint32_t
     return WritePng(path, width, height, pixels.data(), true);
 }
 
+void KeepScreenshot(const std::wstring& name, const Screenshot& shot) {
+    if (const wchar_t* folder = _wgetenv(L"VISTREL_TEST_SHOTS")) {
+        WritePng(std::wstring(folder) + L"\\" + name + L".png", shot.width, shot.height,
+                 shot.pixels.data());
+    }
+}
+
 void KeepScreenshotOfFailure() {
     const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
-    const wchar_t* folder = _wgetenv(L"VISTREL_TEST_SHOTS");
-    if (folder != nullptr && test != nullptr && test->result()->Failed()) {
-        const std::string name = std::string(test->test_suite_name()) + "." + test->name();
-        const int left = GetSystemMetrics(SM_XVIRTUALSCREEN);
-        const int top = GetSystemMetrics(SM_YVIRTUALSCREEN);
-        const Screenshot shot = CaptureScreen({left, top, left + GetSystemMetrics(SM_CXVIRTUALSCREEN),
-                                               top + GetSystemMetrics(SM_CYVIRTUALSCREEN)});
-        WritePng(std::wstring(folder) + L"\\failed-" + std::wstring(name.begin(), name.end()) +
-                     L".png",
-                 shot.width, shot.height, shot.pixels.data());
+    if (test != nullptr && test->result()->Failed()) {
+        const std::string name =
+            std::string("failed-") + test->test_suite_name() + "." + test->name();
+        const int left = GetSystemMetrics(SM_XVIRTUALSCREEN),
+                  top = GetSystemMetrics(SM_YVIRTUALSCREEN);
+        KeepScreenshot(std::wstring(name.begin(), name.end()),
+                       CaptureScreen({left, top, left + GetSystemMetrics(SM_CXVIRTUALSCREEN),
+                                      top + GetSystemMetrics(SM_CYVIRTUALSCREEN)}));
     }
 }
 
@@ -423,9 +427,6 @@ LRESULT CALLBACK PatternWindowProc(HWND window, UINT message, WPARAM wParam, LPA
         EndPaint(window, &paint);
         return 0;
     }
-    if (message == WM_DESTROY) {
-        PostQuitMessage(0);
-    }
     return message == WM_ERASEBKGND ? 1 : DefWindowProcW(window, message, wParam, lParam);
 }
 
@@ -433,11 +434,11 @@ Screenshot FilledScreen(SlideFill fill, const RECT& place) {
     Screenshot picture = {place.right - place.left, place.bottom - place.top, {}};
     for (int y = 0; y < picture.height; ++y) {
         for (int x = 0; x < picture.width; ++x) {
-            picture.pixels.push_back(
-                fill == SlideFill::White
-                    ? 0xFFFFFFu
-                    : static_cast<uint32_t>((x & 0xFF) << 16 | (y & 0xFF) << 8 | (x >> 8) << 4 |
-                                            y >> 8));
+            picture.pixels.push_back(fill == SlideFill::White
+                                         ? 0xFFFFFFu
+                                         : static_cast<uint32_t>((x & 0xFF) << 16 |
+                                                                 (y & 0xFF) << 8 | (x >> 8) << 4 |
+                                                                 y >> 8));
         }
     }
     return picture;
@@ -448,30 +449,51 @@ Screenshot FilledScreen(SlideFill fill, const RECT& place) {
 PatternWindow::PatternWindow(SlideFill fill, const RECT& monitor)
     : PatternWindow(FilledScreen(fill, monitor), monitor) {}
 
-PatternWindow::PatternWindow(Screenshot shown, const RECT& monitor)
-    : picture(std::move(shown)), place(monitor) {
+WindowThread::WindowThread(const std::function<HWND()>& create) {
     HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    thread = std::thread([this, ready] {
-        WNDCLASSW windowClass = {0, PatternWindowProc, 0, sizeof(void*), GetModuleHandleW(nullptr),
-                                 nullptr, LoadCursorW(nullptr, IDC_ARROW), nullptr, nullptr,
-                                 L"VistrelTestPattern"};
-        RegisterClassW(&windowClass);
-        window = CreateWindowExW(WS_EX_TOPMOST, L"VistrelTestPattern", L"Test slide", WS_POPUP,
-                                 place.left, place.top, picture.width, picture.height, nullptr,
-                                 nullptr, GetModuleHandleW(nullptr), nullptr);
-        SetWindowLongPtrW(window, 0, reinterpret_cast<LONG_PTR>(&picture));
-        ShowWindow(window, SW_SHOW);
-        SetForegroundWindow(window);
-        UpdateWindow(window);
+    thread = std::thread([this, ready, create] {
+        threadId = GetCurrentThreadId();
+        window = create();
         SetEvent(ready);
         MSG message;
         while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+            TranslateMessage(&message);
             DispatchMessageW(&message);
         }
-        UnregisterClassW(L"VistrelTestPattern", GetModuleHandleW(nullptr));
     });
     WaitForSingleObject(ready, 10000);
     CloseHandle(ready);
+}
+
+WindowThread::~WindowThread() {
+    SendMessageW(window, WM_CLOSE, 0, 0); // the foreground goes back to another window
+    PostThreadMessageW(threadId, WM_QUIT, 0, 0);
+    thread.join();
+}
+
+PatternWindow::PatternWindow(Screenshot painted, const RECT& monitor)
+    : picture(std::move(painted)), place(monitor), shown([this] {
+          WNDCLASSW windowClass = {0,
+                                   PatternWindowProc,
+                                   0,
+                                   sizeof(void*),
+                                   GetModuleHandleW(nullptr),
+                                   nullptr,
+                                   LoadCursorW(nullptr, IDC_ARROW),
+                                   nullptr,
+                                   nullptr,
+                                   L"VistrelTestPattern"};
+          RegisterClassW(&windowClass); // or already registered
+          HWND slide = CreateWindowExW(WS_EX_TOPMOST, L"VistrelTestPattern", L"Test slide",
+                                       WS_POPUP, place.left, place.top, picture.width,
+                                       picture.height, nullptr, nullptr, nullptr, nullptr);
+          SetWindowLongPtrW(slide, 0, reinterpret_cast<LONG_PTR>(&picture));
+          ShowWindow(slide, SW_SHOW);
+          SetForegroundWindow(slide);
+          UpdateWindow(slide);
+          return slide;
+      }),
+      window(shown.window) {
     // A late activation would take the focus from the program under test (docs/WINE.md).
     WaitUntil([this] { return GetForegroundWindow() == window; });
     // The taskbar is topmost too and now and then comes out above the slide: put the slide on
@@ -486,17 +508,9 @@ PatternWindow::PatternWindow(Screenshot shown, const RECT& monitor)
     });
 }
 
-PatternWindow::~PatternWindow() {
-    if (window != nullptr) {
-        PostMessageW(window, WM_CLOSE, 0, 0);
-    }
-    if (thread.joinable()) {
-        thread.join();
-    }
-}
-
 DecodedPoint DecodePattern(uint32_t pixel) {
-    const int red = static_cast<int>(pixel >> 16 & 0xFF), green = static_cast<int>(pixel >> 8 & 0xFF);
+    const int red = static_cast<int>(pixel >> 16 & 0xFF),
+              green = static_cast<int>(pixel >> 8 & 0xFF);
     const int blue = static_cast<int>(pixel & 0xFF);
     return {(blue >> 4) * 256 + red, (blue & 0xF) * 256 + green};
 }
@@ -514,53 +528,7 @@ bool MonitorShowsPlainPattern(const RECT& monitor) {
     return true;
 }
 
-// ---- The zoom view over the coordinate slide ----
-
-CapturePoint ZoomedSource(float zoom, CapturePoint zoomPoint, int width, int height, int x, int y) {
-    const CapturePoint origin = ComputeSourceOrigin(zoom, zoomPoint, width, height);
-    return {origin.x + x * VisibleExtent(width, zoom) / width,
-            origin.y + y * VisibleExtent(height, zoom) / height};
-}
-
-std::string ViewMismatches(const Screenshot& shot, float zoom, CapturePoint zoomPoint) {
-    const int w = shot.width, h = shot.height;
-    // Wine's taskbar now and then comes out above a topmost full-screen window (docs/WINE.md),
-    // so on a screen with the taskbar along its bottom the bottom probes sit just above it.
-    const RECT primary = PrimaryMonitor(), bar = TaskbarRect();
-    const int bottom = h == primary.bottom - primary.top && bar.top > h / 2 && bar.top < h
-                           ? static_cast<int>(bar.top) - 1
-                           : h - 1;
-    std::string mismatches;
-    for (const POINT probe :
-         {POINT{0, 0}, {w - 1, 0}, {w / 2, h / 2}, {0, bottom}, {w - 1, bottom}}) {
-        const DecodedPoint shown = DecodePattern(shot.At(probe.x, probe.y));
-        const CapturePoint expected = ZoomedSource(zoom, zoomPoint, w, h, probe.x, probe.y);
-        if (std::abs(shown.x - expected.x) > 1 || std::abs(shown.y - expected.y) > 1) {
-            char line[96];
-            std::snprintf(line, sizeof line, " (%ld, %ld) shows (%d, %d), not (%d, %d);", probe.x,
-                          probe.y, shown.x, shown.y, expected.x, expected.y);
-            mismatches += line;
-        }
-    }
-    return mismatches;
-}
-
 RECT TaskbarRect() {
     RECT taskbar = {};
     return GetWindowRect(FindWindowW(L"Shell_TrayWnd", nullptr), &taskbar) ? taskbar : RECT{};
-}
-
-testing::AssertionResult ViewShownSoon(float zoom, CapturePoint zoomPoint, const RECT& monitor) {
-    std::string mismatches;
-    if (WaitUntil([&] {
-            mismatches = ViewMismatches(CaptureScreen(monitor), zoom, zoomPoint);
-            return mismatches.empty();
-        })) {
-        return testing::AssertionSuccess();
-    }
-    const RECT bar = TaskbarRect();
-    return testing::AssertionFailure()
-           << "the view at " << zoom << " around (" << zoomPoint.x << ", " << zoomPoint.y
-           << "):" << mismatches << " taskbar (" << bar.left << ", " << bar.top << ")-("
-           << bar.right << ", " << bar.bottom << ")";
 }

@@ -55,8 +55,8 @@ bool HasFocus(HWND control); // its thread's keyboard focus, in another process 
 inline bool HasKeyboardFocus(HWND window) {
     return GetForegroundWindow() == window && HasFocus(window);
 }
-HWND DescendantOf(HWND root, int id); // visible; an options page is a child
-std::wstring ControlText(HWND control);                        // WM_GETTEXT reaches others
+HWND DescendantOf(HWND root, int id);   // visible; an options page is a child
+std::wstring ControlText(HWND control); // WM_GETTEXT reaches others
 inline void PostCommand(HWND mainWindow, uint32_t command) {
     PostMessageW(mainWindow, WM_COMMAND, command, 0);
 }
@@ -132,7 +132,7 @@ inline void ReleaseLeft(int x, int y) {
     SendAbsolute(MOUSEEVENTF_LEFTUP, x, y);
 }
 void ClickAt(int x, int y);
-void ClickOn(HWND window); // at its centre
+void ClickOn(HWND window);                       // at its centre
 void DragTo(int fromX, int fromY, int x, int y); // with the left button, in ten moves
 
 // ---- The screen ----
@@ -178,25 +178,34 @@ testing::AssertionResult ViewShownSoon(float zoom, CapturePoint zoomPoint,
 // A PNG whose left half is one colour and right half another (ARGB).
 bool WriteTwoColourPng(const std::wstring& path, int width, int height, uint32_t left,
                        uint32_t right);
-// In TearDown: every monitor as failed-<test>.png in the folder VISTREL_TEST_SHOTS names (set by
-// tests/support/wine-run).
-void KeepScreenshotOfFailure();
+// Keeps `shot` as NAME.png in the folder VISTREL_TEST_SHOTS names (set by tests/support/wine-run).
+void KeepScreenshot(const std::wstring& name, const Screenshot& shot = CaptureScreen());
+void KeepScreenshotOfFailure(); // in TearDown: every monitor as failed-<test>.png
 std::wstring TempPath(const wchar_t* name);
 
-// A full-screen, topmost slide on a thread of its own, so that it paints while the test waits.
-// In the coordinate fill every pixel tells its position within the monitor: red = x mod 256,
-// green = y mod 256, blue = (x / 256) * 16 + y / 256; the white fill is a blank slide. Put the
-// pointer in place first: a window appearing under it makes X report its place again, late.
+// A window of this process on a thread of its own, so that it paints and takes keys while the
+// test waits: `create` makes it there. Closed, and its thread ended, on destruction.
+struct WindowThread {
+    explicit WindowThread(const std::function<HWND()>& create);
+    ~WindowThread();
+    HWND window = nullptr;
+    DWORD threadId = 0;
+    std::thread thread;
+};
+
+// A full-screen, topmost slide. In the coordinate fill every pixel tells its position within the
+// monitor: red = x mod 256, green = y mod 256, blue = (x / 256) * 16 + y / 256; the white fill
+// is a blank slide. Put the pointer in place first: a window appearing under it makes X report
+// its place again, late.
 enum class SlideFill { Coordinates, White };
 struct PatternWindow {
     explicit PatternWindow(SlideFill fill = SlideFill::Coordinates,
                            const RECT& monitor = PrimaryMonitor());
     explicit PatternWindow(Screenshot picture, const RECT& monitor = PrimaryMonitor());
-    ~PatternWindow();
     Screenshot picture;
     RECT place;
-    HWND window = nullptr;
-    std::thread thread;
+    WindowThread shown;
+    HWND window;
 };
 struct DecodedPoint {
     int x, y;

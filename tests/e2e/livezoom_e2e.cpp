@@ -3,28 +3,12 @@
 // transforms and source rectangles the program hands it in a named mapping, which tell the level
 // and what part of the screen is shown. A failing start and the hand-over of the pen width are
 // tested in the Windows layer.
-#include <gtest/gtest.h>
-
 #include "e2e/program_test.h"
 #include "support/magnification_standin/standin_record.h"
 
+#include <cstdio>
+
 namespace {
-
-// What the magnifier shows: the last transform's level, whether it is a pure scale (the source
-// rectangle, not the matrix, says where), and the last source rectangle, in screen coordinates.
-struct LiveView {
-    float level;
-    RECT source;
-    bool pureScale;
-    bool operator==(const LiveView& o) const {
-        return level == o.level && EqualRect(&source, &o.source) && pureScale == o.pureScale;
-    }
-};
-
-// The view at `level` of a source `width` x `height` from (x, y).
-LiveView ShownAt(float level, int x, int y, int width, int height) {
-    return {level, {x, y, x + width, y + height}, true};
-}
 
 HWND LiveWindow() {
     return FindWindowW(L"MagnifierClass", L"Vistrel Live Zoom");
@@ -61,24 +45,25 @@ class LiveZoom : public ProgramTest {
         UnmapViewOfFile(record);
         CloseHandle(mapping);
     }
-    bool WaitFor(const LiveView& expected) const {
-        LiveView last = {};
+    // Until the magnifier shows the source `width` x `height` from (x, y) at `level`: the last
+    // transform a pure scale of that level (the source rectangle, not the matrix, says where)
+    // and the last source rectangle that one, in screen coordinates.
+    bool WaitFor(float level, int x, int y, int width, int height) const {
+        char last[128] = "nothing";
         if (WaitUntil([&] {
                 const long count = record->transformCount;
-                if (count == 0 || record->sourceCount == 0) {
-                    return false;
-                }
-                const float* m = record->transforms[(count - 1) % kStandInHistory].m;
+                const float* m =
+                    record->transforms[(count + kStandInHistory - 1) % kStandInHistory].m;
                 const volatile long* s = record->source;
-                last = {m[0], {s[0], s[1], s[2], s[3]}, m[2] == 0.0f && m[5] == 0.0f};
-                return last == expected;
+                std::snprintf(last, sizeof last, "level %g (%g, %g) of %ld, %ld - %ld, %ld", m[0],
+                              m[2], m[5], s[0], s[1], s[2], s[3]);
+                return count > 0 && record->sourceCount > 0 && m[0] == level && m[2] == 0.0f &&
+                       m[5] == 0.0f && s[0] == x && s[1] == y && s[2] == x + width &&
+                       s[3] == y + height;
             })) {
             return true;
         }
-        const RECT& r = last.source;
-        ADD_FAILURE() << "last view: level " << last.level
-                      << (last.pureScale ? "" : " (not a pure scale)") << " of " << r.left << ", "
-                      << r.top << " - " << r.right << ", " << r.bottom;
+        ADD_FAILURE() << "last view: " << last;
         return false;
     }
     HANDLE mapping = nullptr;
@@ -91,25 +76,27 @@ TEST_F(LiveZoom, FollowsTheCursorKeepsQueuedCtrlAndTheDrawHotkeyTakesOverUntilEs
     ASSERT_NO_FATAL_FAILURE(StartProgram());
     PressLiveZoomHotkey();
     // At 1.75 the source is trunc(1920 / 1.75) = 1097 by trunc(1080 / 1.75) = 617.
-    ASSERT_TRUE(WaitFor(ShownAt(1.75f, 1000 - 548, 600 - 308, 1097, 617)));
+    ASSERT_TRUE(WaitFor(1.75f, 1000 - 548, 600 - 308, 1097, 617));
     MoveMouseTo(1100, 650);
-    EXPECT_TRUE(WaitFor(ShownAt(1.75f, 1100 - 548, 650 - 308, 1097, 617)));
+    EXPECT_TRUE(WaitFor(1.75f, 1100 - 548, 650 - 308, 1097, 617));
     MoveMouseTo(1000, 600);
     PressWithCtrlQueued(VK_UP, 2); // 1.75 -> 3.5 -> 7
-    ASSERT_TRUE(WaitFor(ShownAt(7.0f, 1000 - 137, 600 - 77, 274, 154)));
+    ASSERT_TRUE(WaitFor(7.0f, 1000 - 137, 600 - 77, 274, 154));
     PressWithCtrl(VK_DOWN); // 3.5: trunc(1920 / 3.5) = 548 by trunc(1080 / 3.5) = 308
-    ASSERT_TRUE(WaitFor(ShownAt(3.5f, 1000 - 274, 600 - 154, 548, 308)));
+    ASSERT_TRUE(WaitFor(3.5f, 1000 - 274, 600 - 154, 548, 308));
 
     // Drawing over the frozen image with the cursor where the magnifier showed it, the source's
     // centre; Escape puts it back and live zoom returns at 3.0, the whole part of 3.5.
     PressDrawHotkey();
     ASSERT_TRUE(WaitShown());
     EXPECT_TRUE(WaitUntil([] { return !LiveShown(); }));
-    EXPECT_TRUE(WaitUntil([] { return CursorAt({960, 540}); }))
-        << CursorPosition().x << ", " << CursorPosition().y;
+    EXPECT_TRUE(WaitUntil([] {
+        return CursorAt({960, 540});
+    })) << CursorPosition().x
+        << ", " << CursorPosition().y;
     EXPECT_TRUE(Escape());
     EXPECT_TRUE(WaitUntil(LiveShown));
-    EXPECT_TRUE(WaitFor(ShownAt(3.0f, 1000 - 320, 600 - 180, 640, 360)));
+    EXPECT_TRUE(WaitFor(3.0f, 1000 - 320, 600 - 180, 640, 360));
     PressLiveZoomHotkey(); // from Windows 7 on the window is destroyed
     EXPECT_TRUE(WaitUntil([] { return LiveWindow() == nullptr; }));
 }

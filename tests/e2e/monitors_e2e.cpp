@@ -3,8 +3,6 @@
 // in its own coordinates. Zoom, drawing, copying, typing and the break on the side monitor, a
 // change of monitor between two zooms, and monitors unplugged while a mode is up. (Live zoom's
 // clamp to its monitor is tested natively, its takeover in the Windows layer.)
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <cstdlib>
 #include <fstream>

@@ -1,8 +1,6 @@
 // End to end: the notification-area icon as the screen shows it. The menu's Zoom, the icon back
 // after the shell announces a restart, a button-down during a break, the real icon clicked for
 // Exit, which writes its settings and takes the icon away, and the program without the icon.
-#include <gtest/gtest.h>
-
 #include "e2e/program_test.h"
 
 #include <shellapi.h> // after windows.h

@@ -1,8 +1,6 @@
 // End to end: typing on the frozen screen, compared with the same text drawn here in the same
 // font; Ctrl+C and Ctrl+S through Wine's real save dialog, their pictures decoded against the
 // coordinate slide.
-#include <gtest/gtest.h>
-
 #include <memory>
 
 #include "e2e/program_test.h"
@@ -133,7 +131,8 @@ TEST_F(TypeAndSave, TypedTextBackspaceEnterAndLettersThatArePenKeysElsewhere) {
     PressKey('A');
     PressKey('B');
     EXPECT_EQ(PixelsOffTheText(L"ab"), 0);
-    for (const WORD key : std::initializer_list<WORD>{VK_BACK, 'C', VK_RETURN, 'R'}) { // R typed, not the red pen
+    for (const WORD key :
+         std::initializer_list<WORD>{VK_BACK, 'C', VK_RETURN, 'R'}) { // R typed, not the red pen
         PressKey(key);
     }
     EXPECT_EQ(PixelsOffTheText(L"ac\rr"), 0);
