@@ -36,8 +36,7 @@ fs::path CarrierProgram() {
 // with that folder when the program ends; auto-start names the 32-bit program, which stays.
 TEST(Carrier,
      FromAFolderThatRefusesWritesTheCopyRunsFromTheUsersFolderAndAutoStartNamesTheCarrier) {
-    ClearProgramRegistry();
-    WriteSettingDword(L"OptionShown", 1);
+    ClearProgramRegistry(false);
     UnwritableFolder locked({CarrierProgram()});
     ASSERT_EQ(locked.failure, "");
     const fs::path program = locked.path / L"Vistrel.exe";
@@ -66,15 +65,14 @@ TEST(Carrier,
     EXPECT_EQ(copy.filename(), L"Vistrel64.exe");
     EXPECT_TRUE(GetFileAttributesW(copy.c_str()) & FILE_ATTRIBUTE_HIDDEN);
 
-    PostCommand(mainWindow, kOptionsCommand);
+    PostMessageW(mainWindow, WM_COMMAND, kOptionsCommand, 0);
     HWND options = WaitForDialog(childId, 10000);
     EXPECT_NE(options, nullptr);
     SendDlgItemMessageW(options, IDC_RUN_AT_LOGON, BM_SETCHECK, BST_CHECKED, 0);
-    PostMessageW(options, WM_COMMAND, IDOK, 0);
-    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(options); }));
+    EXPECT_TRUE(CloseDialog(options, IDOK));
     const std::wstring quoted = L"\"" + program.wstring() + L"\"";
     EXPECT_EQ(ReadString(kTestRunKey, L"Vistrel"), quoted);
-    PostCommand(mainWindow, kExitCommand);
+    PostMessageW(mainWindow, WM_COMMAND, kExitCommand, 0);
     ASSERT_EQ(carrier.wait_for(std::chrono::seconds(10)), std::future_status::ready);
     EXPECT_EQ(carrier.get(), 0);
     EXPECT_FALSE(fs::exists(copy)) << "the copy goes when the program ends";

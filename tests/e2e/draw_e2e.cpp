@@ -8,15 +8,14 @@ namespace {
 using Draw = ProgramTest;
 
 TEST_F(Draw, TheBlackboardShowsItsStoredColourAndTheWhitePadItsPictureStretched) {
-    const std::wstring picture = TempPath(L"vistrel-pad.png");
-    ASSERT_TRUE(WriteTwoColourPng(picture, 64, 48, 0xFFFF0000, 0xFF0000FF));
-    WriteSettingDword(L"UseBKBmpW", 1);
-    WriteString(kTestSettingsKey, L"WPadBackgroundFile", picture);
-    WriteSettingDword(L"PadColorK", RGB(0x20, 0x60, 0xA0));
-    MoveMouseTo(960, 540);
+    const TempPng picture(L"vistrel-pad.png", 64, 48, 0xFFFF0000, 0xFF0000FF);
+    ASSERT_TRUE(picture.written);
+    WriteSettings({{L"UseBKBmpW", 1}, {L"PadColorK", RGB(0x20, 0x60, 0xA0)}});
+    WriteString(L"WPadBackgroundFile", picture.path);
+    MoveMouseTo({960, 540});
     PatternWindow slide;
     ASSERT_NO_FATAL_FAILURE(StartProgram());
-    PressDrawHotkey();
+    PressWithCtrl(kDrawKey);
     ASSERT_TRUE(WaitForKeys());
     PressKey('K');
     EXPECT_TRUE(WaitUntil([] {
@@ -32,7 +31,6 @@ TEST_F(Draw, TheBlackboardShowsItsStoredColourAndTheWhitePadItsPictureStretched)
     }));
     EXPECT_TRUE(Escape());
     EXPECT_TRUE(WaitUntil(ScreenShowsPlainPattern));
-    DeleteFileW(picture.c_str());
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <vector>
 
 #include "res/options_controls.h"
 #include "res/product.h"
@@ -12,6 +13,12 @@ namespace {
 
 // The copy of the program that input goes to, for waiting until it has taken each event.
 HANDLE drivenProcess = nullptr;
+
+RECT VirtualScreen() {
+    const int left = GetSystemMetrics(SM_XVIRTUALSCREEN), top = GetSystemMetrics(SM_YVIRTUALSCREEN);
+    return {left, top, left + GetSystemMetrics(SM_CXVIRTUALSCREEN),
+            top + GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+}
 
 BITMAPINFO TopDown32(int width, int height) {
     BITMAPINFO info = {};
@@ -24,6 +31,10 @@ INPUT KeyInput(WORD virtualKey, bool up) {
     input.ki = {virtualKey, static_cast<WORD>(MapVirtualKeyW(virtualKey, MAPVK_VK_TO_VSC)),
                 up ? static_cast<DWORD>(KEYEVENTF_KEYUP) : 0u, 0, 0};
     return input;
+}
+
+void SendInputs(const std::vector<INPUT>& inputs) {
+    SendInput(static_cast<UINT>(inputs.size()), const_cast<INPUT*>(inputs.data()), sizeof(INPUT));
 }
 
 } // namespace
@@ -55,18 +66,16 @@ void VistrelProcess::End() {
 
 std::optional<DWORD> VistrelProcess::WaitForExit(DWORD timeoutMs) const {
     DWORD code = 0;
-    if (info.hProcess == nullptr ||
-        WaitForSingleObject(info.hProcess, timeoutMs) != WAIT_OBJECT_0 ||
-        !GetExitCodeProcess(info.hProcess, &code)) {
-        return std::nullopt;
-    }
-    return code;
+    const bool ended = info.hProcess &&
+                       WaitForSingleObject(info.hProcess, timeoutMs) == WAIT_OBJECT_0 &&
+                       GetExitCodeProcess(info.hProcess, &code);
+    return ended ? std::optional(code) : std::nullopt;
 }
 
 void VistrelProcess::Start(const std::wstring& arguments) {
     End();
     const std::wstring exe = VistrelExePath();
-    std::wstring commandLine = L"\"" + exe + L"\"" + (arguments.empty() ? L"" : L" " + arguments);
+    std::wstring commandLine = L"\"" + exe + L"\" " + arguments;
     STARTUPINFOW startup = {sizeof startup};
     if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
                         nullptr, &startup, &info)) {
@@ -75,15 +84,58 @@ void VistrelProcess::Start(const std::wstring& arguments) {
     drivenProcess = info.hProcess;
 }
 
-HWND WaitForWindowOf(DWORD processId, const wchar_t* className, bool visibleOnly, DWORD timeoutMs) {
-    HWND found = nullptr;
+bool VistrelProcess::StartReady(const std::wstring& arguments) {
+    Start(arguments);
+    return (mainWindow = WaitForMainWindow(Id())) != nullptr;
+}
+
+bool VistrelProcess::Exit() {
+    Command(kExitCommand);
+    mainWindow = nullptr;
+    return WaitForExit(5000) == 0u;
+}
+
+bool VistrelProcess::WaitShown() const {
+    return WaitUntil([this] { return Shown(); });
+}
+
+bool VistrelProcess::WaitHidden() const {
+    return WaitUntil([this] { return !Shown(); });
+}
+
+bool VistrelProcess::WaitForKeys() const {
+    return WaitUntil([this] { return HasKeyboardFocus(mainWindow); });
+}
+
+bool VistrelProcess::Escape() const {
+    return WaitForKeys() && (PressKey(VK_ESCAPE), WaitHidden());
+}
+
+HWND VistrelProcess::WaitForOptionsDialog() const {
+    HWND dialog = nullptr;
     WaitUntil(
         [&] {
-            const std::vector<HWND> windows = TopLevelWindowsOf(processId, className, visibleOnly);
-            return (found = windows.empty() ? nullptr : windows.front()) != nullptr;
+            const std::vector<HWND> dialogs = OptionsDialogsOf(Id());
+            dialog = dialogs.size() == 1 ? dialogs[0] : nullptr;
+            return dialog != nullptr && GetForegroundWindow() == dialog &&
+                   !ControlText(GetDlgItem(dialog, IDC_VERSION_LINE)).empty() && Idle();
         },
+        10000);
+    return dialog;
+}
+
+HWND VistrelProcess::OpenTrayMenu() const {
+    PostMessageW(mainWindow, kTrayNotifyMessage, 1, WM_RBUTTONDOWN);
+    PostMessageW(mainWindow, kTrayNotifyMessage, 1, WM_RBUTTONUP);
+    return WaitForWindowOf(Id(), L"#32768");
+}
+
+HWND WaitForWindowOf(DWORD processId, const wchar_t* className, bool visibleOnly, DWORD timeoutMs) {
+    std::vector<HWND> found;
+    WaitUntil(
+        [&] { return !(found = TopLevelWindowsOf(processId, className, visibleOnly)).empty(); },
         timeoutMs);
-    return found;
+    return found.empty() ? nullptr : found[0];
 }
 
 HWND WaitForMainWindow(DWORD processId, DWORD timeoutMs) {
@@ -132,25 +184,9 @@ std::vector<HWND> OptionsDialogsOf(DWORD processId) {
     return found;
 }
 
-HWND WaitForOptionsDialog(const VistrelProcess& vistrel) {
-    HWND dialog = nullptr;
-    WaitUntil(
-        [&] {
-            const std::vector<HWND> dialogs = OptionsDialogsOf(vistrel.Id());
-            dialog = dialogs.size() == 1 ? dialogs[0] : nullptr;
-            return dialog != nullptr && GetForegroundWindow() == dialog &&
-                   !ControlText(GetDlgItem(dialog, IDC_VERSION_LINE)).empty() && vistrel.Idle();
-        },
-        10000);
-    return dialog;
-}
-
-HWND OpenTrayMenu(HWND mainWindow) {
-    DWORD processId = 0;
-    GetWindowThreadProcessId(mainWindow, &processId);
-    PostMessageW(mainWindow, kTrayNotifyMessage, 1, WM_RBUTTONDOWN);
-    PostMessageW(mainWindow, kTrayNotifyMessage, 1, WM_RBUTTONUP);
-    return WaitForWindowOf(processId, L"#32768");
+bool CloseDialog(HWND dialog, int button) {
+    PostMessageW(dialog, WM_COMMAND, button, 0);
+    return WaitUntil([dialog] { return !IsWindow(dialog); });
 }
 
 std::optional<POINT> TrayIconOnScreen() {
@@ -165,23 +201,31 @@ std::optional<POINT> TrayIconOnScreen() {
     return std::nullopt;
 }
 
-void ClearProgramRegistry() {
+void ClearProgramRegistry(bool firstRun) {
     RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\tarnove");
     RegDeleteKeyValueW(HKEY_CURRENT_USER, kTestRunKey, L"Vistrel");
+    if (!firstRun) {
+        WriteSettings({{L"OptionShown", 1}});
+    }
 }
 
-void WriteString(const wchar_t* keyPath, const wchar_t* name, const std::wstring& value) {
-    RegSetKeyValueW(HKEY_CURRENT_USER, keyPath, name, REG_SZ, value.c_str(),
+void WriteSettings(std::initializer_list<std::pair<const wchar_t*, DWORD>> values) {
+    for (const auto& [name, value] : values) {
+        RegSetKeyValueW(HKEY_CURRENT_USER, kTestSettingsKey, name, REG_DWORD, &value, sizeof value);
+    }
+}
+
+void WriteString(const wchar_t* name, const std::wstring& value, const wchar_t* key) {
+    RegSetKeyValueW(HKEY_CURRENT_USER, key, name, REG_SZ, value.c_str(),
                     static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
 }
 
 std::optional<std::wstring> ReadString(const wchar_t* keyPath, const wchar_t* name) {
     wchar_t text[1024] = {};
     DWORD size = sizeof text;
-    if (RegGetValueW(HKEY_CURRENT_USER, keyPath, name, RRF_RT_REG_SZ, nullptr, text, &size)) {
-        return std::nullopt;
-    }
-    return text;
+    const LSTATUS read =
+        RegGetValueW(HKEY_CURRENT_USER, keyPath, name, RRF_RT_REG_SZ, nullptr, text, &size);
+    return read == ERROR_SUCCESS ? std::optional<std::wstring>(text) : std::nullopt;
 }
 
 bool HoldHotkey(uint32_t value, int id) {
@@ -190,11 +234,7 @@ bool HoldHotkey(uint32_t value, int id) {
 }
 
 bool HotkeyHeldElsewhere(uint32_t value) {
-    if (!HoldHotkey(value, 0xBFFF)) {
-        return true;
-    }
-    UnregisterHotKey(nullptr, 0xBFFF);
-    return false;
+    return !HoldHotkey(value, 0xBFFF) || !UnregisterHotKey(nullptr, 0xBFFF);
 }
 
 // ---- Input ----
@@ -202,21 +242,19 @@ bool HotkeyHeldElsewhere(uint32_t value) {
 void SendMouse(DWORD flags, LONG dx, LONG dy, DWORD data) {
     INPUT input = {INPUT_MOUSE};
     input.mi = {dx, dy, data, flags, 0, 0};
-    SendInput(1, &input, sizeof input);
+    SendInputs({input});
 }
 
-void SendAbsolute(DWORD flags, int x, int y) {
+void SendAbsolute(DWORD flags, POINT p) {
     // Over the whole virtual screen, so that monitors left of or above the primary one count.
-    const int left = GetSystemMetrics(SM_XVIRTUALSCREEN);
-    const int top = GetSystemMetrics(SM_YVIRTUALSCREEN);
+    const RECT all = VirtualScreen();
     SendMouse(flags | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_VIRTUALDESK,
-              static_cast<LONG>((x - left + 0.5) * 65536 / GetSystemMetrics(SM_CXVIRTUALSCREEN)),
-              static_cast<LONG>((y - top + 0.5) * 65536 / GetSystemMetrics(SM_CYVIRTUALSCREEN)));
+              static_cast<LONG>((p.x - all.left + 0.5) * 65536 / (all.right - all.left)),
+              static_cast<LONG>((p.y - all.top + 0.5) * 65536 / (all.bottom - all.top)));
 }
 
 void SendKey(WORD virtualKey, bool up) {
-    INPUT input = KeyInput(virtualKey, up);
-    SendInput(1, &input, sizeof input);
+    SendInputs({KeyInput(virtualKey, up)});
 }
 
 void PressKey(WORD virtualKey, std::initializer_list<WORD> modifiers) {
@@ -237,7 +275,7 @@ void PressWithCtrlQueued(WORD virtualKey, int times) {
         keys.push_back(KeyInput(virtualKey, true));
     }
     keys.push_back(KeyInput(VK_CONTROL, true));
-    SendInput(static_cast<UINT>(keys.size()), keys.data(), sizeof(INPUT));
+    SendInputs(keys);
 }
 
 POINT CursorPosition() {
@@ -251,16 +289,14 @@ bool CursorAt(POINT p) {
     return cursor.x == p.x && cursor.y == p.y;
 }
 
-void MoveMouseTo(int x, int y) {
-    auto there = [=] { return CursorAt({x, y}); };
+void MoveMouseTo(POINT p) {
+    auto there = [=] { return CursorAt(p); };
     // A late echo of an earlier move can drag the cursor back (docs/WINE.md): wait for the
     // position, for the program to be idle and for the position to stay; else move again.
     for (int attempt = 0; attempt < 5; ++attempt) {
-        SendAbsolute(0, x, y);
+        SendAbsolute(0, p);
         WaitUntil(there, 1000);
-        if (drivenProcess != nullptr) {
-            WaitForInputIdle(drivenProcess, 1000);
-        }
+        WaitForInputIdle(drivenProcess, 1000); // at once without a program
         bool stayed = true;
         for (int look = 0; look < 3 && stayed; ++look) {
             Sleep(20);
@@ -272,25 +308,25 @@ void MoveMouseTo(int x, int y) {
     }
 }
 
-void ClickAt(int x, int y) {
-    MoveMouseTo(x, y);
-    PressLeft(x, y);
-    ReleaseLeft(x, y);
+void ClickAt(POINT p) {
+    MoveMouseTo(p);
+    SendAbsolute(MOUSEEVENTF_LEFTDOWN, p);
+    SendAbsolute(MOUSEEVENTF_LEFTUP, p);
 }
 
 void ClickOn(HWND window) {
     RECT rect = {};
     GetWindowRect(window, &rect);
-    ClickAt((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+    ClickAt({(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2});
 }
 
-void DragTo(int fromX, int fromY, int x, int y) {
-    MoveMouseTo(fromX, fromY);
-    PressLeft(fromX, fromY);
+void DragTo(POINT from, POINT to) {
+    MoveMouseTo(from);
+    SendAbsolute(MOUSEEVENTF_LEFTDOWN, from);
     for (int i = 1; i <= 10; ++i) {
-        MoveMouseTo(fromX + (x - fromX) * i / 10, fromY + (y - fromY) * i / 10);
+        MoveMouseTo({from.x + (to.x - from.x) * i / 10, from.y + (to.y - from.y) * i / 10});
     }
-    ReleaseLeft(x, y);
+    SendAbsolute(MOUSEEVENTF_LEFTUP, to);
 }
 
 // ---- The screen ----
@@ -344,16 +380,13 @@ Screenshot CaptureSettledScreen(DWORD timeoutMs) {
 Screenshot PixelsOfBitmap(HBITMAP bitmap) {
     BITMAP size = {};
     GetObjectW(bitmap, sizeof size, &size);
-    Screenshot shot = {size.bmWidth, size.bmHeight,
-                       std::vector<uint32_t>(static_cast<size_t>(size.bmWidth) * size.bmHeight)};
-    BITMAPINFO info = TopDown32(shot.width, shot.height);
-    HDC screen = GetDC(nullptr);
-    GetDIBits(screen, bitmap, 0, shot.height, shot.pixels.data(), &info, DIB_RGB_COLORS);
-    ReleaseDC(nullptr, screen);
-    for (uint32_t& pixel : shot.pixels) {
-        pixel &= 0xFFFFFF;
-    }
-    return shot;
+    return Painted(size.bmWidth, size.bmHeight, [&](HDC dc) {
+        BITMAPINFO info = TopDown32(size.bmWidth, size.bmHeight);
+        std::vector<uint32_t> bits(static_cast<size_t>(size.bmWidth) * size.bmHeight);
+        GetDIBits(dc, bitmap, 0, size.bmHeight, bits.data(), &info, DIB_RGB_COLORS);
+        SetDIBitsToDevice(dc, 0, 0, size.bmWidth, size.bmHeight, 0, 0, 0, size.bmHeight,
+                          bits.data(), &info, DIB_RGB_COLORS);
+    });
 }
 
 Screenshot ClipboardPicture() {
@@ -376,32 +409,34 @@ int CountColour(const Screenshot& shot, RECT area, uint32_t colour) {
     return count;
 }
 
-bool WriteTwoColourPng(const std::wstring& path, int width, int height, uint32_t left,
-                       uint32_t right) {
+TempPng::TempPng(const wchar_t* name, int width, int height, uint32_t left, uint32_t right)
+    : path(TempPath(name)) {
     std::vector<uint32_t> pixels(static_cast<size_t>(width) * height);
     for (size_t i = 0; i < pixels.size(); ++i) {
         pixels[i] = static_cast<int>(i % width) < width / 2 ? left : right;
     }
-    return WritePng(path, width, height, pixels.data(), true);
+    written = WritePng(path, width, height, pixels.data(), true);
 }
 
-void KeepScreenshot(const std::wstring& name, const Screenshot& shot) {
-    if (const wchar_t* folder = _wgetenv(L"VISTREL_TEST_SHOTS")) {
-        WritePng(std::wstring(folder) + L"\\" + name + L".png", shot.width, shot.height,
-                 shot.pixels.data());
+bool FadedOnce(const Screenshot& shot, const Screenshot& slide, int x, int y) {
+    for (int shift : {0, 8, 16}) {
+        const int expected = static_cast<int>(slide.At(x, y) >> shift & 0xFF) * 0x4F / 255;
+        if (std::abs(static_cast<int>(shot.At(x, y) >> shift & 0xFF) - expected) > 2) {
+            return false;
+        }
     }
+    return true;
 }
 
 void KeepScreenshotOfFailure() {
     const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
-    if (test != nullptr && test->result()->Failed()) {
-        const std::string name =
-            std::string("failed-") + test->test_suite_name() + "." + test->name();
-        const int left = GetSystemMetrics(SM_XVIRTUALSCREEN),
-                  top = GetSystemMetrics(SM_YVIRTUALSCREEN);
-        KeepScreenshot(std::wstring(name.begin(), name.end()),
-                       CaptureScreen({left, top, left + GetSystemMetrics(SM_CXVIRTUALSCREEN),
-                                      top + GetSystemMetrics(SM_CYVIRTUALSCREEN)}));
+    const wchar_t* folder = _wgetenv(L"VISTREL_TEST_SHOTS");
+    if (folder != nullptr && test != nullptr && test->result()->Failed()) {
+        const std::string name = std::string(test->test_suite_name()) + "." + test->name();
+        const Screenshot shot = CaptureScreen(VirtualScreen());
+        WritePng(std::wstring(folder) + L"\\failed-" + std::wstring(name.begin(), name.end()) +
+                     L".png",
+                 shot.width, shot.height, shot.pixels.data());
     }
 }
 
@@ -434,11 +469,9 @@ Screenshot FilledScreen(SlideFill fill, const RECT& place) {
     Screenshot picture = {place.right - place.left, place.bottom - place.top, {}};
     for (int y = 0; y < picture.height; ++y) {
         for (int x = 0; x < picture.width; ++x) {
-            picture.pixels.push_back(fill == SlideFill::White
-                                         ? 0xFFFFFFu
-                                         : static_cast<uint32_t>((x & 0xFF) << 16 |
-                                                                 (y & 0xFF) << 8 | (x >> 8) << 4 |
-                                                                 y >> 8));
+            const auto code =
+                static_cast<uint32_t>((x & 0xFF) << 16 | (y & 0xFF) << 8 | x >> 8 << 4 | y >> 8);
+            picture.pixels.push_back(fill == SlideFill::White ? 0xFFFFFFu : code);
         }
     }
     return picture;
@@ -473,16 +506,11 @@ WindowThread::~WindowThread() {
 
 PatternWindow::PatternWindow(Screenshot painted, const RECT& monitor)
     : picture(std::move(painted)), place(monitor), shown([this] {
-          WNDCLASSW windowClass = {0,
-                                   PatternWindowProc,
-                                   0,
-                                   sizeof(void*),
-                                   GetModuleHandleW(nullptr),
-                                   nullptr,
-                                   LoadCursorW(nullptr, IDC_ARROW),
-                                   nullptr,
-                                   nullptr,
-                                   L"VistrelTestPattern"};
+          WNDCLASSW windowClass = {.lpfnWndProc = PatternWindowProc,
+                                   .cbWndExtra = sizeof(void*),
+                                   .hInstance = GetModuleHandleW(nullptr),
+                                   .hCursor = LoadCursorW(nullptr, IDC_ARROW),
+                                   .lpszClassName = L"VistrelTestPattern"};
           RegisterClassW(&windowClass); // or already registered
           HWND slide = CreateWindowExW(WS_EX_TOPMOST, L"VistrelTestPattern", L"Test slide",
                                        WS_POPUP, place.left, place.top, picture.width,
@@ -509,10 +537,8 @@ PatternWindow::PatternWindow(Screenshot painted, const RECT& monitor)
 }
 
 DecodedPoint DecodePattern(uint32_t pixel) {
-    const int red = static_cast<int>(pixel >> 16 & 0xFF),
-              green = static_cast<int>(pixel >> 8 & 0xFF);
-    const int blue = static_cast<int>(pixel & 0xFF);
-    return {(blue >> 4) * 256 + red, (blue & 0xF) * 256 + green};
+    const auto channel = [pixel](int shift) { return static_cast<int>(pixel >> shift & 0xFF); };
+    return {(channel(0) >> 4) * 256 + channel(16), (channel(0) & 0xF) * 256 + channel(8)};
 }
 
 bool MonitorShowsPlainPattern(const RECT& monitor) {
@@ -526,9 +552,4 @@ bool MonitorShowsPlainPattern(const RECT& monitor) {
         }
     }
     return true;
-}
-
-RECT TaskbarRect() {
-    RECT taskbar = {};
-    return GetWindowRect(FindWindowW(L"Shell_TrayWnd", nullptr), &taskbar) ? taskbar : RECT{};
 }

@@ -62,41 +62,35 @@ Screenshot ReferenceMenu(const MenuItems& items) {
 using Language = ProgramTest;
 
 TEST_F(Language, TheLanguageButtonReopensTheOptionsInChineseAndTheTrayMenuFollowsAfterARestartToo) {
-    MoveMouseTo(600, 400);
+    MoveMouseTo({600, 400});
     ASSERT_NO_FATAL_FAILURE(StartProgram());
-    PostCommand(mainWindow, kOptionsCommand);
-    HWND dialog = WaitForOptionsDialog(vistrel);
+    HWND dialog = OpenOptions();
     ASSERT_NE(dialog, nullptr);
     ClickOn(GetDlgItem(dialog, IDC_LANGUAGE_BUTTON));
-    ASSERT_TRUE(WaitUntil([] { return IsWindowVisible(FindWindowW(L"#32768", nullptr)); }))
-        << "the language menu did not show";
+    ASSERT_TRUE(WaitUntil([] { return IsWindowVisible(FindWindowW(L"#32768", nullptr)); }));
     PressKey(VK_DOWN);
     PressKey(VK_DOWN); // the second entry: the built-in Simplified Chinese
     PressKey(VK_RETURN);
-    ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(dialog); }))
-        << "the options dialog stayed after the language was chosen";
-    HWND chinese = WaitForOptionsDialog(vistrel);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(dialog); }));
+    HWND chinese = WaitForOptionsDialog();
     ASSERT_NE(chinese, nullptr);
     EXPECT_NE(chinese, dialog);
     EXPECT_EQ(ControlText(GetDlgItem(chinese, IDCANCEL)), L"取消");
     EXPECT_EQ(ControlText(DescendantOf(chinese, IDC_ZOOM_HOTKEY_LABEL)), L"放大快捷键：");
-    PostMessageW(chinese, WM_COMMAND, IDCANCEL, 0);
-    ASSERT_TRUE(WaitUntil([chinese] { return !IsWindow(chinese); }));
+    ASSERT_TRUE(CloseDialog(chinese));
 
     // The real tray menu's picture, now and after a restart from the stored choice.
     const Screenshot expected = ReferenceMenu(kChineseTray);
     for (int start = 0; start < 2; ++start) {
         if (start == 1) {
-            ExitProgram();
+            ASSERT_TRUE(Exit());
             ASSERT_NO_FATAL_FAILURE(StartProgram());
         }
-        HWND popup = OpenTrayMenu(mainWindow);
+        HWND popup = OpenTrayMenu();
         ASSERT_NE(popup, nullptr);
         EXPECT_EQ(Picture(popup), expected) << "start " << start;
         PressKey(VK_ESCAPE);
-        EXPECT_TRUE(WaitUntil([this] {
-            return TopLevelWindowsOf(vistrel.Id(), L"#32768", true).empty();
-        })) << "the tray menu stayed open after Escape";
+        EXPECT_TRUE(WaitUntil([this] { return TopLevelWindowsOf(Id(), L"#32768", true).empty(); }));
     }
 }
 

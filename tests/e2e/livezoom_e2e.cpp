@@ -6,8 +6,6 @@
 #include "e2e/program_test.h"
 #include "support/magnification_standin/standin_record.h"
 
-#include <cstdio>
-
 namespace {
 
 HWND LiveWindow() {
@@ -25,14 +23,12 @@ class LiveZoom : public ProgramTest {
     void SetUp() override {
         ProgramTest::SetUp();
         wchar_t path[MAX_PATH] = {};
-        GetModuleFileNameW(nullptr, path, MAX_PATH);
-        std::wstring source = path;
-        source = source.substr(0, source.find_last_of(L'\\') + 1) +
-                 L"magnification_standin\\magnification.dll";
+        std::wstring source(path, GetModuleFileNameW(nullptr, path, MAX_PATH));
+        source.replace(source.find_last_of(L'\\') + 1, std::wstring::npos,
+                       L"magnification_standin\\magnification.dll");
         ASSERT_GT(GetSystemDirectoryW(path, MAX_PATH), 0u);
-        ASSERT_TRUE(
-            CopyFileW(source.c_str(), (std::wstring(path) + L"\\magnification.dll").c_str(), FALSE))
-            << GetLastError();
+        ASSERT_TRUE(CopyFileW(source.c_str(), (std::wstring(path) + L"\\magnification.dll").c_str(),
+                              FALSE));
         mapping = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
                                      sizeof(StandInRecord), kStandInMappingName);
         ASSERT_NE(mapping, nullptr);
@@ -49,37 +45,29 @@ class LiveZoom : public ProgramTest {
     // transform a pure scale of that level (the source rectangle, not the matrix, says where)
     // and the last source rectangle that one, in screen coordinates.
     bool WaitFor(float level, int x, int y, int width, int height) const {
-        char last[128] = "nothing";
-        if (WaitUntil([&] {
-                const long count = record->transformCount;
-                const float* m =
-                    record->transforms[(count + kStandInHistory - 1) % kStandInHistory].m;
-                const volatile long* s = record->source;
-                std::snprintf(last, sizeof last, "level %g (%g, %g) of %ld, %ld - %ld, %ld", m[0],
-                              m[2], m[5], s[0], s[1], s[2], s[3]);
-                return count > 0 && record->sourceCount > 0 && m[0] == level && m[2] == 0.0f &&
-                       m[5] == 0.0f && s[0] == x && s[1] == y && s[2] == x + width &&
-                       s[3] == y + height;
-            })) {
-            return true;
-        }
-        ADD_FAILURE() << "last view: " << last;
-        return false;
+        return WaitUntil([&] {
+            const long count = record->transformCount;
+            const float* m = record->transforms[(count + kStandInHistory - 1) % kStandInHistory].m;
+            const volatile long* s = record->source;
+            return count > 0 && record->sourceCount > 0 && m[0] == level && m[2] == 0.0f &&
+                   m[5] == 0.0f && s[0] == x && s[1] == y && s[2] == x + width &&
+                   s[3] == y + height;
+        });
     }
     HANDLE mapping = nullptr;
     StandInRecord* record = nullptr;
 };
 
 TEST_F(LiveZoom, FollowsTheCursorKeepsQueuedCtrlAndTheDrawHotkeyTakesOverUntilEscape) {
-    WriteSettingDword(L"ZoominSliderLevel", 2); // 1.75, and Ctrl+Up makes 3.5
-    MoveMouseTo(1000, 600);
+    WriteSettings({{L"ZoominSliderLevel", 2}}); // 1.75, and Ctrl+Up makes 3.5
+    MoveMouseTo({1000, 600});
     ASSERT_NO_FATAL_FAILURE(StartProgram());
-    PressLiveZoomHotkey();
+    PressWithCtrl(kLiveZoomKey);
     // At 1.75 the source is trunc(1920 / 1.75) = 1097 by trunc(1080 / 1.75) = 617.
     ASSERT_TRUE(WaitFor(1.75f, 1000 - 548, 600 - 308, 1097, 617));
-    MoveMouseTo(1100, 650);
+    MoveMouseTo({1100, 650});
     EXPECT_TRUE(WaitFor(1.75f, 1100 - 548, 650 - 308, 1097, 617));
-    MoveMouseTo(1000, 600);
+    MoveMouseTo({1000, 600});
     PressWithCtrlQueued(VK_UP, 2); // 1.75 -> 3.5 -> 7
     ASSERT_TRUE(WaitFor(7.0f, 1000 - 137, 600 - 77, 274, 154));
     PressWithCtrl(VK_DOWN); // 3.5: trunc(1920 / 3.5) = 548 by trunc(1080 / 3.5) = 308
@@ -87,17 +75,13 @@ TEST_F(LiveZoom, FollowsTheCursorKeepsQueuedCtrlAndTheDrawHotkeyTakesOverUntilEs
 
     // Drawing over the frozen image with the cursor where the magnifier showed it, the source's
     // centre; Escape puts it back and live zoom returns at 3.0, the whole part of 3.5.
-    PressDrawHotkey();
-    ASSERT_TRUE(WaitShown());
+    ASSERT_TRUE(HotkeyShows(kDrawKey));
     EXPECT_TRUE(WaitUntil([] { return !LiveShown(); }));
-    EXPECT_TRUE(WaitUntil([] {
-        return CursorAt({960, 540});
-    })) << CursorPosition().x
-        << ", " << CursorPosition().y;
+    EXPECT_TRUE(WaitUntil([] { return CursorAt({960, 540}); }));
     EXPECT_TRUE(Escape());
     EXPECT_TRUE(WaitUntil(LiveShown));
     EXPECT_TRUE(WaitFor(3.0f, 1000 - 320, 600 - 180, 640, 360));
-    PressLiveZoomHotkey(); // from Windows 7 on the window is destroyed
+    PressWithCtrl(kLiveZoomKey); // from Windows 7 on the window is destroyed
     EXPECT_TRUE(WaitUntil([] { return LiveWindow() == nullptr; }));
 }
 

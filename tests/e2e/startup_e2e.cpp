@@ -24,8 +24,8 @@ class Startup : public ProgramTest {
     }
     void ExpectTheBreakHotkeyAnswers() {
         EXPECT_TRUE(WaitUntil([this] {
-            PressBreakHotkey(); // lost while the hotkey is not registered yet
-            return WaitUntil([this] { return IsWindowVisible(mainWindow) != 0; }, 2000);
+            PressWithCtrl(kBreakKey); // lost while the hotkey is not registered yet
+            return WaitUntil([this] { return Shown(); }, 2000);
         }));
         EXPECT_TRUE(Escape());
     }
@@ -43,11 +43,11 @@ TEST_F(Startup, FirstRunOpensTheOptionsStoresOnlyThePathAndTheDefaultsThenTakeNo
     ASSERT_NO_FATAL_FAILURE(StartProgram());
 
     // The hotkeys wait for the dialog's OK or Cancel.
-    HWND options = WaitForOptionsDialog(vistrel);
+    HWND options = WaitForOptionsDialog();
     ASSERT_NE(options, nullptr);
     EXPECT_FALSE(HotkeyHeldElsewhere(kCtrlOne));
     EXPECT_FALSE(StoredSetting(L"OptionShown").has_value());
-    PostMessageW(options, WM_COMMAND, IDCANCEL, 0);
+    ASSERT_TRUE(CloseDialog(options));
 
     // The defaults stay in memory: only the program path and the first-run mark are stored.
     ASSERT_TRUE(WaitUntil([] { return StoredSetting(L"OptionShown") == 1u; }));
@@ -73,31 +73,29 @@ TEST_F(Startup, FirstRunOpensTheOptionsStoresOnlyThePathAndTheDefaultsThenTakeNo
     ClickOn(other.window);
     ASSERT_TRUE(WaitUntil([&] { return HasKeyboardFocus(other.window); }));
     for (const WORD digit : {'1', '2', '3', '4'}) {
-        PressShifted(digit);
+        PressKey(digit, {VK_SHIFT});
     }
-    EXPECT_TRUE(WaitUntil([&] { return ControlText(other.window) == L"!@#$"; }))
-        << ControlText(other.window).size() << " characters arrived";
-    EXPECT_FALSE(IsWindowVisible(mainWindow));
+    EXPECT_TRUE(WaitUntil([&] { return ControlText(other.window) == L"!@#$"; }));
+    EXPECT_FALSE(Shown());
 }
 
 TEST_F(Startup, ATakenHotkeyIsNamedAndLaterStartsHandOverToOneOptionsDialogRaisedTopmost) {
     ASSERT_TRUE(HoldHotkey(kCtrlOne, 1));
-    vistrel.Start();
-    HWND box = WaitForDialog(vistrel.Id(), 10000);
+    Start();
+    HWND box = WaitForDialog(Id(), 10000);
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(ReadDialog(box).caption, L"Information"); // its text: the Windows layer's test
     DismissDialog(box);
     ASSERT_TRUE(WaitUntil([box] { return !IsWindow(box); }));
-    mainWindow = WaitForMainWindow(vistrel.Id());
-    ASSERT_NE(mainWindow, nullptr);
+    ASSERT_NE(mainWindow = WaitForMainWindow(Id()), nullptr);
     ExpectTheBreakHotkeyAnswers();
-    EXPECT_TRUE(NoDialogWithin(vistrel.Id(), 300)) << "one box: the others registered";
+    EXPECT_TRUE(NoDialogWithin(Id(), 300)) << "one box: the others registered";
     EXPECT_TRUE(HotkeyHeldElsewhere(kCtrlTwo));
     UnregisterHotKey(nullptr, 1);
 
-    ASSERT_NE(OpenTrayMenu(mainWindow), nullptr);
+    ASSERT_NE(OpenTrayMenu(), nullptr);
     PressKey('O'); // "&Options"
-    HWND dialog = WaitForOptionsDialog(vistrel);
+    HWND dialog = WaitForOptionsDialog();
     ASSERT_NE(dialog, nullptr);
     EXPECT_FALSE(HotkeyHeldElsewhere(kCtrlTwo)) << "the hotkeys are off while it is open";
     // A second start finds it open (no second dialog is made that it could find instead):
@@ -107,11 +105,10 @@ TEST_F(Startup, ATakenHotkeyIsNamedAndLaterStartsHandOverToOneOptionsDialogRaise
     EXPECT_EQ(second.WaitForExit(5000), 0u);
     EXPECT_TRUE(BecomesTopmost(dialog));
     EXPECT_TRUE(WaitUntil([dialog] { return GetForegroundWindow() == dialog; }));
-    EXPECT_TRUE(WaitUntil([this] { return vistrel.Idle(); }));
-    EXPECT_EQ(OptionsDialogsOf(vistrel.Id()), std::vector<HWND>{dialog});
+    EXPECT_TRUE(WaitUntil([this] { return Idle(); }));
+    EXPECT_EQ(OptionsDialogsOf(Id()), std::vector<HWND>{dialog});
     // Cancel registers the hotkeys again, now that Ctrl+1 is free.
-    PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
-    ASSERT_TRUE(WaitUntil([dialog] { return !IsWindow(dialog); }));
+    ASSERT_TRUE(CloseDialog(dialog));
     ExpectTheBreakHotkeyAnswers();
     EXPECT_TRUE(HotkeyHeldElsewhere(kCtrlOne));
 
@@ -123,48 +120,44 @@ TEST_F(Startup, ATakenHotkeyIsNamedAndLaterStartsHandOverToOneOptionsDialogRaise
     EXPECT_EQ(third.WaitForExit(5000), 0u);
     EXPECT_LT(GetTickCount64() - started, 3000u);
     EXPECT_EQ(WaitForMainWindow(third.Id(), 0), nullptr);
-    dialog = WaitForOptionsDialog(vistrel);
+    dialog = WaitForOptionsDialog();
     ASSERT_NE(dialog, nullptr);
     EXPECT_TRUE(BecomesTopmost(dialog));
-    PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
-    EXPECT_TRUE(WaitUntil([dialog] { return !IsWindow(dialog); }));
+    EXPECT_TRUE(CloseDialog(dialog));
 }
 
 // A hotkey stored before Ctrl+1 became the default stays as it was stored; in the dialog a key
 // that would type (alone or with Shift) becomes Ctrl plus that key.
 TEST_F(Startup, StoredHotkeysStayAKeyThatTypesBecomesCtrlPlusItAtOkAndTheClearSwitchRemovesAll) {
-    WriteSettingDword(L"HotkeyZoom", 0x131);     // Shift+1
-    WriteSettingDword(L"HotkeyBreak", 0);        // no break hotkey
-    WriteSettingDword(L"HotkeyLivezoom", 0x535); // Shift+Alt+5, stored: registered anyway
+    // Shift+1, no break hotkey, and Shift+Alt+5, stored: registered anyway.
+    WriteSettings({{L"HotkeyZoom", 0x131}, {L"HotkeyBreak", 0}, {L"HotkeyLivezoom", 0x535}});
     ASSERT_NO_FATAL_FAILURE(StartProgram());
     EXPECT_TRUE(HotkeyHeldElsewhere(0x131));
     EXPECT_FALSE(HotkeyHeldElsewhere(kCtrlOne));
     EXPECT_TRUE(HotkeyHeldElsewhere(0x535));
 
-    PostCommand(mainWindow, kOptionsCommand);
-    HWND dialog = WaitForOptionsDialog(vistrel);
+    HWND dialog = OpenOptions();
     ASSERT_NE(dialog, nullptr);
     HWND zoomKey = DescendantOf(dialog, IDC_ZOOM_HOTKEY);
     ASSERT_NE(zoomKey, nullptr);
-    EXPECT_EQ(SendMessageW(zoomKey, HKM_GETHOTKEY, 0, 0), 0x131);
+    const auto keyShown = [&] { return SendMessageW(zoomKey, HKM_GETHOTKEY, 0, 0); };
+    EXPECT_EQ(keyShown(), 0x131);
     ClickOn(zoomKey);
     ASSERT_TRUE(WaitUntil([&] { return HasFocus(zoomKey); }));
     PressKey('Q');
-    EXPECT_TRUE(WaitUntil([&] { return SendMessageW(zoomKey, HKM_GETHOTKEY, 0, 0) == 0x251; }));
-    PressShifted('W');
-    EXPECT_TRUE(WaitUntil([&] { return SendMessageW(zoomKey, HKM_GETHOTKEY, 0, 0) == 0x257; }));
-    PostMessageW(dialog, WM_COMMAND, IDOK, 0);
-    ASSERT_TRUE(WaitUntil([dialog] { return !IsWindow(dialog); }));
+    EXPECT_TRUE(WaitUntil([&] { return keyShown() == 0x251; }));
+    PressKey('W', {VK_SHIFT});
+    EXPECT_TRUE(WaitUntil([&] { return keyShown() == 0x257; }));
+    ASSERT_TRUE(CloseDialog(dialog, IDOK));
     EXPECT_EQ(StoredSetting(L"HotkeyZoom"), 0x257u);
 
     ASSERT_TRUE(WaitUntil([] { return GetForegroundWindow() != nullptr; }));
-    PressWithCtrl('W');
-    ASSERT_TRUE(WaitShown());
+    ASSERT_TRUE(HotkeyShows('W'));
     EXPECT_TRUE(Escape());
 
     // The clear switch removes everything, also while an instance runs.
-    WriteString(L"Software\\tarnove\\Other\\Deeper", L"Left", L"by another tool");
-    WriteString(kTestRunKey, L"Vistrel", L"\"Z:\\Vistrel64.exe\"");
+    WriteString(L"Left", L"by another tool", L"Software\\tarnove\\Other\\Deeper");
+    WriteString(L"Vistrel", L"\"Z:\\Vistrel64.exe\"", kTestRunKey);
 
     VistrelProcess clearing;
     clearing.Start(L"/ClearReg");
@@ -181,7 +174,7 @@ TEST_F(Startup, StoredHotkeysStayAKeyThatTypesBecomesCtrlPlusItAtOkAndTheClearSw
     EXPECT_NE(RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\tarnove", 0, KEY_READ, &vendor),
               ERROR_SUCCESS);
     EXPECT_FALSE(ReadString(kTestRunKey, L"Vistrel").has_value());
-    EXPECT_TRUE(vistrel.Running());
+    EXPECT_TRUE(Running());
 }
 
 } // namespace

@@ -95,12 +95,15 @@ struct Tour {
     }
     // A step the next ones need: reported when it failed.
     void Require(bool condition, const char* what) {
-        if (!condition) {
-            std::printf("failed: %s\n", what);
-            ++failed;
-        }
+        failed += condition ? 0 : (std::printf("failed: %s\n", what), 1);
     }
 };
+
+// `colour` near each of `points` on `shot`.
+bool NearAll(const Screenshot& shot, const std::vector<POINT>& points, uint32_t colour) {
+    return std::all_of(points.begin(), points.end(),
+                       [&](POINT p) { return ColourNear(shot, p.x, p.y, colour); });
+}
 
 // Picks a pen colour by its key and waits until the program has stored it.
 void PickColour(WORD key, DWORD colorref) {
@@ -125,7 +128,7 @@ void DrawShape(std::initializer_list<WORD> modifiers, POINT from, POINT to,
                 return down;
             });
         });
-        DragTo(from.x, from.y, to.x, to.y);
+        DragTo(from, to);
         for (WORD modifier : modifiers) {
             SendKey(modifier, true);
         }
@@ -145,11 +148,8 @@ void TypeAt(POINT p, uint32_t colour, const wchar_t* text) {
     });
     PressKey('T');
     for (const wchar_t* c = text; *c != 0; ++c) {
-        if (*c >= L'A' && *c <= L'Z') {
-            PressShifted(static_cast<WORD>(*c));
-        } else {
-            PressKey(*c == L' ' ? VK_SPACE : static_cast<WORD>(std::towupper(*c)));
-        }
+        const auto key = static_cast<WORD>(std::towupper(*c)); // and a space is VK_SPACE
+        std::iswupper(*c) ? PressKey(key, {VK_SHIFT}) : PressKey(key);
     }
     PressKey(VK_ESCAPE);
 }
@@ -164,30 +164,23 @@ int RunTour(Tour& tour) {
     // Drawing at magnification 1 leaves the rest of the slide as it was.
     auto restOfSlide = [&](const Screenshot& shot) { return slideShare(shot) > 0.95; };
 
-    ClearProgramRegistry();
-    WriteSettingDword(L"OptionShown", 1); // past the first run, which opens the options
+    ClearProgramRegistry(false); // past the first run, which opens the options
     // A pen of 6 pixels shows better in pictures; Ctrl+Up sent from outside is not reliable.
-    WriteSettingDword(L"PenWidth", 6);
-    MoveMouseTo(960, 700);
+    WriteSettings({{L"PenWidth", 6}});
+    MoveMouseTo({960, 700});
     PatternWindow slideWindow(slide);
     VistrelProcess vistrel;
-    vistrel.Start();
-    HWND mainWindow = WaitForMainWindow(vistrel.Id());
-    tour.Require(mainWindow != nullptr, "Vistrel did not start");
-    auto shown = [&] { return IsWindowVisible(mainWindow) != 0; };
-    auto takesKeys = [&] { return HasKeyboardFocus(mainWindow); };
+    tour.Require(vistrel.StartReady(), "Vistrel did not start");
     // Escape ends the mode; the slide shows again.
     auto ended = [&](const char* what) {
-        WaitUntil(takesKeys);
-        PressKey(VK_ESCAPE);
-        tour.Require(WaitUntil([&] { return !shown(); }) && WaitUntil(showsSlide), what);
+        tour.Require(vistrel.Escape() && WaitUntil(showsSlide), what);
     };
     tour.Step("slide", "A slide, Vistrel waiting in the background", showsSlide);
 
     // Zoom: Ctrl+1 over the chart, the start magnification 2.
     constexpr CapturePoint kZoomAt = {1450, 760};
-    MoveMouseTo(kZoomAt.x, kZoomAt.y);
-    PressZoomHotkey();
+    MoveMouseTo({kZoomAt.x, kZoomAt.y});
+    PressWithCtrl(kZoomKey);
     tour.Step("zoom", "Ctrl+1: the screen frozen and magnified twice", [&] {
         return ShareMatching(CaptureScreen(), [&](int x, int y) {
                    const CapturePoint p = ZoomedSource(2.0f, kZoomAt, width, height, x, y);
@@ -202,38 +195,34 @@ int RunTour(Tour& tour) {
         wave.push_back({kBulletX + 20 * i, 330 + ((i % 2) != 0 ? 9 : -9)});
     }
     MoveMouseTo(wave[0]);
-    PressDrawHotkey();
-    tour.Require(WaitUntil(shown) && WaitUntil(takesKeys), "Ctrl+2 did not start drawing");
-    PressLeft(wave[0].x, wave[0].y);
+    PressWithCtrl(kDrawKey);
+    tour.Require(vistrel.WaitShown() && vistrel.WaitForKeys(), "Ctrl+2 did not start drawing");
+    SendAbsolute(MOUSEEVENTF_LEFTDOWN, wave[0]);
     for (const POINT& p : wave) {
         MoveMouseTo(p);
         // Until the stroke reaches the point: moves the program has not taken yet merge into
         // one (as the system merges them), and on a busy machine a corner would be cut.
         WaitUntil([p] { return CaptureScreen({p.x, p.y, p.x + 1, p.y + 1}).At(0, 0) == kRed; });
     }
-    ReleaseLeft(wave.back().x, wave.back().y);
-    const auto waveShows = [&](const Screenshot& shot) {
-        return std::all_of(wave.begin(), wave.end(),
-                           [&](POINT p) { return ColourNear(shot, p.x, p.y, kRed); });
-    };
+    SendAbsolute(MOUSEEVENTF_LEFTUP, wave.back());
     tour.Step("freehand", "Ctrl+2, then a freehand stroke in red", [&] {
         const Screenshot shot = CaptureScreen();
-        return restOfSlide(shot) && waveShows(shot);
+        return restOfSlide(shot) && NearAll(shot, wave, kRed);
     });
 
     // G for green, then Shift+Ctrl drags an arrow pointing where the drag started; the stroke
     // keeps its colour.
     constexpr POINT kTip = {1715, 300}, kTail = {1300, 200};
     PickColour('G', 0x00FF00);
+    std::vector<POINT> shaft;
+    for (int t = 1; t <= 8; ++t) {
+        shaft.push_back(
+            {kTail.x + (kTip.x - kTail.x) * t / 10, kTail.y + (kTip.y - kTail.y) * t / 10});
+    }
     const auto arrowShows = [&] {
         const Screenshot shot = CaptureScreen();
-        bool shaft = true;
-        for (int t = 1; t <= 8; ++t) {
-            shaft = shaft && ColourNear(shot, kTail.x + (kTip.x - kTail.x) * t / 10,
-                                        kTail.y + (kTip.y - kTail.y) * t / 10, kGreen);
-        }
         const RECT head = {kTip.x - 12, kTip.y - 12, kTip.x + 12, kTip.y + 12};
-        return restOfSlide(shot) && waveShows(shot) && shaft &&
+        return restOfSlide(shot) && NearAll(shot, wave, kRed) && NearAll(shot, shaft, kGreen) &&
                CountColour(shot, head, kGreen) > 40;
     };
     DrawShape({VK_SHIFT, VK_CONTROL}, kTip, kTail, arrowShows);
@@ -242,13 +231,12 @@ int RunTour(Tour& tour) {
     // B for blue, then Ctrl drags a rectangle round the second bullet.
     constexpr RECT kBox = {kBulletX - 20, 355, 870, 440};
     PickColour('B', 0xFF0000);
+    const int midX = (kBox.left + kBox.right) / 2, midY = (kBox.top + kBox.bottom) / 2;
+    const std::vector<POINT> sides = {
+        {kBox.left, midY}, {kBox.right - 1, midY}, {midX, kBox.top}, {midX, kBox.bottom - 1}};
     const auto rectangleShows = [&] {
         const Screenshot shot = CaptureScreen();
-        const int midX = (kBox.left + kBox.right) / 2, midY = (kBox.top + kBox.bottom) / 2;
-        return restOfSlide(shot) && ColourNear(shot, kBox.left, midY, kBlue) &&
-               ColourNear(shot, kBox.right - 1, midY, kBlue) &&
-               ColourNear(shot, midX, kBox.top, kBlue) &&
-               ColourNear(shot, midX, kBox.bottom - 1, kBlue);
+        return restOfSlide(shot) && NearAll(shot, sides, kBlue);
     };
     DrawShape({VK_CONTROL}, {kBox.left, kBox.top}, {kBox.right, kBox.bottom}, rectangleShows);
     tour.Step("rectangle", "B, then Ctrl+drag: a blue rectangle", rectangleShows);
@@ -287,28 +275,26 @@ int RunTour(Tour& tour) {
     ended("drawing did not end");
 
     // The break: Ctrl+3, a countdown in the pen colour (red on the screen), centred.
-    PressBreakHotkey();
+    PressWithCtrl(kBreakKey);
     tour.Step("break", "Ctrl+3: the break countdown", [&] {
         const Screenshot shot = CaptureScreen();
         const RECT middle = {width / 4, height / 3, width * 3 / 4, height * 2 / 3};
-        return shown() && CountColour(shot, middle, kRed) > 5000 &&
+        return vistrel.Shown() && CountColour(shot, middle, kRed) > 5000 &&
                CountColour(shot, {0, 0, width, height / 4}, kRed) == 0;
     });
     ended("the break did not end");
 
     // The options dialog, as the tray menu opens it, with the version this build carries.
-    PostCommand(mainWindow, kOptionsCommand);
-    MoveMouseTo(5, 5);
-    HWND options = WaitForOptionsDialog(vistrel);
+    vistrel.Command(kOptionsCommand);
+    MoveMouseTo({5, 5});
+    HWND options = vistrel.WaitForOptionsDialog();
     tour.Step("options", "The options dialog (tray menu, Options)", [&] {
         return options != nullptr &&
                ControlText(GetDlgItem(options, IDC_VERSION_LINE)) == L"" VISTREL_VERSION_TEXT &&
                (CaptureSettledScreen(), true);
     });
-    PostMessageW(options, WM_COMMAND, IDCANCEL, 0);
-    WaitUntil([&] { return !IsWindow(options); });
-    PostCommand(mainWindow, kExitCommand);
-    tour.Require(vistrel.WaitForExit(5000) == 0u, "Vistrel did not exit cleanly");
+    CloseDialog(options);
+    tour.Require(vistrel.Exit(), "Vistrel did not exit cleanly");
     ClearProgramRegistry();
     return tour.failed == 0 ? 0 : 1;
 }

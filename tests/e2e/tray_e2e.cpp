@@ -18,10 +18,10 @@ TEST_F(Tray, ItsMenuZoomsItComesBackAfterAShellRestartAndItsExitTakesItAway) {
     ASSERT_NO_FATAL_FAILURE(StartProgram());
     ASSERT_TRUE(WaitUntil(IconShows));
     {
-        MoveMouseTo(700, 400);
+        MoveMouseTo({700, 400});
         const PatternWindow slide; // over the icon too: the menu opens by message
         ASSERT_TRUE(WaitUntil(ScreenShowsPlainPattern));
-        ASSERT_NE(OpenTrayMenu(mainWindow), nullptr);
+        ASSERT_NE(OpenTrayMenu(), nullptr);
         PressKey('Z');
         EXPECT_TRUE(ViewShownSoon(2.0f, {700, 400}));
         EXPECT_TRUE(Escape());
@@ -38,24 +38,22 @@ TEST_F(Tray, ItsMenuZoomsItComesBackAfterAShellRestartAndItsExitTakesItAway) {
 
     // The presenter switched away from the break: the icon brings it back, and a double click
     // then opens no options.
-    PressBreakHotkey();
-    ASSERT_TRUE(WaitShown());
+    ASSERT_TRUE(HotkeyShows(kBreakKey));
     ShowWindow(mainWindow, SW_HIDE);
     ASSERT_TRUE(WaitHidden());
     SendMessageW(mainWindow, kTrayNotifyMessage, 1, WM_LBUTTONDOWN);
     EXPECT_TRUE(WaitShown());
     SendMessageW(mainWindow, kTrayNotifyMessage, 1, WM_LBUTTONDBLCLK);
-    EXPECT_TRUE(OptionsDialogsOf(vistrel.Id()).empty());
-
+    EXPECT_TRUE(OptionsDialogsOf(Id()).empty());
     EXPECT_TRUE(Escape());
 
     // The real icon clicked, and Exit from its menu.
     std::optional<POINT> at;
     ASSERT_TRUE(WaitUntil([&] { return (at = TrayIconOnScreen()).has_value(); }));
-    ClickAt(at->x, at->y);
+    ClickAt(*at);
     ASSERT_NE(WaitForWindowOf(0, L"#32768"), nullptr);
     PressKey('X');
-    EXPECT_EQ(vistrel.WaitForExit(5000), 0u);
+    EXPECT_EQ(WaitForExit(5000), 0u);
     mainWindow = nullptr;
     EXPECT_EQ(StoredSetting(L"FontScale"), 10u);
     EXPECT_EQ(StoredSetting(L"PenColor"), 0xFFu);
@@ -63,15 +61,13 @@ TEST_F(Tray, ItsMenuZoomsItComesBackAfterAShellRestartAndItsExitTakesItAway) {
 }
 
 TEST_F(Tray, WithoutTheIconTheHotkeysWorkAndTheOptionsBringItBack) {
-    WriteSettingDword(L"ShowTrayIcon", 0);
+    WriteSettings({{L"ShowTrayIcon", 0}});
     ASSERT_NO_FATAL_FAILURE(StartProgram());
     CaptureSettledScreen(); // the notification area has painted what it has
     EXPECT_FALSE(IconShows());
-    PressBreakHotkey();
-    ASSERT_TRUE(WaitShown());
+    ASSERT_TRUE(HotkeyShows(kBreakKey));
     EXPECT_TRUE(Escape());
-    PostCommand(mainWindow, kOptionsCommand); // as a second start does
-    HWND options = WaitForOptionsDialog(vistrel);
+    HWND options = OpenOptions(); // as a second start does
     ASSERT_NE(options, nullptr);
     SendMessageW(DescendantOf(options, IDC_SHOW_TRAY_ICON), BM_SETCHECK, BST_CHECKED, 0);
     PostMessageW(options, WM_COMMAND, IDOK, 0);

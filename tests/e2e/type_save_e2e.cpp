@@ -106,7 +106,7 @@ class TypeAndSave : public ProgramTest {
     void SaveWithDialog(int type, const wchar_t* name) {
         ASSERT_TRUE(WaitForKeys());
         PressWithCtrl('S');
-        HWND dialog = WaitForDialog(vistrel.Id(), 10000);
+        HWND dialog = WaitForDialog(Id(), 10000);
         ASSERT_EQ(ReadDialog(dialog).caption, L"Save zoomed screen...");
         HWND types = GetDlgItem(dialog, 1136);
         SendMessageW(types, CB_SETCURSEL, type, 0);
@@ -116,8 +116,7 @@ class TypeAndSave : public ProgramTest {
         HWND nameBox = FindWindowExW(GetDlgItem(dialog, 1148), nullptr, L"ComboBox", nullptr);
         SendMessageW(FindWindowExW(nameBox, nullptr, L"Edit", nullptr), WM_SETTEXT, 0,
                      LPARAM(TempPath(name).c_str()));
-        PostMessageW(dialog, WM_COMMAND, IDOK, 0);
-        ASSERT_TRUE(WaitUntil([&] { return !IsWindow(dialog); }));
+        ASSERT_TRUE(CloseDialog(dialog, IDOK));
         ASSERT_TRUE(SendMessageTimeoutW(mainWindow, WM_NULL, 0, 0, SMTO_NORMAL, 10000, nullptr));
     }
     std::unique_ptr<PatternWindow> slide;
@@ -125,7 +124,7 @@ class TypeAndSave : public ProgramTest {
 
 TEST_F(TypeAndSave, TypedTextBackspaceEnterAndLettersThatArePenKeysElsewhere) {
     ASSERT_NO_FATAL_FAILURE(StartOver(SlideFill::White, kTextAt));
-    PressDrawHotkey();
+    PressWithCtrl(kDrawKey);
     ASSERT_TRUE(WaitForKeys());
     PressKey('T'); // typing starts at the pen when the key is released
     PressKey('A');
@@ -144,7 +143,7 @@ TEST_F(TypeAndSave, CopyAndBothSaveSizesShowTheViewAndANameGetsPng) {
     DeleteFileW(TempPath(L"actual.png").c_str());
     ASSERT_TRUE(OpenClipboard(nullptr) && EmptyClipboard() && CloseClipboard());
     ASSERT_NO_FATAL_FAILURE(StartOver(SlideFill::Coordinates, {kZoomPoint.x, kZoomPoint.y}));
-    PressZoomHotkey();
+    PressWithCtrl(kZoomKey);
     ASSERT_TRUE(WaitUntil([] { return PixelsOffTheView(CaptureScreen()) == 0; }));
     ASSERT_TRUE(WaitForKeys());
     PressWithCtrl('C');

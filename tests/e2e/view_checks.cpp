@@ -7,6 +7,16 @@
 #include <cstdlib>
 #include <string>
 
+namespace {
+
+// Where Wine's taskbar lies on the screen; empty where there is none.
+RECT TaskbarRect() {
+    RECT taskbar = {};
+    return GetWindowRect(FindWindowW(L"Shell_TrayWnd", nullptr), &taskbar) ? taskbar : RECT{};
+}
+
+} // namespace
+
 CapturePoint ZoomedSource(float zoom, CapturePoint zoomPoint, int width, int height, int x, int y) {
     const CapturePoint origin = ComputeSourceOrigin(zoom, zoomPoint, width, height);
     return {origin.x + x * VisibleExtent(width, zoom) / width,
