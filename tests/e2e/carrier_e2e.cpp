@@ -26,18 +26,13 @@ std::wstring LocalAppData() {
     return path;
 }
 
-// dist/Vistrel.exe, beside the 64-bit program.
-fs::path CarrierProgram() {
-    return fs::path(VistrelExePath()).parent_path() / L"Vistrel.exe";
-}
-
 // The 32-bit program in a folder that refuses writes (as Program Files does), played by this
 // test, which runs the same relaunch for it: the copy runs from the user's own folder and goes
 // with that folder when the program ends; auto-start names the 32-bit program, which stays.
 TEST(Carrier,
      FromAFolderThatRefusesWritesTheCopyRunsFromTheUsersFolderAndAutoStartNamesTheCarrier) {
     ClearProgramRegistry(false);
-    UnwritableFolder locked({CarrierProgram()});
+    UnwritableFolder locked({fs::path(VistrelExePath()).parent_path() / L"Vistrel.exe"}); // dist/
     ASSERT_EQ(locked.failure, "");
     const fs::path program = locked.path / L"Vistrel.exe";
     const fs::path usersFolder = PerUserCopyRoot(LocalAppData());
@@ -58,15 +53,14 @@ TEST(Carrier,
     HWND mainWindow = WaitForWindowOf(0, L"VistrelClass", false, 10000);
     ASSERT_NE(mainWindow, nullptr);
     GetWindowThreadProcessId(mainWindow, &child.id);
-    const DWORD childId = child.id;
-    ASSERT_EQ(WaitForMainWindow(childId), mainWindow);
+    ASSERT_EQ(WaitForMainWindow(child.id), mainWindow);
     const fs::path copy = StoredText(L"Filepath").value_or(L"");
     EXPECT_EQ(copy.parent_path().parent_path(), usersFolder) << copy;
     EXPECT_EQ(copy.filename(), L"Vistrel64.exe");
     EXPECT_TRUE(GetFileAttributesW(copy.c_str()) & FILE_ATTRIBUTE_HIDDEN);
 
     PostMessageW(mainWindow, WM_COMMAND, kOptionsCommand, 0);
-    HWND options = WaitForDialog(childId, 10000);
+    HWND options = WaitForDialog(child.id, 10000);
     EXPECT_NE(options, nullptr);
     SendDlgItemMessageW(options, IDC_RUN_AT_LOGON, BM_SETCHECK, BST_CHECKED, 0);
     EXPECT_TRUE(CloseDialog(options, IDOK));

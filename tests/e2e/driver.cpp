@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <utility>
 #include <vector>
 
 #include "res/options_controls.h"
@@ -332,8 +333,6 @@ void DragTo(POINT from, POINT to) {
 // ---- The screen ----
 
 Screenshot Painted(int width, int height, const std::function<void(HDC)>& paint) {
-    Screenshot picture = {width, height,
-                          std::vector<uint32_t>(static_cast<size_t>(width) * height)};
     const BITMAPINFO info = TopDown32(width, height);
     void* bits = nullptr;
     HDC dc = CreateCompatibleDC(nullptr);
@@ -342,8 +341,9 @@ Screenshot Painted(int width, int height, const std::function<void(HDC)>& paint)
     paint(dc);
     GdiFlush();
     const auto* pixels = static_cast<const uint32_t*>(bits);
-    for (size_t i = 0; i < picture.pixels.size(); ++i) {
-        picture.pixels[i] = pixels[i] & 0xFFFFFF;
+    Screenshot picture = {width, height, {pixels, pixels + static_cast<size_t>(width) * height}};
+    for (uint32_t& pixel : picture.pixels) {
+        pixel &= 0xFFFFFF;
     }
     SelectObject(dc, previous);
     DeleteObject(bitmap);
@@ -368,10 +368,8 @@ Screenshot CaptureSettledScreen(DWORD timeoutMs) {
     Screenshot previous = CaptureScreen();
     WaitUntil(
         [&] {
-            Screenshot now = CaptureScreen();
-            const bool same = now.pixels == previous.pixels;
-            previous = std::move(now);
-            return same;
+            const Screenshot before = std::exchange(previous, CaptureScreen());
+            return before == previous;
         },
         timeoutMs);
     return previous;

@@ -13,11 +13,6 @@
 
 namespace {
 
-// The tray menu's items; none for a separator.
-using MenuItems = std::vector<const wchar_t*>;
-const MenuItems kChineseTray = {L"选项(&O)", nullptr, L"休息计时器(&B)", L"绘制(&D)",
-                                L"放大(&Z)", nullptr, L"退出(&X)"};
-
 // What a window shows once the screen has settled.
 Screenshot Picture(HWND window) {
     RECT rect = {};
@@ -26,15 +21,17 @@ Screenshot Picture(HWND window) {
     return CaptureScreen(rect);
 }
 
-// Shows a popup menu of `items` here, at the cursor as the tray menu opens, and takes its
-// picture.
-Screenshot ReferenceMenu(const MenuItems& items) {
+// Shows a popup menu of the Chinese tray menu's items (none for a separator) here, at the
+// cursor as the tray menu opens, and takes its picture.
+Screenshot ReferenceMenu() {
     HWND owner = CreateWindowExW(WS_EX_TOOLWINDOW, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 0, 0, 1,
                                  1, nullptr, nullptr, nullptr, nullptr);
     SetForegroundWindow(owner);
     HMENU menu = CreatePopupMenu();
     UINT id = 0;
-    for (const wchar_t* item : items) {
+    for (const wchar_t* item :
+         std::initializer_list<const wchar_t*>{L"选项(&O)", nullptr, L"休息计时器(&B)", L"绘制(&D)",
+                                               L"放大(&Z)", nullptr, L"退出(&X)"}) {
         AppendMenuW(menu, item != nullptr ? MF_STRING : MF_SEPARATOR, ++id, item);
     }
     Screenshot picture;
@@ -80,7 +77,7 @@ TEST_F(Language, TheLanguageButtonReopensTheOptionsInChineseAndTheTrayMenuFollow
     ASSERT_TRUE(CloseDialog(chinese));
 
     // The real tray menu's picture, now and after a restart from the stored choice.
-    const Screenshot expected = ReferenceMenu(kChineseTray);
+    const Screenshot expected = ReferenceMenu();
     for (int start = 0; start < 2; ++start) {
         if (start == 1) {
             ASSERT_TRUE(Exit());
