@@ -81,6 +81,7 @@ TEST_F(OptionsDialog, OkStoresAndRegistersOnceNoHotkeyConflicts) {
     Hotkey(OptionPage::Break, IDC_BREAK_HOTKEY, 0); // no break hotkey
     SetWindowTextW(Item(OptionPage::Break, IDC_BREAK_MINUTES), L"25");
     Check(OptionPage::Break, IDC_BREAK_USE_PEN_COLOR, BST_UNCHECKED);
+    Check(OptionPage::Break, IDC_SHOW_EXPIRED_TIME, BST_UNCHECKED);
     Check(OptionPage::Break, IDC_BREAK_USE_COLOR, BST_CHECKED);
     optionsState.workingBreakColor = 0x00C08040;
     CheckDlgButton(dialog, IDC_SHOW_TRAY_ICON, BST_UNCHECKED);
@@ -107,7 +108,8 @@ TEST_F(OptionsDialog, OkStoresAndRegistersOnceNoHotkeyConflicts) {
     const std::pair<const wchar_t*, DWORD> stored[] = {
         {L"ShowTrayIcon", 0},      {L"HotkeyZoom", 0x651},          {L"AnimateZoom", 0},
         {L"ZoominSliderLevel", 5}, {L"HotkeyDraw", 0x444},          {L"HotkeyBreak", 0},
-        {L"BreakTimeout", 25},     {L"BreakFontColor", 0x00C08040}, {L"BreakUsePenColor", 0}};
+        {L"BreakTimeout", 25},     {L"BreakFontColor", 0x00C08040}, {L"BreakUsePenColor", 0},
+        {L"ShowExpiredTime", 0}};
     for (const auto& [name, value] : stored)
         EXPECT_EQ(StoredSetting(name), value) << name;
     EXPECT_TRUE(HotkeyHeld(MOD_CONTROL | MOD_ALT, 'Q'));
