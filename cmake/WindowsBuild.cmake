@@ -258,7 +258,6 @@ set_target_properties(magnification_standin PROPERTIES OUTPUT_NAME magnification
     RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/magnification_standin)
 if(TARGET livezoom_e2e)
     add_dependencies(livezoom_e2e magnification_standin)
-    add_dependencies(monitors_e2e magnification_standin)
 endif()
 
 # The relaunch: the Windows test carries a stand-in child; the end-to-end test carries the

@@ -1,15 +1,6 @@
 // The advanced break options dialog, run modally as the Break page runs it and driven like a
 // user: what opening shows, which files block OK and with which text, what OK and Cancel store,
-// the file chooser, and pictures of the dialog in English and Simplified Chinese.
-#include <gtest/gtest.h>
-
-#include <windows.h>
-
-#include <commdlg.h>
-
-#include <optional>
-#include <string>
-
+// and pictures of the dialog in English and Simplified Chinese.
 #include "breaktimer/advanced_break_dialog.h"
 #include "res/advanced_controls.h"
 #include "res/resource_ids.h"
@@ -19,63 +10,14 @@
 
 namespace {
 
+using AdvancedBreak = DialogTest;
+
 int CheckedPosition(const ModalDialog& dialog) {
-    for (int radio = 0; radio < 9; ++radio) {
-        if (dialog.Checked(IDC_BREAK_POSITION_FIRST + radio)) {
-            return radio;
-        }
+    int radio = 0;
+    while (radio < 9 && !dialog.Checked(IDC_BREAK_POSITION_FIRST + radio)) {
+        ++radio;
     }
-    return -1;
-}
-
-class AdvancedBreak : public DialogTest {
-  protected:
-    void SetUp() override {
-        DialogTest::SetUp();
-        wchar_t path[MAX_PATH] = {};
-        GetTempFileNameW(TempFolder().c_str(), L"snd", 0, path); // creates the file
-        existing = path;
-    }
-    void TearDown() override {
-        DialogTest::TearDown();
-        DeleteFileW(existing.c_str());
-    }
-    std::wstring existing;
-    const std::wstring missing = TempFolder() + L"no-such-break-file.wav";
-};
-
-TEST_F(AdvancedBreak, OpeningShowsTheStoredSettingsAndCancelStoresNothing) {
-    Settings& s = app.settings;
-    s.BreakTimerPosition = 2;
-    s.BreakOpacity = 55;
-    s.BreakShowBackgroundFile = 1;
-    s.BreakShowDesktop = 0;
-    Put(s.BreakSoundFile, missing);
-    ModalDialog dialog(IDD_ADVANCED_BREAK, AdvancedBreakDialogProc);
-    ASSERT_NE(dialog.window, nullptr);
-    EXPECT_EQ(CheckedPosition(dialog), 2);
-    EXPECT_EQ(SendMessageW(dialog.Item(IDC_BREAK_OPACITY), CB_GETCURSEL, 0, 0), 4); // 50%
-    EXPECT_EQ(SendMessageW(dialog.Item(IDC_BREAK_OPACITY), CB_GETCOUNT, 0, 0), 10);
-    EXPECT_TRUE(dialog.Enabled(IDC_BREAK_OPACITY)); // Wine has layered windows
-    EXPECT_FALSE(dialog.Checked(IDC_BREAK_PLAY_SOUND));
-    for (int id : {IDC_BREAK_SOUND_LABEL, IDC_BREAK_SOUND_FILE, IDC_BREAK_SOUND_BROWSE}) {
-        EXPECT_FALSE(dialog.Enabled(id)) << id;
-    }
-    EXPECT_EQ(dialog.Text(IDC_BREAK_SOUND_FILE), missing);
-    EXPECT_TRUE(dialog.Checked(IDC_BREAK_IMAGE_FILE));
-    EXPECT_FALSE(dialog.Checked(IDC_BREAK_FADED_DESKTOP));
-    // The groups follow their check boxes.
-    dialog.Click(IDC_BREAK_PLAY_SOUND);
-    EXPECT_TRUE(dialog.Enabled(IDC_BREAK_SOUND_BROWSE));
-    dialog.Click(IDC_BREAK_SHOW_BACKGROUND);
-    for (int id = IDC_BREAK_FADED_DESKTOP; id <= IDC_BREAK_STRETCH; ++id) {
-        EXPECT_FALSE(dialog.Enabled(id)) << id;
-    }
-    dialog.Click(IDC_BREAK_POSITION_FIRST);
-    ASSERT_TRUE(dialog.PressAndWaitForEnd(IDCANCEL));
-    EXPECT_EQ(s.BreakShowBackgroundFile, 1);
-    EXPECT_EQ(s.BreakTimerPosition, 2);
-    EXPECT_EQ(SettingValueNames(), std::vector<std::wstring>{});
+    return radio < 9 ? radio : -1;
 }
 
 // A stored position above 8 once checked the control after the grid.
@@ -84,7 +26,6 @@ TEST_F(AdvancedBreak, APositionOutsideTheGridChecksNoRadioAndOkKeepsIt) {
     app.settings.BreakOpacity = 5; // selects no opacity either
     optionalFunctions.SetLayeredWindowAttributes = nullptr;
     ModalDialog dialog(IDD_ADVANCED_BREAK, AdvancedBreakDialogProc);
-    ASSERT_NE(dialog.window, nullptr);
     EXPECT_EQ(CheckedPosition(dialog), -1);
     EXPECT_FALSE(dialog.Checked(IDC_BREAK_SHOW_BACKGROUND)); // the control after the grid
     EXPECT_FALSE(dialog.Enabled(IDC_BREAK_OPACITY)) << "without layered windows";
@@ -93,80 +34,68 @@ TEST_F(AdvancedBreak, APositionOutsideTheGridChecksNoRadioAndOkKeepsIt) {
     EXPECT_EQ(StoredSetting(L"BreakOpacity"), 5u);
 }
 
-TEST_F(AdvancedBreak, AMissingSoundBlocksOkWithItsTextAndStoresNothing) {
-    ModalDialog dialog(IDD_ADVANCED_BREAK, AdvancedBreakDialogProc);
-    ASSERT_NE(dialog.window, nullptr);
-    dialog.Click(IDC_BREAK_PLAY_SOUND);
-    for (const std::wstring& path : {std::wstring(), missing}) {
-        dialog.SetText(IDC_BREAK_SOUND_FILE, path);
-        const DialogSnapshot box = PressAndReadBox(dialog, IDOK);
-        EXPECT_EQ(box.caption, L"Error");
-        EXPECT_EQ(box.Text(), L"The specified sound file is inacessible");
-        EXPECT_FALSE(dialog.Ended());
-        EXPECT_EQ(StoredSetting(L"BreakPlaySoundFile"), std::nullopt);
+// Opening shows the stored settings, and the groups follow their check boxes. Only a picture
+// background needs its file, and only a sound that is on; each missing file blocks OK with its
+// own text and stores nothing. The paths are stored whatever is ticked. Then pictures of the
+// dialog in both languages.
+TEST_F(AdvancedBreak, OpeningShowsTheSettingsAndMissingFilesBlockOkOnlyWhenUsed) {
+    const std::wstring missing = TempFolder() + L"no-such-break-file.wav";
+    Settings& s = app.settings;
+    s.BreakTimerPosition = 2;
+    s.BreakOpacity = 55;
+    s.BreakShowBackgroundFile = 1;
+    s.BreakShowDesktop = 0;
+    Put(s.BreakBackgroundFile, missing);
+    Put(s.BreakSoundFile, missing);
+    {
+        ModalDialog dialog(IDD_ADVANCED_BREAK, AdvancedBreakDialogProc);
+        EXPECT_EQ(CheckedPosition(dialog), 2);
+        EXPECT_EQ(SendMessageW(dialog.Item(IDC_BREAK_OPACITY), CB_GETCURSEL, 0, 0), 4); // 50%
+        EXPECT_EQ(SendMessageW(dialog.Item(IDC_BREAK_OPACITY), CB_GETCOUNT, 0, 0), 10);
+        EXPECT_TRUE(dialog.Enabled(IDC_BREAK_OPACITY)); // Wine has layered windows
+        EXPECT_FALSE(dialog.Checked(IDC_BREAK_PLAY_SOUND));
+        for (int id : {IDC_BREAK_SOUND_LABEL, IDC_BREAK_SOUND_FILE, IDC_BREAK_SOUND_BROWSE}) {
+            EXPECT_FALSE(dialog.Enabled(id)) << id;
+        }
+        EXPECT_EQ(dialog.Text(IDC_BREAK_SOUND_FILE), missing);
+        EXPECT_TRUE(dialog.Checked(IDC_BREAK_IMAGE_FILE));
+        EXPECT_FALSE(dialog.Checked(IDC_BREAK_FADED_DESKTOP));
+        const auto expectBlocked = [&](const std::wstring& text) {
+            const DialogSnapshot box = PressAndReadBox(dialog, IDOK);
+            EXPECT_EQ(box.caption + L": " + box.Text(),
+                      L"Error: The specified " + text + L" file is inacessible");
+            EXPECT_FALSE(dialog.Ended());
+            EXPECT_EQ(SettingValueNames(), std::vector<std::wstring>{});
+        };
+        expectBlocked(L"background");
+        dialog.Click(IDC_BREAK_SHOW_BACKGROUND);
+        for (int id = IDC_BREAK_FADED_DESKTOP; id <= IDC_BREAK_STRETCH; ++id) {
+            EXPECT_FALSE(dialog.Enabled(id)) << id;
+        }
+        dialog.Click(IDC_BREAK_SHOW_BACKGROUND);
+        dialog.Click(IDC_BREAK_FADED_DESKTOP); // the faded desktop needs no file
+        dialog.Click(IDC_BREAK_STRETCH);
+        dialog.Click(IDC_BREAK_PLAY_SOUND);
+        EXPECT_TRUE(dialog.Enabled(IDC_BREAK_SOUND_BROWSE));
+        for (const std::wstring& path : {std::wstring(), missing}) {
+            dialog.SetText(IDC_BREAK_SOUND_FILE, path);
+            expectBlocked(L"sound");
+        }
+        dialog.Click(IDC_BREAK_PLAY_SOUND);
+        dialog.Click(IDC_BREAK_POSITION_FIRST + 8);
+        SendMessageW(dialog.Item(IDC_BREAK_OPACITY), CB_SETCURSEL, 6, 0);
+        ASSERT_TRUE(dialog.PressAndWaitForEnd(IDOK));
     }
-    dialog.SetText(IDC_BREAK_SOUND_FILE, existing);
-    dialog.Click(IDC_BREAK_POSITION_FIRST + 8);
-    SendMessageW(dialog.Item(IDC_BREAK_OPACITY), CB_SETCURSEL, 6, 0);
-    ASSERT_TRUE(dialog.PressAndWaitForEnd(IDOK));
-    EXPECT_EQ(StoredSetting(L"BreakPlaySoundFile"), 1u);
-    EXPECT_EQ(StoredText(L"BreakSoundFile"), existing);
-    EXPECT_EQ(StoredSetting(L"BreakTimerPosition"), 8u);
-    EXPECT_EQ(StoredSetting(L"BreakOpacity"), 70u);
-    EXPECT_EQ(app.settings.BreakTimerPosition, 8);
-}
-
-TEST_F(AdvancedBreak, OnlyAPictureBackgroundNeedsItsFileAndPathsAreAlwaysStored) {
-    Put(app.settings.BreakBackgroundFile, missing);
-    Put(app.settings.BreakSoundFile, missing); // the sound is off: not looked at
-    ModalDialog dialog(IDD_ADVANCED_BREAK, AdvancedBreakDialogProc);
-    ASSERT_NE(dialog.window, nullptr);
-    dialog.Click(IDC_BREAK_SHOW_BACKGROUND);
-    dialog.Click(IDC_BREAK_IMAGE_FILE);
-    const DialogSnapshot box = PressAndReadBox(dialog, IDOK);
-    EXPECT_EQ(box.caption, L"Error");
-    EXPECT_EQ(box.Text(), L"The specified background file is inacessible");
-    EXPECT_EQ(StoredSetting(L"BreakShowBackgroundFile"), std::nullopt);
-    dialog.Click(IDC_BREAK_FADED_DESKTOP); // the faded desktop needs no file
-    dialog.Click(IDC_BREAK_STRETCH);
-    ASSERT_TRUE(dialog.PressAndWaitForEnd(IDOK));
     const std::pair<const wchar_t*, DWORD> dwords[] = {
-        {L"BreakPlaySoundFile", 0},      {L"BreakOpacity", 100},   {L"BreakTimerPosition", 4},
+        {L"BreakPlaySoundFile", 0},      {L"BreakOpacity", 70},    {L"BreakTimerPosition", 8},
         {L"BreakShowBackgroundFile", 1}, {L"BreakShowDesktop", 1}, {L"BreakBackgroundStretch", 1},
     };
     for (const auto& [name, value] : dwords) {
         EXPECT_EQ(StoredSetting(name), value) << name;
     }
+    EXPECT_EQ(s.BreakTimerPosition, 8);
     EXPECT_EQ(StoredText(L"BreakBackgroundFile"), missing);
     EXPECT_EQ(StoredText(L"BreakSoundFile"), missing);
-}
-
-TEST_F(AdvancedBreak, BrowsingStartsInThePathsFolderAndOnlyOkChangesTheEdit) {
-    wchar_t media[MAX_PATH] = {};
-    ExpandEnvironmentStringsW(L"%WINDIR%\\Media", media, MAX_PATH);
-    CreateDirectoryW(media, nullptr); // a fresh prefix may not have it
-    ModalDialog dialog(IDD_ADVANCED_BREAK, AdvancedBreakDialogProc);
-    ASSERT_NE(dialog.window, nullptr);
-    dialog.Click(IDC_BREAK_PLAY_SOUND);
-    dialog.SetText(IDC_BREAK_SOUND_FILE, L"chimes.wav");
-    const std::wstring temp = TempFolder();
-    const struct {
-        int answer;
-        std::wstring folder, after;
-    } steps[] = {{IDCANCEL, media, L"chimes.wav"},
-                 {IDOK, media, existing}, // a name typed into the chooser
-                 {IDCANCEL, temp.substr(0, temp.size() - 1), existing}};
-    for (const auto& step : steps) {
-        HWND chooser =
-            OpenFileChooser(dialog, IDC_BREAK_SOUND_BROWSE, L"Specify sound file...", step.folder);
-        ASSERT_NE(chooser, nullptr);
-        ASSERT_TRUE(AnswerFileChooser(chooser, step.answer, existing));
-        EXPECT_TRUE(WaitUntil([&] { return dialog.Text(IDC_BREAK_SOUND_FILE) == step.after; }));
-    }
-}
-
-TEST_F(AdvancedBreak, PicturesInEnglishAndSimplifiedChinese) {
-    Settings& s = app.settings;
     s.BreakPlaySoundFile = 1;
     s.BreakShowBackgroundFile = 1;
     Put(s.BreakSoundFile, L"C:\\windows\\Media\\chimes.wav");

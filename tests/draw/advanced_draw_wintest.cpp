@@ -1,15 +1,6 @@
 // The advanced draw options dialog, run modally as the Draw page runs it and driven like a user:
-// what OK stores and when a picture blocks it, colours from the real colour chooser, the
-// swatches on screen, the pad pictures from the real file chooser, and pictures of the dialog in
-// English and Simplified Chinese.
-#include <gtest/gtest.h>
-
-#include <windows.h>
-
-#include <commdlg.h>
-
-#include <string>
-
+// what OK stores and when a picture blocks it, a disabled swatch on screen, the pad pictures from
+// the real file chooser, and pictures of the dialog in English and Simplified Chinese.
 #include "draw/advanced_draw_dialog.h"
 #include "res/advanced_controls.h"
 #include "res/resource_ids.h"
@@ -18,35 +9,22 @@
 
 namespace {
 
-constexpr COLORREF kChosen = RGB(0x12, 0x9A, 0xD6);
+using AdvancedDraw = DialogTest;
 
-// Clicks a colour button and picks `colour` in the real colour chooser.
-void ChooseColour(const ModalDialog& dialog, int button, COLORREF colour) {
-    dialog.ClickLater(button);
-    HWND chooser = WaitForOtherDialog(dialog.window);
-    ASSERT_NE(chooser, nullptr);
-    AnswerColourChooser(chooser, colour);
-    ASSERT_TRUE(WaitUntil([chooser] { return !IsWindow(chooser); }));
-}
-
-class AdvancedDraw : public DialogTest {
-  protected:
+// OK tests only the ticked pictures, says which is missing and stores nothing until all are
+// there; then it stores the fourteen values, a path that is not ticked too.
+TEST_F(AdvancedDraw, OkTestsOnlyTickedPicturesAndThenStoresTheFourteenValues) {
     const std::wstring missing = TempFolder() + L"no-such-pad-picture.png";
-};
-
-TEST_F(AdvancedDraw, OkStoresTheFourteenValuesAndTestsOnlyTickedPictures) {
     wchar_t picture[MAX_PATH] = {};
     GetTempFileNameW(TempFolder().c_str(), L"pad", 0, picture); // creates the file
     Settings& s = app.settings;
     s.PenColorO = 0x123456;
     s.PadColorW = 0xABCDEF;
     s.HighligterSupported = 1;
-    s.UseBKBmpK = 1;
-    Put(s.KPadBackgroundFile, picture);
-    Put(s.WPadBackgroundFile, missing); // not ticked: never looked at
+    s.UseBKBmpK = 1; // with an empty path
+    Put(s.WPadBackgroundFile, missing);
     {
         ModalDialog dialog(IDD_ADVANCED_DRAW, AdvancedDrawDialogProc);
-        ASSERT_NE(dialog.window, nullptr);
         // The highlighter is offered: the four controls show, with their values.
         for (int id : {IDC_HIGHLIGHT_SUPPORT, IDC_HIGHLIGHT_HINT, IDC_HIGHLIGHT_OPACITY_LABEL,
                        IDC_HIGHLIGHT_OPACITY}) {
@@ -55,9 +33,23 @@ TEST_F(AdvancedDraw, OkStoresTheFourteenValuesAndTestsOnlyTickedPictures) {
         EXPECT_TRUE(dialog.Checked(IDC_HIGHLIGHT_SUPPORT));
         EXPECT_EQ(SendMessageW(dialog.Item(IDC_HIGHLIGHT_OPACITY), CB_GETCURSEL, 0, 0), 4);
         EXPECT_TRUE(dialog.Enabled(IDC_BLACKBOARD_PICTURE));
-        EXPECT_FALSE(dialog.Enabled(IDC_WHITEBOARD_PICTURE));
-        EXPECT_FALSE(dialog.Enabled(IDC_WHITEBOARD_BROWSE));
+        EXPECT_FALSE(dialog.Enabled(IDC_WHITEBOARD_PICTURE) ||
+                     dialog.Enabled(IDC_WHITEBOARD_BROWSE));
         EXPECT_EQ(dialog.Text(IDC_WHITEBOARD_PICTURE), missing);
+        for (int step = 0; step < 2; ++step) { // the blackboard's empty path, the missing one
+            if (step == 1) {
+                dialog.SetText(IDC_BLACKBOARD_PICTURE, picture);
+                dialog.Click(IDC_WHITEBOARD_USE_PICTURE);
+                EXPECT_TRUE(dialog.Enabled(IDC_WHITEBOARD_PICTURE) &&
+                            dialog.Enabled(IDC_WHITEBOARD_BROWSE));
+            }
+            const DialogSnapshot box = PressAndReadBox(dialog, IDOK);
+            EXPECT_EQ(box.caption + L": " + box.Text(),
+                      L"Error: The specified image file is inacessible");
+            EXPECT_FALSE(dialog.Ended());
+            EXPECT_EQ(StoredSetting(L"UseBKBmpW"), std::nullopt);
+        }
+        dialog.Click(IDC_WHITEBOARD_USE_PICTURE);
         ASSERT_TRUE(dialog.PressAndWaitForEnd(IDOK));
     }
     const std::pair<const wchar_t*, DWORD> dwords[] = {
@@ -75,65 +67,18 @@ TEST_F(AdvancedDraw, OkStoresTheFourteenValuesAndTestsOnlyTickedPictures) {
     DeleteFileW(picture);
 }
 
-TEST_F(AdvancedDraw, ATickedMissingPictureKeepsTheDialogOpenAndStoresNothing) {
-    Put(app.settings.WPadBackgroundFile, missing);
-    ModalDialog dialog(IDD_ADVANCED_DRAW, AdvancedDrawDialogProc);
-    ASSERT_NE(dialog.window, nullptr);
-    dialog.Click(IDC_WHITEBOARD_USE_PICTURE);
-    EXPECT_TRUE(dialog.Enabled(IDC_WHITEBOARD_PICTURE));
-    EXPECT_TRUE(dialog.Enabled(IDC_WHITEBOARD_BROWSE));
-    for (int tick : {IDC_WHITEBOARD_USE_PICTURE, IDC_BLACKBOARD_USE_PICTURE}) {
-        if (tick == IDC_BLACKBOARD_USE_PICTURE) { // now the blackboard's, with an empty path
-            dialog.Click(IDC_WHITEBOARD_USE_PICTURE);
-            dialog.Click(IDC_BLACKBOARD_USE_PICTURE);
-        }
-        const DialogSnapshot box = PressAndReadBox(dialog, IDOK);
-        EXPECT_EQ(box.caption, L"Error");
-        EXPECT_EQ(box.Text(), L"The specified image file is inacessible");
-        EXPECT_FALSE(dialog.Ended());
-        EXPECT_EQ(StoredSetting(L"UseBKBmpW"), std::nullopt);
-    }
-    dialog.Click(IDC_BLACKBOARD_USE_PICTURE);
-    EXPECT_FALSE(dialog.Enabled(IDC_BLACKBOARD_PICTURE));
-    ASSERT_TRUE(dialog.PressAndWaitForEnd(IDOK));
-    EXPECT_EQ(StoredSetting(L"UseBKBmpW"), 0u);
-    EXPECT_EQ(StoredText(L"WPadBackgroundFile"), missing);
-}
-
-TEST_F(AdvancedDraw, AChosenColourShowsInItsSwatchAndOnlyOkStoresIt) {
-    for (int close : {IDCANCEL, IDOK}) {
-        ModalDialog dialog(IDD_ADVANCED_DRAW, AdvancedDrawDialogProc);
-        ASSERT_NE(dialog.window, nullptr);
-        HWND slotO = dialog.Item(IDC_SLOT_O);
-        EXPECT_TRUE(WaitUntil([slotO] { return SwatchCentre(slotO) == 0x80FF; }));
-        ChooseColour(dialog, IDC_SLOT_O, kChosen);
-        EXPECT_TRUE(WaitUntil([slotO] { return SwatchCentre(slotO) == kChosen; }));
-        ASSERT_TRUE(dialog.PressAndWaitForEnd(close));
-        if (close == IDCANCEL) {
-            EXPECT_EQ(app.settings.PenColorO, 0x80FFu);
-            EXPECT_EQ(StoredSetting(L"PenColorO"), std::nullopt);
-        }
-    }
-    EXPECT_EQ(app.settings.PenColorO, kChosen);
-    EXPECT_EQ(StoredSetting(L"PenColorO"), kChosen);
-}
-
+// Client (0, 0) is the window's corner: x + y even in client terms shows the face.
 TEST_F(AdvancedDraw, ADisabledSwatchIsVeiledInACheckerboardOfButtonFace) {
     app.settings.PadColorK = RGB(0, 0, 0);
     ModalDialog dialog(IDD_ADVANCED_DRAW, AdvancedDrawDialogProc);
-    ASSERT_NE(dialog.window, nullptr);
     HWND button = dialog.Item(IDC_BLACKBOARD_COLOR);
-    RECT area = {};
-    GetWindowRect(button, &area);
-    const int x = (area.left + area.right) / 2;
-    const int y = (area.top + area.bottom) / 2;
+    RECT r = {};
+    GetWindowRect(button, &r);
+    const int x = (r.left + r.right) / 2, y = (r.top + r.bottom) / 2;
     ASSERT_TRUE(WaitUntil([&] { return ScreenPixel(x, y) == 0 && ScreenPixel(x + 1, y) == 0; }));
     EnableWindow(button, FALSE);
     const COLORREF face = GetSysColor(COLOR_BTNFACE);
-    // Client (0, 0) is the window's corner: x + y even in client terms shows the face.
-    const bool evenHere = ((x - area.left + y - area.top) & 1) == 0;
-    const COLORREF here = evenHere ? face : 0;
-    const COLORREF next = evenHere ? 0 : face;
+    const COLORREF here = (x - r.left + y - r.top) & 1 ? 0 : face, next = here ? 0 : face;
     EXPECT_TRUE(WaitUntil([&] {
         return ScreenPixel(x, y) == here && ScreenPixel(x + 1, y) == next &&
                ScreenPixel(x, y + 1) == next && ScreenPixel(x + 1, y + 1) == here;
@@ -144,47 +89,41 @@ TEST_F(AdvancedDraw, ADisabledSwatchIsVeiledInACheckerboardOfButtonFace) {
 // The blackboard's picture chosen in the real file chooser: it starts in the Pictures folder
 // while the edit holds no folder, offers the picture types first, gives a name typed without
 // extension the ".bmp" of the file there, and starts the next time in the chosen file's folder;
-// Cancel keeps the edit.
+// Cancel keeps the edit. Then pictures of the dialog in both languages.
 TEST_F(AdvancedDraw, BrowsingForAPadPictureStartsInPicturesAndOnlyOkChangesTheEdit) {
     wchar_t pictures[MAX_PATH] = {};
     ExpandEnvironmentStringsW(L"%USERPROFILE%\\Pictures", pictures, MAX_PATH);
     CreateDirectoryW(pictures, nullptr); // a fresh prefix may not have it
     app.settings.UseBKBmpK = 1;
-    ModalDialog dialog(IDD_ADVANCED_DRAW, AdvancedDrawDialogProc);
-    ASSERT_NE(dialog.window, nullptr);
-    const std::wstring temp = TempFolder();
-    const std::wstring typed = temp + L"chalkboard";
-    CloseHandle(CreateFileW((typed + L".bmp").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                            FILE_ATTRIBUTE_NORMAL, nullptr));
-    const struct {
-        int answer;
-        std::wstring folder, after;
-    } steps[] = {{IDCANCEL, pictures, L""},
-                 {IDOK, pictures, typed + L".bmp"},
-                 {IDCANCEL, temp.substr(0, temp.size() - 1), typed + L".bmp"}};
-    for (const auto& step : steps) {
-        HWND chooser = OpenFileChooser(dialog, IDC_BLACKBOARD_BROWSE, L"Specify background file...",
-                                       step.folder);
-        ASSERT_NE(chooser, nullptr);
-        wchar_t text[MAX_PATH] = {};
-        HWND types = GetDlgItem(chooser, 1136);
-        EXPECT_EQ(SendMessageW(types, CB_GETCOUNT, 0, 0), 6);
-        SendMessageW(types, CB_GETLBTEXT, 0, reinterpret_cast<LPARAM>(text));
-        EXPECT_STREQ(text, L"Bitmap Files (*.bmp;*.dib)");
-        ASSERT_TRUE(AnswerFileChooser(chooser, step.answer, typed));
-        EXPECT_TRUE(WaitUntil([&] { return dialog.Text(IDC_BLACKBOARD_PICTURE) == step.after; }))
-            << dialog.Text(IDC_BLACKBOARD_PICTURE);
+    const std::wstring temp = TempFolder(), typed = temp + L"chalkboard", bmp = typed + L".bmp";
+    CloseHandle(CreateFileW(bmp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    {
+        ModalDialog dialog(IDD_ADVANCED_DRAW, AdvancedDrawDialogProc);
+        // The answer, the folder the chooser starts in and the edit's text afterwards.
+        const std::tuple<int, std::wstring, std::wstring> steps[] = {
+            {IDCANCEL, pictures, L""},
+            {IDOK, pictures, bmp},
+            {IDCANCEL, temp.substr(0, temp.size() - 1), bmp}};
+        for (const auto& [answer, folder, after] : steps) {
+            HWND chooser = OpenFileChooser(dialog, IDC_BLACKBOARD_BROWSE,
+                                           L"Specify background file...", folder);
+            ASSERT_NE(chooser, nullptr);
+            wchar_t text[MAX_PATH] = {};
+            HWND types = GetDlgItem(chooser, 1136);
+            EXPECT_EQ(SendMessageW(types, CB_GETCOUNT, 0, 0), 6);
+            SendMessageW(types, CB_GETLBTEXT, 0, reinterpret_cast<LPARAM>(text));
+            EXPECT_STREQ(text, L"Bitmap Files (*.bmp;*.dib)");
+            ASSERT_TRUE(AnswerFileChooser(chooser, answer, typed));
+            EXPECT_TRUE(WaitUntil([&, &after = after] {
+                return dialog.Text(IDC_BLACKBOARD_PICTURE) == after;
+            })) << dialog.Text(IDC_BLACKBOARD_PICTURE);
+        }
+        EXPECT_EQ(dialog.Text(IDC_WHITEBOARD_PICTURE), L"");
     }
-    EXPECT_EQ(dialog.Text(IDC_WHITEBOARD_PICTURE), L"");
-    DeleteFileW((typed + L".bmp").c_str());
-}
-
-TEST_F(AdvancedDraw, PicturesInEnglishAndSimplifiedChinese) {
-    Settings& s = app.settings;
-    s.UseBKBmpK = 1;
-    s.UseBKBmpW = 1;
-    Put(s.KPadBackgroundFile, L"C:\\users\\presenter\\Pictures\\chalkboard.png");
-    Put(s.WPadBackgroundFile, L"C:\\users\\presenter\\Pictures\\grid.png");
+    DeleteFileW(bmp.c_str());
+    app.settings.UseBKBmpW = 1;
+    Put(app.settings.KPadBackgroundFile, L"C:\\users\\presenter\\Pictures\\chalkboard.png");
+    Put(app.settings.WPadBackgroundFile, L"C:\\users\\presenter\\Pictures\\grid.png");
     KeepPicturesInBothLanguages(IDD_ADVANCED_DRAW, AdvancedDrawDialogProc, L"advanced-draw",
                                 L"Advanced Draw Options", IDC_BLACKBOARD_USE_PICTURE,
                                 L"Show background bitmap");

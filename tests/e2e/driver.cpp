@@ -3,8 +3,8 @@
 
 #include <algorithm>
 #include <cstdlib>
-
-#include <gtest/gtest.h>
+#include <utility>
+#include <vector>
 
 #include "res/options_controls.h"
 #include "res/product.h"
@@ -15,13 +15,34 @@ namespace {
 // The copy of the program that input goes to, for waiting until it has taken each event.
 HANDLE drivenProcess = nullptr;
 
+RECT VirtualScreen() {
+    const int left = GetSystemMetrics(SM_XVIRTUALSCREEN), top = GetSystemMetrics(SM_YVIRTUALSCREEN);
+    return {left, top, left + GetSystemMetrics(SM_CXVIRTUALSCREEN),
+            top + GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+}
+
+BITMAPINFO TopDown32(int width, int height) {
+    BITMAPINFO info = {};
+    info.bmiHeader = {sizeof info.bmiHeader, width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    return info;
+}
+
+INPUT KeyInput(WORD virtualKey, bool up) {
+    INPUT input = {INPUT_KEYBOARD};
+    input.ki = {virtualKey, static_cast<WORD>(MapVirtualKeyW(virtualKey, MAPVK_VK_TO_VSC)),
+                up ? static_cast<DWORD>(KEYEVENTF_KEYUP) : 0u, 0, 0};
+    return input;
+}
+
+void SendInputs(const std::vector<INPUT>& inputs) {
+    SendInput(static_cast<UINT>(inputs.size()), const_cast<INPUT*>(inputs.data()), sizeof(INPUT));
+}
+
 } // namespace
 
 std::wstring WindowsPath(const std::wstring& path) {
     std::wstring windows = !path.empty() && path[0] == L'/' ? L"Z:" + path : path;
-    for (wchar_t& c : windows) {
-        c = c == L'/' ? L'\\' : c;
-    }
+    std::replace(windows.begin(), windows.end(), L'/', L'\\');
     return windows;
 }
 
@@ -46,20 +67,17 @@ void VistrelProcess::End() {
 
 std::optional<DWORD> VistrelProcess::WaitForExit(DWORD timeoutMs) const {
     DWORD code = 0;
-    if (info.hProcess == nullptr ||
-        WaitForSingleObject(info.hProcess, timeoutMs) != WAIT_OBJECT_0 ||
-        !GetExitCodeProcess(info.hProcess, &code)) {
-        return std::nullopt;
-    }
-    return code;
+    const bool ended = info.hProcess &&
+                       WaitForSingleObject(info.hProcess, timeoutMs) == WAIT_OBJECT_0 &&
+                       GetExitCodeProcess(info.hProcess, &code);
+    return ended ? std::optional(code) : std::nullopt;
 }
 
 void VistrelProcess::Start(const std::wstring& arguments) {
     End();
     const std::wstring exe = VistrelExePath();
-    std::wstring commandLine = L"\"" + exe + L"\"" + (arguments.empty() ? L"" : L" " + arguments);
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof startup;
+    std::wstring commandLine = L"\"" + exe + L"\" " + arguments;
+    STARTUPINFOW startup = {sizeof startup};
     if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
                         nullptr, &startup, &info)) {
         info = {};
@@ -67,15 +85,58 @@ void VistrelProcess::Start(const std::wstring& arguments) {
     drivenProcess = info.hProcess;
 }
 
-HWND WaitForWindowOf(DWORD processId, const wchar_t* className, bool visibleOnly, DWORD timeoutMs) {
-    HWND found = nullptr;
+bool VistrelProcess::StartReady(const std::wstring& arguments) {
+    Start(arguments);
+    return (mainWindow = WaitForMainWindow(Id())) != nullptr;
+}
+
+bool VistrelProcess::Exit() {
+    Command(kExitCommand);
+    mainWindow = nullptr;
+    return WaitForExit(5000) == 0u;
+}
+
+bool VistrelProcess::WaitShown() const {
+    return WaitUntil([this] { return Shown(); });
+}
+
+bool VistrelProcess::WaitHidden() const {
+    return WaitUntil([this] { return !Shown(); });
+}
+
+bool VistrelProcess::WaitForKeys() const {
+    return WaitUntil([this] { return HasKeyboardFocus(mainWindow); });
+}
+
+bool VistrelProcess::Escape() const {
+    return WaitForKeys() && (PressKey(VK_ESCAPE), WaitHidden());
+}
+
+HWND VistrelProcess::WaitForOptionsDialog() const {
+    HWND dialog = nullptr;
     WaitUntil(
         [&] {
-            const std::vector<HWND> windows = TopLevelWindowsOf(processId, className, visibleOnly);
-            return (found = windows.empty() ? nullptr : windows.front()) != nullptr;
+            const std::vector<HWND> dialogs = OptionsDialogsOf(Id());
+            dialog = dialogs.size() == 1 ? dialogs[0] : nullptr;
+            return dialog != nullptr && GetForegroundWindow() == dialog &&
+                   !ControlText(GetDlgItem(dialog, IDC_VERSION_LINE)).empty() && Idle();
         },
+        10000);
+    return dialog;
+}
+
+HWND VistrelProcess::OpenTrayMenu() const {
+    PostMessageW(mainWindow, kTrayNotifyMessage, 1, WM_RBUTTONDOWN);
+    PostMessageW(mainWindow, kTrayNotifyMessage, 1, WM_RBUTTONUP);
+    return WaitForWindowOf(Id(), L"#32768");
+}
+
+HWND WaitForWindowOf(DWORD processId, const wchar_t* className, bool visibleOnly, DWORD timeoutMs) {
+    std::vector<HWND> found;
+    WaitUntil(
+        [&] { return !(found = TopLevelWindowsOf(processId, className, visibleOnly)).empty(); },
         timeoutMs);
-    return found;
+    return found.empty() ? nullptr : found[0];
 }
 
 HWND WaitForMainWindow(DWORD processId, DWORD timeoutMs) {
@@ -88,18 +149,17 @@ HWND WaitForMainWindow(DWORD processId, DWORD timeoutMs) {
 }
 
 bool HasFocus(HWND control) {
-    GUITHREADINFO thread = {};
-    thread.cbSize = sizeof thread;
+    GUITHREADINFO thread = {sizeof thread};
     return GetGUIThreadInfo(GetWindowThreadProcessId(control, nullptr), &thread) &&
            thread.hwndFocus == control;
 }
 
-HWND DescendantOf(HWND root, int id, bool visibleOnly) {
+HWND DescendantOf(HWND root, int id) {
     for (HWND child = GetWindow(root, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-        if (GetDlgCtrlID(child) == id && (!visibleOnly || IsWindowVisible(child))) {
+        if (GetDlgCtrlID(child) == id && IsWindowVisible(child)) {
             return child;
         }
-        if (HWND found = DescendantOf(child, id, visibleOnly)) {
+        if (HWND found = DescendantOf(child, id)) {
             return found;
         }
     }
@@ -111,17 +171,6 @@ std::wstring ControlText(HWND control) {
     SendMessageTimeoutW(control, WM_GETTEXT, 256, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG,
                         2000, nullptr);
     return text;
-}
-
-HWND WaitForNewDialog(DWORD processId, std::initializer_list<HWND> known) {
-    HWND found = nullptr;
-    WaitUntil([&] {
-        for (HWND box : TopLevelWindowsOf(processId, L"#32770", true)) {
-            found = std::find(known.begin(), known.end(), box) == known.end() ? box : found;
-        }
-        return found != nullptr;
-    });
-    return found;
 }
 
 std::vector<HWND> OptionsDialogsOf(DWORD processId) {
@@ -136,25 +185,9 @@ std::vector<HWND> OptionsDialogsOf(DWORD processId) {
     return found;
 }
 
-HWND WaitForOptionsDialog(const VistrelProcess& vistrel) {
-    HWND dialog = nullptr;
-    WaitUntil(
-        [&] {
-            const std::vector<HWND> dialogs = OptionsDialogsOf(vistrel.Id());
-            dialog = dialogs.size() == 1 ? dialogs[0] : nullptr;
-            return dialog != nullptr && GetForegroundWindow() == dialog &&
-                   !ControlText(GetDlgItem(dialog, IDC_VERSION_LINE)).empty() && vistrel.Idle();
-        },
-        10000);
-    return dialog;
-}
-
-HWND OpenTrayMenu(HWND mainWindow) {
-    DWORD processId = 0;
-    GetWindowThreadProcessId(mainWindow, &processId);
-    PostMessageW(mainWindow, kTrayNotifyMessage, 1, WM_RBUTTONDOWN);
-    PostMessageW(mainWindow, kTrayNotifyMessage, 1, WM_RBUTTONUP);
-    return WaitForWindowOf(processId, L"#32768");
+bool CloseDialog(HWND dialog, int button) {
+    PostMessageW(dialog, WM_COMMAND, button, 0);
+    return WaitUntil([dialog] { return !IsWindow(dialog); });
 }
 
 std::optional<POINT> TrayIconOnScreen() {
@@ -169,71 +202,60 @@ std::optional<POINT> TrayIconOnScreen() {
     return std::nullopt;
 }
 
-void ClearProgramRegistry() {
+void ClearProgramRegistry(bool firstRun) {
     RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\tarnove");
     RegDeleteKeyValueW(HKEY_CURRENT_USER, kTestRunKey, L"Vistrel");
+    if (!firstRun) {
+        WriteSettings({{L"OptionShown", 1}});
+    }
 }
 
-void WriteString(const wchar_t* keyPath, const wchar_t* name, const std::wstring& value) {
-    RegSetKeyValueW(HKEY_CURRENT_USER, keyPath, name, REG_SZ, value.c_str(),
+void WriteSettings(std::initializer_list<std::pair<const wchar_t*, DWORD>> values) {
+    for (const auto& [name, value] : values) {
+        RegSetKeyValueW(HKEY_CURRENT_USER, kTestSettingsKey, name, REG_DWORD, &value, sizeof value);
+    }
+}
+
+void WriteString(const wchar_t* name, const std::wstring& value, const wchar_t* key) {
+    RegSetKeyValueW(HKEY_CURRENT_USER, key, name, REG_SZ, value.c_str(),
                     static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
 }
 
 std::optional<std::wstring> ReadString(const wchar_t* keyPath, const wchar_t* name) {
     wchar_t text[1024] = {};
     DWORD size = sizeof text;
-    return RegGetValueW(HKEY_CURRENT_USER, keyPath, name, RRF_RT_REG_SZ, nullptr, text, &size) ==
-                   ERROR_SUCCESS
-               ? std::optional<std::wstring>(text)
-               : std::nullopt;
+    const LSTATUS read =
+        RegGetValueW(HKEY_CURRENT_USER, keyPath, name, RRF_RT_REG_SZ, nullptr, text, &size);
+    return read == ERROR_SUCCESS ? std::optional<std::wstring>(text) : std::nullopt;
 }
 
-HeldHotkey::HeldHotkey(uint32_t value) : id(0xA000 + static_cast<int>(value & 0xFFF)) {
+bool HoldHotkey(uint32_t value, int id) {
     const HotkeyRegistration registration = TranslateHotkey(value);
-    held = RegisterHotKey(nullptr, id, registration.modifiers, registration.virtualKey) != 0;
+    return RegisterHotKey(nullptr, id, registration.modifiers, registration.virtualKey) != 0;
 }
 
-void HeldHotkey::Release() {
-    if (held) {
-        UnregisterHotKey(nullptr, id);
-        held = false;
-    }
+bool HotkeyHeldElsewhere(uint32_t value) {
+    return !HoldHotkey(value, 0xBFFF) || !UnregisterHotKey(nullptr, 0xBFFF);
 }
 
 // ---- Input ----
 
 void SendMouse(DWORD flags, LONG dx, LONG dy, DWORD data) {
-    INPUT input = {};
-    input.type = INPUT_MOUSE;
+    INPUT input = {INPUT_MOUSE};
     input.mi = {dx, dy, data, flags, 0, 0};
-    SendInput(1, &input, sizeof input);
+    SendInputs({input});
 }
 
-void SendAbsolute(DWORD flags, int x, int y) {
+void SendAbsolute(DWORD flags, POINT p) {
     // Over the whole virtual screen, so that monitors left of or above the primary one count.
-    const int left = GetSystemMetrics(SM_XVIRTUALSCREEN);
-    const int top = GetSystemMetrics(SM_YVIRTUALSCREEN);
+    const RECT all = VirtualScreen();
     SendMouse(flags | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_VIRTUALDESK,
-              static_cast<LONG>((x - left + 0.5) * 65536 / GetSystemMetrics(SM_CXVIRTUALSCREEN)),
-              static_cast<LONG>((y - top + 0.5) * 65536 / GetSystemMetrics(SM_CYVIRTUALSCREEN)));
+              static_cast<LONG>((p.x - all.left + 0.5) * 65536 / (all.right - all.left)),
+              static_cast<LONG>((p.y - all.top + 0.5) * 65536 / (all.bottom - all.top)));
 }
-
-namespace {
-
-INPUT KeyInput(WORD virtualKey, bool up) {
-    INPUT input = {};
-    input.type = INPUT_KEYBOARD;
-    input.ki.wVk = virtualKey;
-    input.ki.wScan = static_cast<WORD>(MapVirtualKeyW(virtualKey, MAPVK_VK_TO_VSC));
-    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-    return input;
-}
-
-} // namespace
 
 void SendKey(WORD virtualKey, bool up) {
-    INPUT input = KeyInput(virtualKey, up);
-    SendInput(1, &input, sizeof input);
+    SendInputs({KeyInput(virtualKey, up)});
 }
 
 void PressKey(WORD virtualKey, std::initializer_list<WORD> modifiers) {
@@ -247,22 +269,35 @@ void PressKey(WORD virtualKey, std::initializer_list<WORD> modifiers) {
     }
 }
 
+void PressWithCtrlQueued(WORD virtualKey, int times) {
+    std::vector<INPUT> keys = {KeyInput(VK_CONTROL, false)};
+    for (int i = 0; i < times; ++i) {
+        keys.push_back(KeyInput(virtualKey, false));
+        keys.push_back(KeyInput(virtualKey, true));
+    }
+    keys.push_back(KeyInput(VK_CONTROL, true));
+    SendInputs(keys);
+}
+
 POINT CursorPosition() {
     POINT cursor = {};
     GetCursorPos(&cursor);
     return cursor;
 }
 
-void MoveMouseTo(int x, int y) {
-    auto there = [=] { return CursorAt({x, y}); };
+bool CursorAt(POINT p) {
+    const POINT cursor = CursorPosition();
+    return cursor.x == p.x && cursor.y == p.y;
+}
+
+void MoveMouseTo(POINT p) {
+    auto there = [=] { return CursorAt(p); };
     // A late echo of an earlier move can drag the cursor back (docs/WINE.md): wait for the
     // position, for the program to be idle and for the position to stay; else move again.
     for (int attempt = 0; attempt < 5; ++attempt) {
-        SendAbsolute(0, x, y);
+        SendAbsolute(0, p);
         WaitUntil(there, 1000);
-        if (drivenProcess != nullptr) {
-            WaitForInputIdle(drivenProcess, 1000);
-        }
+        WaitForInputIdle(drivenProcess, 1000); // at once without a program
         bool stayed = true;
         for (int look = 0; look < 3 && stayed; ++look) {
             Sleep(20);
@@ -274,53 +309,30 @@ void MoveMouseTo(int x, int y) {
     }
 }
 
-void ClickAt(int x, int y) {
-    MoveMouseTo(x, y);
-    PressLeft(x, y);
-    ReleaseLeft(x, y);
+void ClickAt(POINT p) {
+    MoveMouseTo(p);
+    SendAbsolute(MOUSEEVENTF_LEFTDOWN, p);
+    SendAbsolute(MOUSEEVENTF_LEFTUP, p);
 }
 
-void ClickOn(HWND window, int dx, int dy) {
+void ClickOn(HWND window) {
     RECT rect = {};
     GetWindowRect(window, &rect);
-    ClickAt(dx < 0 ? (rect.left + rect.right) / 2 : rect.left + dx,
-            dy < 0 ? (rect.top + rect.bottom) / 2 : rect.top + dy);
+    ClickAt({(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2});
 }
 
-void PressWithCtrlQueued(WORD virtualKey, int times) {
-    std::vector<INPUT> keys = {KeyInput(VK_CONTROL, false)};
-    for (int i = 0; i < times; ++i) {
-        keys.push_back(KeyInput(virtualKey, false));
-        keys.push_back(KeyInput(virtualKey, true));
+void DragTo(POINT from, POINT to) {
+    MoveMouseTo(from);
+    SendAbsolute(MOUSEEVENTF_LEFTDOWN, from);
+    for (int i = 1; i <= 10; ++i) {
+        MoveMouseTo({from.x + (to.x - from.x) * i / 10, from.y + (to.y - from.y) * i / 10});
     }
-    keys.push_back(KeyInput(VK_CONTROL, true));
-    SendInput(static_cast<UINT>(keys.size()), keys.data(), sizeof(INPUT));
-}
-
-void DragTo(int fromX, int fromY, int x, int y, int steps) {
-    MoveMouseTo(fromX, fromY);
-    PressLeft(fromX, fromY);
-    for (int i = 1; i <= steps; ++i) {
-        MoveMouseTo(fromX + (x - fromX) * i / steps, fromY + (y - fromY) * i / steps);
-    }
-    ReleaseLeft(x, y);
+    SendAbsolute(MOUSEEVENTF_LEFTUP, to);
 }
 
 // ---- The screen ----
 
-namespace {
-
-BITMAPINFO TopDown32(int width, int height) {
-    BITMAPINFO info = {};
-    info.bmiHeader = {sizeof info.bmiHeader, width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    return info;
-}
-
-} // namespace
-
 Screenshot Painted(int width, int height, const std::function<void(HDC)>& paint) {
-    Screenshot picture = {width, height,
-                          std::vector<uint32_t>(static_cast<size_t>(width) * height)};
     const BITMAPINFO info = TopDown32(width, height);
     void* bits = nullptr;
     HDC dc = CreateCompatibleDC(nullptr);
@@ -329,8 +341,9 @@ Screenshot Painted(int width, int height, const std::function<void(HDC)>& paint)
     paint(dc);
     GdiFlush();
     const auto* pixels = static_cast<const uint32_t*>(bits);
-    for (size_t i = 0; i < picture.pixels.size(); ++i) {
-        picture.pixels[i] = pixels[i] & 0xFFFFFF;
+    Screenshot picture = {width, height, {pixels, pixels + static_cast<size_t>(width) * height}};
+    for (uint32_t& pixel : picture.pixels) {
+        pixel &= 0xFFFFFF;
     }
     SelectObject(dc, previous);
     DeleteObject(bitmap);
@@ -343,8 +356,7 @@ RECT PrimaryMonitor() {
 }
 
 Screenshot CaptureScreen(const RECT& area) {
-    const int width = area.right - area.left;
-    const int height = area.bottom - area.top;
+    const int width = area.right - area.left, height = area.bottom - area.top;
     return Painted(width, height, [&](HDC dc) {
         HDC screen = GetDC(nullptr);
         BitBlt(dc, 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
@@ -356,10 +368,8 @@ Screenshot CaptureSettledScreen(DWORD timeoutMs) {
     Screenshot previous = CaptureScreen();
     WaitUntil(
         [&] {
-            Screenshot now = CaptureScreen();
-            const bool same = now.pixels == previous.pixels;
-            previous = std::move(now);
-            return same;
+            const Screenshot before = std::exchange(previous, CaptureScreen());
+            return before == previous;
         },
         timeoutMs);
     return previous;
@@ -368,16 +378,13 @@ Screenshot CaptureSettledScreen(DWORD timeoutMs) {
 Screenshot PixelsOfBitmap(HBITMAP bitmap) {
     BITMAP size = {};
     GetObjectW(bitmap, sizeof size, &size);
-    Screenshot shot = {size.bmWidth, size.bmHeight,
-                       std::vector<uint32_t>(static_cast<size_t>(size.bmWidth) * size.bmHeight)};
-    BITMAPINFO info = TopDown32(shot.width, shot.height);
-    HDC screen = GetDC(nullptr);
-    GetDIBits(screen, bitmap, 0, shot.height, shot.pixels.data(), &info, DIB_RGB_COLORS);
-    ReleaseDC(nullptr, screen);
-    for (uint32_t& pixel : shot.pixels) {
-        pixel &= 0xFFFFFF;
-    }
-    return shot;
+    return Painted(size.bmWidth, size.bmHeight, [&](HDC dc) {
+        BITMAPINFO info = TopDown32(size.bmWidth, size.bmHeight);
+        std::vector<uint32_t> bits(static_cast<size_t>(size.bmWidth) * size.bmHeight);
+        GetDIBits(dc, bitmap, 0, size.bmHeight, bits.data(), &info, DIB_RGB_COLORS);
+        SetDIBitsToDevice(dc, 0, 0, size.bmWidth, size.bmHeight, 0, 0, 0, size.bmHeight,
+                          bits.data(), &info, DIB_RGB_COLORS);
+    });
 }
 
 Screenshot ClipboardPicture() {
@@ -394,46 +401,40 @@ int CountColour(const Screenshot& shot, RECT area, uint32_t colour) {
     int count = 0;
     for (int y = area.top; y < area.bottom; ++y) {
         for (int x = area.left; x < area.right; ++x) {
-            count += shot.At(x, y) == colour ? 1 : 0;
+            count += shot.At(x, y) == colour;
         }
     }
     return count;
 }
 
-RECT TaskbarRect() {
-    RECT taskbar = {};
-    if (!GetWindowRect(FindWindowW(L"Shell_TrayWnd", nullptr), &taskbar)) {
-        return {};
-    }
-    return taskbar;
-}
-
-bool WriteTwoColourPng(const std::wstring& path, int width, int height, uint32_t left,
-                       uint32_t right) {
+TempPng::TempPng(const wchar_t* name, int width, int height, uint32_t left, uint32_t right)
+    : path(TempPath(name)) {
     std::vector<uint32_t> pixels(static_cast<size_t>(width) * height);
     for (size_t i = 0; i < pixels.size(); ++i) {
         pixels[i] = static_cast<int>(i % width) < width / 2 ? left : right;
     }
-    return WritePng(path, width, height, pixels.data(), true);
+    written = WritePng(path, width, height, pixels.data(), true);
 }
 
-void KeepScreenshot(const std::wstring& name, const Screenshot& shot) {
-    if (const wchar_t* folder = _wgetenv(L"VISTREL_TEST_SHOTS")) {
-        WritePng(std::wstring(folder) + L"\\" + name + L".png", shot.width, shot.height,
-                 shot.pixels.data());
+bool FadedOnce(const Screenshot& shot, const Screenshot& slide, int x, int y) {
+    for (int shift : {0, 8, 16}) {
+        const int expected = static_cast<int>(slide.At(x, y) >> shift & 0xFF) * 0x4F / 255;
+        if (std::abs(static_cast<int>(shot.At(x, y) >> shift & 0xFF) - expected) > 2) {
+            return false;
+        }
     }
+    return true;
 }
 
 void KeepScreenshotOfFailure() {
     const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
-    if (test != nullptr && test->result()->Failed()) {
-        const std::string name =
-            std::string("failed-") + test->test_suite_name() + "." + test->name();
-        const int left = GetSystemMetrics(SM_XVIRTUALSCREEN);
-        const int top = GetSystemMetrics(SM_YVIRTUALSCREEN);
-        const RECT everything = {left, top, left + GetSystemMetrics(SM_CXVIRTUALSCREEN),
-                                 top + GetSystemMetrics(SM_CYVIRTUALSCREEN)};
-        KeepScreenshot(std::wstring(name.begin(), name.end()), CaptureScreen(everything));
+    const wchar_t* folder = _wgetenv(L"VISTREL_TEST_SHOTS");
+    if (folder != nullptr && test != nullptr && test->result()->Failed()) {
+        const std::string name = std::string(test->test_suite_name()) + "." + test->name();
+        const Screenshot shot = CaptureScreen(VirtualScreen());
+        WritePng(std::wstring(folder) + L"\\failed-" + std::wstring(name.begin(), name.end()) +
+                     L".png",
+                 shot.width, shot.height, shot.pixels.data());
     }
 }
 
@@ -442,14 +443,16 @@ std::wstring TempPath(const wchar_t* name) {
     return std::wstring(folder, GetTempPathW(MAX_PATH, folder)) + name;
 }
 
+// ---- The slide ----
+
 namespace {
 
 LRESULT CALLBACK PatternWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_PAINT) {
         PAINTSTRUCT paint;
         HDC dc = BeginPaint(window, &paint);
-        if (const auto* picture =
-                reinterpret_cast<const Screenshot*>(GetWindowLongPtrW(window, GWLP_USERDATA))) {
+        const auto* picture = reinterpret_cast<const Screenshot*>(GetWindowLongPtrW(window, 0));
+        if (picture != nullptr) {
             const BITMAPINFO info = TopDown32(picture->width, picture->height);
             SetDIBitsToDevice(dc, 0, 0, picture->width, picture->height, 0, 0, 0, picture->height,
                               picture->pixels.data(), &info, DIB_RGB_COLORS);
@@ -457,25 +460,16 @@ LRESULT CALLBACK PatternWindowProc(HWND window, UINT message, WPARAM wParam, LPA
         EndPaint(window, &paint);
         return 0;
     }
-    if (message == WM_ERASEBKGND) {
-        return 1;
-    }
-    if (message == WM_DESTROY) {
-        PostQuitMessage(0);
-        return 0;
-    }
-    return DefWindowProcW(window, message, wParam, lParam);
+    return message == WM_ERASEBKGND ? 1 : DefWindowProcW(window, message, wParam, lParam);
 }
 
 Screenshot FilledScreen(SlideFill fill, const RECT& place) {
-    Screenshot picture;
-    picture.width = place.right - place.left;
-    picture.height = place.bottom - place.top;
-    picture.pixels.resize(static_cast<size_t>(picture.width) * picture.height, 0xFFFFFF);
-    for (int y = 0; fill == SlideFill::Coordinates && y < picture.height; ++y) {
+    Screenshot picture = {place.right - place.left, place.bottom - place.top, {}};
+    for (int y = 0; y < picture.height; ++y) {
         for (int x = 0; x < picture.width; ++x) {
-            picture.pixels[static_cast<size_t>(y) * picture.width + x] =
-                static_cast<uint32_t>((x & 0xFF) << 16 | (y & 0xFF) << 8 | (x >> 8) << 4 | y >> 8);
+            const auto code =
+                static_cast<uint32_t>((x & 0xFF) << 16 | (y & 0xFF) << 8 | x >> 8 << 4 | y >> 8);
+            picture.pixels.push_back(fill == SlideFill::White ? 0xFFFFFFu : code);
         }
     }
     return picture;
@@ -486,33 +480,46 @@ Screenshot FilledScreen(SlideFill fill, const RECT& place) {
 PatternWindow::PatternWindow(SlideFill fill, const RECT& monitor)
     : PatternWindow(FilledScreen(fill, monitor), monitor) {}
 
-PatternWindow::PatternWindow(Screenshot shown, const RECT& monitor)
-    : picture(std::move(shown)), place(monitor) {
+WindowThread::WindowThread(const std::function<HWND()>& create) {
     HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    thread = std::thread([this, ready] {
-        WNDCLASSW windowClass = {};
-        windowClass.lpfnWndProc = PatternWindowProc;
-        windowClass.hInstance = GetModuleHandleW(nullptr);
-        windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-        windowClass.lpszClassName = L"VistrelTestPattern";
-        RegisterClassW(&windowClass);
-        window = CreateWindowExW(WS_EX_TOPMOST, L"VistrelTestPattern", L"Test slide", WS_POPUP,
-                                 place.left, place.top, picture.width, picture.height, nullptr,
-                                 nullptr, GetModuleHandleW(nullptr), nullptr);
-        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&picture));
-        ShowWindow(window, SW_SHOW);
-        SetForegroundWindow(window);
-        UpdateWindow(window);
+    thread = std::thread([this, ready, create] {
+        threadId = GetCurrentThreadId();
+        window = create();
         SetEvent(ready);
         MSG message;
         while (GetMessageW(&message, nullptr, 0, 0) > 0) {
             TranslateMessage(&message);
             DispatchMessageW(&message);
         }
-        UnregisterClassW(L"VistrelTestPattern", GetModuleHandleW(nullptr));
     });
     WaitForSingleObject(ready, 10000);
     CloseHandle(ready);
+}
+
+WindowThread::~WindowThread() {
+    SendMessageW(window, WM_CLOSE, 0, 0); // the foreground goes back to another window
+    PostThreadMessageW(threadId, WM_QUIT, 0, 0);
+    thread.join();
+}
+
+PatternWindow::PatternWindow(Screenshot painted, const RECT& monitor)
+    : picture(std::move(painted)), place(monitor), shown([this] {
+          WNDCLASSW windowClass = {.lpfnWndProc = PatternWindowProc,
+                                   .cbWndExtra = sizeof(void*),
+                                   .hInstance = GetModuleHandleW(nullptr),
+                                   .hCursor = LoadCursorW(nullptr, IDC_ARROW),
+                                   .lpszClassName = L"VistrelTestPattern"};
+          RegisterClassW(&windowClass); // or already registered
+          HWND slide = CreateWindowExW(WS_EX_TOPMOST, L"VistrelTestPattern", L"Test slide",
+                                       WS_POPUP, place.left, place.top, picture.width,
+                                       picture.height, nullptr, nullptr, nullptr, nullptr);
+          SetWindowLongPtrW(slide, 0, reinterpret_cast<LONG_PTR>(&picture));
+          ShowWindow(slide, SW_SHOW);
+          SetForegroundWindow(slide);
+          UpdateWindow(slide);
+          return slide;
+      }),
+      window(shown.window) {
     // A late activation would take the focus from the program under test (docs/WINE.md).
     WaitUntil([this] { return GetForegroundWindow() == window; });
     // The taskbar is topmost too and now and then comes out above the slide: put the slide on
@@ -527,20 +534,9 @@ PatternWindow::PatternWindow(Screenshot shown, const RECT& monitor)
     });
 }
 
-PatternWindow::~PatternWindow() {
-    if (window != nullptr) {
-        PostMessageW(window, WM_CLOSE, 0, 0);
-    }
-    if (thread.joinable()) {
-        thread.join();
-    }
-}
-
 DecodedPoint DecodePattern(uint32_t pixel) {
-    const int red = static_cast<int>(pixel >> 16 & 0xFF);
-    const int green = static_cast<int>(pixel >> 8 & 0xFF);
-    const int blue = static_cast<int>(pixel & 0xFF);
-    return {(blue >> 4) * 256 + red, (blue & 0xF) * 256 + green};
+    const auto channel = [pixel](int shift) { return static_cast<int>(pixel >> shift & 0xFF); };
+    return {(channel(0) >> 4) * 256 + channel(16), (channel(0) & 0xF) * 256 + channel(8)};
 }
 
 bool MonitorShowsPlainPattern(const RECT& monitor) {

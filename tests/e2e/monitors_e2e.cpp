@@ -1,16 +1,14 @@
 // End to end on two monitors (tests/support/wine-run with VISTREL_MONITORS): the primary one and
 // a smaller one left of and above it, at negative coordinates, each showing the coordinate slide
-// in its own coordinates. Zoom, drawing, copying, typing, the break and live zoom on the side
-// monitor, a change of monitor between two zooms, and monitors unplugged while a mode is up.
-#include <gtest/gtest.h>
-
+// in its own coordinates. Zoom, drawing, copying, typing and the break on the side monitor, a
+// change of monitor between two zooms, and monitors unplugged while a mode is up. (Live zoom's
+// clamp to its monitor is tested natively, its takeover in the Windows layer.)
 #include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <memory>
 #include <vector>
 
-#include "e2e/live_standin.h"
 #include "e2e/program_test.h"
 
 namespace {
@@ -45,9 +43,17 @@ bool ChangeLayout(const char* xrandrArguments, size_t monitors) {
         ADD_FAILURE() << "not run on several monitors (VISTREL_MONITORS)";
         return false;
     }
+    // Until Wine shows another layout: a monitor that only changes size leaves the count as it was.
+    const std::vector<RECT> before = MonitorRects();
+    const auto changed = [&] {
+        const std::vector<RECT> now = MonitorRects();
+        return now.size() == monitors &&
+               !std::equal(now.begin(), now.end(), before.begin(), before.end(),
+                           [](const RECT& a, const RECT& b) { return EqualRect(&a, &b) != 0; });
+    };
     std::ofstream(request) << xrandrArguments << "\n";
     if (!WaitUntil([&] { return GetFileAttributesA(request) == INVALID_FILE_ATTRIBUTES; }) ||
-        !WaitUntil([&] { return MonitorRects().size() == monitors; })) {
+        !WaitUntil(changed)) {
         return false;
     }
     // Wine tells no window when the layout changes outside it; Windows tells every one.
@@ -89,28 +95,28 @@ class Monitors : public ProgramTest {
     // A point of the side monitor, by its own coordinates.
     POINT OnSide(int x, int y) const { return {side.left + x, side.top + y}; }
     // The slide on both monitors, then the program.
-    void Start() {
+    void StartOnBoth() {
         MoveMouseTo(OnSide(640, 512));
         slides.push_back(std::make_unique<PatternWindow>(SlideFill::Coordinates, PrimaryMonitor()));
         slides.push_back(std::make_unique<PatternWindow>(SlideFill::Coordinates, side));
         ASSERT_NO_FATAL_FAILURE(StartProgram());
     }
-    void ExpectUnpluggingEnds(void (*pressHotkey)());
+    void ExpectUnpluggingEnds(WORD hotkey);
 
     RECT side = {};
     std::vector<std::unique_ptr<PatternWindow>> slides;
 };
 
 TEST_F(Monitors, TheZoomCoversTheSideMonitorPansToItsCornersAndComesBack) {
-    ASSERT_NO_FATAL_FAILURE(Start());
+    ASSERT_NO_FATAL_FAILURE(StartOnBoth());
     MoveMouseTo(OnSide(300, 200));
-    PressZoomHotkey();
+    PressWithCtrl(kZoomKey);
     ASSERT_TRUE(ViewShownSoon(2.0f, {300, 200}, side));
     EXPECT_TRUE(Covers(mainWindow, side));
     EXPECT_TRUE(ScreenShowsPlainPattern()) << "the primary monitor changed";
-    MoveMouseTo(side.left, side.top);
+    MoveMouseTo({side.left, side.top});
     EXPECT_TRUE(ViewShownSoon(2.0f, {0, 0}, side));
-    MoveMouseTo(side.right - 1, side.bottom - 1);
+    MoveMouseTo({side.right - 1, side.bottom - 1});
     EXPECT_TRUE(ViewShownSoon(2.0f, {kSideWidth - 1, kSideHeight - 1}, side));
     MoveMouseTo(OnSide(1000, 700));
     ASSERT_TRUE(ViewShownSoon(2.0f, {1000, 700}, side));
@@ -119,8 +125,8 @@ TEST_F(Monitors, TheZoomCoversTheSideMonitorPansToItsCornersAndComesBack) {
     EXPECT_TRUE(WaitUntil([this] { return MonitorShowsPlainPattern(side); }));
 
     // The next zoom, from the primary monitor, captures that one at its own size.
-    MoveMouseTo(960, 540);
-    PressZoomHotkey();
+    MoveMouseTo({960, 540});
+    PressWithCtrl(kZoomKey);
     EXPECT_TRUE(ViewShownSoon(2.0f, {960, 540}));
     EXPECT_TRUE(Covers(mainWindow, PrimaryMonitor()));
     EXPECT_TRUE(MonitorShowsPlainPattern(side)) << "the side monitor changed";
@@ -128,23 +134,21 @@ TEST_F(Monitors, TheZoomCoversTheSideMonitorPansToItsCornersAndComesBack) {
 }
 
 TEST_F(Monitors, DrawingClipsTheCursorToTheViewAndCopyHandsOnTheSideMonitor) {
-    ASSERT_NO_FATAL_FAILURE(Start());
+    ASSERT_NO_FATAL_FAILURE(StartOnBoth());
     const POINT at = OnSide(900, 300);
     MoveMouseTo(at);
-    PressZoomHotkey();
+    PressWithCtrl(kZoomKey);
     ASSERT_TRUE(ViewShownSoon(2.0f, {900, 300}, side));
 
     // A click draws from then on, with the cursor held inside the part of the monitor shown.
-    PressLeft(at.x, at.y);
-    ReleaseLeft(at.x, at.y);
+    ClickAt(at);
     const CapturePoint origin = ComputeSourceOrigin(2.0f, {900, 300}, kSideWidth, kSideHeight);
     const RECT view = {side.left + origin.x, side.top + origin.y,
                        side.left + origin.x + kSideWidth / 2,
                        side.top + origin.y + kSideHeight / 2};
     RECT clip = {};
-    EXPECT_TRUE(WaitUntil([&] { return GetClipCursor(&clip) && EqualRect(&clip, &view); }))
-        << clip.left << ", " << clip.top << " - " << clip.right << ", " << clip.bottom;
-    DragTo(at.x, at.y, at.x + 60, at.y + 40);
+    EXPECT_TRUE(WaitUntil([&] { return GetClipCursor(&clip) && EqualRect(&clip, &view); }));
+    DragTo(at, {at.x + 60, at.y + 40});
     // At 2.0 the stroke shows twice as long, from where the drag started.
     EXPECT_TRUE(WaitUntil([&] {
         return ColourNear(CaptureScreen(side), (900 - origin.x) * 2 + 60, (300 - origin.y) * 2 + 40,
@@ -159,8 +163,9 @@ TEST_F(Monitors, DrawingClipsTheCursorToTheViewAndCopyHandsOnTheSideMonitor) {
 
     // Typing lands at the pen, on the side monitor.
     const Screenshot before = CaptureScreen(side);
-    PressKey('T');
-    PressKey('H');
+    for (const WORD key : {'T', 'H'}) {
+        PressKey(key);
+    }
     EXPECT_TRUE(WaitUntil([&] { return CaptureScreen(side) != before; }));
     EXPECT_TRUE(ScreenShowsPlainPattern()) << "the primary monitor changed";
     PressKey(VK_ESCAPE); // ends typing
@@ -168,26 +173,17 @@ TEST_F(Monitors, DrawingClipsTheCursorToTheViewAndCopyHandsOnTheSideMonitor) {
 }
 
 TEST_F(Monitors, TheBreakShowsOverTheSideMonitorsFadedDesktopOrAStretchedPicture) {
-    WriteSettingDword(L"BreakTimeout", 0); // at once past its end: the time since shows below
-    WriteSettingDword(L"ShowExpiredTime", 1);
-    WriteSettingDword(L"BreakShowBackgroundFile", 1);
-    WriteSettingDword(L"BreakShowDesktop", 1);
-    WriteSettingDword(L"BreakTimerPosition", 0); // the top-left cell
-    ASSERT_NO_FATAL_FAILURE(Start());
-    PressBreakHotkey();
-    ASSERT_TRUE(WaitShown());
+    // At once past its end, in the top-left cell: the time since shows below.
+    WriteSettings({{L"ShowExpiredTime", 1},
+                   {L"BreakShowBackgroundFile", 1},
+                   {L"BreakShowDesktop", 1},
+                   {L"BreakTimeout", 0},
+                   {L"BreakTimerPosition", 0}});
+    ASSERT_NO_FATAL_FAILURE(StartOnBoth());
+    ASSERT_TRUE(HotkeyShows(kBreakKey));
     EXPECT_TRUE(Covers(mainWindow, side));
-    // The faded desktop: the slide at about 31 % (AlphaBlend of 0x4F over black).
-    EXPECT_TRUE(WaitUntil([this] {
-        const uint32_t shown = CaptureScreen(side).At(1200, 1000);
-        const uint32_t slide = 1200 % 256 << 16 | 1000 % 256 << 8 | (1200 / 256) << 4 | 1000 / 256;
-        for (int shift : {0, 8, 16}) {
-            const int expected = static_cast<int>((slide >> shift & 0xFF) * 0x4F / 0xFF);
-            if (std::abs(static_cast<int>(shown >> shift & 0xFF) - expected) > 2) {
-                return false;
-            }
-        }
-        return true;
+    EXPECT_TRUE(WaitUntil([this] { // the faded desktop
+        return FadedOnce(CaptureScreen(side), slides[1]->picture, 1200, 1000);
     }));
     // "00:00" in the corner cell and "-00:0x" under it, both in the pen colour.
     EXPECT_GT(CountColour(CaptureScreen(side), {0, 0, kSideWidth / 3, kSideHeight / 3}, kRed), 500);
@@ -195,16 +191,14 @@ TEST_F(Monitors, TheBreakShowsOverTheSideMonitorsFadedDesktopOrAStretchedPicture
     EXPECT_TRUE(Escape());
 
     // A stretched background picture instead covers the side monitor from edge to edge.
-    ExitProgram();
-    const std::wstring picture = TempPath(L"vistrel-side-break.png");
-    ASSERT_TRUE(WriteTwoColourPng(picture, 400, 200, 0xFF0000FF, 0xFF0000FF));
-    WriteSettingDword(L"BreakShowDesktop", 0);
-    WriteSettingDword(L"BreakBackgroundStretch", 1);
-    WriteString(kTestSettingsKey, L"BreakBackgroundFile", picture);
+    EXPECT_TRUE(Exit());
+    const TempPng picture(L"vistrel-side-break.png", 400, 200, 0xFF0000FF, 0xFF0000FF);
+    ASSERT_TRUE(picture.written);
+    WriteSettings({{L"BreakShowDesktop", 0}, {L"BreakBackgroundStretch", 1}});
+    WriteString(L"BreakBackgroundFile", picture.path);
     ASSERT_NO_FATAL_FAILURE(StartProgram());
     MoveMouseTo(OnSide(640, 512));
-    PressBreakHotkey();
-    ASSERT_TRUE(WaitShown());
+    ASSERT_TRUE(HotkeyShows(kBreakKey));
     constexpr uint32_t kBlue = 0x0000FF;
     EXPECT_TRUE(WaitUntil([this] {
         const Screenshot shot = CaptureScreen(side);
@@ -213,66 +207,38 @@ TEST_F(Monitors, TheBreakShowsOverTheSideMonitorsFadedDesktopOrAStretchedPicture
     }));
     EXPECT_TRUE(ScreenShowsPlainPattern()) << "the primary monitor changed";
     EXPECT_TRUE(Escape());
-    DeleteFileW(picture.c_str());
-}
-
-TEST_F(Monitors, LiveZoomStaysOnTheSideMonitorAndTheTakeoverComesBackThere) {
-    StandIn standIn;
-    ASSERT_NO_FATAL_FAILURE(standIn.Install());
-    ASSERT_NO_FATAL_FAILURE(Start());
-    MoveMouseTo(OnSide(80, 50));
-    PressLiveZoomHotkey(); // 2.0: the source, 640 x 512, is held inside the side monitor
-    const LiveView corner = ShownAt(2.0f, side.left, side.top, 640, 512);
-    ASSERT_TRUE(standIn.WaitFor(corner));
-    EXPECT_TRUE(Covers(LiveWindow(), side));
-
-    // The draw hotkey freezes it with the cursor where the magnifier showed it, (80, 50) twice
-    // as far from the source's corner, and Escape brings live zoom back around the source's
-    // centre, on the side monitor.
-    PressDrawHotkey();
-    ASSERT_TRUE(WaitShown());
-    EXPECT_TRUE(Covers(mainWindow, side));
-    EXPECT_TRUE(WaitUntil([&] { return CursorAt(OnSide(160, 100)); }))
-        << CursorPosition().x << ", " << CursorPosition().y;
-    ASSERT_TRUE(Escape());
-    EXPECT_TRUE(WaitUntil(LiveShown));
-    EXPECT_TRUE(CursorAt(OnSide(320, 256)));
-    EXPECT_TRUE(standIn.WaitFor(corner));
-    PressLiveZoomHotkey();
-    EXPECT_TRUE(WaitUntil([] { return LiveWindow() == nullptr; }));
 }
 
 // Zoom, drawing and the break on the side monitor each end when it goes, and the program goes on.
-void Monitors::ExpectUnpluggingEnds(void (*pressHotkey)()) {
-    ASSERT_NO_FATAL_FAILURE(Start());
+void Monitors::ExpectUnpluggingEnds(WORD hotkey) {
+    ASSERT_NO_FATAL_FAILURE(StartOnBoth());
     MoveMouseTo(OnSide(640, 512));
-    pressHotkey();
-    ASSERT_TRUE(WaitShown());
+    ASSERT_TRUE(HotkeyShows(hotkey));
     ASSERT_TRUE(ChangeLayout(kUnplugSide, 1));
     EXPECT_TRUE(WaitHidden());
-    EXPECT_TRUE(vistrel.Running());
+    EXPECT_TRUE(Running());
     EXPECT_TRUE(IsWindow(mainWindow));
 }
 
 TEST_F(Monitors, UnpluggingTheMonitorOfAZoomEndsIt) {
-    ExpectUnpluggingEnds(PressZoomHotkey);
+    ExpectUnpluggingEnds(kZoomKey);
 }
 
 TEST_F(Monitors, UnpluggingTheMonitorOfDrawingEndsIt) {
-    ExpectUnpluggingEnds(PressDrawHotkey);
+    ExpectUnpluggingEnds(kDrawKey);
 }
 
 TEST_F(Monitors, UnpluggingTheMonitorOfABreakEndsIt) {
-    ExpectUnpluggingEnds(PressBreakHotkey);
+    ExpectUnpluggingEnds(kBreakKey);
 }
 
 // Another monitor's change leaves a mode alone. The side monitor shrinks rather than goes: Wine
 // takes the X screen's corner for the virtual screen's, and its windows stay where they were in X
 // when the primary output moves (docs/WINE.md), so the layouts tested keep a monitor there.
 TEST_F(Monitors, ShrinkingTheSideMonitorLeavesAZoomOnThePrimaryOne) {
-    ASSERT_NO_FATAL_FAILURE(Start());
-    MoveMouseTo(700, 400);
-    PressZoomHotkey();
+    ASSERT_NO_FATAL_FAILURE(StartOnBoth());
+    MoveMouseTo({700, 400});
+    PressWithCtrl(kZoomKey);
     ASSERT_TRUE(ViewShownSoon(2.0f, {700, 400}));
     ASSERT_TRUE(ChangeLayout(kShrinkSide, 2));
     ASSERT_FALSE(SideWhereItWas());

@@ -7,48 +7,18 @@
 
 #include "e2e/driver.h"
 
-class ProgramTest : public ::testing::Test {
+class ProgramTest : public ::testing::Test, public VistrelProcess {
   protected:
-    void SetUp() override {
-        ClearProgramRegistry();
-        WriteSettingDword(L"OptionShown", 1);
-    }
+    void SetUp() override { ClearProgramRegistry(false); }
     void TearDown() override {
         KeepScreenshotOfFailure();
         if (mainWindow != nullptr) {
-            ExitProgram();
+            EXPECT_TRUE(Exit());
         }
         ClearProgramRegistry();
     }
     // Starts the program and waits until it is ready.
-    void StartProgram(const std::wstring& arguments = L"") {
-        vistrel.Start(arguments);
-        mainWindow = WaitForMainWindow(vistrel.Id());
-        ASSERT_NE(mainWindow, nullptr);
-    }
-    void ExitProgram() {
-        PostCommand(mainWindow, kExitCommand);
-        EXPECT_EQ(vistrel.WaitForExit(5000), 0u);
-        mainWindow = nullptr;
-    }
-    bool WaitShown() {
-        return WaitUntil([this] { return IsWindowVisible(mainWindow) != 0; });
-    }
-    bool WaitHidden() {
-        return WaitUntil([this] { return !IsWindowVisible(mainWindow); });
-    }
-    bool WaitForKeys() {
-        return WaitUntil([this] { return HasKeyboardFocus(mainWindow); });
-    }
-    // Escape, once the main window takes keys, ends the zoom, the drawing or the break.
-    bool Escape() {
-        if (!WaitForKeys()) {
-            return false;
-        }
-        PressKey(VK_ESCAPE);
-        return WaitHidden();
-    }
-
-    VistrelProcess vistrel;
-    HWND mainWindow = nullptr;
+    void StartProgram(const std::wstring& arguments = L"") { ASSERT_TRUE(StartReady(arguments)); }
+    // The hotkey (Ctrl plus `key`) pressed, until the main window shows.
+    bool HotkeyShows(WORD key) { return PressWithCtrl(key), WaitShown(); }
 };

@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstring>
 #include <cwctype>
 #include <functional>
 #include <string>
@@ -19,15 +18,8 @@
 
 namespace {
 
-constexpr uint32_t kWhite = 0xFFFFFF; // colours as a screenshot holds them: 0x00RRGGBB
-constexpr uint32_t kRed = 0xFF0000;
-constexpr uint32_t kGreen = 0x00FF00;
-constexpr uint32_t kBlue = 0x0000FF;
-
-// ---- The sample slide: a title band, three bullets and a bar chart to point at ----
-
-constexpr int kBulletX = 110;
-constexpr int kChartBase = 850;
+constexpr uint32_t kWhite = 0xFFFFFF, kRed = 0xFF0000, kGreen = 0x00FF00, kBlue = 0x0000FF;
+constexpr int kBulletX = 110, kChartBase = 850;
 
 void Text(HDC dc, int x, int y, const wchar_t* text, int height, int weight, COLORREF colour) {
     HFONT font = CreateFontW(height, 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
@@ -45,12 +37,11 @@ void Fill(HDC dc, RECT area, COLORREF colour) {
     DeleteObject(brush);
 }
 
+// The sample slide: a title band, three bullets and a bar chart to point at.
 void PaintSlide(HDC dc, int width, int height) {
     constexpr const wchar_t* kBullets[3] = {L"\x2022  Revenue up 18 % on last year",
                                             L"\x2022  Three new markets opened",
                                             L"\x2022  Costs held flat"};
-    constexpr int kBarLeft[4] = {1160, 1330, 1500, 1670};
-    constexpr int kBarHeight[4] = {250, 330, 420, 520};
     constexpr COLORREF kBarColours[4] = {RGB(91, 155, 213), RGB(237, 125, 49), RGB(165, 165, 165),
                                          RGB(255, 192, 0)};
     Fill(dc, {0, 0, width, height}, RGB(255, 255, 255));
@@ -62,22 +53,21 @@ void PaintSlide(HDC dc, int width, int height) {
     }
     Fill(dc, {1120, 300, 1124, kChartBase + 2}, RGB(90, 90, 90));
     Fill(dc, {1120, kChartBase, 1820, kChartBase + 4}, RGB(90, 90, 90));
-    for (int i = 0; i < 4; ++i) {
-        Fill(dc, {kBarLeft[i], kChartBase - kBarHeight[i], kBarLeft[i] + 110, kChartBase},
-             kBarColours[i]);
+    for (int i = 0; i < 4; ++i) { // bars 250, 330, 420 and 520 high, 170 apart
+        const int left = 1160 + 170 * i, barHeight[4] = {250, 330, 420, 520};
+        Fill(dc, {left, kChartBase - barHeight[i], left + 110, kChartBase}, kBarColours[i]);
         const wchar_t label[3] = {L'Q', static_cast<wchar_t>(L'1' + i), 0};
-        Text(dc, kBarLeft[i] + 32, kChartBase + 16, label, 36, FW_NORMAL, RGB(90, 90, 90));
+        Text(dc, left + 32, kChartBase + 16, label, 36, FW_NORMAL, RGB(90, 90, 90));
     }
     Text(dc, 90, 990, L"Vistrel tour \x2014 a sample slide", 36, FW_NORMAL, RGB(140, 140, 140));
 }
 
 // The share of a grid of sample points where the screen shows what `expected` says.
 double ShareMatching(const Screenshot& shot, const std::function<uint32_t(int, int)>& expected) {
-    int same = 0;
-    int all = 0;
+    int same = 0, all = 0;
     for (int y = 2; y < shot.height; y += 7) {
         for (int x = 3; x < shot.width; x += 7, ++all) {
-            same += shot.At(x, y) == expected(x, y) ? 1 : 0;
+            same += shot.At(x, y) == expected(x, y);
         }
     }
     return static_cast<double>(same) / all;
@@ -95,7 +85,7 @@ struct Tour {
         char file[64];
         std::snprintf(file, sizeof file, "%02d-%s.png", ++number, name);
         const Screenshot shot = CaptureScreen();
-        const bool kept = WritePng(folder + L"\\" + std::wstring(file, file + std::strlen(file)),
+        const bool kept = WritePng(folder + L"\\" + std::wstring(file, file + strlen(file)),
                                    shot.width, shot.height, shot.pixels.data());
         std::printf("%-18s %-52s %s\n", file, what,
                     !kept ? "NOT SAVED"
@@ -103,15 +93,17 @@ struct Tour {
                           : "FAILED: not on screen");
         failed += ok && kept ? 0 : 1;
     }
-    // A step that cannot go on without: reports it and ends the tour.
-    bool Require(bool condition, const char* what) {
-        if (!condition) {
-            std::printf("tour stopped: %s\n", what);
-            ++failed;
-        }
-        return condition;
+    // A step the next ones need: reported when it failed.
+    void Require(bool condition, const char* what) {
+        failed += condition ? 0 : (std::printf("failed: %s\n", what), 1);
     }
 };
+
+// `colour` near each of `points` on `shot`.
+bool NearAll(const Screenshot& shot, const std::vector<POINT>& points, uint32_t colour) {
+    return std::all_of(points.begin(), points.end(),
+                       [&](POINT p) { return ColourNear(shot, p.x, p.y, colour); });
+}
 
 // Picks a pen colour by its key and waits until the program has stored it.
 void PickColour(WORD key, DWORD colorref) {
@@ -126,7 +118,7 @@ void PickColour(WORD key, DWORD colorref) {
 void DrawShape(std::initializer_list<WORD> modifiers, POINT from, POINT to,
                const std::function<bool()>& shows) {
     for (int attempt = 0; attempt < 3; ++attempt) {
-        MoveMouseTo(from.x, from.y);
+        MoveMouseTo(from);
         WaitUntil([&] {
             return std::all_of(modifiers.begin(), modifiers.end(), [](WORD modifier) {
                 const bool down = GetAsyncKeyState(modifier) < 0;
@@ -136,7 +128,7 @@ void DrawShape(std::initializer_list<WORD> modifiers, POINT from, POINT to,
                 return down;
             });
         });
-        DragTo(from.x, from.y, to.x, to.y);
+        DragTo(from, to);
         for (WORD modifier : modifiers) {
             SendKey(modifier, true);
         }
@@ -151,23 +143,19 @@ void DrawShape(std::initializer_list<WORD> modifiers, POINT from, POINT to,
 // the tour waits for its marker there: a late pointer echo can put it back (docs/WINE.md).
 void TypeAt(POINT p, uint32_t colour, const wchar_t* text) {
     WaitUntil([&] {
-        MoveMouseTo(p.x, p.y);
+        MoveMouseTo(p);
         return ColourNear(CaptureScreen(), p.x, p.y, colour);
     });
     PressKey('T');
     for (const wchar_t* c = text; *c != 0; ++c) {
-        if (*c >= L'A' && *c <= L'Z') {
-            PressShifted(static_cast<WORD>(*c));
-        } else {
-            PressKey(*c == L' ' ? VK_SPACE : static_cast<WORD>(std::towupper(*c)));
-        }
+        const auto key = static_cast<WORD>(std::towupper(*c)); // and a space is VK_SPACE
+        std::iswupper(*c) ? PressKey(key, {VK_SHIFT}) : PressKey(key);
     }
     PressKey(VK_ESCAPE);
 }
 
 int RunTour(Tour& tour) {
-    const int width = GetSystemMetrics(SM_CXSCREEN);
-    const int height = GetSystemMetrics(SM_CYSCREEN);
+    const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
     const Screenshot slide = Painted(width, height, [&](HDC dc) { PaintSlide(dc, width, height); });
     auto slideShare = [&](const Screenshot& shot) {
         return ShareMatching(shot, [&](int x, int y) { return slide.At(x, y); });
@@ -176,87 +164,66 @@ int RunTour(Tour& tour) {
     // Drawing at magnification 1 leaves the rest of the slide as it was.
     auto restOfSlide = [&](const Screenshot& shot) { return slideShare(shot) > 0.95; };
 
-    ClearProgramRegistry();
-    WriteSettingDword(L"OptionShown", 1); // past the first run, which opens the options
+    ClearProgramRegistry(false); // past the first run, which opens the options
     // A pen of 6 pixels shows better in pictures; Ctrl+Up sent from outside is not reliable.
-    WriteSettingDword(L"PenWidth", 6);
-    MoveMouseTo(960, 700);
+    WriteSettings({{L"PenWidth", 6}});
+    MoveMouseTo({960, 700});
     PatternWindow slideWindow(slide);
     VistrelProcess vistrel;
-    vistrel.Start();
-    HWND mainWindow = WaitForMainWindow(vistrel.Id());
-    if (!tour.Require(mainWindow != nullptr, "Vistrel did not start")) {
-        return 1;
-    }
-    auto shown = [&] { return IsWindowVisible(mainWindow) != 0; };
-    auto takesKeys = [&] { return HasKeyboardFocus(mainWindow); };
+    tour.Require(vistrel.StartReady(), "Vistrel did not start");
     // Escape ends the mode; the slide shows again.
     auto ended = [&](const char* what) {
-        WaitUntil(takesKeys);
-        PressKey(VK_ESCAPE);
-        return tour.Require(WaitUntil([&] { return !shown(); }) && WaitUntil(showsSlide), what);
+        tour.Require(vistrel.Escape() && WaitUntil(showsSlide), what);
     };
     tour.Step("slide", "A slide, Vistrel waiting in the background", showsSlide);
 
     // Zoom: Ctrl+1 over the chart, the start magnification 2.
-    constexpr POINT kZoomAt = {1450, 760};
-    MoveMouseTo(kZoomAt.x, kZoomAt.y);
-    PressZoomHotkey();
+    constexpr CapturePoint kZoomAt = {1450, 760};
+    MoveMouseTo({kZoomAt.x, kZoomAt.y});
+    PressWithCtrl(kZoomKey);
     tour.Step("zoom", "Ctrl+1: the screen frozen and magnified twice", [&] {
         return ShareMatching(CaptureScreen(), [&](int x, int y) {
-                   const CapturePoint p =
-                       ZoomedSource(2.0f, {kZoomAt.x, kZoomAt.y}, width, height, x, y);
+                   const CapturePoint p = ZoomedSource(2.0f, kZoomAt, width, height, x, y);
                    return slide.At(p.x, p.y);
                }) > 0.99;
     });
-    if (!ended("the zoom did not end")) {
-        return 1;
-    }
+    ended("the zoom did not end");
 
     // Drawing at magnification 1: Ctrl+2 freezes the slide and starts drawing at the pointer.
     std::vector<POINT> wave;
     for (int i = 0; i <= 28; ++i) {
         wave.push_back({kBulletX + 20 * i, 330 + ((i % 2) != 0 ? 9 : -9)});
     }
-    MoveMouseTo(wave[0].x, wave[0].y);
-    PressDrawHotkey();
-    if (!tour.Require(WaitUntil(shown) && WaitUntil(takesKeys), "Ctrl+2 did not start drawing")) {
-        return 1;
-    }
-    PressLeft(wave[0].x, wave[0].y);
+    MoveMouseTo(wave[0]);
+    PressWithCtrl(kDrawKey);
+    tour.Require(vistrel.WaitShown() && vistrel.WaitForKeys(), "Ctrl+2 did not start drawing");
+    SendAbsolute(MOUSEEVENTF_LEFTDOWN, wave[0]);
     for (const POINT& p : wave) {
-        MoveMouseTo(p.x, p.y);
+        MoveMouseTo(p);
         // Until the stroke reaches the point: moves the program has not taken yet merge into
         // one (as the system merges them), and on a busy machine a corner would be cut.
-        WaitUntil([p] {
-            return ColourNear(CaptureScreen({p.x, p.y, p.x + 1, p.y + 1}), 0, 0, kRed);
-        });
+        WaitUntil([p] { return CaptureScreen({p.x, p.y, p.x + 1, p.y + 1}).At(0, 0) == kRed; });
     }
-    ReleaseLeft(wave.back().x, wave.back().y);
-    const auto waveShows = [&](const Screenshot& shot) {
-        return std::all_of(wave.begin(), wave.end(),
-                           [&](POINT p) { return ColourNear(shot, p.x, p.y, kRed); });
-    };
+    SendAbsolute(MOUSEEVENTF_LEFTUP, wave.back());
     tour.Step("freehand", "Ctrl+2, then a freehand stroke in red", [&] {
         const Screenshot shot = CaptureScreen();
-        return restOfSlide(shot) && waveShows(shot);
+        return restOfSlide(shot) && NearAll(shot, wave, kRed);
     });
 
     // G for green, then Shift+Ctrl drags an arrow pointing where the drag started; the stroke
     // keeps its colour.
-    constexpr POINT kTip = {1715, 300};
-    constexpr POINT kTail = {1300, 200};
+    constexpr POINT kTip = {1715, 300}, kTail = {1300, 200};
     PickColour('G', 0x00FF00);
+    std::vector<POINT> shaft;
+    for (int t = 1; t <= 8; ++t) {
+        shaft.push_back(
+            {kTail.x + (kTip.x - kTail.x) * t / 10, kTail.y + (kTip.y - kTail.y) * t / 10});
+    }
     const auto arrowShows = [&] {
         const Screenshot shot = CaptureScreen();
-        bool shaft = true;
-        for (int t = 1; t <= 8; ++t) {
-            shaft = shaft && ColourNear(shot, kTail.x + (kTip.x - kTail.x) * t / 10,
-                                        kTail.y + (kTip.y - kTail.y) * t / 10, kGreen);
-        }
-        return restOfSlide(shot) && waveShows(shot) && shaft &&
-               CountColour(shot, {kTip.x - 12, kTip.y - 12, kTip.x + 12, kTip.y + 12}, kGreen) >
-                   40; // the head
+        const RECT head = {kTip.x - 12, kTip.y - 12, kTip.x + 12, kTip.y + 12};
+        return restOfSlide(shot) && NearAll(shot, wave, kRed) && NearAll(shot, shaft, kGreen) &&
+               CountColour(shot, head, kGreen) > 40;
     };
     DrawShape({VK_SHIFT, VK_CONTROL}, kTip, kTail, arrowShows);
     tour.Step("arrow", "G, then Shift+Ctrl+drag: a green arrow", arrowShows);
@@ -264,21 +231,18 @@ int RunTour(Tour& tour) {
     // B for blue, then Ctrl drags a rectangle round the second bullet.
     constexpr RECT kBox = {kBulletX - 20, 355, 870, 440};
     PickColour('B', 0xFF0000);
+    const int midX = (kBox.left + kBox.right) / 2, midY = (kBox.top + kBox.bottom) / 2;
+    const std::vector<POINT> sides = {
+        {kBox.left, midY}, {kBox.right - 1, midY}, {midX, kBox.top}, {midX, kBox.bottom - 1}};
     const auto rectangleShows = [&] {
         const Screenshot shot = CaptureScreen();
-        const int midX = (kBox.left + kBox.right) / 2;
-        const int midY = (kBox.top + kBox.bottom) / 2;
-        return restOfSlide(shot) && ColourNear(shot, kBox.left, midY, kBlue) &&
-               ColourNear(shot, kBox.right - 1, midY, kBlue) &&
-               ColourNear(shot, midX, kBox.top, kBlue) &&
-               ColourNear(shot, midX, kBox.bottom - 1, kBlue);
+        return restOfSlide(shot) && NearAll(shot, sides, kBlue);
     };
     DrawShape({VK_CONTROL}, {kBox.left, kBox.top}, {kBox.right, kBox.bottom}, rectangleShows);
     tour.Step("rectangle", "B, then Ctrl+drag: a blue rectangle", rectangleShows);
 
     // Typing: a line in red, then one in blue.
-    constexpr POINT kFirstLine = {kBulletX, 560};
-    constexpr POINT kSecondLine = {kBulletX, 720};
+    constexpr POINT kFirstLine = {kBulletX, 560}, kSecondLine = {kBulletX, 720};
     PickColour('R', 0xFF);
     TypeAt(kFirstLine, kRed, L"Ask me about Q3");
     PickColour('B', 0xFF0000);
@@ -308,36 +272,29 @@ int RunTour(Tour& tour) {
                textShows(shot, kPadText, 1400, kGreen);
     });
     PickColour('R', 0xFF); // the break countdown takes the pen colour
-    if (!ended("drawing did not end")) {
-        return 1;
-    }
+    ended("drawing did not end");
 
     // The break: Ctrl+3, a countdown in the pen colour (red on the screen), centred.
-    PressBreakHotkey();
+    PressWithCtrl(kBreakKey);
     tour.Step("break", "Ctrl+3: the break countdown", [&] {
         const Screenshot shot = CaptureScreen();
-        return shown() &&
-               CountColour(shot, {width / 4, height / 3, width * 3 / 4, height * 2 / 3}, kRed) >
-                   5000 &&
+        const RECT middle = {width / 4, height / 3, width * 3 / 4, height * 2 / 3};
+        return vistrel.Shown() && CountColour(shot, middle, kRed) > 5000 &&
                CountColour(shot, {0, 0, width, height / 4}, kRed) == 0;
     });
-    if (!ended("the break did not end")) {
-        return 1;
-    }
+    ended("the break did not end");
 
     // The options dialog, as the tray menu opens it, with the version this build carries.
-    PostCommand(mainWindow, kOptionsCommand);
-    MoveMouseTo(5, 5);
-    HWND options = WaitForOptionsDialog(vistrel);
+    vistrel.Command(kOptionsCommand);
+    MoveMouseTo({5, 5});
+    HWND options = vistrel.WaitForOptionsDialog();
     tour.Step("options", "The options dialog (tray menu, Options)", [&] {
         return options != nullptr &&
                ControlText(GetDlgItem(options, IDC_VERSION_LINE)) == L"" VISTREL_VERSION_TEXT &&
                (CaptureSettledScreen(), true);
     });
-    PostMessageW(options, WM_COMMAND, IDCANCEL, 0);
-    WaitUntil([&] { return !IsWindow(options); });
-    PostCommand(mainWindow, kExitCommand);
-    tour.Require(vistrel.WaitForExit(5000) == 0u, "Vistrel did not exit cleanly");
+    CloseDialog(options);
+    tour.Require(vistrel.Exit(), "Vistrel did not exit cleanly");
     ClearProgramRegistry();
     return tour.failed == 0 ? 0 : 1;
 }

@@ -1,8 +1,6 @@
-// End to end: the notification-area icon. Its mouse messages (double click, the menu's Zoom and
-// Draw, a button-down during a break), the program without it, the icon back after the shell
-// restarts, and every way out taking it away with Exit's settings written.
-#include <gtest/gtest.h>
-
+// End to end: the notification-area icon as the screen shows it. The menu's Zoom, the icon back
+// after the shell announces a restart, a button-down during a break, the real icon clicked for
+// Exit, which writes its settings and takes the icon away, and the program without the icon.
 #include "e2e/program_test.h"
 
 #include <shellapi.h> // after windows.h
@@ -10,117 +8,70 @@
 
 namespace {
 
-class Tray : public ProgramTest {
-  protected:
-    void StartWithIcon() {
-        ASSERT_NO_FATAL_FAILURE(StartProgram());
-        ASSERT_TRUE(WaitUntil([] { return TrayIconOnScreen().has_value(); }));
-    }
-    // The icon's mouse message, handled by the time this returns.
-    void Notify(UINT mouseMessage) {
-        SendMessageW(mainWindow, kTrayNotifyMessage, 1, mouseMessage);
-    }
-    void PickFromMenu(WORD accessKey) {
-        ASSERT_NE(OpenTrayMenu(mainWindow), nullptr);
-        PressKey(accessKey);
-    }
-    // The program ended as Exit ends it: exit code 0, FontScale and PenColor written (they were
-    // not stored before), the icon gone. (Wine drops a dead program's icon by itself too; the
-    // Windows-layer test asks the shell at once, where the program's own removal shows.)
-    void ExpectEndedLikeExit() {
-        EXPECT_EQ(vistrel.WaitForExit(5000), 0u);
-        mainWindow = nullptr;
-        EXPECT_EQ(StoredSetting(L"FontScale"), 10u);
-        EXPECT_EQ(StoredSetting(L"PenColor"), 0xFFu);
-        EXPECT_TRUE(WaitUntil([] { return !TrayIconOnScreen().has_value(); }));
-    }
-};
+using Tray = ProgramTest;
 
-TEST_F(Tray, ADoubleClickOpensTheOptionsAndTheMenusZoomAndDrawActAsTheirHotkeys) {
-    WriteSettingDword(L"AnimateZoom", 0);
-    ASSERT_NO_FATAL_FAILURE(StartWithIcon());
-    PostMessageW(mainWindow, kTrayNotifyMessage, 1, WM_LBUTTONDBLCLK);
-    HWND options = WaitForOptionsDialog(vistrel);
-    ASSERT_NE(options, nullptr);
-    PostMessageW(options, WM_COMMAND, IDCANCEL, 0);
-    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(options); }));
-
-    MoveMouseTo(700, 400);
-    const PatternWindow slide; // over the notification area too: the menu opens by message
-    ASSERT_TRUE(WaitUntil(ScreenShowsPlainPattern));
-    ASSERT_NO_FATAL_FAILURE(PickFromMenu('Z'));
-    EXPECT_TRUE(ViewShownSoon(2.0f, {700, 400}));
-    EXPECT_TRUE(Escape());
-    ASSERT_TRUE(WaitUntil(ScreenShowsPlainPattern));
-
-    // Drawing at once over the frozen slide at magnification 1: a drag leaves a red stroke.
-    ASSERT_NO_FATAL_FAILURE(PickFromMenu('D'));
-    ASSERT_TRUE(WaitShown());
-    ASSERT_TRUE(WaitForKeys());
-    EXPECT_TRUE(WaitUntil(ScreenShowsPlainPattern));
-    DragTo(400, 300, 600, 300);
-    EXPECT_TRUE(WaitUntil([] { return ColourNear(CaptureScreen(), 500, 300, 0xFF0000); }));
-    EXPECT_TRUE(Escape());
+bool IconShows() {
+    return TrayIconOnScreen().has_value();
 }
 
-TEST_F(Tray, DuringABreakTheIconBringsTheBreakBackAndADoubleClickOpensNoOptions) {
-    ASSERT_NO_FATAL_FAILURE(StartWithIcon());
-    PressBreakHotkey();
-    ASSERT_TRUE(WaitShown());
-    ShowWindow(mainWindow, SW_HIDE); // the presenter switched away: the break goes on, hidden
-    ASSERT_TRUE(WaitHidden());
-    Notify(WM_LBUTTONDOWN);
-    EXPECT_TRUE(WaitShown());
-    Notify(WM_LBUTTONDBLCLK);
-    EXPECT_TRUE(OptionsDialogsOf(vistrel.Id()).empty());
-    EXPECT_TRUE(Escape());
-}
-
-TEST_F(Tray, WithoutTheIconTheHotkeysWorkAndTheOptionsBringItBack) {
-    WriteSettingDword(L"ShowTrayIcon", 0);
+TEST_F(Tray, ItsMenuZoomsItComesBackAfterAShellRestartAndItsExitTakesItAway) {
     ASSERT_NO_FATAL_FAILURE(StartProgram());
-    CaptureSettledScreen(); // the notification area has painted what it has
-    EXPECT_FALSE(TrayIconOnScreen().has_value());
-    PressBreakHotkey();
-    ASSERT_TRUE(WaitShown());
-    EXPECT_TRUE(Escape());
-
-    PostCommand(mainWindow, kOptionsCommand); // as a second start does
-    HWND options = WaitForOptionsDialog(vistrel);
-    ASSERT_NE(options, nullptr);
-    SendMessageW(DescendantOf(options, IDC_SHOW_TRAY_ICON), BM_SETCHECK, BST_CHECKED, 0);
-    PostMessageW(options, WM_COMMAND, IDOK, 0);
-    EXPECT_TRUE(WaitUntil([] { return TrayIconOnScreen().has_value(); }));
-}
-
-// The shell's notification area starts empty after the shell restarted; its broadcast brings
-// the icon back. The test takes the icon away itself, as the old shell's end did.
-TEST_F(Tray, TheIconComesBackWhenTheShellAnnouncesARestart) {
-    ASSERT_NO_FATAL_FAILURE(StartWithIcon());
+    ASSERT_TRUE(WaitUntil(IconShows));
+    {
+        MoveMouseTo({700, 400});
+        const PatternWindow slide; // over the icon too: the menu opens by message
+        ASSERT_TRUE(WaitUntil(ScreenShowsPlainPattern));
+        ASSERT_NE(OpenTrayMenu(), nullptr);
+        PressKey('Z');
+        EXPECT_TRUE(ViewShownSoon(2.0f, {700, 400}));
+        EXPECT_TRUE(Escape());
+    }
+    // The restarted shell's notification area starts empty (here the test empties it).
     NOTIFYICONDATAW icon = {};
     icon.cbSize = sizeof icon;
     icon.hWnd = mainWindow;
     icon.uID = 1;
     ASSERT_TRUE(Shell_NotifyIconW(NIM_DELETE, &icon));
-    ASSERT_TRUE(WaitUntil([] { return !TrayIconOnScreen().has_value(); }));
+    ASSERT_TRUE(WaitUntil([] { return !IconShows(); }));
     SendMessageW(mainWindow, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
-    EXPECT_TRUE(WaitUntil([] { return TrayIconOnScreen().has_value(); }));
+    EXPECT_TRUE(WaitUntil(IconShows));
+
+    // The presenter switched away from the break: the icon brings it back, and a double click
+    // then opens no options.
+    ASSERT_TRUE(HotkeyShows(kBreakKey));
+    ShowWindow(mainWindow, SW_HIDE);
+    ASSERT_TRUE(WaitHidden());
+    SendMessageW(mainWindow, kTrayNotifyMessage, 1, WM_LBUTTONDOWN);
+    EXPECT_TRUE(WaitShown());
+    SendMessageW(mainWindow, kTrayNotifyMessage, 1, WM_LBUTTONDBLCLK);
+    EXPECT_TRUE(OptionsDialogsOf(Id()).empty());
+    EXPECT_TRUE(Escape());
+
+    // The real icon clicked, and Exit from its menu.
+    std::optional<POINT> at;
+    ASSERT_TRUE(WaitUntil([&] { return (at = TrayIconOnScreen()).has_value(); }));
+    ClickAt(*at);
+    ASSERT_NE(WaitForWindowOf(0, L"#32768"), nullptr);
+    PressKey('X');
+    EXPECT_EQ(WaitForExit(5000), 0u);
+    mainWindow = nullptr;
+    EXPECT_EQ(StoredSetting(L"FontScale"), 10u);
+    EXPECT_EQ(StoredSetting(L"PenColor"), 0xFFu);
+    EXPECT_TRUE(WaitUntil([] { return !IconShows(); }));
 }
 
-TEST_F(Tray, AnOutsideCloseEndsTheProgramAsExitDoes) {
-    ASSERT_NO_FATAL_FAILURE(StartWithIcon());
-    PressBreakHotkey(); // a break up, ended on the way out
-    ASSERT_TRUE(WaitShown());
-    PostMessageW(mainWindow, WM_CLOSE, 0, 0);
-    ExpectEndedLikeExit();
-}
-
-TEST_F(Tray, TheEndOfTheSessionEndsTheProgramAsExitDoes) {
-    ASSERT_NO_FATAL_FAILURE(StartWithIcon());
-    EXPECT_EQ(SendMessageW(mainWindow, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), TRUE);
-    EXPECT_EQ(StoredSetting(L"FontScale"), 10u) << "safe before the logoff is decided";
-    SendMessageW(mainWindow, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
-    ExpectEndedLikeExit();
+TEST_F(Tray, WithoutTheIconTheHotkeysWorkAndTheOptionsBringItBack) {
+    WriteSettings({{L"ShowTrayIcon", 0}});
+    ASSERT_NO_FATAL_FAILURE(StartProgram());
+    CaptureSettledScreen(); // the notification area has painted what it has
+    EXPECT_FALSE(IconShows());
+    ASSERT_TRUE(HotkeyShows(kBreakKey));
+    EXPECT_TRUE(Escape());
+    HWND options = OpenOptions(); // as a second start does
+    ASSERT_NE(options, nullptr);
+    SendMessageW(DescendantOf(options, IDC_SHOW_TRAY_ICON), BM_SETCHECK, BST_CHECKED, 0);
+    PostMessageW(options, WM_COMMAND, IDOK, 0);
+    EXPECT_TRUE(WaitUntil(IconShows));
 }
 
 } // namespace

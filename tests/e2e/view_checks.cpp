@@ -7,14 +7,29 @@
 #include <cstdlib>
 #include <string>
 
+namespace {
+
+// Where Wine's taskbar lies on the screen; empty where there is none.
+RECT TaskbarRect() {
+    RECT taskbar = {};
+    return GetWindowRect(FindWindowW(L"Shell_TrayWnd", nullptr), &taskbar) ? taskbar : RECT{};
+}
+
+} // namespace
+
+CapturePoint ZoomedSource(float zoom, CapturePoint zoomPoint, int width, int height, int x, int y) {
+    const CapturePoint origin = ComputeSourceOrigin(zoom, zoomPoint, width, height);
+    return {origin.x + x * VisibleExtent(width, zoom) / width,
+            origin.y + y * VisibleExtent(height, zoom) / height};
+}
+
 std::string ViewMismatches(const Screenshot& shot, float zoom, CapturePoint zoomPoint) {
     const int w = shot.width, h = shot.height;
     // Wine's taskbar now and then comes out above a topmost full-screen window (docs/WINE.md),
     // so on a screen with the taskbar along its bottom the bottom probes sit just above it.
-    const RECT primary = PrimaryMonitor();
-    const LONG barTop = TaskbarRect().top;
-    const int bottom = h == primary.bottom - primary.top && barTop > h / 2 && barTop < h
-                           ? static_cast<int>(barTop) - 1
+    const RECT primary = PrimaryMonitor(), bar = TaskbarRect();
+    const int bottom = h == primary.bottom - primary.top && bar.top > h / 2 && bar.top < h
+                           ? static_cast<int>(bar.top) - 1
                            : h - 1;
     std::string mismatches;
     for (const POINT probe :
@@ -44,10 +59,4 @@ testing::AssertionResult ViewShownSoon(float zoom, CapturePoint zoomPoint, const
            << "the view at " << zoom << " around (" << zoomPoint.x << ", " << zoomPoint.y
            << "):" << mismatches << " taskbar (" << bar.left << ", " << bar.top << ")-("
            << bar.right << ", " << bar.bottom << ")";
-}
-
-CapturePoint ZoomedSource(float zoom, CapturePoint zoomPoint, int width, int height, int x, int y) {
-    const CapturePoint origin = ComputeSourceOrigin(zoom, zoomPoint, width, height);
-    return {origin.x + x * VisibleExtent(width, zoom) / width,
-            origin.y + y * VisibleExtent(height, zoom) / height};
 }

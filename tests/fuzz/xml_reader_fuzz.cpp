@@ -10,25 +10,18 @@
 namespace {
 
 void Check(bool condition) {
-    if (!condition) {
+    if (!condition)
         std::abort();
-    }
 }
 
 void Visit(const XmlElement* element) {
     std::size_t pairs = 0;
-    while (element->attributes[2 * pairs][0] != 0) {
+    for (; element->attributes[2 * pairs][0] != 0; ++pairs)
         Check(XmlAttr(element, element->attributes[2 * pairs]) != nullptr);
-        ++pairs;
-    }
     Check(std::strlen(element->attributes[2 * pairs + 1]) == pairs);
-    XmlAttr(element, "id");
-    XmlAttr(element, "name");
     const std::size_t textLength = std::strlen(element->text);
-    for (const XmlElement* child = element->firstChild; child != nullptr;
-         child = child->nextInOrder) {
-        Check(child->parent == element);
-        Check(child->textOffset <= textLength);
+    for (const XmlElement* child = element->firstChild; child; child = child->nextInOrder) {
+        Check(child->parent == element && child->textOffset <= textLength);
         const XmlElement* first = XmlChild(element, child->name);
         Check(first != nullptr && std::strcmp(first->name, child->name) == 0);
     }
@@ -39,38 +32,31 @@ void Visit(const XmlElement* element) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     std::vector<char> bytes(data, data + size); // the reader writes into its buffer
     XmlDocument* doc = ParseXmlBuffer(bytes.data(), bytes.size());
-    if (doc == nullptr) {
+    if (doc == nullptr)
         return 0;
-    }
     Check(std::strlen(doc->errorText) < sizeof doc->errorText);
     // Every element once, without recursion.
-    const XmlElement* element = &doc->root;
-    while (element != nullptr) {
-        if (element->name != nullptr) {
+    for (const XmlElement* element = &doc->root; element != nullptr;) {
+        if (element->name != nullptr)
             Visit(element);
-        }
         if (element->firstChild != nullptr) {
             element = element->firstChild;
             continue;
         }
-        while (element != nullptr && element->nextInOrder == nullptr) {
+        while (element != nullptr && element->nextInOrder == nullptr)
             element = element->parent;
-        }
-        if (element != nullptr) {
-            element = element->nextInOrder;
-        }
+        element = element != nullptr ? element->nextInOrder : nullptr;
     }
     // The lookups of the language code.
-    for (XmlElement* language = XmlChild(&doc->root, "Language"); language != nullptr;
+    for (XmlElement* language = XmlChild(&doc->root, "Language"); language;
          language = language->nextSameName) {
         XmlAttr(language, "id");
-        for (XmlElement* section = XmlChild(language, "Section"); section != nullptr;
+        XmlAttr(language, "name");
+        for (XmlElement* section = XmlChild(language, "Section"); section;
              section = section->nextSameName) {
             XmlAttr(section, "text");
-            for (XmlElement* control = XmlChild(section, "Control"); control != nullptr;
-                 control = control->nextSameName) {
-                XmlAttr(control, "class");
-            }
+            for (XmlElement* c = XmlChild(section, "Control"); c; c = c->nextSameName)
+                XmlAttr(c, "class");
         }
     }
     FreeXml(doc);

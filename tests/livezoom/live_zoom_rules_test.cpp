@@ -2,6 +2,7 @@
 // by the clock and keys, the frozen zoom's takeover, and the keep-alive rules before Windows 7.
 #include <gtest/gtest.h>
 
+#include <utility>
 #include <vector>
 
 #include "livezoom/live_zoom_rules.h"
@@ -118,12 +119,13 @@ TEST(Takeover, TheCursorOffsetScalesByTheWholeLevelAndThePenWidthComesBack) {
 }
 
 TEST(BeforeWindows7, ComparesMajorThenMinorAndKeepsAHiddenWindowByTheNotificationState) {
-    EXPECT_TRUE(BeforeWindows7(0x0105));  // XP 5.1
-    EXPECT_TRUE(BeforeWindows7(0x0205));  // XP x64 5.2
-    EXPECT_TRUE(BeforeWindows7(0x0006));  // Vista 6.0
-    EXPECT_FALSE(BeforeWindows7(0x0106)); // 7
-    EXPECT_FALSE(BeforeWindows7(0x0206)); // 8
-    EXPECT_FALSE(BeforeWindows7(0x000A)); // 10
+    // XP 5.1, XP x64 5.2 and Vista 6.0; then 7, 8 and 10.
+    const std::pair<uint16_t, bool> versions[] = {{0x0105, true},  {0x0205, true},
+                                                  {0x0006, true},  {0x0106, false},
+                                                  {0x0206, false}, {0x000A, false}};
+    for (auto [version, before] : versions) {
+        EXPECT_EQ(BeforeWindows7(version), before) << version;
+    }
 
     using E = KeepAliveEvent;
     using A = KeepAliveAction;

@@ -1,16 +1,13 @@
 // The real options dialog over the real main window: what OK stores and registers, the conflict
 // rule, what Cancel puts back, the minutes field, the break colour and typing font from the real
-// choosers, and the single open dialog raised but not left topmost.
+// choosers, the header fonts, and the single open dialog raised but not left topmost.
 #include <windows.h>
 #include <commctrl.h>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <functional>
-#include <string>
 #include <thread>
-#include <vector>
 
 #include "options/options_dialog.h"
 #include "options/options_state.h"
@@ -33,9 +30,8 @@ class OptionsDialog : public MainWindowTest {
         ASSERT_NO_FATAL_FAILURE(CreateMain());
     }
     void TearDown() override {
-        if (IsWindow(dialog)) {
+        if (IsWindow(dialog))
             DestroyWindow(dialog);
-        }
         app.optionsDialog = nullptr;
         MainWindowTest::TearDown();
     }
@@ -47,9 +43,8 @@ class OptionsDialog : public MainWindowTest {
         ASSERT_EQ(app.optionsDialog, dialog);
     }
     HWND Item(OptionPage page, int control) { return GetDlgItem(OptionPageWindow(page), control); }
-    void SetHotkey(OptionPage page, int control, WPARAM value) {
-        SendMessageW(Item(page, control), HKM_SETHOTKEY, value, 0);
-    }
+    void Hotkey(OptionPage p, int id, WPARAM k) { SendMessageW(Item(p, id), HKM_SETHOTKEY, k, 0); }
+    void Check(OptionPage p, int id, UINT on) { CheckDlgButton(OptionPageWindow(p), id, on); }
     void Press(int button) { boxes = SendAnsweringBoxes(dialog, button); }
     // Shows a page as a click on its tab does.
     void ShowPage(OptionPage page) {
@@ -60,7 +55,7 @@ class OptionsDialog : public MainWindowTest {
     }
     // Clicks `button`, whose handler runs a system chooser modally on this thread, and answers
     // the chooser from another thread as a user would.
-    void ClickAndAnswer(HWND button, const std::function<void(HWND chooser)>& answer) {
+    void ClickAndAnswer(HWND button, auto answer) {
         std::thread user([&] {
             HWND chooser = WaitForOtherDialog(dialog);
             ASSERT_NE(chooser, nullptr);
@@ -74,20 +69,33 @@ class OptionsDialog : public MainWindowTest {
     HWND dialog = nullptr;
 };
 
-TEST_F(OptionsDialog, OkWritesTheTwelveValuesAndRegistersTheNewHotkeys) {
+// A conflict leaves all hotkeys off and the dialog open until a free key is chosen; then OK
+// writes the twelve values and registers the new hotkeys.
+TEST_F(OptionsDialog, OkStoresAndRegistersOnceNoHotkeyConflicts) {
     ASSERT_NO_FATAL_FAILURE(Open());
     EXPECT_FALSE(HotkeyHeld(MOD_CONTROL, '1')); // off while the dialog is open
     EXPECT_FALSE(HotkeyHeld(MOD_CONTROL, '3'));
-    SetHotkey(OptionPage::Zoom, IDC_ZOOM_HOTKEY, MAKEWORD('Q', HOTKEYF_CONTROL | HOTKEYF_ALT));
-    CheckDlgButton(OptionPageWindow(OptionPage::Zoom), IDC_ANIMATE_ZOOM, BST_UNCHECKED);
+    Hotkey(OptionPage::Zoom, IDC_ZOOM_HOTKEY, MAKEWORD('Q', HOTKEYF_CONTROL | HOTKEYF_ALT));
+    Check(OptionPage::Zoom, IDC_ANIMATE_ZOOM, BST_UNCHECKED);
     SendMessageW(Item(OptionPage::Zoom, IDC_ZOOM_LEVEL), TBM_SETPOS, TRUE, 5);
-    SetHotkey(OptionPage::Break, IDC_BREAK_HOTKEY, 0); // no break hotkey
+    Hotkey(OptionPage::Break, IDC_BREAK_HOTKEY, 0); // no break hotkey
     SetWindowTextW(Item(OptionPage::Break, IDC_BREAK_MINUTES), L"25");
-    CheckDlgButton(OptionPageWindow(OptionPage::Break), IDC_BREAK_USE_PEN_COLOR, BST_UNCHECKED);
-    CheckDlgButton(OptionPageWindow(OptionPage::Break), IDC_BREAK_USE_COLOR, BST_CHECKED);
+    Check(OptionPage::Break, IDC_BREAK_USE_PEN_COLOR, BST_UNCHECKED);
+    Check(OptionPage::Break, IDC_SHOW_EXPIRED_TIME, BST_UNCHECKED);
+    Check(OptionPage::Break, IDC_BREAK_USE_COLOR, BST_CHECKED);
     optionsState.workingBreakColor = 0x00C08040;
     CheckDlgButton(dialog, IDC_SHOW_TRAY_ICON, BST_UNCHECKED);
+    ASSERT_TRUE(RegisterHotKey(nullptr, kHeldElsewhere, MOD_CONTROL, '2')); // the draw default
+    Press(IDOK);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].caption, L"Information");
+    EXPECT_NE(boxes[0].Text().find(L"is already in use."), std::wstring::npos);
+    EXPECT_TRUE(IsWindowVisible(dialog));
+    EXPECT_EQ(app.optionsDialog, dialog);
+    EXPECT_FALSE(HotkeyHeld(MOD_CONTROL | MOD_ALT, 'Q')); // registered, then taken off again
+    EXPECT_EQ(SettingValueNames(), std::vector<std::wstring>{L"OptionShown"});
 
+    Hotkey(OptionPage::Draw, IDC_DRAW_HOTKEY, MAKEWORD('D', HOTKEYF_ALT));
     Press(IDOK);
     EXPECT_TRUE(boxes.empty());
     ASSERT_TRUE(Closed());
@@ -97,47 +105,22 @@ TEST_F(OptionsDialog, OkWritesTheTwelveValuesAndRegistersTheNewHotkeys) {
                   L"AnimateZoom", L"BreakFontColor", L"BreakTimeout", L"BreakUsePenColor", L"Font",
                   L"HotkeyBreak", L"HotkeyDraw", L"HotkeyLivezoom", L"HotkeyZoom", L"OptionShown",
                   L"ShowExpiredTime", L"ShowTrayIcon", L"ZoominSliderLevel"}));
-    EXPECT_EQ(StoredSetting(L"ShowTrayIcon"), 0u);
-    EXPECT_EQ(StoredSetting(L"HotkeyZoom"), 0x651u); // Ctrl+Alt+Q
-    EXPECT_EQ(StoredSetting(L"AnimateZoom"), 0u);
-    EXPECT_EQ(StoredSetting(L"ZoominSliderLevel"), 5u);
-    EXPECT_EQ(StoredSetting(L"HotkeyDraw"), 0x232u);
-    EXPECT_EQ(StoredSetting(L"HotkeyBreak"), 0u);
-    EXPECT_EQ(StoredSetting(L"BreakTimeout"), 25u);
-    EXPECT_EQ(StoredSetting(L"BreakFontColor"), 0x00C08040u);
-    EXPECT_EQ(StoredSetting(L"BreakUsePenColor"), 0u);
+    const std::pair<const wchar_t*, DWORD> stored[] = {
+        {L"ShowTrayIcon", 0},      {L"HotkeyZoom", 0x651},          {L"AnimateZoom", 0},
+        {L"ZoominSliderLevel", 5}, {L"HotkeyDraw", 0x444},          {L"HotkeyBreak", 0},
+        {L"BreakTimeout", 25},     {L"BreakFontColor", 0x00C08040}, {L"BreakUsePenColor", 0},
+        {L"ShowExpiredTime", 0}};
+    for (const auto& [name, value] : stored)
+        EXPECT_EQ(StoredSetting(name), value) << name;
     EXPECT_TRUE(HotkeyHeld(MOD_CONTROL | MOD_ALT, 'Q'));
-    EXPECT_FALSE(HotkeyHeld(MOD_CONTROL, '1'));
-    EXPECT_TRUE(HotkeyHeld(MOD_CONTROL, '2'));
-    EXPECT_FALSE(HotkeyHeld(MOD_CONTROL, '3')); // 0 is never registered
-}
-
-TEST_F(OptionsDialog, AConflictLeavesAllHotkeysOffAndTheDialogOpenUntilAFreeKeyIsChosen) {
-    ASSERT_NO_FATAL_FAILURE(Open());
-    ASSERT_TRUE(RegisterHotKey(nullptr, kHeldElsewhere, MOD_CONTROL, '2')); // the draw default
-    Press(IDOK);
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].caption, L"Information");
-    EXPECT_NE(boxes[0].Text().find(L"is already in use."), std::wstring::npos);
-    EXPECT_TRUE(IsWindowVisible(dialog));
-    EXPECT_EQ(app.optionsDialog, dialog);
-    EXPECT_FALSE(HotkeyHeld(MOD_CONTROL, '1')); // zoom was registered, then taken off again
-    EXPECT_FALSE(HotkeyHeld(MOD_CONTROL, '3'));
-    EXPECT_FALSE(StoredSetting(L"HotkeyZoom").has_value());
-
-    SetHotkey(OptionPage::Draw, IDC_DRAW_HOTKEY, MAKEWORD('D', HOTKEYF_ALT));
-    Press(IDOK);
-    EXPECT_TRUE(boxes.empty());
-    EXPECT_TRUE(Closed());
-    EXPECT_EQ(StoredSetting(L"HotkeyDraw"), 0x444u);
-    EXPECT_TRUE(HotkeyHeld(MOD_CONTROL, '1'));
     EXPECT_TRUE(HotkeyHeld(MOD_ALT, 'D'));
-    EXPECT_TRUE(HotkeyHeld(MOD_CONTROL, '3'));
+    EXPECT_FALSE(HotkeyHeld(MOD_CONTROL, '1'));
+    EXPECT_FALSE(HotkeyHeld(MOD_CONTROL, '3')); // 0 is never registered
 }
 
 TEST_F(OptionsDialog, CancelPutsTheOldHotkeysBackQuietlyAndStoresNothing) {
     ASSERT_NO_FATAL_FAILURE(Open());
-    SetHotkey(OptionPage::Zoom, IDC_ZOOM_HOTKEY, MAKEWORD('Z', HOTKEYF_ALT));
+    Hotkey(OptionPage::Zoom, IDC_ZOOM_HOTKEY, MAKEWORD('Z', HOTKEYF_ALT));
     optionsState.workingBreakColor = 0x00123456;
     ASSERT_TRUE(RegisterHotKey(nullptr, kHeldElsewhere, MOD_CONTROL, '3')); // taken meanwhile
     Press(IDCANCEL);
@@ -162,8 +145,7 @@ TEST_F(OptionsDialog, TheMinutesFieldTakesOneToNinetyNineAndWithoutMagnification
     EXPECT_EQ(SendMessageW(minutes, EM_GETLIMITTEXT, 0, 0), 2);
     // The up-down's arrow keys on the field stop at both ends.
     for (auto [start, key, expected] :
-         {std::tuple{L"99", VK_UP, L"99"}, std::tuple{L"98", VK_UP, L"99"},
-          std::tuple{L"1", VK_DOWN, L"1"}}) {
+         {std::tuple{L"99", VK_UP, L"99"}, {L"98", VK_UP, L"99"}, {L"1", VK_DOWN, L"1"}}) {
         SetWindowTextW(minutes, start);
         SendMessageW(minutes, WM_KEYDOWN, key, 0);
         SendMessageW(minutes, WM_KEYUP, key, 0);
@@ -178,79 +160,63 @@ TEST_F(OptionsDialog, TheMinutesFieldTakesOneToNinetyNineAndWithoutMagnification
 }
 
 // Waits for a condition while this thread's windows (the dialog) go on painting.
-template <typename Condition> bool PumpUntil(Condition condition) {
+bool PumpUntil(auto condition) {
     return WaitUntil([&] {
         PumpMessages();
         return condition();
     });
 }
 
-constexpr COLORREF kChosen = RGB(0x2A, 0xB0, 0x64);
-
-// The dark pixels of "Sample" as the Type page draws it in `font`, or as the screen shows it,
-// over the text's own box inside the page's font group.
+// The dark pixels of "Sample" as the Type page draws it in `font` (-21 high, centred in the
+// font group), or as the screen shows it, over the text's own box and a margin.
 std::vector<bool> SampleMask(HWND page, LOGFONTW font, bool fromScreen) {
-    RECT area = {};
+    RECT area = {}, text = {};
     GetWindowRect(GetDlgItem(page, IDC_FONT_GROUP), &area);
     area.top += 6;
-    const int width = area.right - area.left, height = area.bottom - area.top;
+    const int w = area.right - area.left, h = area.bottom - area.top;
     font.lfHeight = -21;
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height; // top-down
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ previous = SelectObject(memory, bitmap);
-    HFONT handle = CreateFontIndirectW(&font);
-    HGDIOBJ previousFont = SelectObject(memory, handle);
-    RECT box = {0, 0, width, height};
+    HDC screen = GetDC(nullptr), dc = CreateCompatibleDC(screen);
+    BITMAPINFO info = {{sizeof info.bmiHeader, w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0}, {}};
+    uint32_t* bits = nullptr;
+    HGDIOBJ bitmap = SelectObject(dc, CreateDIBSection(dc, &info, 0, (void**)&bits, nullptr, 0));
+    HGDIOBJ face = SelectObject(dc, CreateFontIndirectW(&font));
+    RECT box = {0, 0, w, h};
     if (fromScreen) {
-        BitBlt(memory, 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
+        BitBlt(dc, 0, 0, w, h, screen, area.left, area.top, SRCCOPY);
     } else {
-        FillRect(memory, &box, GetSysColorBrush(COLOR_BTNFACE));
-        SetBkMode(memory, TRANSPARENT);
-        DrawTextW(memory, L"Sample", -1, &box, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+        FillRect(dc, &box, GetSysColorBrush(COLOR_BTNFACE));
+        SetBkMode(dc, TRANSPARENT);
+        DrawTextW(dc, L"Sample", -1, &box, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
     }
-    RECT text = {0, 0, 0, 0};
-    DrawTextW(memory, L"Sample", -1, &text, DT_CALCRECT | DT_SINGLELINE);
+    DrawTextW(dc, L"Sample", -1, &text, DT_CALCRECT | DT_SINGLELINE);
     GdiFlush();
-    const int textWidth = text.right, textHeight = text.bottom;
-    const int left = std::max(0, (width - textWidth) / 2 - 3);
-    const int right = std::min(width, (width + textWidth) / 2 + 3);
-    const int top = std::max(0, (height - textHeight) / 2 - 3);
-    const int bottom = std::min(height, (height + textHeight) / 2 + 3);
+    const auto dark = [](uint32_t p) {
+        return std::max({p & 0xFF, p >> 8 & 0xFF, p >> 16 & 0xFF}) < 0x60;
+    };
+    const int top = std::max<int>(0, (h - text.bottom) / 2 - 3);
+    const int left = std::max<int>(0, (w - text.right) / 2 - 3);
     std::vector<bool> mask;
-    const auto* pixels = static_cast<const uint32_t*>(bits);
-    for (int y = top; y < bottom; ++y) {
-        for (int x = left; x < right; ++x) {
-            const uint32_t p = pixels[static_cast<size_t>(y) * width + x];
-            mask.push_back((p & 0xFF) < 0x60 && ((p >> 8) & 0xFF) < 0x60 &&
-                           ((p >> 16) & 0xFF) < 0x60);
-        }
-    }
-    SelectObject(memory, previousFont);
-    DeleteObject(handle);
-    SelectObject(memory, previous);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
+    for (int y = top; y < h - top; ++y)
+        for (int x = left; x < w - left; ++x)
+            mask.push_back(dark(bits[y * w + x]));
+    DeleteObject(SelectObject(dc, face));
+    DeleteObject(SelectObject(dc, bitmap));
+    DeleteDC(dc);
     ReleaseDC(nullptr, screen);
     return mask;
 }
 
 size_t Differing(const std::vector<bool>& a, const std::vector<bool>& b) {
-    size_t count = a.size() > b.size() ? a.size() - b.size() : b.size() - a.size();
-    for (size_t i = 0; i < std::min(a.size(), b.size()); ++i) {
-        count += a[i] != b[i] ? 1 : 0;
-    }
+    size_t count = std::max(a.size(), b.size()) - std::min(a.size(), b.size());
+    for (size_t i = 0; i < std::min(a.size(), b.size()); ++i)
+        count += a[i] != b[i];
     return count;
 }
 
-TEST_F(OptionsDialog, TheRealColourChooserSetsTheBreakColourItsButtonShowsAndOkStoresIt) {
+// The real colour chooser sets the break colour its button shows, and opens on it again; the
+// real font chooser sets the typing face its sample shows; OK stores both, not sooner.
+TEST_F(OptionsDialog, TheRealChoosersSetTheBreakColourAndTypingFaceTheirPagesShowAndOkStoresThem) {
+    constexpr COLORREF kChosen = RGB(0x2A, 0xB0, 0x64);
     ASSERT_NO_FATAL_FAILURE(Open());
     ShowPage(OptionPage::Break);
     HWND button = Item(OptionPage::Break, IDC_BREAK_COLOR);
@@ -260,96 +226,81 @@ TEST_F(OptionsDialog, TheRealColourChooserSetsTheBreakColourItsButtonShowsAndOkS
     ClickAndAnswer(button, [](HWND chooser) { AnswerColourChooser(chooser, kChosen); });
     EXPECT_EQ(optionsState.workingBreakColor, kChosen);
     EXPECT_TRUE(PumpUntil([button] { return SwatchCentre(button) == kChosen; }));
-    // It opens again on the colour shown.
     ClickAndAnswer(button, [](HWND chooser) {
         wchar_t red[8] = {};
         GetDlgItemTextW(chooser, kChooserRed, red, 8);
         EXPECT_STREQ(red, std::to_wstring(GetRValue(kChosen)).c_str());
         PostMessageW(chooser, WM_COMMAND, IDCANCEL, 0);
     });
-    EXPECT_FALSE(StoredSetting(L"BreakFontColor").has_value());
-    Press(IDOK);
-    ASSERT_TRUE(Closed());
-    EXPECT_EQ(StoredSetting(L"BreakFontColor"), kChosen);
-}
 
-TEST_F(OptionsDialog, TheRealFontChooserSetsTheTypingFaceItsSampleShowsAndOkStoresIt) {
-    ASSERT_NO_FATAL_FAILURE(Open());
     ShowPage(OptionPage::Type);
     HWND page = OptionPageWindow(OptionPage::Type);
     const LOGFONTW before = optionsState.workingFont;
-    EXPECT_TRUE(PumpUntil([&] {
-        return Differing(SampleMask(page, before, true), SampleMask(page, before, false)) <= 10;
-    }));
+    auto shown = [page](const LOGFONTW& font) {
+        return PumpUntil([&] {
+            return Differing(SampleMask(page, font, true), SampleMask(page, font, false)) <= 10;
+        });
+    };
+    EXPECT_TRUE(shown(before));
     // A face that draws "Sample" unlike the current one, picked in the chooser's face list.
     std::wstring chosen;
     ClickAndAnswer(Item(OptionPage::Type, IDC_SET_FONT), [&](HWND chooser) {
         HWND names = GetDlgItem(chooser, IDC_FONT_NAMES);
-        const auto count = static_cast<int>(SendMessageW(names, CB_GETCOUNT, 0, 0));
-        for (const wchar_t* face : {L"Courier New", L"Courier", L"DejaVu Serif", L"Symbol"}) {
-            const auto at = static_cast<int>(
-                SendMessageW(names, CB_FINDSTRINGEXACT, -1, reinterpret_cast<LPARAM>(face)));
-            if (at >= 0 && at < count && chosen.empty()) {
-                chosen = face;
+        for (const wchar_t* name : {L"Courier New", L"Courier", L"DejaVu Serif", L"Symbol"})
+            if (int at = SendMessageW(names, CB_FINDSTRINGEXACT, -1, (LPARAM)name);
+                at >= 0 && chosen.empty()) {
+                chosen = name;
                 SendMessageW(names, CB_SETCURSEL, at, 0);
                 SendMessageW(chooser, WM_COMMAND, MAKEWPARAM(IDC_FONT_NAMES, CBN_SELCHANGE),
-                             reinterpret_cast<LPARAM>(names));
+                             (LPARAM)names);
             }
-        }
-        EXPECT_FALSE(chosen.empty()) << count << " faces, none of those looked for";
         PostMessageW(chooser, WM_COMMAND, IDOK, 0);
     });
-    ASSERT_FALSE(chosen.empty());
+    ASSERT_FALSE(chosen.empty()) << "none of the faces looked for";
     const LOGFONTW after = optionsState.workingFont;
     EXPECT_EQ(std::wstring(after.lfFaceName), chosen);
     EXPECT_GT(Differing(SampleMask(page, before, false), SampleMask(page, after, false)), 30u)
         << "the two faces draw alike: the sample could not tell them apart";
-    EXPECT_TRUE(PumpUntil([&] {
-        return Differing(SampleMask(page, after, true), SampleMask(page, after, false)) <= 10;
-    })) << "the sample shows the new face";
+    EXPECT_TRUE(shown(after));
     EXPECT_STRNE(reinterpret_cast<const wchar_t*>(app.settings.Font.lfFaceName), chosen.c_str());
+    EXPECT_FALSE(StoredSetting(L"BreakFontColor").has_value());
     Press(IDOK);
     ASSERT_TRUE(Closed());
+    EXPECT_EQ(StoredSetting(L"BreakFontColor"), kChosen);
     EXPECT_STREQ(reinterpret_cast<const wchar_t*>(app.settings.Font.lfFaceName), chosen.c_str());
     FontRecord stored = {};
     DWORD size = sizeof stored;
-    EXPECT_EQ(RegGetValueW(HKEY_CURRENT_USER, L"Software\\tarnove\\Vistrel", L"Font",
-                           RRF_RT_REG_BINARY, nullptr, &stored, &size),
-              ERROR_SUCCESS);
+    RegGetValueW(HKEY_CURRENT_USER, kSettingsKeyPath, L"Font", RRF_RT_REG_BINARY, nullptr, &stored,
+                 &size);
     EXPECT_STREQ(reinterpret_cast<const wchar_t*>(stored.lfFaceName), chosen.c_str());
 }
 
 // True when top-level window `upper` comes before `lower` in the z-order.
 bool Above(HWND upper, HWND lower) {
-    for (HWND w = GetWindow(upper, GW_HWNDNEXT); w != nullptr; w = GetWindow(w, GW_HWNDNEXT)) {
-        if (w == lower) {
+    for (HWND w = GetWindow(upper, GW_HWNDNEXT); w != nullptr; w = GetWindow(w, GW_HWNDNEXT))
+        if (w == lower)
             return true;
-        }
-    }
     return false;
 }
 
 // The header's title and link: the dialog's own font, bold and underlined, at its monitor's DPI;
 // left out when the dialog manager re-fonts the controls for another monitor's scale, and made
-// anew for it instead.
+// anew for it instead, the old font freed. A second opening raises the open dialog to the
+// front, but not topmost.
 std::vector<HWND> fontsKept;
-TEST_F(OptionsDialog, TheHeaderFontsAreTheDialogsAtItsMonitorsDpiAndFollowADpiChange) {
+TEST_F(OptionsDialog, HeaderFontsFollowTheDpiAndASecondOpeningRaisesTheDialogButNotTopmost) {
     fontsKept.clear();
-    optionalFunctions.SetDialogControlDpiChangeBehavior = [](HWND control, UINT mask,
-                                                             UINT values) -> BOOL {
-        if (mask == 1 && values == 1) { // DCDC_DISABLE_FONT_UPDATE
+    optionalFunctions.SetDialogControlDpiChangeBehavior = [](HWND control, UINT mask, UINT values) {
+        if (mask == 1 && values == 1) // DCDC_DISABLE_FONT_UPDATE
             fontsKept.push_back(control);
-        }
         return TRUE;
     };
     ASSERT_NO_FATAL_FAILURE(Open());
-    HWND title = GetDlgItem(dialog, IDC_PRODUCT_NAME);
-    HWND link = GetDlgItem(dialog, IDC_MAKER_LINK);
+    HWND title = GetDlgItem(dialog, IDC_PRODUCT_NAME), link = GetDlgItem(dialog, IDC_MAKER_LINK);
     EXPECT_EQ(fontsKept, (std::vector<HWND>{link, title}));
     const auto fontOf = [](HWND window) {
         LOGFONTW font = {};
-        GetObjectW(reinterpret_cast<HFONT>(SendMessageW(window, WM_GETFONT, 0, 0)), sizeof font,
-                   &font);
+        GetObjectW((HFONT)SendMessageW(window, WM_GETFONT, 0, 0), sizeof font, &font);
         return font;
     };
     const LOGFONTW dialogFont = fontOf(dialog);
@@ -360,8 +311,7 @@ TEST_F(OptionsDialog, TheHeaderFontsAreTheDialogsAtItsMonitorsDpiAndFollowADpiCh
             const HFONT before = optionsState.titleFont;
             RECT suggested = {};
             GetWindowRect(dialog, &suggested);
-            SendMessageW(dialog, WM_DPICHANGED, MAKEWPARAM(next, next),
-                         reinterpret_cast<LPARAM>(&suggested));
+            SendMessageW(dialog, WM_DPICHANGED, MAKEWPARAM(next, next), (LPARAM)&suggested);
             EXPECT_EQ(GetObjectType(before), 0u) << "the old font stays";
         }
         const LOGFONTW shownTitle = fontOf(title), shownLink = fontOf(link);
@@ -371,15 +321,11 @@ TEST_F(OptionsDialog, TheHeaderFontsAreTheDialogsAtItsMonitorsDpiAndFollowADpiCh
         EXPECT_EQ(shownLink.lfHeight, shownTitle.lfHeight);
         EXPECT_TRUE(shownLink.lfUnderline);
     }
-}
 
-TEST_F(OptionsDialog, ASecondOpeningRaisesTheOpenDialogToTheFrontButNotTopmost) {
-    ASSERT_NO_FATAL_FAILURE(Open());
     RECT place = {};
     GetWindowRect(dialog, &place);
     HWND cover = CreateWindowExW(0, L"STATIC", L"cover", WS_POPUP | WS_VISIBLE, place.left,
                                  place.top, 400, 300, nullptr, nullptr, nullptr, nullptr);
-    ASSERT_NE(cover, nullptr);
     SetForegroundWindow(cover);
     ASSERT_TRUE(WaitUntil([cover] { return GetForegroundWindow() == cover; }));
     for (int opening = 0; opening < 2; ++opening) { // a second raise leaves it as the first did
@@ -389,13 +335,9 @@ TEST_F(OptionsDialog, ASecondOpeningRaisesTheOpenDialogToTheFrontButNotTopmost) 
         EXPECT_FALSE(GetWindowLongW(dialog, GWL_EXSTYLE) & WS_EX_TOPMOST);
         EXPECT_TRUE(Above(dialog, cover)) << "in front of the window that covered it";
     }
-    int titled = 0;
-    for (HWND w = FindWindowW(nullptr, nullptr); w != nullptr; w = GetWindow(w, GW_HWNDNEXT)) {
-        wchar_t title[64] = {};
-        GetWindowTextW(w, title, 64);
-        titled += std::wstring(title) == L"Vistrel -  www.tarnove.example" && IsWindow(w);
-    }
-    EXPECT_EQ(titled, 1);
+    const wchar_t* caption = L"Vistrel -  www.tarnove.example"; // and the only one of its kind
+    EXPECT_EQ(FindWindowExW(nullptr, nullptr, L"#32770", caption), dialog);
+    EXPECT_EQ(FindWindowExW(nullptr, dialog, L"#32770", caption), nullptr);
     // Left behind, it can be covered again.
     SetWindowPos(cover, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     EXPECT_TRUE(Above(cover, dialog));

@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <utility>
 
 #include "output/file_names.h"
 
@@ -19,8 +18,7 @@ TEST(SaveNames, TheDefaultIsTheLocalTimeInTwoDigitFieldsAndPngOnlyForANameWithou
         {UTF16("C:\\Users\\first.last\\Pictures\\slide"), true},
         {UTF16("\\\\server.lan/share/slide"), true},
         {UTF16("C:\\talks.v2\\slide.v2"), false},
-        {UTF16("slide.png"), false},
-    };
+        {UTF16("slide.png"), false}};
     for (std::size_t i = 0; i < std::size(paths); ++i) {
         EXPECT_EQ(NeedsPngExtension(paths[i].first), paths[i].second) << "path " << i;
     }

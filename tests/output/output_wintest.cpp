@@ -2,33 +2,16 @@
 // "another program" (a thread of its own) holds, and a file another program holds open. Each
 // failure is said in an error box, the zoom stays up behind it, and while the save dialog is
 // open the hotkeys let its keys through.
-#include <gtest/gtest.h>
-
-#include <windows.h>
-
-#include <atomic>
-#include <string>
-#include <thread>
-#include <vector>
-
+#include "draw/drawing_fixture.h"
 #include "support/dialog_runner.h"
-#include "support/main_window_fixture.h"
-#include "zoom/app_state.h"
 
 namespace {
 
-class Output : public MainWindowTest {
-  protected:
-    void SetUp() override {
-        MainWindowTest::SetUp();
-        CreateMain();
-        app.settings.AnimateZoom = 0;
-        SendMessageW(window, WM_HOTKEY, 2, 0); // drawing at 1.0
-        ASSERT_EQ(app.zoomActive, 1);
-    }
-};
-
-TEST_F(Output, ACopyWhileAnotherProgramHoldsTheClipboardSaysSoAndTheZoomStays) {
+// A copy while another program holds the clipboard says so. A name typed without ".png" in a
+// folder with a dot in its name gets it, and the file of that name is held open by another
+// program: replacing it is asked, then the failure is said. The zoom stays behind each box.
+TEST_F(Drawing, ACopyOrSaveThatCannotWriteSaysSoAndTheHotkeysWaitForTheSaveDialog) {
+    EnterDrawing();
     std::atomic<bool> held{false}, release{false};
     std::thread otherProgram([&] {
         held = OpenClipboard(nullptr) != FALSE;
@@ -42,21 +25,18 @@ TEST_F(Output, ACopyWhileAnotherProgramHoldsTheClipboardSaysSoAndTheZoomStays) {
     SendMessageW(window, WM_COMMAND, 40002, 0); // Ctrl+C
     release = true;
     otherProgram.join();
-    const std::vector<DialogSnapshot> shown = collector.Stop();
-    ASSERT_EQ(shown.size(), 1u);
-    EXPECT_EQ(shown[0].caption, L"Vistrel");
-    EXPECT_EQ(shown[0].Text().rfind(L"Error copying the screen to the clipboard: ", 0), 0u)
-        << shown[0].Text();
+    const std::vector<DialogSnapshot> copyBoxes = collector.Stop();
+    ASSERT_EQ(copyBoxes.size(), 1u);
+    const auto starts = [](const DialogSnapshot& box, const std::wstring& text) {
+        return box.caption == L"Vistrel" && box.Text().rfind(text, 0) == 0;
+    };
+    EXPECT_TRUE(starts(copyBoxes[0], L"Error copying the screen to the clipboard: "))
+        << copyBoxes[0].Text();
     EXPECT_EQ(app.zoomActive, 1);
-}
-
-// A name typed without ".png" in a folder with a dot in its name gets it, and the file of that
-// name is held open by another program: replacing it is asked, then the failure is said.
-TEST_F(Output, ASaveThatCannotWriteSaysSoAndTheHotkeysWaitForTheDialog) {
     const std::wstring folder = TempFolder() + L"first.last\\";
     CreateDirectoryW(folder.c_str(), nullptr);
-    HANDLE file = CreateFileW((folder + L"slide.png").c_str(), GENERIC_WRITE, 0, nullptr,
-                              CREATE_ALWAYS, 0, nullptr);
+    const std::wstring path = folder + L"slide.png";
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     ASSERT_NE(file, INVALID_HANDLE_VALUE);
     bool hotkeyHeldDuringDialog = true;
     std::vector<DialogSnapshot> shown;
@@ -76,15 +56,14 @@ TEST_F(Output, ASaveThatCannotWriteSaysSoAndTheHotkeysWaitForTheDialog) {
     SendMessageW(window, WM_COMMAND, 40001, 0); // Ctrl+S
     user.join();
     CloseHandle(file);
-    DeleteFileW((folder + L"slide.png").c_str());
+    DeleteFileW(path.c_str());
     RemoveDirectoryW(folder.c_str());
     EXPECT_FALSE(hotkeyHeldDuringDialog);
     EXPECT_TRUE(HotkeyHeld(MOD_CONTROL, '1')) << "back after the dialog";
     ASSERT_EQ(shown.size(), 2u);
-    EXPECT_NE(shown[0].Text().find(folder + L"slide.png already exists."), std::wstring::npos)
+    EXPECT_NE(shown[0].Text().find(path + L" already exists."), std::wstring::npos)
         << shown[0].Text();
-    EXPECT_EQ(shown[1].caption, L"Vistrel");
-    EXPECT_EQ(shown[1].Text().rfind(L"Error saving the picture: ", 0), 0u) << shown[1].Text();
+    EXPECT_TRUE(starts(shown[1], L"Error saving the picture: ")) << shown[1].Text();
     EXPECT_EQ(app.zoomActive, 1);
 }
 

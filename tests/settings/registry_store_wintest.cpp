@@ -16,9 +16,10 @@ namespace {
 std::optional<std::wstring> Stored(const wchar_t* keyPath, const wchar_t* name) {
     wchar_t units[600] = {};
     DWORD size = sizeof units;
-    const LSTATUS status = RegGetValueW(HKEY_CURRENT_USER, keyPath, name, RRF_RT_ANY | RRF_NOEXPAND,
-                                        nullptr, units, &size);
-    return status == ERROR_SUCCESS ? std::optional(std::wstring(units, size / 2)) : std::nullopt;
+    return RegGetValueW(HKEY_CURRENT_USER, keyPath, name, RRF_RT_ANY | RRF_NOEXPAND, nullptr,
+                        units, &size) == ERROR_SUCCESS
+               ? std::optional(std::wstring(units, size / 2))
+               : std::nullopt;
 }
 
 // By default a REG_SZ of the text and its terminator.
@@ -40,16 +41,20 @@ struct GuardedSettings {
     bool operator==(const GuardedSettings& o) const { return std::memcmp(this, &o, sizeof o) == 0; }
 };
 
+const wchar_t kSwitchedOff[6] = {0x0003, 0, 0x3210, 0x7654, 0xBA98, 0x01DC};
+
 class RegistryStore : public ::testing::Test {
   protected:
     void SetUp() override {
         RegDeleteTreeW(HKEY_CURRENT_USER, kVendorKeyPath);
+        RegDeleteTreeW(HKEY_CURRENT_USER, kStartupApprovedKeyPath);
         Store(kRunKeyPath, kRunValueName, L""); // the Run key exists; only this value is ours
         RegDeleteKeyValueW(HKEY_CURRENT_USER, kRunKeyPath, kRunValueName);
     }
     void TearDown() override {
         SetEnvironmentVariableW(kCarrierPathVariable, nullptr);
         SetEnvironmentVariableW(kCarriedCopyVariable, nullptr);
+        RegDeleteTreeW(HKEY_CURRENT_USER, kStartupApprovedKeyPath);
     }
 };
 
@@ -79,7 +84,10 @@ TEST_F(RegistryStore, LoadingTakesStoredBytesWhateverTheirTypeWhenTheyFit) {
     EXPECT_TRUE(loaded == written);
 }
 
-TEST_F(RegistryStore, AutoStartRunsTheStoredProgramOrItsCarrierQuotedOrSaysWhyNot) {
+// Auto-start runs the stored program, or its carrier, quoted, or says why not; Windows' own
+// startup switch (Task Manager's) turns it off although the Run value is there, ticking turns it
+// on there too, and removing removes both. Where Windows has no such switch nothing is written.
+TEST_F(RegistryStore, AutoStartRunsTheStoredProgramOrItsCarrierAndFollowsWindowsSwitch) {
     MessageBoxCollector collector;
     EXPECT_FALSE(SetAutoStart(nullptr, true)); // no settings key
     Store(kSettingsKeyPath, L"OptionShown", L"");
@@ -100,8 +108,16 @@ TEST_F(RegistryStore, AutoStartRunsTheStoredProgramOrItsCarrierQuotedOrSaysWhyNo
     EXPECT_EQ(Stored(kRunKeyPath, kRunValueName),
               std::wstring(L"\"C:\\Some Dir\\Vistrel64.exe\"") + L'\0');
     EXPECT_TRUE(IsAutoStart());
+    EXPECT_FALSE(Stored(kStartupApprovedKeyPath, kRunValueName));
+    Store(kStartupApprovedKeyPath, kRunValueName, std::wstring(kSwitchedOff, 6), REG_BINARY, 12);
+    EXPECT_FALSE(IsAutoStart());
+    EXPECT_TRUE(SetAutoStart(nullptr, true));
+    EXPECT_EQ(Stored(kStartupApprovedKeyPath, kRunValueName), std::wstring(L"\x0002\0\0\0\0\0", 6));
+    EXPECT_TRUE(IsAutoStart());
     EXPECT_TRUE(SetAutoStart(nullptr, false));
     EXPECT_FALSE(IsAutoStart());
+    EXPECT_FALSE(Stored(kStartupApprovedKeyPath, kRunValueName));
+    EXPECT_FALSE(Stored(kRunKeyPath, kRunValueName));
     EXPECT_TRUE(SetAutoStart(nullptr, false)) << "a missing value counts as removed";
     EXPECT_TRUE(none.Stop().empty());
     Store(kRunKeyPath, kRunValueName, std::wstring(400, L'z')); // more than 520 bytes
@@ -120,45 +136,20 @@ TEST_F(RegistryStore, AutoStartRunsTheStoredProgramOrItsCarrierQuotedOrSaysWhyNo
     }
 }
 
-// Switched off in Task Manager or Settings, auto-start is off although the Run value is there;
-// ticking it switches it on there too, and removing it (or clearing) removes both. Where
-// Windows has no such switch nothing is written for it.
-TEST_F(RegistryStore, AutoStartFollowsWindowsOwnStartupSwitch) {
-    RegDeleteTreeW(HKEY_CURRENT_USER, kStartupApprovedKeyPath);
-    Store(kSettingsKeyPath, L"Filepath", L"C:\\Vistrel64.exe");
-    EXPECT_TRUE(SetAutoStart(nullptr, true));
-    EXPECT_TRUE(IsAutoStart());
-    EXPECT_FALSE(Stored(kStartupApprovedKeyPath, kRunValueName));
-
-    const wchar_t switchedOff[6] = {0x0003, 0, 0x3210, 0x7654, 0xBA98, 0x01DC};
-    Store(kStartupApprovedKeyPath, kRunValueName, std::wstring(switchedOff, 6), REG_BINARY, 12);
-    EXPECT_FALSE(IsAutoStart());
-    EXPECT_TRUE(SetAutoStart(nullptr, true));
-    EXPECT_EQ(Stored(kStartupApprovedKeyPath, kRunValueName), std::wstring(L"\x0002\0\0\0\0\0", 6));
-    EXPECT_TRUE(IsAutoStart());
-    EXPECT_TRUE(SetAutoStart(nullptr, false));
-    EXPECT_FALSE(Stored(kStartupApprovedKeyPath, kRunValueName));
-    EXPECT_FALSE(Stored(kRunKeyPath, kRunValueName));
-
-    Store(kStartupApprovedKeyPath, kRunValueName, std::wstring(switchedOff, 6), REG_BINARY, 12);
-    EXPECT_TRUE(ClearSettings());
-    EXPECT_FALSE(Stored(kStartupApprovedKeyPath, kRunValueName));
-    RegDeleteTreeW(HKEY_CURRENT_USER, kStartupApprovedKeyPath);
-}
-
-TEST_F(RegistryStore, ClearingRemovesTheWholeVendorKeyAndTheRunValueOnly) {
+TEST_F(RegistryStore, ClearingRemovesTheWholeVendorKeyTheRunValueAndWindowsSwitchOnly) {
     EXPECT_TRUE(ClearSettings()) << "nothing to clear";
     RegDeleteTreeW(HKEY_CURRENT_USER, kRunKeyPath);
     EXPECT_TRUE(ClearSettings()) << "no Run key at all is nothing to remove, not a failure";
     for (const wchar_t* key : {L"Software\\tarnove\\Vistrel\\a\\b", L"Software\\tarnove\\Other\\x",
-                               L"Software\\tarnove\\Other\\y", L"Software\\tarnoveOther"}) {
+                               L"Software\\tarnove\\Other\\y", L"Software\\tarnoveOther"})
         Store(key, L"Some", L"");
-    }
     Store(kRunKeyPath, kRunValueName, L"\"C:\\Vistrel64.exe\"");
+    Store(kStartupApprovedKeyPath, kRunValueName, std::wstring(kSwitchedOff, 6), REG_BINARY, 12);
     EXPECT_FALSE(DeleteKeyTree(HKEY_CURRENT_USER, kSettingsKeyPath, false)) << "has subkeys";
     EXPECT_TRUE(ClearSettings());
     EXPECT_FALSE(Stored(L"Software\\tarnove\\Other\\x", L"Some"));
     EXPECT_FALSE(Stored(kRunKeyPath, kRunValueName));
+    EXPECT_FALSE(Stored(kStartupApprovedKeyPath, kRunValueName));
     EXPECT_TRUE(Stored(L"Software\\tarnoveOther", L"Some"));
     RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\tarnoveOther");
 }

@@ -29,9 +29,33 @@ bool Take(Value& value, uint32_t type, std::u16string_view units, uint32_t bytes
                            std::min<uint32_t>(bytes, units.size() * 2));
 }
 
-std::u16string_view TextOf(const Utf16Unit* buffer) {
-    return buffer;
-}
+std::u16string_view TextOf(const Utf16Unit* buffer) { return buffer; }
+
+// The 40 values in load order with their types and defaults (a DWORD's), written out by hand:
+// the registry layout that stored settings, older versions and other tools share. Strings
+// default to empty; the typing font's default is the system's, made at start.
+constexpr struct {
+    const char* name;
+    uint32_t type, value;
+} kStoredDefaults[kLoadedSettingCount] = {
+    {"ShowTrayIcon", kRegDword, 1}, {"OptionShown", kRegDword, 0}, {"HotkeyZoom", kRegDword, 0x231},
+    {"AnimateZoom", kRegDword, 1}, {"ZoominSliderLevel", kRegDword, 3},
+    {"HotkeyLivezoom", kRegDword, 0x234}, {"HotkeyDraw", kRegDword, 0x232},
+    {"PenColor", kRegDword, 0xFF}, {"PenWidth", kRegDword, 3}, {"PenColorR", kRegDword, 0xFF},
+    {"PenColorG", kRegDword, 0xFF00}, {"PenColorB", kRegDword, 0xFF0000},
+    {"PenColorO", kRegDword, 0x80FF}, {"PenColorY", kRegDword, 0xFFFF},
+    {"PenColorP", kRegDword, 0xFF80FF}, {"HighligterSupported", kRegDword, 0},
+    {"HighligterOpacity", kRegDword, 50}, {"HighligterWidth", kRegDword, 20},
+    {"PadColorW", kRegDword, 0xFFFFFF}, {"PadColorK", kRegDword, 0}, {"UseBKBmpW", kRegDword, 0},
+    {"UseBKBmpK", kRegDword, 0}, {"WPadBackgroundFile", kRegSz, 0},
+    {"KPadBackgroundFile", kRegSz, 0}, {"Font", kRegBinary, 0}, {"FontScale", kRegDword, 10},
+    {"HotkeyBreak", kRegDword, 0x233}, {"BreakTimeout", kRegDword, 10},
+    {"ShowExpiredTime", kRegDword, 1}, {"BreakPlaySoundFile", kRegDword, 0},
+    {"BreakSoundFile", kRegSz, 0}, {"BreakOpacity", kRegDword, 100},
+    {"BreakTimerPosition", kRegDword, 4}, {"BreakShowBackgroundFile", kRegDword, 0},
+    {"BreakShowDesktop", kRegDword, 1}, {"BreakBackgroundFile", kRegSz, 0},
+    {"BreakBackgroundStretch", kRegDword, 0}, {"BreakOnSecondary", kRegDword, 0},
+    {"BreakFontColor", kRegDword, 0xFF}, {"BreakUsePenColor", kRegDword, 1}};
 
 // Composed into a buffer full of garbage, so that a missing terminator shows.
 std::u16string ErrorText(std::u16string_view text, std::u16string_view systemText) {
@@ -45,21 +69,22 @@ std::u16string ErrorText(std::u16string_view text, std::u16string_view systemTex
 
 } // namespace
 
-// Each row must point at a field of its own inside the very record it was built from, with the
-// size its registry type needs, under a name no other row has.
-TEST(SettingsLoadTable, EachRowOwnsOneFieldOfTheRecordSizedForItsType) {
+// Each row has the stored name, type and default, and owns a field of its own inside the very
+// record it was built from, sized for its type.
+TEST(SettingsLoadTable, RowsAreTheStoredLayoutInOrderEachOwningOneField) {
     Settings settings;
     const auto* record = reinterpret_cast<const uint8_t*>(&settings);
     std::map<const uint8_t*, uint32_t> fields; // by address
-    std::set<std::string_view> names;
-    for (const SettingEntry& row : SettingsLoadTable(settings)) {
-        EXPECT_EQ(row.size, row.type == kRegDword ? 4u
-                            : row.type == kRegSz  ? 520u
-                                                  : 92u)
-            << row.name;
-        EXPECT_TRUE(row.type == kRegDword || row.type == kRegSz || row.type == kRegBinary);
-        EXPECT_TRUE(names.insert(row.name).second) << row.name << " twice";
-        fields[static_cast<const uint8_t*>(row.data)] = row.size;
+    const auto rows = SettingsLoadTable(settings);
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const auto& [name, type, value] = kStoredDefaults[i];
+        EXPECT_EQ(std::string_view(rows[i].name), name) << "row " << i;
+        EXPECT_EQ(rows[i].type, type) << name;
+        EXPECT_EQ(rows[i].size, type == kRegDword ? 4u : type == kRegSz ? 520u : 92u) << name;
+        uint32_t stored = 0;
+        std::memcpy(&stored, rows[i].data, type == kRegSz ? 2 : type == kRegDword ? 4 : 0);
+        EXPECT_EQ(stored, value) << name;
+        fields[static_cast<const uint8_t*>(rows[i].data)] = rows[i].size;
     }
     const uint8_t* end = record;
     for (const auto& [data, size] : fields) {
@@ -68,74 +93,6 @@ TEST(SettingsLoadTable, EachRowOwnsOneFieldOfTheRecordSizedForItsType) {
     }
     EXPECT_EQ(fields.size(), kLoadedSettingCount);
     EXPECT_LE(end, record + sizeof settings);
-}
-
-// The 40 values in load order with their types and defaults, written out by hand: the registry
-// layout that stored settings, older versions and other tools share.
-// Strings default to empty; the typing font's default is the system's, made at start.
-struct StoredDefault {
-    const char* name;
-    uint32_t type;
-    uint32_t value; // a DWORD's default
-};
-constexpr StoredDefault kStoredDefaults[kLoadedSettingCount] = {
-    {"ShowTrayIcon", kRegDword, 1},
-    {"OptionShown", kRegDword, 0},
-    {"HotkeyZoom", kRegDword, 0x231},
-    {"AnimateZoom", kRegDword, 1},
-    {"ZoominSliderLevel", kRegDword, 3},
-    {"HotkeyLivezoom", kRegDword, 0x234},
-    {"HotkeyDraw", kRegDword, 0x232},
-    {"PenColor", kRegDword, 0xFF},
-    {"PenWidth", kRegDword, 3},
-    {"PenColorR", kRegDword, 0xFF},
-    {"PenColorG", kRegDword, 0xFF00},
-    {"PenColorB", kRegDword, 0xFF0000},
-    {"PenColorO", kRegDword, 0x80FF},
-    {"PenColorY", kRegDword, 0xFFFF},
-    {"PenColorP", kRegDword, 0xFF80FF},
-    {"HighligterSupported", kRegDword, 0},
-    {"HighligterOpacity", kRegDword, 50},
-    {"HighligterWidth", kRegDword, 20},
-    {"PadColorW", kRegDword, 0xFFFFFF},
-    {"PadColorK", kRegDword, 0},
-    {"UseBKBmpW", kRegDword, 0},
-    {"UseBKBmpK", kRegDword, 0},
-    {"WPadBackgroundFile", kRegSz, 0},
-    {"KPadBackgroundFile", kRegSz, 0},
-    {"Font", kRegBinary, 0},
-    {"FontScale", kRegDword, 10},
-    {"HotkeyBreak", kRegDword, 0x233},
-    {"BreakTimeout", kRegDword, 10},
-    {"ShowExpiredTime", kRegDword, 1},
-    {"BreakPlaySoundFile", kRegDword, 0},
-    {"BreakSoundFile", kRegSz, 0},
-    {"BreakOpacity", kRegDword, 100},
-    {"BreakTimerPosition", kRegDword, 4},
-    {"BreakShowBackgroundFile", kRegDword, 0},
-    {"BreakShowDesktop", kRegDword, 1},
-    {"BreakBackgroundFile", kRegSz, 0},
-    {"BreakBackgroundStretch", kRegDword, 0},
-    {"BreakOnSecondary", kRegDword, 0},
-    {"BreakFontColor", kRegDword, 0xFF},
-    {"BreakUsePenColor", kRegDword, 1},
-};
-
-TEST(SettingsLoadTable, NamesTypesAndDefaultsAreTheStoredLayoutInOrder) {
-    Settings settings;
-    const auto rows = SettingsLoadTable(settings);
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-        const StoredDefault& expected = kStoredDefaults[i];
-        EXPECT_EQ(std::string_view(rows[i].name), expected.name) << "row " << i;
-        EXPECT_EQ(rows[i].type, expected.type) << expected.name;
-        if (expected.type == kRegDword) {
-            uint32_t value = 0;
-            std::memcpy(&value, rows[i].data, sizeof value);
-            EXPECT_EQ(value, expected.value) << expected.name;
-        } else if (expected.type == kRegSz) {
-            EXPECT_EQ(*static_cast<const Utf16Unit*>(rows[i].data), Utf16Unit{0}) << expected.name;
-        }
-    }
 }
 
 // A written row must be the loaded row of its name: a misspelt name or another field would store
@@ -156,18 +113,12 @@ TEST(SettingsRows, EventsWriteTheirRowsInOrderAsTheyAreLoadedAndStringsWithTheir
         }
         return names;
     };
-    const auto exit = ExitSettingRows(settings);
-    EXPECT_EQ(namesOf(exit), (std::vector<std::string>{"FontScale", "PenColor"}));
-    EXPECT_EQ(exit[0].data, &settings.FontScale);
-    EXPECT_EQ(exit[1].data, &settings.PenColor);
-    const auto ok = OptionsOkSettingRows(settings);
-    EXPECT_EQ(namesOf(ok), (std::vector<std::string>{
-                               "ShowTrayIcon", "HotkeyZoom", "AnimateZoom", "ZoominSliderLevel",
-                               "HotkeyLivezoom", "HotkeyDraw", "HotkeyBreak", "BreakTimeout",
-                               "ShowExpiredTime", "BreakFontColor", "BreakUsePenColor", "Font"}));
-    EXPECT_EQ(ok[7].data, &settings.BreakTimeout);
-    EXPECT_EQ(ok[11].data, &settings.Font);
-
+    EXPECT_EQ(namesOf(ExitSettingRows(settings)), (std::vector<std::string>{"FontScale", "PenColor"}));
+    EXPECT_EQ(namesOf(OptionsOkSettingRows(settings)),
+              (std::vector<std::string>{"ShowTrayIcon", "HotkeyZoom", "AnimateZoom",
+                                        "ZoominSliderLevel", "HotkeyLivezoom", "HotkeyDraw",
+                                        "HotkeyBreak", "BreakTimeout", "ShowExpiredTime",
+                                        "BreakFontColor", "BreakUsePenColor", "Font"}));
     Utf16Unit text[kSettingTextUnits] = {};
     EXPECT_EQ(StringSettingRowForWrite("Filepath", text).size, 2u);
     std::copy_n(u"C:\\Vistrel64.exe", 16, text);
@@ -178,20 +129,19 @@ TEST(SettingsRows, EventsWriteTheirRowsInOrderAsTheyAreLoadedAndStringsWithTheir
     EXPECT_EQ(StringSettingRowForWrite("Filepath", text).size, 520u) << "an unterminated buffer";
 }
 
-TEST(TakeStoredValue, NumbersTakeTheStoredBytesOnlyAndNoMoreThanFour) {
-    Settings settings;
-    settings.PenColor = 0xAABBCCDD;
-    EXPECT_TRUE(Take(settings.PenColor, kRegDword, u"\x1234"));
-    EXPECT_EQ(settings.PenColor, 0xAABB1234u);
-    EXPECT_TRUE(Take(settings.PenColor, kRegDword, u"\x5678\x1234", 3)); // as it stands
-    EXPECT_EQ(settings.PenColor, 0xAA345678u);
-    EXPECT_FALSE(Take(settings.PenColor, kRegDword, u"\x0001\x0002\x0003", 5));
-    EXPECT_EQ(settings.PenColor, 0xAA345678u);
-    EXPECT_EQ(settings.PenWidth, 3) << "the neighbour in the record";
-}
-
-TEST(TakeStoredValue, StringsEndTerminatedWithinTheirBufferWhateverWasStored) {
+// Numbers take the stored bytes only, no more than four; strings end terminated within their
+// buffer whatever was stored.
+TEST(TakeStoredValue, NumbersAndStrings) {
     Settings s;
+    s.PenColor = 0xAABBCCDD;
+    EXPECT_TRUE(Take(s.PenColor, kRegDword, u"\x1234"));
+    EXPECT_EQ(s.PenColor, 0xAABB1234u);
+    EXPECT_TRUE(Take(s.PenColor, kRegDword, u"\x5678\x1234", 3)); // as it stands
+    EXPECT_EQ(s.PenColor, 0xAA345678u);
+    EXPECT_FALSE(Take(s.PenColor, kRegDword, u"\x0001\x0002\x0003", 5));
+    EXPECT_EQ(s.PenColor, 0xAA345678u);
+    EXPECT_EQ(s.PenWidth, 3) << "the neighbour in the record";
+
     std::copy_n(u"previous text", 14, s.BreakSoundFile);
     const std::u16string full(kSettingTextUnits, u'y');
     EXPECT_FALSE(Take(s.BreakSoundFile, kRegSz, full + u'\0')) << "longer than 520 bytes";
@@ -211,20 +161,13 @@ TEST(TakeStoredValue, StringsEndTerminatedWithinTheirBufferWhateverWasStored) {
     EXPECT_EQ(s.WPadBackgroundFile[0], 0);
 }
 
-TEST(StartupApproved, AnOddFirstByteIsWindowsSwitchOffAndNoValueLetsTheEntryRun) {
-    const struct {
-        std::vector<uint8_t> stored;
-        bool runs;
-    } rows[] = {
-        {{}, true},
-        {{2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}, true},
-        {{6, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}, true},
-        {{3, 0, 0, 0, 0x10, 0x32, 0x54, 0x76, 0x98, 0xBA, 0xDC, 0x01}, false},
-        {{7}, false},
-    };
-    for (const auto& row : rows) {
-        EXPECT_EQ(StartupApprovedAllowsRun(row.stored), row.runs) << testing::PrintToString(row.stored);
-    }
+// An odd first byte is Windows' switch-off; no value lets the entry run.
+TEST(StartupApproved, AnOddFirstByteSwitchesTheEntryOff) {
+    const std::pair<std::vector<uint8_t>, bool> rows[] = {
+        {{}, true}, {{2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}, true}, {{6, 0, 0, 0}, true},
+        {{3, 0, 0, 0, 0x10, 0x32, 0x54, 0x76, 0x98, 0xBA, 0xDC, 0x01}, false}, {{7}, false}};
+    for (const auto& [stored, runs] : rows)
+        EXPECT_EQ(StartupApprovedAllowsRun(stored), runs) << testing::PrintToString(stored);
     EXPECT_TRUE(StartupApprovedAllowsRun(kStartupApprovedOn));
 }
 
@@ -232,10 +175,8 @@ TEST(SanitizeLoadedSettings, TerminatesTheFontFaceAndBringsBothWidthsWithinTwoTo
     Settings settings;
     std::fill(std::begin(settings.Font.lfFaceName), std::end(settings.Font.lfFaceName), u'F');
     settings.Font.lfHeight = -13;
-    const std::pair<int, int> widths[] = {{1, 2}, {-4, 2}, {2, 2}, {30, 30}, {31, 30}};
-    for (const auto& [width, safe] : widths) {
-        settings.PenWidth = width;
-        settings.HighligterWidth = width;
+    for (const auto& [width, safe] : {std::pair{1, 2}, {-4, 2}, {2, 2}, {30, 30}, {31, 30}}) {
+        settings.PenWidth = settings.HighligterWidth = width;
         SanitizeLoadedSettings(settings);
         EXPECT_EQ(settings.PenWidth, safe) << width;
         EXPECT_EQ(settings.HighligterWidth, safe) << width;
@@ -244,10 +185,10 @@ TEST(SanitizeLoadedSettings, TerminatesTheFontFaceAndBringsBothWidthsWithinTwoTo
     EXPECT_EQ(settings.Font.lfHeight, -13);
 }
 
-TEST(ComposeErrorText, JoinsTextAndSystemTextAndCutsTheWholeTo511Units) {
-    EXPECT_EQ(ErrorText(u"Error configuring auto start",
-                        u"The system cannot find the file specified.\r\n"),
-              u"Error configuring auto start: The system cannot find the file specified.\r\n");
+// The text and the system's text joined, the whole cut to 511 units.
+TEST(ComposeErrorText, JoinsAndCuts) {
+    EXPECT_EQ(ErrorText(u"Error configuring auto start", u"The file.\r\n"),
+              u"Error configuring auto start: The file.\r\n");
     EXPECT_EQ(ErrorText(u"Error configuring auto start", u""), u"Error configuring auto start: ");
     EXPECT_EQ(ErrorText(std::u16string(600, u'a'), u"ignored"), std::u16string(511, u'a'));
     EXPECT_EQ(ErrorText(std::u16string(511, u'a'), u""), std::u16string(511, u'a'));

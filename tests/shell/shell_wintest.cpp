@@ -41,9 +41,8 @@ TEST(OptionalFunctions, ComeFromTheSystemDirectoryOnlyAndGoOnRelease) {
     fs::copy_file(program, loadable, fs::copy_options::overwrite_existing, error);
     std::ofstream(junk) << "not a library";
     fs::current_path(directory);
-    HMODULE probe = LoadLibraryW(loadable.c_str());
-    EXPECT_NE(probe, nullptr) << "the planted copy must load for this test to mean much";
-    FreeLibrary(probe);
+    HMODULE probe = LoadLibraryW(loadable.c_str()); // the planted copy must load to mean much
+    EXPECT_TRUE(probe && FreeLibrary(probe));
     BindOptionalFunctions();
     const OptionalFunctions f = optionalFunctions; // released once compared, below
     fs::current_path(previous);
@@ -54,53 +53,38 @@ TEST(OptionalFunctions, ComeFromTheSystemDirectoryOnlyAndGoOnRelease) {
     // this runs: the planted copy exports nothing, so an entry taken from it would show.
     wchar_t system[MAX_PATH] = {};
     GetSystemDirectoryW(system, MAX_PATH);
-    const auto fromSystem = [&](const wchar_t* library, const char* name) -> void* {
-        HMODULE module = LoadLibraryW((fs::path(system) / library).c_str());
-        void* entry = module ? reinterpret_cast<void*>(GetProcAddress(module, name)) : nullptr;
-        if (module) {
-            FreeLibrary(module);
-        }
-        return entry;
-    };
-    const auto bound = [](auto entry) { return reinterpret_cast<void*>(entry); };
     const struct {
         const wchar_t* library;
         const char* name;
         void* entry;
     } entries[] = {
-        {L"User32.dll", "SetProcessDPIAware", bound(f.SetProcessDPIAware)},
-        {L"User32.dll", "MonitorFromPoint", bound(f.MonitorFromPoint)},
-        {L"User32.dll", "ShowSystemCursor", bound(f.ShowSystemCursor)},
-        {L"User32.dll", "SetLayeredWindowAttributes", bound(f.SetLayeredWindowAttributes)},
-        {L"User32.dll", "GetPointerPenInfo", bound(f.GetPointerPenInfo)},
-        {L"User32.dll", "GetDpiForWindow", bound(f.GetDpiForWindow)},
-        {L"User32.dll", "SetDialogControlDpiChangeBehavior",
-         bound(f.SetDialogControlDpiChangeBehavior)},
-        {L"User32.dll", "ChangeWindowMessageFilterEx", bound(f.ChangeWindowMessageFilterEx)},
-        {L"User32.dll", "ChangeWindowMessageFilter", bound(f.ChangeWindowMessageFilter)},
-        {L"User32.dll", "GetSystemMetricsForDpi", bound(f.GetSystemMetricsForDpi)},
-        {L"magnification.dll", "MagInitialize", bound(f.MagInitialize)},
-        {L"magnification.dll", "MagSetWindowTransform", bound(f.MagSetWindowTransform)},
-        {L"magnification.dll", "MagSetWindowSource", bound(f.MagSetWindowSource)},
-        {L"magnification.dll", "MagShowSystemCursor", bound(f.MagShowSystemCursor)},
-        {L"uxtheme.dll", "EnableThemeDialogTexture", bound(f.EnableThemeDialogTexture)},
-        {L"Shlwapi.dll", "SHAutoComplete", bound(f.SHAutoComplete)},
-        {L"shell32.dll", "SHQueryUserNotificationState", bound(f.SHQueryUserNotificationState)},
-        {L"dwmapi.dll", "DwmIsCompositionEnabled", bound(f.DwmIsCompositionEnabled)},
-        {L"dwmapi.dll", "DwmSetWindowAttribute", bound(f.DwmSetWindowAttribute)},
-        {L"dwmapi.dll", "DwmFlush", bound(f.DwmFlush)},
+#define E(library, name) {L"" #library, #name, reinterpret_cast<void*>(f.name)}
+        // clang-format off
+        E(User32, SetProcessDPIAware), E(User32, MonitorFromPoint), E(User32, ShowSystemCursor),
+        E(User32, SetLayeredWindowAttributes), E(User32, GetPointerPenInfo),
+        E(User32, GetDpiForWindow), E(User32, SetDialogControlDpiChangeBehavior),
+        E(User32, ChangeWindowMessageFilterEx), E(User32, ChangeWindowMessageFilter),
+        E(User32, GetSystemMetricsForDpi), E(magnification, MagInitialize),
+        E(magnification, MagSetWindowSource), E(magnification, MagSetWindowTransform),
+        E(magnification, MagShowSystemCursor), E(uxtheme, EnableThemeDialogTexture),
+        E(Shlwapi, SHAutoComplete), E(shell32, SHQueryUserNotificationState),
+        E(dwmapi, DwmIsCompositionEnabled), E(dwmapi, DwmSetWindowAttribute), E(dwmapi, DwmFlush),
+    // clang-format on
+#undef E
     };
     for (const auto& e : entries) {
-        EXPECT_EQ(e.entry, fromSystem(e.library, e.name)) << e.name;
+        HMODULE m = LoadLibraryW((fs::path(system) / e.library).concat(".dll").c_str());
+        EXPECT_EQ(e.entry, m ? reinterpret_cast<void*>(GetProcAddress(m, e.name)) : nullptr)
+            << e.name;
+        FreeLibrary(m);
     }
-    EXPECT_EQ(f.magnification != nullptr, fs::exists(fs::path(system) / L"magnification.dll"))
-        << "the library is the system's or none";
+    EXPECT_EQ(f.magnification != nullptr, fs::exists(fs::path(system) / L"magnification.dll"));
     ReleaseOptionalFunctions();
     const OptionalFunctions none;
     EXPECT_EQ(std::memcmp(&optionalFunctions, &none, sizeof none), 0);
     BindOptionalFunctionsFrom(L"C:\\nowhere"); // no library loads, so nothing is bound
     EXPECT_EQ(std::memcmp(&optionalFunctions, &none, sizeof none), 0);
-    EXPECT_TRUE(dwmapiLoadedBefore || GetModuleHandleW(L"dwmapi.dll") == nullptr) << "not freed";
+    EXPECT_TRUE(dwmapiLoadedBefore || GetModuleHandleW(L"dwmapi.dll") == nullptr); // freed
 }
 
 // Whom the second start let take the foreground, and whether it had posted to it already.
@@ -109,7 +93,8 @@ bool postedBeforeAllowing = false;
 HWND runningWindow = nullptr;
 BOOL WINAPI RecordAllowedForeground(DWORD processId) {
     MSG posted;
-    postedBeforeAllowing = PeekMessageW(&posted, runningWindow, WM_COMMAND, WM_COMMAND, PM_NOREMOVE);
+    postedBeforeAllowing =
+        PeekMessageW(&posted, runningWindow, WM_COMMAND, WM_COMMAND, PM_NOREMOVE);
     allowedForeground = processId;
     return TRUE;
 }
@@ -127,13 +112,12 @@ TEST(SingleInstance, FirstCheckTakesTheMarkerThenALaterOneHandsOver) {
     SECURITY_ATTRIBUTES elevated = {sizeof elevated, &noAccess, FALSE};
     HANDLE elevatedMarker = CreateEventW(&elevated, FALSE, FALSE, L"Local\\VistrelActive");
     ASSERT_NE(elevatedMarker, nullptr);
-    EXPECT_TRUE(SingleInstanceCheck()) << "a marker it may not open is another instance's";
+    EXPECT_TRUE(SingleInstanceCheck()); // a marker it may not open is another instance's
     CloseHandle(elevatedMarker);
 
     EXPECT_FALSE(SingleInstanceCheck());
-    HANDLE seen = OpenEventW(SYNCHRONIZE, FALSE, L"Local\\VistrelActive");
-    EXPECT_NE(seen, nullptr) << "other processes must see the marker";
-    CloseHandle(seen);
+    HANDLE seen = OpenEventW(SYNCHRONIZE, FALSE, L"Local\\VistrelActive"); // others see it
+    EXPECT_TRUE(seen && CloseHandle(seen));
 
     const HINSTANCE instance = GetModuleHandleW(nullptr);
     WNDCLASSW windowClass = {0, DefWindowProcW, 0, 0, instance, 0, 0, 0, 0, L"VistrelClass"};
@@ -146,20 +130,19 @@ TEST(SingleInstance, FirstCheckTakesTheMarkerThenALaterOneHandsOver) {
         EXPECT_TRUE(SingleInstanceCheck());
         MSG posted;
         EXPECT_TRUE(PeekMessageW(&posted, running, WM_COMMAND, WM_COMMAND, PM_REMOVE) &&
-                    posted.wParam == 1004)
-            << "asked for the options";
+                    posted.wParam == 1004); // asked for the options
         return GetTickCount64() - start;
     };
     const ULONGLONG elapsed = timedCheck();
-    EXPECT_GE(elapsed, 450u) << "five looks for the options dialog, 100 ms apart";
+    EXPECT_GE(elapsed, 450u); // five looks for the options dialog, 100 ms apart
     EXPECT_LT(elapsed, 1500u);
     HWND dialog = CreateWindowW(L"STATIC", L"" VISTREL_OPTIONS_TITLE, WS_POPUP, 10, 10, 200, 100, 0,
                                 0, instance, 0);
-    EXPECT_LT(timedCheck(), elapsed / 2) << "no looking again once the dialog is there";
+    EXPECT_LT(timedCheck(), elapsed / 2); // no looking again once the dialog is there
     EXPECT_TRUE(IsWindowVisible(dialog));
     EXPECT_TRUE(GetWindowLongPtrW(dialog, GWL_EXSTYLE) & WS_EX_TOPMOST);
     EXPECT_EQ(GetForegroundWindow(), dialog);
-    EXPECT_EQ(allowedForeground, GetCurrentProcessId()) << "the running instance's process";
+    EXPECT_EQ(allowedForeground, GetCurrentProcessId()); // the running instance's process
     EXPECT_FALSE(postedBeforeAllowing);
     allowSetForegroundWindow = AllowSetForegroundWindow;
     DestroyWindow(dialog);
@@ -241,20 +224,6 @@ std::string Bytes(const fs::path& file) {
     return {std::istreambuf_iterator<char>(in), {}};
 }
 
-TEST_F(Relaunch, RunsTheHiddenCopyWithTheSameCommandLineAndEndsWithItsCode) {
-    MessageBoxCollector boxes;
-    TellChild(folder / L"record", L"-5");
-    EXPECT_EQ(Carry(program), -5);
-    const ChildRecord child = ReadRecord(folder / L"record");
-    EXPECT_EQ(child.commandLine, GetCommandLineW()) << "argument 0 still names this program";
-    EXPECT_TRUE(SamePath(child.path, copy)) << child.path;
-    EXPECT_TRUE(std::stoul(child.attributes) & FILE_ATTRIBUTE_HIDDEN) << child.attributes;
-    EXPECT_EQ(child.carrier, program.wstring());
-    EXPECT_TRUE(SamePath(child.carriedCopy, copy)) << "told which copy goes when it ends";
-    EXPECT_FALSE(fs::exists(copy)) << "deleted after the child ended";
-    EXPECT_TRUE(boxes.Stop().empty());
-}
-
 // Two starts at once, from the program's folder and from one that refuses writes: the second
 // runs the copy the first one runs, untouched, and the last to end deletes it.
 TEST_F(Relaunch, TwoStartsAtOnceRunOneCopyWhichTheLastToEndDeletes) {
@@ -272,25 +241,24 @@ TEST_F(Relaunch, TwoStartsAtOnceRunOneCopyWhichTheLastToEndDeletes) {
         TellChild(folder / L"first", L"1", L"relaunch hold first");
         auto first = std::async(std::launch::async, Carry, at);
         const fs::path copy = ReadRecord(folder / L"first").path;
-        EXPECT_TRUE(SamePath(copy, refused ? UsersCopyRoot() / copy.parent_path().filename() /
-                                                 L"Present64.exe"
-                                           : folder / L"Present64.exe"))
-            << copy;
+        const fs::path expected =
+            refused ? UsersCopyRoot() / copy.parent_path().filename() : folder;
+        EXPECT_TRUE(SamePath(copy, expected / L"Present64.exe")) << copy;
         EXPECT_TRUE(GetFileAttributesW(copy.c_str()) & FILE_ATTRIBUTE_HIDDEN);
         const auto writtenAt = fs::last_write_time(copy);
 
         TellChild(folder / L"second", L"2", L"relaunch hold second");
         auto second = std::async(std::launch::async, Carry, at);
         EXPECT_TRUE(SamePath(ReadRecord(folder / L"second").path, copy));
-        EXPECT_EQ(fs::last_write_time(copy), writtenAt) << "the running copy was written again";
+        EXPECT_EQ(fs::last_write_time(copy), writtenAt); // the running copy not written again
 
         SetEvent(holdFirst);
         EXPECT_EQ(first.get(), 1);
-        EXPECT_TRUE(fs::exists(copy)) << "the second child still runs from it";
+        EXPECT_TRUE(fs::exists(copy)); // the second child still runs from it
         SetEvent(holdSecond);
         EXPECT_EQ(second.get(), 2);
-        EXPECT_FALSE(fs::exists(copy)) << "the last carrier to end deletes the hidden copy";
-        EXPECT_FALSE(fs::exists(UsersCopyRoot())) << "nothing is left in the user's folder";
+        EXPECT_FALSE(fs::exists(copy)); // the last carrier to end deletes the hidden copy
+        EXPECT_FALSE(fs::exists(UsersCopyRoot()));
         CloseHandle(holdFirst);
         CloseHandle(holdSecond);
         fs::remove(folder / L"first");
@@ -313,8 +281,8 @@ TEST_F(Relaunch, AFolderThatRefusesTheCopyHasItRunFromTheUsersFolder) {
         std::ofstream(file) << "left behind";
     }
     // Open without sharing deletion, as a running program's file cannot be deleted.
-    HANDLE held = CreateFileW(inUse.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                              OPEN_EXISTING, 0, nullptr);
+    HANDLE held = CreateFileW(inUse.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              0, nullptr);
     MessageBoxCollector boxes;
     const fs::path at = locked.path / L"Present.exe";
     TellChild(folder / L"record", L"6");
@@ -324,8 +292,8 @@ TEST_F(Relaunch, AFolderThatRefusesTheCopyHasItRunFromTheUsersFolder) {
     EXPECT_TRUE(SamePath(copy.parent_path().parent_path(), root)) << copy;
     EXPECT_EQ(copy.filename(), L"Present64.exe");
     EXPECT_EQ(child.carrier, at.wstring());
-    EXPECT_TRUE(SamePath(child.carriedCopy, copy)) << "auto-start names the carrier";
-    EXPECT_FALSE(fs::exists(copy.parent_path())) << "the copy goes with its folder";
+    EXPECT_TRUE(SamePath(child.carriedCopy, copy)); // auto-start names the carrier
+    EXPECT_FALSE(fs::exists(copy.parent_path()));   // the copy goes with its folder
     EXPECT_FALSE(fs::exists(stale.parent_path()));
     EXPECT_TRUE(fs::exists(inUse));
     EXPECT_TRUE(fs::exists(notACopy));
@@ -351,7 +319,7 @@ TEST_F(Relaunch, TheCarrierWaitsForInputWhileItsChildRuns) {
     ASSERT_TRUE(CreateProcessW(carrier.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr,
                                nullptr, &startup, &process));
     ReadRecord(folder / L"record");
-    EXPECT_EQ(WaitForInputIdle(process.hProcess, 10000), 0u) << "still busy while the child runs";
+    EXPECT_EQ(WaitForInputIdle(process.hProcess, 10000), 0u); // not busy while the child runs
     SetEvent(hold);
     EXPECT_EQ(WaitForSingleObject(process.hProcess, 10000), WAIT_OBJECT_0);
     DWORD exitCode = 0;
@@ -362,12 +330,25 @@ TEST_F(Relaunch, TheCarrierWaitsForInputWhileItsChildRuns) {
     CloseHandle(hold);
 }
 
-// A release ships the 64-bit program beside the 32-bit one: when it is the carried build it
-// runs as it is and is left exactly as it was; any other file of that name is never touched,
-// and the carried build runs from a copy under a name of its own.
-TEST_F(Relaunch, AShippedBuildRunsAsItIsAndAnotherFileOfItsNameIsNeverTouched) {
+// From the program's folder: a hidden copy that runs with the same command line and goes once it
+// ended. A release ships the 64-bit program beside the 32-bit one: when it is the carried build
+// it runs as it is and is left exactly as it was; any other file of that name is never touched,
+// and the carried build runs from a copy under a name of its own. Without an image an existing
+// build runs, and a failed write says why.
+TEST_F(Relaunch, TheHiddenCopyTheShippedBuildAnotherFileOfItsNameAndNoImage) {
     MessageBoxCollector boxes;
-    ASSERT_EQ(WriteEmbeddedImage(GetModuleHandleW(nullptr), copy.c_str()), DWORD(ERROR_SUCCESS));
+    TellChild(folder / L"record", L"-5");
+    EXPECT_EQ(Carry(program), -5);
+    ChildRecord child = ReadRecord(folder / L"record");
+    EXPECT_EQ(child.commandLine, GetCommandLineW()); // argument 0 still names this program
+    EXPECT_TRUE(SamePath(child.path, copy)) << child.path;
+    EXPECT_TRUE(std::stoul(child.attributes) & FILE_ATTRIBUTE_HIDDEN) << child.attributes;
+    EXPECT_EQ(child.carrier, program.wstring());
+    EXPECT_TRUE(SamePath(child.carriedCopy, copy)); // told which copy goes when it ends
+    EXPECT_FALSE(fs::exists(copy));
+
+    HMODULE self = GetModuleHandleW(nullptr), noImage = GetModuleHandleW(L"kernel32.dll");
+    ASSERT_EQ(WriteEmbeddedImage(self, copy.c_str()), DWORD(ERROR_SUCCESS));
     SetFileAttributesW(copy.c_str(), FILE_ATTRIBUTE_NORMAL); // as a release unpacks it
     const std::string shipped = Bytes(copy);
     const auto shippedAt = fs::last_write_time(copy);
@@ -375,9 +356,9 @@ TEST_F(Relaunch, AShippedBuildRunsAsItIsAndAnotherFileOfItsNameIsNeverTouched) {
     ASSERT_FALSE(shippedAttributes & FILE_ATTRIBUTE_HIDDEN);
     TellChild(folder / L"shipped", L"3");
     EXPECT_EQ(Carry(program), 3);
-    ChildRecord child = ReadRecord(folder / L"shipped");
+    child = ReadRecord(folder / L"shipped");
     EXPECT_TRUE(SamePath(child.path, copy)) << child.path;
-    EXPECT_EQ(child.carriedCopy, L"") << "nothing of it goes: auto-start may name it";
+    EXPECT_EQ(child.carriedCopy, L""); // nothing of it goes: auto-start may name it
     EXPECT_TRUE(Bytes(copy) == shipped);
     EXPECT_EQ(fs::last_write_time(copy), shippedAt);
     EXPECT_EQ(GetFileAttributesW(copy.c_str()), shippedAttributes);
@@ -392,23 +373,19 @@ TEST_F(Relaunch, AShippedBuildRunsAsItIsAndAnotherFileOfItsNameIsNeverTouched) {
     EXPECT_TRUE(SamePath(child.carriedCopy, own));
     EXPECT_TRUE(std::stoul(child.attributes) & FILE_ATTRIBUTE_HIDDEN);
     EXPECT_EQ(Bytes(copy), other);
-    EXPECT_FALSE(fs::exists(own)) << "its own copy goes";
-    EXPECT_TRUE(boxes.Stop().empty());
-}
+    EXPECT_FALSE(fs::exists(own));
 
-TEST_F(Relaunch, WithoutImageAnExistingBuildRunsAndAFailedWriteSaysWhy) {
-    HMODULE noImage = GetModuleHandleW(L"kernel32.dll");
-    MessageBoxCollector boxes;
+    fs::remove(copy);
+    EXPECT_TRUE(boxes.Stop().empty());
+    MessageBoxCollector failures;
     EXPECT_EQ(RunEmbeddedBuild(noImage, program.c_str()), -1);
     EXPECT_EQ(WriteEmbeddedImage(noImage, copy.c_str()), DWORD(ERROR_RESOURCE_TYPE_NOT_FOUND));
     EXPECT_FALSE(fs::exists(copy));
-
     // A hidden copy is a carrier's: the last to run it deletes it.
-    EXPECT_EQ(WriteEmbeddedImage(GetModuleHandleW(nullptr), copy.c_str()), DWORD(ERROR_SUCCESS));
+    EXPECT_EQ(WriteEmbeddedImage(self, copy.c_str()), DWORD(ERROR_SUCCESS));
     TellChild(folder / L"record", L"7");
     EXPECT_EQ(RunEmbeddedBuild(noImage, program.c_str()), 7);
     EXPECT_FALSE(fs::exists(copy));
-
     // When neither the program's folder nor the user's takes the copy (a file stands where the
     // user's folder would be), the box gives the program folder's reason.
     UnwritableFolder locked;
@@ -416,7 +393,7 @@ TEST_F(Relaunch, WithoutImageAnExistingBuildRunsAndAFailedWriteSaysWhy) {
     std::ofstream(UsersCopyRoot()) << "not a folder";
     EXPECT_EQ(Carry(locked.path / L"Present.exe"), -1);
     fs::remove(UsersCopyRoot());
-    const auto shown = boxes.Stop();
+    const auto shown = failures.Stop();
     ASSERT_EQ(shown.size(), 2u);
     EXPECT_EQ(shown[0].caption, L"Vistrel");
     const wchar_t* launching = L"Error launching 64-bit version";
@@ -428,57 +405,45 @@ TEST_F(Relaunch, WithoutImageAnExistingBuildRunsAndAFailedWriteSaysWhy) {
 // the native machine, GetMachineTypeAttributes answers for x64 (Windows 11) and older systems
 // only tell whether the process runs under WOW64. (Which machines run the build is checked
 // natively, for every answer.)
+// -1 for a function the system lacks, -2 for an answer that failed.
 struct SystemAnswers {
     const char* system;
-    bool hasWow64Process2;
-    USHORT nativeMachine;
-    bool hasMachineAttributes;
-    HRESULT attributesResult;
-    int attributes;
-    BOOL wow64; // IsWow64Process's answer, when there is no IsWow64Process2
-    BOOL wow64Answered;
+    int nativeMachine, x64Attributes, wow64;
     bool runs64BitBuild;
-};
-SystemAnswers answers;
-
-BOOL WINAPI FakeIsWow64Process2(HANDLE, USHORT* process, USHORT* native) {
-    *process = 0x014C; // this process as the 32-bit program: i386 under WOW64
-    *native = answers.nativeMachine;
-    return TRUE;
-}
-HRESULT WINAPI FakeGetMachineTypeAttributes(USHORT machine, int* attributes) {
-    *attributes = machine == 0x8664 ? answers.attributes : 0;
-    return answers.attributesResult;
-}
-BOOL WINAPI FakeIsWow64Process(HANDLE, BOOL* wow64) {
-    *wow64 = answers.wow64;
-    return answers.wow64Answered;
-}
+} answers;
 
 TEST(Is64BitSystem, EachSystemAsItsFunctionsAnswer) {
-    constexpr USHORT x64 = 0x8664, arm64 = 0xAA64, i386 = 0x014C;
+    constexpr int x64 = 0x8664, arm64 = 0xAA64, i386 = 0x014C;
     for (const SystemAnswers& row : {
-             SystemAnswers{"x64, Windows 11", true, x64, true, S_OK, 3, TRUE, TRUE, true},
-             SystemAnswers{"32-bit Windows 10", true, i386, false, S_OK, 0, FALSE, TRUE, false},
-             SystemAnswers{"ARM64, Windows 11", true, arm64, true, S_OK, 1, TRUE, TRUE, true},
-             SystemAnswers{"ARM64 without x64", true, arm64, true, S_OK, 0, TRUE, TRUE, false},
-             SystemAnswers{"ARM64, failed answer", true, arm64, true, E_FAIL, 1, TRUE, TRUE, false},
-             SystemAnswers{"ARM64, Windows 10", true, arm64, false, S_OK, 0, TRUE, TRUE, false},
-             SystemAnswers{"x64, Windows 7", false, 0, false, S_OK, 0, TRUE, TRUE, true},
-             SystemAnswers{"failed WOW64 query", false, 0, false, S_OK, 0, TRUE, FALSE, false},
+             SystemAnswers{"x64, Windows 11", x64, 3, 1, true},
+             SystemAnswers{"32-bit Windows 10", i386, -1, 0, false},
+             SystemAnswers{"ARM64, Windows 11", arm64, 1, 1, true},
+             SystemAnswers{"ARM64 without x64", arm64, 0, 1, false},
+             SystemAnswers{"ARM64, failed answer", arm64, -2, 1, false},
+             SystemAnswers{"ARM64, Windows 10", arm64, -1, 1, false},
+             SystemAnswers{"x64, Windows 7", -1, -1, 1, true},
+             SystemAnswers{"failed WOW64 query", -1, -1, -2, false},
          }) {
         answers = row;
-        Wow64Queries queries = {nullptr, FakeIsWow64Process, nullptr};
-        if (row.hasWow64Process2) {
-            queries.isWow64Process2 = FakeIsWow64Process2;
+        Wow64Queries queries = {nullptr, [](HANDLE, BOOL* wow64) {
+                                    return *wow64 = answers.wow64 == 1, BOOL(answers.wow64 != -2);
+                                }};
+        if (row.nativeMachine != -1) { // this process as the 32-bit program: i386 under WOW64
+            queries.isWow64Process2 = [](HANDLE, USHORT* process, USHORT* native) {
+                return *process = 0x014C, *native = USHORT(answers.nativeMachine), TRUE;
+            };
         }
-        if (row.hasMachineAttributes) {
-            queries.getMachineTypeAttributes = FakeGetMachineTypeAttributes;
+        if (row.x64Attributes != -1) {
+            queries.getMachineTypeAttributes = [](USHORT machine, int* attributes) {
+                const bool failed = answers.x64Attributes == -2;
+                *attributes = machine != 0x8664 ? 0 : failed ? 1 : answers.x64Attributes;
+                return failed ? E_FAIL : S_OK;
+            };
         }
         EXPECT_EQ(Is64BitSystem(queries), row.runs64BitBuild) << row.system;
     }
-    EXPECT_FALSE(Is64BitSystem(Wow64Queries{})) << "a system with none of them";
-    EXPECT_TRUE(Is64BitSystem()) << "this 64-bit system";
+    EXPECT_FALSE(Is64BitSystem(Wow64Queries{})); // a system with none of them
+    EXPECT_TRUE(Is64BitSystem());                // this 64-bit system
 }
 
 } // namespace

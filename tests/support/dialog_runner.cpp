@@ -18,45 +18,23 @@ namespace {
 
 // The dialog boxes, shown or not, that a thread of this process owns.
 std::vector<HWND> BoxesOfThread(DWORD thread, bool visibleOnly) {
-    std::vector<HWND> boxes;
-    for (HWND box : TopLevelWindowsOf(GetCurrentProcessId(), L"#32770", visibleOnly)) {
-        if (GetWindowThreadProcessId(box, nullptr) == thread) {
-            boxes.push_back(box);
-        }
-    }
+    std::vector<HWND> boxes = TopLevelWindowsOf(GetCurrentProcessId(), L"#32770", visibleOnly);
+    std::erase_if(boxes, [thread](HWND b) { return GetWindowThreadProcessId(b, nullptr) != thread; });
     return boxes;
-}
-
-// Makes the built-in Simplified Chinese document the loaded language; false when it cannot be.
-bool UseBuiltInChinese() {
-    if (LanguageCatalogue() == nullptr && !BuildLanguageCatalogue()) {
-        return false;
-    }
-    int index = 0;
-    for (const LanguageEntry* entry = LanguageCatalogue(); entry != nullptr;
-         entry = entry->next, ++index) {
-        if (std::wcscmp(entry->langId, L"2052") == 0) {
-            SelectLanguage(index);
-            return LoadCurrentLanguage(&CurrentLanguage()) && ActiveLanguageElement() != nullptr;
-        }
-    }
-    return false;
 }
 
 // Keeps what the screen shows of `window` as NAME.png in the folder VISTREL_TEST_SHOTS names.
 bool KeepWindowPicture(HWND window, const std::wstring& name) {
     const wchar_t* folder = _wgetenv(L"VISTREL_TEST_SHOTS");
     RECT area = {};
-    if (folder == nullptr || !GetWindowRect(window, &area)) {
+    if (folder == nullptr || !GetWindowRect(window, &area))
         return false;
-    }
     // Everything pending painted first: the picture shows what a person would see.
     RedrawWindow(window, nullptr, nullptr,
                  RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
     SendMessageW(window, WM_NULL, 0, 0);
     const int width = area.right - area.left, height = area.bottom - area.top;
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
+    HDC screen = GetDC(nullptr), memory = CreateCompatibleDC(screen);
     HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
     HGDIOBJ previous = SelectObject(memory, bitmap);
     BitBlt(memory, 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
@@ -88,14 +66,11 @@ ModalDialog::ModalDialog(int templateId, DLGPROC procedure) {
 
 ModalDialog::~ModalDialog() {
     // A test that failed half-way may leave a box or a chooser open over the dialog.
-    WaitUntil(
-        [this] {
-            for (HWND box : BoxesOfThread(dialogThread_.load(), false)) {
-                PostMessageW(box, WM_COMMAND, IDCANCEL, 0);
-            }
-            return ended_.load();
-        },
-        10000);
+    WaitUntil([this] {
+        for (HWND box : BoxesOfThread(dialogThread_.load(), false))
+            PostMessageW(box, WM_COMMAND, IDCANCEL, 0);
+        return ended_.load();
+    }, 10000);
     thread_.join();
 }
 
@@ -113,9 +88,8 @@ bool ModalDialog::PressAndWaitForEnd(int id) {
 HWND WaitForOtherDialog(HWND except) {
     HWND found = nullptr;
     WaitUntil([&] {
-        for (HWND box : TopLevelWindowsOf(GetCurrentProcessId(), L"#32770", true)) {
+        for (HWND box : TopLevelWindowsOf(GetCurrentProcessId(), L"#32770", true))
             found = box != except ? box : found;
-        }
         return found != nullptr;
     });
     return found;
@@ -125,9 +99,8 @@ HWND OpenFileChooser(const ModalDialog& dialog, int browseId, const wchar_t* tit
                      const std::wstring& folder) {
     dialog.ClickLater(browseId);
     HWND chooser = WaitForOtherDialog(dialog.window);
-    if (chooser == nullptr) {
+    if (chooser == nullptr)
         return nullptr;
-    }
     wchar_t text[MAX_PATH] = {};
     GetWindowTextW(chooser, text, MAX_PATH);
     EXPECT_STREQ(text, title);
@@ -147,30 +120,13 @@ bool AnswerFileChooser(HWND chooser, int answer, const std::wstring& name) {
 }
 
 std::vector<DialogSnapshot> SendAnsweringBoxes(HWND dialog, WPARAM command) {
-    std::atomic<bool> done{false};
-    std::vector<DialogSnapshot> boxes;
-    std::thread answerer([&] {
-        std::vector<HWND> answered = {dialog};
-        while (!done.load()) {
-            for (HWND box : TopLevelWindowsOf(GetCurrentProcessId(), L"#32770", true)) {
-                if (std::find(answered.begin(), answered.end(), box) == answered.end()) {
-                    boxes.push_back(ReadDialog(box));
-                    answered.push_back(box);
-                    DismissDialog(box);
-                }
-            }
-            Sleep(10);
-        }
-    });
+    MessageBoxCollector collector(dialog);
     SendMessageW(dialog, WM_COMMAND, command, 0);
-    done.store(true);
-    answerer.join();
-    return boxes;
+    return collector.Stop();
 }
 
 DialogSnapshot PressAndReadBox(ModalDialog& dialog, int id) {
-    const std::vector<DialogSnapshot> boxes =
-        SendAnsweringBoxes(dialog.window, MAKEWPARAM(id, BN_CLICKED));
+    const auto boxes = SendAnsweringBoxes(dialog.window, MAKEWPARAM(id, BN_CLICKED));
     EXPECT_LE(boxes.size(), 1u);
     return boxes.empty() ? DialogSnapshot{} : boxes.front();
 }
@@ -195,19 +151,21 @@ void UseEnglish() {
 
 void KeepPicturesInBothLanguages(int templateId, DLGPROC procedure, const std::wstring& name,
                                  const wchar_t* englishTitle, int id, const wchar_t* englishText) {
-    {
+    for (const bool chinese : {false, true}) {
+        if (chinese) { // the built-in document comes right after the default entry
+            ASSERT_TRUE(LanguageCatalogue() != nullptr || BuildLanguageCatalogue());
+            SelectLanguage(1);
+            ASSERT_STREQ(CurrentLanguage().langId, L"2052");
+            ASSERT_TRUE(LoadCurrentLanguage(&CurrentLanguage()) && ActiveLanguageElement());
+        }
         ModalDialog dialog(templateId, procedure);
         ASSERT_NE(dialog.window, nullptr);
-        EXPECT_TRUE(KeepWindowPicture(dialog.window, name + L"-en"));
+        wchar_t title[64] = {};
+        GetWindowTextW(dialog.window, title, 64);
+        EXPECT_EQ(std::wcscmp(title, englishTitle) != 0, chinese) << title;
+        EXPECT_EQ(dialog.Text(id) != englishText, chinese);
+        EXPECT_TRUE(KeepWindowPicture(dialog.window, name + (chinese ? L"-zh" : L"-en")));
     }
-    ASSERT_TRUE(UseBuiltInChinese());
-    ModalDialog dialog(templateId, procedure);
-    ASSERT_NE(dialog.window, nullptr);
-    wchar_t title[64] = {};
-    GetWindowTextW(dialog.window, title, 64);
-    EXPECT_STRNE(title, englishTitle);
-    EXPECT_NE(dialog.Text(id), englishText);
-    EXPECT_TRUE(KeepWindowPicture(dialog.window, name + L"-zh"));
 }
 
 COLORREF ScreenPixel(int x, int y) {
@@ -225,9 +183,8 @@ COLORREF SwatchCentre(HWND button) {
 
 void AnswerColourChooser(HWND chooser, COLORREF colour) {
     const int parts[] = {GetRValue(colour), GetGValue(colour), GetBValue(colour)};
-    for (int part = 0; part < 3; ++part) {
+    for (int part = 0; part < 3; ++part)
         SetDlgItemTextW(chooser, kChooserRed + part, std::to_wstring(parts[part]).c_str());
-    }
     PostMessageW(chooser, WM_COMMAND, IDOK, 0);
 }
 

@@ -9,11 +9,9 @@ namespace {
 
 // A visible dialog box of the process that is not in `skip` (boxes answered but still closing).
 HWND FindDialog(DWORD processId, const std::vector<HWND>& skip = {}) {
-    for (HWND box : TopLevelWindowsOf(processId, L"#32770", true)) {
-        if (std::find(skip.begin(), skip.end(), box) == skip.end()) {
+    for (HWND box : TopLevelWindowsOf(processId, L"#32770", true))
+        if (std::find(skip.begin(), skip.end(), box) == skip.end())
             return box;
-        }
-    }
     return nullptr;
 }
 
@@ -41,9 +39,8 @@ std::vector<HWND> TopLevelWindowsOf(DWORD processId, const wchar_t* className, b
             DWORD owner = 0;
             GetWindowThreadProcessId(window, &owner);
             if ((s->processId == 0 || owner == s->processId) && wcscmp(name, s->className) == 0 &&
-                (!s->visibleOnly || IsWindowVisible(window))) {
+                (!s->visibleOnly || IsWindowVisible(window)))
                 s->found.push_back(window);
-            }
             return TRUE;
         },
         reinterpret_cast<LPARAM>(&search));
@@ -52,9 +49,8 @@ std::vector<HWND> TopLevelWindowsOf(DWORD processId, const wchar_t* className, b
 
 std::wstring DialogSnapshot::Text() const {
     std::wstring joined;
-    for (const std::wstring& text : texts) {
+    for (const std::wstring& text : texts)
         joined += (joined.empty() ? L"" : L"\n") + text;
-    }
     return joined;
 }
 
@@ -70,25 +66,21 @@ bool NoDialogWithin(DWORD processId, DWORD timeoutMs) {
 
 DialogSnapshot ReadDialog(HWND dialog) {
     DialogSnapshot snapshot = {WindowText(dialog), {}};
-    for (HWND child = GetWindow(dialog, GW_CHILD); child != nullptr;
-         child = GetWindow(child, GW_HWNDNEXT)) {
+    for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
         wchar_t className[32] = {};
         GetClassNameW(child, className, 32);
         const std::wstring text = WindowText(child);
-        if (_wcsicmp(className, L"Static") == 0 && !text.empty()) {
+        if (_wcsicmp(className, L"Static") == 0 && !text.empty())
             snapshot.texts.push_back(text);
-        }
     }
     return snapshot;
 }
 
-void DismissDialog(HWND dialog) {
-    PostMessageW(dialog, WM_COMMAND, IDOK, 0);
-}
+void DismissDialog(HWND dialog) { PostMessageW(dialog, WM_COMMAND, IDOK, 0); }
 
-MessageBoxCollector::MessageBoxCollector()
-    : thread_([this] {
-          std::vector<HWND> answered;
+MessageBoxCollector::MessageBoxCollector(HWND except)
+    : thread_([this, except] {
+          std::vector<HWND> answered = {except};
           while (!stop_.load()) {
               if (HWND box = FindDialog(GetCurrentProcessId(), answered)) {
                   boxes_.push_back(ReadDialog(box));
@@ -102,8 +94,7 @@ MessageBoxCollector::MessageBoxCollector()
 
 std::vector<DialogSnapshot> MessageBoxCollector::Stop() {
     stop_.store(true);
-    if (thread_.joinable()) {
+    if (thread_.joinable())
         thread_.join();
-    }
     return boxes_;
 }

@@ -28,9 +28,10 @@ void DismissDialog(HWND dialog);  // presses the default button
 
 // Answers every message box of this process from its own thread until Stop(). A box blocks the
 // call that showed it until answered, so once that call has returned, Stop() has seen it.
+// A box `except` (a dialog the test drives itself) is left alone.
 class MessageBoxCollector {
 public:
-    MessageBoxCollector();
+    explicit MessageBoxCollector(HWND except = nullptr);
     ~MessageBoxCollector() { Stop(); }
     std::vector<DialogSnapshot> Stop();  // the boxes answered, in the order they appeared
 

@@ -13,13 +13,6 @@ void Hotkey(HWND mainWindow, HotkeyId id) {
     SendMessageW(mainWindow, WM_HOTKEY, static_cast<WPARAM>(id), 0);
 }
 
-void HoldCtrl(bool down) {
-    BYTE keyboard[256];
-    GetKeyboardState(keyboard);
-    keyboard[VK_CONTROL] = down ? 0x80 : 0;
-    SetKeyboardState(keyboard);
-}
-
 void Stroke(HWND mainWindow, int x, int y) {
     SendMessageW(mainWindow, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
     for (int i = 1; i <= 10; ++i) {
@@ -37,6 +30,13 @@ void CALLBACK CancelOptions(HWND, UINT, UINT_PTR, DWORD) {
 
 } // namespace
 
+void HoldKey(int key, bool down) {
+    BYTE keyboard[256];
+    GetKeyboardState(keyboard);
+    keyboard[key] = down ? 0x80 : 0;
+    SetKeyboardState(keyboard);
+}
+
 void PumpMessages() {
     MSG message;
     while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
@@ -53,9 +53,9 @@ void DrawCycle(HWND mainWindow, int i) {
     Hotkey(mainWindow, HotkeyId::Draw);
     Stroke(mainWindow, 200 + i % 300, 200);
     Stroke(mainWindow, 400, 300 + i % 200);
-    HoldCtrl(true);
+    HoldKey(VK_CONTROL, true);
     SendMessageW(mainWindow, WM_KEYDOWN, 'Z', 0);
-    HoldCtrl(false);
+    HoldKey(VK_CONTROL, false);
     Hotkey(mainWindow, HotkeyId::Zoom);
 }
 

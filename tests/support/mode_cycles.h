@@ -8,6 +8,8 @@
 // Dispatches what the queue holds, as the message loop would: window-manager traffic must not
 // pile up in the queue between cycles.
 void PumpMessages();
+// Holds a key down, or lets it go, in this thread's keyboard state (which GetKeyState reads).
+void HoldKey(int key, bool down);
 
 // The zoom hotkey twice (with AnimateZoom off the second press ends the zoom at once).
 void ZoomCycle(HWND mainWindow);

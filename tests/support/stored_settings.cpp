@@ -3,39 +3,41 @@
 
 #include "settings/registry_store.h"
 
-std::optional<DWORD> StoredSetting(const wchar_t* name) {
-    DWORD value = 0;
+namespace {
+
+template <typename Value> std::optional<Value> Read(const wchar_t* name, DWORD type, Value value) {
     DWORD size = sizeof value;
-    return RegGetValueW(HKEY_CURRENT_USER, kSettingsKeyPath, name, RRF_RT_REG_DWORD, nullptr,
-                        &value, &size) == ERROR_SUCCESS
-               ? std::optional<DWORD>(value)
+    return RegGetValueW(HKEY_CURRENT_USER, kSettingsKeyPath, name, type, nullptr, &value, &size) ==
+                   ERROR_SUCCESS
+               ? std::optional<Value>(value)
                : std::nullopt;
 }
 
+} // namespace
+
+std::optional<DWORD> StoredSetting(const wchar_t* name) {
+    return Read(name, RRF_RT_REG_DWORD, DWORD{0});
+}
+
 std::optional<std::wstring> StoredText(const wchar_t* name) {
-    wchar_t text[MAX_PATH] = {};
-    DWORD size = sizeof text;
-    return RegGetValueW(HKEY_CURRENT_USER, kSettingsKeyPath, name, RRF_RT_REG_SZ, nullptr, text,
-                        &size) == ERROR_SUCCESS
-               ? std::optional<std::wstring>(text)
-               : std::nullopt;
+    struct Text {
+        wchar_t units[MAX_PATH] = {};
+    };
+    const auto text = Read(name, RRF_RT_REG_SZ, Text{});
+    return text ? std::optional<std::wstring>(text->units) : std::nullopt;
 }
 
 std::vector<std::wstring> SettingValueNames() {
     std::vector<std::wstring> names;
     HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, kSettingsKeyPath, 0, KEY_READ, &key) != ERROR_SUCCESS) {
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, kSettingsKeyPath, 0, KEY_READ, &key) != ERROR_SUCCESS)
         return names;
-    }
-    for (DWORD index = 0;; ++index) {
-        wchar_t name[256] = {};
-        DWORD length = 256;
-        if (RegEnumValueW(key, index, name, &length, nullptr, nullptr, nullptr, nullptr) !=
-            ERROR_SUCCESS) {
-            break;
-        }
+    wchar_t name[256] = {};
+    for (DWORD index = 0, length = 256;
+         RegEnumValueW(key, index, name, &length, nullptr, nullptr, nullptr, nullptr) ==
+         ERROR_SUCCESS;
+         ++index, length = 256)
         names.emplace_back(name);
-    }
     RegCloseKey(key);
     return names;
 }

@@ -22,19 +22,16 @@ std::string Ask(const char* change) {
     std::filesystem::remove(done, ignored);
     std::ofstream(request, std::ios::binary) << change;
     std::string answer;
-    const bool answered = WaitUntil(
-        [&] {
-            std::ifstream in(done, std::ios::binary);
-            answer.assign(std::istreambuf_iterator<char>(in), {});
-            return answer.find('\n') != std::string::npos;
-        },
-        10000);
-    std::filesystem::remove(done, ignored);
-    if (!answered) {
+    const auto whole = [&] {
+        std::ifstream in(done, std::ios::binary);
+        answer.assign(std::istreambuf_iterator<char>(in), {});
+        return answer.find('\n') != std::string::npos;
+    };
+    if (!WaitUntil(whole, 10000)) {
         return "the harness did not answer \"" + std::string(change) + "\"";
     }
-    answer.erase(answer.find('\n'));
-    return answer;
+    std::filesystem::remove(done, ignored);
+    return answer.erase(answer.find('\n'));
 }
 
 } // namespace
@@ -50,20 +47,18 @@ UnwritableFolder::UnwritableFolder(std::initializer_list<std::filesystem::path> 
         std::filesystem::copy_file(file, path / file.filename(),
                                    std::filesystem::copy_options::overwrite_existing);
     }
-    if (const std::string answer = Ask("lock"); answer != "ok") {
-        failure = answer;
+    if ((failure = Ask("lock")) != "ok") {
         return;
     }
+    failure.clear();
     const std::filesystem::path probe = path / L"probe";
     HANDLE file = CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
-    const DWORD error = GetLastError();
-    if (file != INVALID_HANDLE_VALUE) {
+    if (const DWORD error = GetLastError(); file != INVALID_HANDLE_VALUE) {
         CloseHandle(file);
         DeleteFileW(probe.c_str());
         failure = "the locked folder took a write";
     } else if (error != ERROR_ACCESS_DENIED) {
-        failure = "a write into the locked folder failed with " + std::to_string(error) +
-                  ", not access denied";
+        failure = "a write into the locked folder failed with " + std::to_string(error);
     }
 }
 

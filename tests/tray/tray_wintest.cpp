@@ -27,46 +27,56 @@ using Tray = MainWindowTest;
 
 HWND OptionsDialog() {
     HWND dialog = FindWindowW(nullptr, L"" VISTREL_OPTIONS_TITLE);
-    return dialog != nullptr && IsWindowVisible(dialog) ? dialog : nullptr;
+    return IsWindowVisible(dialog) ? dialog : nullptr;
+}
+
+// Runs this thread's messages until `done` holds or the time is up; whether WM_QUIT came.
+template <typename Condition> bool PumpUntil(Condition done, DWORD milliseconds) {
+    bool quit = false;
+    WaitUntil(
+        [&] {
+            for (MSG message; PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE);) {
+                quit |= message.message == WM_QUIT;
+                DispatchMessageW(&message);
+            }
+            return done();
+        },
+        milliseconds);
+    return quit;
 }
 
 // Watches this process's windows from a thread of its own while the test's thread runs their
 // loops: counts the popup menus that showed (and those shown while the main window was the
 // foreground one) and the options dialogs, and ends each: a menu at once, the options dialog
 // once the double-click time has passed, by when a menu over it would have shown.
-class LoopWatcher {
-  public:
-    explicit LoopWatcher(HWND mainWindow) : main_(mainWindow), thread_([this] { Watch(); }) {}
+struct LoopWatcher {
+    explicit LoopWatcher(HWND main)
+        : thread([this, main] {
+              while (!stop) {
+                  if (auto popups = TopLevelWindowsOf(GetCurrentProcessId(), L"#32768", true);
+                      !popups.empty()) {
+                      ++menus;
+                      menusInTheForeground += GetForegroundWindow() == main;
+                      PostMessageW(popups[0], WM_KEYDOWN, VK_ESCAPE, 0);
+                      WaitUntil([&] { return !IsWindowVisible(popups[0]); });
+                  }
+                  if (HWND options = OptionsDialog()) {
+                      ++optionsDialogs;
+                      const ULONGLONG until = GetTickCount64() + GetDoubleClickTime() + 300;
+                      WaitUntil([&] { return stop || GetTickCount64() >= until; }, 5000);
+                      PostMessageW(options, WM_COMMAND, IDCANCEL, 0);
+                      WaitUntil([] { return OptionsDialog() == nullptr; });
+                  }
+                  Sleep(10);
+              }
+          }) {}
     ~LoopWatcher() {
-        stop_ = true;
-        thread_.join();
+        stop = true;
+        thread.join();
     }
+    std::atomic<bool> stop{false};
     std::atomic<int> menus{0}, menusInTheForeground{0}, optionsDialogs{0};
-
-  private:
-    void Watch() {
-        while (!stop_) {
-            const std::vector<HWND> popups =
-                TopLevelWindowsOf(GetCurrentProcessId(), L"#32768", true);
-            if (!popups.empty()) {
-                ++menus;
-                menusInTheForeground += GetForegroundWindow() == main_;
-                PostMessageW(popups[0], WM_KEYDOWN, VK_ESCAPE, 0);
-                WaitUntil([&] { return !IsWindowVisible(popups[0]); });
-            }
-            if (HWND options = OptionsDialog()) {
-                ++optionsDialogs;
-                const ULONGLONG until = GetTickCount64() + GetDoubleClickTime() + 300;
-                WaitUntil([&] { return stop_ || GetTickCount64() >= until; }, 5000);
-                PostMessageW(options, WM_COMMAND, IDCANCEL, 0);
-                WaitUntil([&] { return OptionsDialog() == nullptr; });
-            }
-            Sleep(10);
-        }
-    }
-    HWND main_;
-    std::atomic<bool> stop_{false};
-    std::thread thread_; // last: it starts using the members above at construction
+    std::thread thread; // last: it starts using the members above at construction
 };
 
 // WM_NULL posted to the main window, counted as this thread takes it from its queue.
@@ -74,54 +84,32 @@ HWND nullCountedFor = nullptr;
 int nullsTaken = 0;
 LRESULT CALLBACK CountNulls(int code, WPARAM removal, LPARAM message) {
     const MSG* taken = reinterpret_cast<const MSG*>(message);
-    if (code == HC_ACTION && removal == PM_REMOVE && taken->message == WM_NULL &&
-        taken->hwnd == nullCountedFor) {
-        ++nullsTaken;
-    }
+    nullsTaken += code == HC_ACTION && removal == PM_REMOVE && taken->message == WM_NULL &&
+                  taken->hwnd == nullCountedFor;
     return CallNextHookEx(nullptr, code, removal, message);
-}
-
-// Runs this thread's messages until `done` holds or the time is up; whether WM_QUIT came.
-template <typename Condition> bool PumpUntil(Condition done, DWORD milliseconds) {
-    bool quit = false;
-    const ULONGLONG until = GetTickCount64() + milliseconds;
-    while (!done() && GetTickCount64() < until) {
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            quit |= message.message == WM_QUIT;
-            DispatchMessageW(&message);
-        }
-        Sleep(10);
-    }
-    return quit;
 }
 
 // What the shell sends for each gesture on the icon, with another window in the foreground: a
 // single left click opens the menu once the double-click time has passed, a double click the
 // options dialog and nothing else, the right button and the menu key the menu at once. Every
 // menu is shown from the foreground and followed by WM_NULL.
-struct Gesture {
-    const char* what;
-    std::vector<UINT> messages;
-    int menusAtOnce, menus, optionsDialogs;
-};
-
 TEST_F(Tray, EachGestureOnTheIconOpensTheMenuOrTheOptionsOnce) {
     CreateMain();
-    HWND elsewhere = CreateWindowExW(0, L"STATIC", L"elsewhere", WS_POPUP | WS_VISIBLE, 0, 0, 50,
-                                     50, nullptr, nullptr, nullptr, nullptr);
+    HWND elsewhere = CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50,
+                                     nullptr, nullptr, nullptr, nullptr);
     nullCountedFor = window;
     HHOOK hook = SetWindowsHookExW(WH_GETMESSAGE, CountNulls, nullptr, GetCurrentThreadId());
-    for (const Gesture& gesture : {
-             Gesture{"left click", {WM_LBUTTONDOWN, WM_LBUTTONUP}, 0, 1, 0},
-             Gesture{"double click",
-                     {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP},
-                     0,
-                     0,
-                     1},
-             Gesture{"right click", {WM_RBUTTONDOWN, WM_RBUTTONUP}, 1, 1, 0},
-             Gesture{"menu key", {WM_CONTEXTMENU}, 1, 1, 0},
-         }) {
+    const struct {
+        const char* what;
+        std::vector<UINT> messages;
+        int menusAtOnce, menus, optionsDialogs;
+    } gestures[] = {
+        {"left click", {WM_LBUTTONDOWN, WM_LBUTTONUP}, 0, 1, 0},
+        {"double click", {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP}, 0, 0, 1},
+        {"right click", {WM_RBUTTONDOWN, WM_RBUTTONUP}, 1, 1, 0},
+        {"menu key", {WM_CONTEXTMENU}, 1, 1, 0},
+    };
+    for (const auto& gesture : gestures) {
         SCOPED_TRACE(gesture.what);
         SetForegroundWindow(elsewhere);
         ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == elsewhere; }));
@@ -131,11 +119,10 @@ TEST_F(Tray, EachGestureOnTheIconOpensTheMenuOrTheOptionsOnce) {
             PostMessageW(window, kTrayNotifyMessage, 1, message);
         }
         // First the icon's messages alone, as they come in; then whatever follows.
-        MSG message;
-        while (PeekMessageW(&message, window, kTrayNotifyMessage, kTrayNotifyMessage, PM_REMOVE)) {
-            DispatchMessageW(&message);
+        for (MSG m; PeekMessageW(&m, window, kTrayNotifyMessage, kTrayNotifyMessage, PM_REMOVE);) {
+            DispatchMessageW(&m);
         }
-        EXPECT_EQ(watcher.menus, gesture.menusAtOnce) << "at once";
+        EXPECT_EQ(watcher.menus, gesture.menusAtOnce); // at once
         // Until what should show has shown, and the double-click time has passed at least.
         const ULONGLONG quietUntil = GetTickCount64() + GetDoubleClickTime() + 400;
         PumpUntil(
@@ -159,9 +146,8 @@ TEST_F(Tray, TheIconComesAtEachDpisSmallIconSize) {
     HRSRC found = FindResourceW(nullptr, MAKEINTRESOURCEW(IDI_VISTREL), RT_GROUP_ICON);
     ASSERT_NE(found, nullptr);
     const auto* directory = static_cast<const BYTE*>(LockResource(LoadResource(nullptr, found)));
-    const WORD count = *reinterpret_cast<const WORD*>(directory + 4);
     std::vector<int> sizes;
-    for (WORD i = 0; i < count; ++i) {
+    for (WORD i = 0; i < *reinterpret_cast<const WORD*>(directory + 4); ++i) {
         sizes.push_back(directory[6 + 14 * i]); // each entry's width, 14 bytes apart
     }
     EXPECT_EQ(sizes, (std::vector<int>{16, 20, 24, 32, 48}));
@@ -170,10 +156,9 @@ TEST_F(Tray, TheIconComesAtEachDpisSmallIconSize) {
     for (UINT dpi : {96u, 120u, 144u, 192u}) {
         HICON icon = LoadSmallIcon(dpi);
         ICONINFO info = {};
-        ASSERT_TRUE(GetIconInfo(icon, &info)) << dpi;
         BITMAP colour = {};
-        GetObjectW(info.hbmColor, sizeof colour, &colour);
-        EXPECT_EQ(colour.bmWidth, static_cast<LONG>(16 * dpi / 96)) << dpi;
+        ASSERT_TRUE(GetIconInfo(icon, &info) && GetObjectW(info.hbmColor, sizeof colour, &colour));
+        EXPECT_EQ(colour.bmWidth, LONG(16 * dpi / 96)) << dpi;
         DeleteObject(info.hbmColor);
         DeleteObject(info.hbmMask);
         DestroyIcon(icon);
@@ -182,26 +167,19 @@ TEST_F(Tray, TheIconComesAtEachDpisSmallIconSize) {
 
 // Started as administrator, the program runs with more rights than the shell and the user's
 // later starts: its window lets their messages through.
-struct Filtered {
-    HWND window;
-    UINT message;
-    DWORD action;
-    bool operator==(const Filtered&) const = default;
-};
-std::vector<Filtered> filtered;
-BOOL WINAPI FilterPerWindow(HWND window, UINT message, DWORD action, void*) {
-    filtered.push_back({window, message, action});
-    return TRUE;
-}
+std::vector<std::vector<UINT_PTR>> filtered;
 
 TEST_F(Tray, AnInstanceWithMoreRightsLetsTheShellAndASecondStartThrough) {
-    optionalFunctions.ChangeWindowMessageFilterEx = FilterPerWindow;
+    optionalFunctions.ChangeWindowMessageFilterEx = [](HWND w, UINT message, DWORD action, void*) {
+        filtered.push_back({UINT_PTR(w), message, action});
+        return TRUE;
+    };
     CreateMain();
-    EXPECT_EQ(filtered, (std::vector<Filtered>{
-                            {window, RegisterWindowMessageW(L"TaskbarCreated"), 1},
-                            {window, kTrayNotifyMessage, 1},
-                            {window, WM_COMMAND, 1},
-                        }));
+    const UINT_PTR w = UINT_PTR(window);
+    EXPECT_EQ(filtered,
+              (std::vector<std::vector<UINT_PTR>>{{w, RegisterWindowMessageW(L"TaskbarCreated"), 1},
+                                                  {w, kTrayNotifyMessage, 1},
+                                                  {w, WM_COMMAND, 1}}));
 }
 
 // Every way out while the options dialog runs its loop inside the main window's handler, alone
@@ -258,7 +236,7 @@ TEST_P(WaysOut, UnderTheOptionsDialogEndTheDialogFirstThenTheProgramOnce) {
                 return RegisterHotKey(nullptr, kHeldElsewhere, zoom.modifiers, zoom.virtualKey);
             }));
             PostMessageW(options, WM_COMMAND, IDOK, 0);
-            EXPECT_NE(WaitForOtherDialog(options), nullptr) << "no box";
+            EXPECT_NE(WaitForOtherDialog(options), nullptr); // the box
         }
         GetParam().leave(window);
         UnregisterHotKey(nullptr, kHeldElsewhere);
@@ -269,7 +247,7 @@ TEST_P(WaysOut, UnderTheOptionsDialogEndTheDialogFirstThenTheProgramOnce) {
     UnhookWindowsHookEx(hook);
     EXPECT_FALSE(IsWindow(window));
     EXPECT_EQ(destroys, 1);
-    EXPECT_EQ(optionsRecordAtDestroy, nullptr) << "the dialog had not ended as Cancel ends it";
+    EXPECT_EQ(optionsRecordAtDestroy, nullptr); // the dialog ended as Cancel ends it
     EXPECT_TRUE(TopLevelWindowsOf(GetCurrentProcessId(), L"#32770", false).empty());
     EXPECT_EQ(StoredSetting(L"FontScale"), 19u);
     EXPECT_FALSE(TrayIconThere(window));

@@ -30,33 +30,26 @@ class Modes : public MainWindowTest {
     void Tick(MainTimer timer) { SendMessageW(window, WM_TIMER, static_cast<WPARAM>(timer), 0); }
 };
 
-TEST_F(Modes, EachModeShowsWithItsFirstFrameAlreadyPaintedAtItsFirstLevel) {
-    const struct {
-        const char* name;
-        HotkeyId id;
-        float firstZoom; // 0: not a zoom
-    } rows[] = {{"zoom", HotkeyId::Zoom, 1.1f},
-                {"draw", HotkeyId::Draw, 1.0f},
-                {"break", HotkeyId::Break, 0.0f}};
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
+TEST_F(Modes, EachModeShowsItsFirstFramePaintedAndTheZoomAndBreakMoveByTheClock) {
+    // The first level shown: 1.1 for the zoom, 1.0 for drawing, none (0) for the break.
+    for (const auto& [id, firstZoom] :
+         {std::pair{HotkeyId::Zoom, 1.1f}, std::pair{HotkeyId::Draw, 1.0f},
+          std::pair{HotkeyId::Break, 0.0f}}) {
+        SCOPED_TRACE(static_cast<int>(id));
         RecordCloaking();
-        Hotkey(row.id);
+        Hotkey(id);
         ASSERT_EQ(cloakCalls.size(), 2u);
-        EXPECT_TRUE(cloakCalls[0].cloaked && !cloakCalls[0].visible);
-        EXPECT_TRUE(!cloakCalls[1].cloaked && cloakCalls[1].visible && !cloakCalls[1].paintPending);
-        if (row.firstZoom != 0.0f) {
-            EXPECT_EQ(cloakCalls[1].zoomShown, row.firstZoom);
-        }
+        const CloakCall &hidden = cloakCalls[0], &shown = cloakCalls[1];
+        EXPECT_TRUE(hidden.cloaked && !hidden.visible);
+        EXPECT_TRUE(!shown.cloaked && shown.visible && !shown.paintPending);
+        EXPECT_TRUE(firstZoom == 0.0f || shown.zoomShown == firstZoom) << shown.zoomShown;
         app.settings.AnimateZoom = 0; // the zoom hotkey ends each at once
         Hotkey(HotkeyId::Zoom);
         app.settings.AnimateZoom = 1;
         ASSERT_FALSE(IsWindowVisible(window));
     }
-}
 
-// 1.1 to 2.0 takes 125.4 ms of the clock, 2.0 to 1.0 takes 62.1 ms.
-TEST_F(Modes, TheZoomMovesByTheClockHoweverLateTheTicksCome) {
+    // 1.1 to 2.0 takes 125.4 ms of the clock, 2.0 to 1.0 takes 62.1 ms.
     FakeClock clock;
     app.settings.ZoominSliderLevel = 3; // 2.0
     Hotkey(HotkeyId::Zoom);
@@ -67,16 +60,14 @@ TEST_F(Modes, TheZoomMovesByTheClockHoweverLateTheTicksCome) {
     clock.Advance(64);
     Tick(MainTimer::ZoomIn);
     EXPECT_EQ(app.currentZoom, 2.0f);
-    EXPECT_FALSE(KillTimer(window, static_cast<UINT_PTR>(MainTimer::ZoomIn))) << "still running";
+    EXPECT_FALSE(KillTimer(window, static_cast<UINT_PTR>(MainTimer::ZoomIn))); // still running
 
     Hotkey(HotkeyId::Zoom);
     clock.Advance(63);
     Tick(MainTimer::ZoomOut);
     EXPECT_EQ(app.zoomActive, 0);
-}
 
-TEST_F(Modes, TheBreakCountsTheClocksSecondsAndKeepsTheDisplayOnUntilItEnds) {
-    FakeClock clock;
+    // The break counts the clock's seconds and keeps the display on until it ends.
     const auto secondsAfter = [&](double ms) {
         clock.Advance(ms);
         Tick(MainTimer::BreakCountdown); // one tick, however long the queue kept it
@@ -104,33 +95,28 @@ TEST_F(Modes, TheBreakCountsTheClocksSecondsAndKeepsTheDisplayOnUntilItEnds) {
 // The display devices as the second-display option sees them, and what it asks to change.
 struct DisplayChange {
     std::wstring device;
-    DWORD width;
-    DWORD flags;
+    DWORD width, flags;
 };
 std::vector<DisplayChange> displayChanges;
 DWORD secondDisplayState = 0;
 LONG changeAnswer = DISP_CHANGE_SUCCESSFUL;
 
-BOOL WINAPI StandInDevices(LPCWSTR, DWORD index, PDISPLAY_DEVICEW device, DWORD) {
-    if (index > 1) {
-        return FALSE;
-    }
-    lstrcpyW(device->DeviceName, index == 0 ? L"\\\\.\\DISPLAY1" : L"\\\\.\\DISPLAY2");
-    device->StateFlags = index == 0
-                             ? DISPLAY_DEVICE_ATTACHED_TO_DESKTOP | DISPLAY_DEVICE_PRIMARY_DEVICE
-                             : secondDisplayState;
-    return TRUE;
-}
-
-LONG WINAPI StandInChange(LPCWSTR device, DEVMODEW* mode, HWND, DWORD flags, LPVOID) {
-    displayChanges.push_back(
-        {device != nullptr ? device : L"", mode != nullptr ? mode->dmPelsWidth : 0, flags});
-    return changeAnswer;
-}
-
 TEST_F(Modes, TheSecondDisplayIsAttachedForTheBreakOnlyWhenSwitchedOffAndNothingIsStored) {
-    const DisplaySettingsCalls real =
-        std::exchange(displaySettings, DisplaySettingsCalls{StandInDevices, StandInChange});
+    const DisplaySettingsCalls real = std::exchange(
+        displaySettings,
+        DisplaySettingsCalls{
+            [](LPCWSTR, DWORD index, PDISPLAY_DEVICEW device, DWORD) {
+                lstrcpyW(device->DeviceName, index == 0 ? L"\\\\.\\DISPLAY1" : L"\\\\.\\DISPLAY2");
+                device->StateFlags =
+                    index == 0 ? DISPLAY_DEVICE_ATTACHED_TO_DESKTOP | DISPLAY_DEVICE_PRIMARY_DEVICE
+                               : secondDisplayState;
+                return BOOL(index <= 1);
+            },
+            [](LPCWSTR device, DEVMODEW* mode, HWND, DWORD flags, LPVOID) {
+                displayChanges.push_back({device != nullptr ? device : L"",
+                                          mode != nullptr ? mode->dmPelsWidth : 0, flags});
+                return changeAnswer;
+            }});
     app.settings.BreakOnSecondary = 1;
     const struct {
         const char* name;
@@ -152,11 +138,11 @@ TEST_F(Modes, TheSecondDisplayIsAttachedForTheBreakOnlyWhenSwitchedOffAndNothing
         ASSERT_EQ(displayChanges.size(), row.changes);
         for (const DisplayChange& change : displayChanges) {
             EXPECT_EQ(change.device, L"\\\\.\\DISPLAY2");
-            EXPECT_EQ(change.flags & (CDS_UPDATEREGISTRY | CDS_NORESET), 0u) << "stored";
+            EXPECT_EQ(change.flags & (CDS_UPDATEREGISTRY | CDS_NORESET), 0u); // nothing stored
         }
-        if (row.changes == 2) {
+        if (row.changes == 2) { // attached at the screen's width, then detached
             EXPECT_EQ(displayChanges[0].width, DWORD(GetSystemMetrics(SM_CXSCREEN)));
-            EXPECT_EQ(displayChanges[1].width, 0u) << "detached";
+            EXPECT_EQ(displayChanges[1].width, 0u);
         }
     }
     displaySettings = real;

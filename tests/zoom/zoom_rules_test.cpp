@@ -12,7 +12,6 @@
 #include <tuple>
 #include <vector>
 
-#include "zoom/dispatch_table.h"
 #include "zoom/hotkey_value.h"
 #include "zoom/zoom_geometry.h"
 #include "zoom/view_scaler.h"
@@ -24,10 +23,8 @@ namespace {
 struct FakeKeyNames {
     std::map<uint32_t, std::u16string> names = {
         {0x11, u"Ctrl"}, {0x10, u"Shift"}, {0x12, u"Alt"}, {0x31, u"1"}, {0x2E, u"Delete"}};
-    std::vector<int> rooms;
     static int Write(void* context, uint32_t key, bool extended, Utf16Unit* out, int room) {
         auto& self = *static_cast<FakeKeyNames*>(context);
-        self.rooms.push_back(room);
         const std::u16string name = self.names[key] + (extended ? u" (ext)" : u"");
         const int count = std::min(static_cast<int>(name.size()), room - 1);
         *std::copy_n(name.begin(), count, out) = 0;
@@ -60,18 +57,16 @@ TEST(ComputeSourceOrigin, KeepsThePointAnEighthInsideTheViewAndTheViewInsideTheC
     }
     for (float zoom : {1.1f, 1.5f, 3.0f, 8.0f, 16.0f}) {
         for (int x = 0; x < 3840; x += 97) {
-            const CapturePoint origin = ComputeSourceOrigin(zoom, {x, x % 2160}, 3840, 2160);
-            ASSERT_GE(origin.x, 0);
-            ASSERT_LE(origin.x + VisibleExtent(3840, zoom), 3840);
-            ASSERT_GE(origin.y, 0);
-            ASSERT_LE(origin.y + VisibleExtent(2160, zoom), 2160);
+            const auto [ox, oy] = ComputeSourceOrigin(zoom, {x, x % 2160}, 3840, 2160);
+            ASSERT_TRUE(ox >= 0 && ox + VisibleExtent(3840, zoom) <= 3840) << zoom << " " << x;
+            ASSERT_TRUE(oy >= 0 && oy + VisibleExtent(2160, zoom) <= 2160) << zoom << " " << x;
         }
     }
 }
 
 // Deltas add up to notches of 120 and a turn back drops the rest; one notch down is two zoom-out
 // steps. A stored start level outside the table falls back to 2.
-TEST(WheelZoom, NotchesTheLevelsTheyReachTheLimitsAndTheStartLevel) {
+TEST(WheelZoom, NotchesTheLevelsTheyReachTheLimitsTheStartLevelAndTheAnimatedStep) {
     const std::vector<std::pair<int, int>> runs[] = {
         {{30, 0}, {30, 0}, {30, 0}, {30, 1}, {30, 0}}, // a touchpad swipe: four messages a notch
         {{120, 1}, {240, 2}, {0, 0}, {-120, -1}},
@@ -95,20 +90,18 @@ TEST(WheelZoom, NotchesTheLevelsTheyReachTheLimitsAndTheStartLevel) {
         EXPECT_EQ(motion.current, motion.target);
     }
     // At a limit nothing changes and no timer starts; the level is shown at once.
-    ZoomMotion top = {20.0f, 32.0f, 1.1f}, bottom = {1.0f, 1.0f, 0.8f}, still = {2.0f, 2.0f, 0};
-    EXPECT_FALSE(ApplyWheelZoom(top, 1, true));
-    EXPECT_EQ(top.target, 32.0f);
-    EXPECT_EQ(top.current, 32.0f);
-    EXPECT_FALSE(ApplyWheelZoom(bottom, -3, true));
-    EXPECT_EQ(bottom.target, 1.0f);
-    EXPECT_FALSE(ApplyWheelZoom(still, 0, true));
-    EXPECT_EQ(still.target, 2.0f);
+    const std::pair<ZoomMotion, int> limits[] = {
+        {{20.0f, 32.0f, 1.1f}, 1}, {{1.0f, 1.0f, 0.8f}, -3}, {{2.0f, 2.0f, 0}, 0}};
+    for (auto [motion, notches] : limits) {
+        const float target = motion.target;
+        EXPECT_FALSE(ApplyWheelZoom(motion, notches, true)) << target;
+        EXPECT_EQ(motion.current, target);
+        EXPECT_EQ(motion.target, target);
+    }
     for (uint32_t level : {6u, 100u, 0xFFFFFFFFu}) {
         EXPECT_EQ(StartMagnification(level), 2.0f) << level;
     }
-}
-
-TEST(WheelZoom, AnimatedStepsMoveTheShownLevelOneStepAheadAndJumpWithoutAnimation) {
+    // Animated steps move the shown level one step ahead; without animation they jump.
     ZoomMotion motion = {2.0f, 2.0f, 0.0f};
     EXPECT_TRUE(ApplyWheelZoom(motion, 1, true));
     EXPECT_EQ(motion.target, 4.0f);
@@ -124,12 +117,8 @@ TEST(WheelZoom, AnimatedStepsMoveTheShownLevelOneStepAheadAndJumpWithoutAnimatio
 // One factor of the step per 20 ms of the clock since the animation left its level, however
 // the ticks fall: 1.1 to 2.0 takes 125.4 ms, 2.0 to 1.0 takes 62.1 ms.
 TEST(AdvanceZoom, TheLevelIsTheClocksAndStopsOnTheTarget) {
-    const struct {
-        float from, target, step;
-        double elapsedMs;
-        float level;
-        bool arrived;
-    } rows[] = {
+    // From, target, step, the milliseconds since the start, the level then and whether it arrived.
+    const std::tuple<float, float, float, double, float, bool> rows[] = {
         {1.1f, 2.0f, 1.1f, 0.0, 1.1f, false},
         {1.1f, 2.0f, 1.1f, 40.0, 1.331f, false}, // two steps, in one tick or two
         {1.1f, 2.0f, 1.1f, 125.0, 1.99571f, false},
@@ -139,10 +128,10 @@ TEST(AdvanceZoom, TheLevelIsTheClocksAndStopsOnTheTarget) {
         {2.2f, 4.0f, 1.1f, -5.0, 2.2f, false}, // a clock read before the start counts as 0
         {1.0f, 1.0f, 0.0f, 500.0, 1.0f, true}, // no step: the tick only ends the animation
     };
-    for (const auto& row : rows) {
-        ZoomMotion motion = {row.from, row.target, row.step};
-        EXPECT_EQ(AdvanceZoom(motion, row.from, row.elapsedMs), row.arrived) << row.elapsedMs;
-        EXPECT_NEAR(motion.current, row.level, 1e-5f) << row.elapsedMs;
+    for (const auto& [from, target, step, ms, level, arrived] : rows) {
+        ZoomMotion motion = {from, target, step};
+        EXPECT_EQ(AdvanceZoom(motion, from, ms), arrived) << ms;
+        EXPECT_NEAR(motion.current, level, 1e-5f) << ms;
     }
 }
 
@@ -161,7 +150,6 @@ TEST(TranslateHotkey, SwapsALoneShiftOrAltAndDropsTheExtendedBit) {
 TEST(HotkeyTexts, CtrlShiftAltThenTheKeyEachGivenTheRoomLeftAndTheConflictWithin259Units) {
     FakeKeyNames names;
     EXPECT_EQ(names.Compose(0x731), u"Ctrl+Shift+Alt+1");
-    EXPECT_EQ(names.rooms, (std::vector<int>{128, 123, 117, 113}));
     EXPECT_EQ(names.Compose(0xB2E), u"Ctrl+Shift+Delete (ext)"); // only the key is extended
     EXPECT_EQ(names.Compose(0x3FF), u"Ctrl+Shift+") << "a key without a name";
     names.names[0x11] = std::u16string(126, u'e'); // its "+" is the 127th unit
@@ -178,17 +166,6 @@ TEST(HotkeyTexts, CtrlShiftAltThenTheKeyEachGivenTheRoomLeftAndTheConflictWithin
     EXPECT_EQ(std::u16string_view(out.data()), u"Hot key " + std::u16string(251, u'k'));
 }
 
-TEST(FindDispatchRow, TheFirstRowWithTheKeyWinsAndAMissingKeyFindsNothing) {
-    static constexpr DispatchRow<int> kTable[] = {{0x0001, 1}, {0x0312, 2}, {0x0001, 3}};
-    const auto find = [](std::span<const DispatchRow<int>> table, uint32_t key) {
-        return FindDispatchRow(table, key);
-    };
-    EXPECT_EQ(find(kTable, 0x0001), &kTable[0]);
-    EXPECT_EQ(find(kTable, 0x0312), &kTable[1]);
-    EXPECT_EQ(find(kTable, 0x0002), nullptr);
-    EXPECT_EQ(find({}, 0x0001), nullptr);
-}
-
 // The scaler against the plain definition, pixel by pixel: whole targets and partial areas, at
 // whole and fractional magnifications, with the visible part at the capture's edges and beyond.
 TEST(ScaleView, EveryTargetPixelShowsTheSourcePixelUnderItsCentre) {
@@ -199,52 +176,37 @@ TEST(ScaleView, EveryTargetPixelShowsTheSourcePixelUnderItsCentre) {
     }
     const PixelSurface from = {source.data(), kWidth, kHeight, kWidth};
     ScalerScratch scratch;
-    const struct {
-        float zoom;
-        CapturePoint point;
-        PixelArea area;
-    } cases[] = {{1.1f, {80, 45}, {0, 0, kWidth, kHeight}},
-                 {2.0f, {0, 0}, {0, 0, kWidth, kHeight}},
-                 {2.5f, {159, 89}, {0, 0, kWidth, kHeight}}, // runs of a column: by table
-                 {1.5f, {30, 60}, {17, 3, 101, 77}},         // the same, in part of the target
-                 {4.0f, {100, 30}, {13, 7, 61, 40}},         // a drawn segment's rectangle
-                 {8.0f, {40, 80}, {-5, -5, 300, 300}},       // clipped to the target
-                 {32.0f, {159, 0}, {0, 0, kWidth, kHeight}},
-                 {3.0f, {70, 40}, {50, 50, 50, 60}}}; // empty
-    for (const auto& c : cases) {
-        const CapturePoint origin = ComputeSourceOrigin(c.zoom, c.point, kWidth, kHeight);
-        const VisiblePart part = {origin.x, origin.y, VisibleExtent(kWidth, c.zoom),
-                                  VisibleExtent(kHeight, c.zoom)};
+    const std::tuple<float, CapturePoint, PixelArea> cases[] = {
+        {1.1f, {80, 45}, {0, 0, kWidth, kHeight}},  {2.0f, {0, 0}, {0, 0, kWidth, kHeight}},
+        {2.5f, {159, 89}, {0, 0, kWidth, kHeight}}, // runs of a column: by table
+        {1.5f, {30, 60}, {17, 3, 101, 77}},         // the same, in part of the target
+        {4.0f, {100, 30}, {13, 7, 61, 40}},         // a drawn segment's rectangle
+        {8.0f, {40, 80}, {-5, -5, 300, 300}},       // clipped to the target
+        {32.0f, {159, 0}, {0, 0, kWidth, kHeight}}, {3.0f, {70, 40}, {50, 50, 50, 60}}}; // empty
+    for (const auto& [zoom, point, area] : cases) {
+        const CapturePoint origin = ComputeSourceOrigin(zoom, point, kWidth, kHeight);
+        const VisiblePart part = {origin.x, origin.y, VisibleExtent(kWidth, zoom),
+                                  VisibleExtent(kHeight, zoom)};
         std::vector<uint32_t> target(kWidth * kHeight, 0xDEADBEEF);
-        ScaleView(from, part, {target.data(), kWidth, kHeight, kWidth}, c.area, scratch);
+        ScaleView(from, part, {target.data(), kWidth, kHeight, kWidth}, area, scratch);
         int wrong = 0;
         for (int32_t y = 0; y < kHeight; ++y) {
             for (int32_t x = 0; x < kWidth; ++x) {
                 const bool inside =
-                    x >= c.area.left && x < c.area.right && y >= c.area.top && y < c.area.bottom;
+                    x >= area.left && x < area.right && y >= area.top && y < area.bottom;
                 const int32_t sx = part.x + (2 * x + 1) * part.width / (2 * kWidth);
                 const int32_t sy = part.y + (2 * y + 1) * part.height / (2 * kHeight);
                 const uint32_t expected = inside ? source[sy * kWidth + sx] : 0xDEADBEEF;
                 wrong += target[y * kWidth + x] != expected ? 1 : 0;
             }
         }
-        EXPECT_EQ(wrong, 0) << "zoom " << c.zoom << " at " << c.point.x << ", " << c.point.y;
+        EXPECT_EQ(wrong, 0) << "zoom " << zoom << " at " << point.x << ", " << point.y;
     }
     // A visible part reaching past the source is kept inside it.
     std::vector<uint32_t> target(kWidth * kHeight);
     ScaleView(from, {150, 85, 40, 30}, {target.data(), kWidth, kHeight, kWidth},
               {0, 0, kWidth, kHeight}, scratch);
     EXPECT_EQ(target.back(), source.back());
-}
-
-TEST(ColumnRuns, OneToOneStretchesAndRepeatsBecomeFewRuns) {
-    std::vector<ColumnRun> runs;
-    ColumnRuns(0, 3840, 3840, 0, 1920, runs); // 2.0: every column twice, one run
-    ASSERT_EQ(runs.size(), 1u);
-    EXPECT_EQ(runs[0].repeat, 2);
-    EXPECT_EQ(runs[0].count, 3840);
-    ColumnRuns(0, 3840, 3840, 100, 3490, runs); // 1.1: about one repeat in eleven columns
-    EXPECT_LT(runs.size(), 2u * (3840 - 3490) + 2);
 }
 
 TEST(ChoosePainter, EachPainterPaintsItsTurnsThenTheQuickerPaints) {
@@ -262,9 +224,10 @@ TEST(ChoosePainter, EachPainterPaintsItsTurnsThenTheQuickerPaints) {
     EXPECT_EQ(ChoosePainter(choice, 2.5f), ViewPainter::StretchBlt);
     // Another band is measured on its own.
     EXPECT_EQ(ChoosePainter(choice, 32.0f), ViewPainter::Scaler);
-    EXPECT_EQ(MagnificationBand(1.1f), 0);
-    EXPECT_EQ(MagnificationBand(1.5f), 1);
-    EXPECT_EQ(MagnificationBand(1.75f), 1);
-    EXPECT_EQ(MagnificationBand(2.0f), 2); // whole rows doubled: another cost from 1.75's
-    EXPECT_EQ(MagnificationBand(1000.0f), PainterChoice::kBands - 1);
+    // From 2 whole rows are doubled: another cost from 1.75's.
+    const std::pair<float, int> bands[] = {
+        {1.1f, 0}, {1.5f, 1}, {1.75f, 1}, {2.0f, 2}, {1000.0f, PainterChoice::kBands - 1}};
+    for (auto [zoom, band] : bands) {
+        EXPECT_EQ(MagnificationBand(zoom), band) << zoom;
+    }
 }

@@ -3,21 +3,21 @@
 // program asks of it (see standin_record.h). Never shipped with the program.
 #include <windows.h>
 
+#include <algorithm>
+
 #include "standin_record.h"
 
 namespace {
 
 HINSTANCE module = nullptr;
-HANDLE mapping = nullptr;
 StandInRecord* record = nullptr;
 
 StandInRecord* Record() {
     if (record == nullptr) {
-        mapping = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
-                                     sizeof(StandInRecord), kStandInMappingName);
-        if (mapping != nullptr) {
-            record = static_cast<StandInRecord*>(
-                MapViewOfFile(mapping, FILE_MAP_ALL_ACCESS, 0, 0, sizeof(StandInRecord)));
+        if (HANDLE mapping = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
+                                                sizeof(StandInRecord), kStandInMappingName)) {
+            record =
+                static_cast<StandInRecord*>(MapViewOfFile(mapping, FILE_MAP_ALL_ACCESS, 0, 0, 0));
         }
     }
     return record;
@@ -28,9 +28,7 @@ LRESULT CALLBACK MagnifierProc(HWND window, UINT message, WPARAM wParam, LPARAM 
         return FALSE;
     }
     if (message == WM_PAINT) {
-        PAINTSTRUCT paint;
-        BeginPaint(window, &paint);
-        EndPaint(window, &paint);
+        ValidateRect(window, nullptr);
         return 0;
     }
     return DefWindowProcW(window, message, wParam, lParam);
@@ -41,28 +39,18 @@ LRESULT CALLBACK MagnifierProc(HWND window, UINT message, WPARAM wParam, LPARAM 
 extern "C" {
 
 __declspec(dllexport) BOOL WINAPI MagInitialize() {
-    if (StandInRecord* r = Record()) {
-        InterlockedIncrement(&r->initializeCalls);
-        if (r->failInitialize != 0) {
-            return FALSE;
-        }
+    StandInRecord* r = Record();
+    if (r != nullptr && (InterlockedIncrement(&r->initializeCalls), r->failInitialize != 0)) {
+        return FALSE;
     }
-    WNDCLASSEXW windowClass = {};
-    windowClass.cbSize = sizeof windowClass;
-    windowClass.style = CS_GLOBALCLASS; // created with the program's instance, as the real one
-    windowClass.lpfnWndProc = MagnifierProc;
-    windowClass.hInstance = module;
-    windowClass.lpszClassName = L"Magnifier";
-    RegisterClassExW(&windowClass);
+    // Created with the program's instance, as the real one.
+    WNDCLASSW type = {CS_GLOBALCLASS, MagnifierProc, 0, 0, module, 0, 0, 0, 0, L"Magnifier"};
+    RegisterClassW(&type);
     return TRUE;
 }
 
 __declspec(dllexport) BOOL WINAPI MagUninitialize() {
-    UnregisterClassW(L"Magnifier", module);
-    if (StandInRecord* r = Record()) {
-        InterlockedIncrement(&r->uninitializeCalls);
-    }
-    return TRUE;
+    return UnregisterClassW(L"Magnifier", module), TRUE;
 }
 
 __declspec(dllexport) BOOL WINAPI MagSetWindowTransform(HWND, const float* matrix) {
@@ -70,26 +58,18 @@ __declspec(dllexport) BOOL WINAPI MagSetWindowTransform(HWND, const float* matri
     if (r == nullptr || matrix == nullptr) {
         return FALSE;
     }
-    StandInTransform& slot =
-        r->transforms[static_cast<unsigned long>(r->transformCount) % kStandInHistory];
-    for (int i = 0; i < 9; ++i) {
-        slot.m[i] = matrix[i];
-    }
+    std::copy(matrix, matrix + 9, r->transforms[unsigned(r->transformCount) % kStandInHistory].m);
     InterlockedIncrement(&r->transformCount);
     return TRUE;
 }
 
 __declspec(dllexport) BOOL WINAPI MagSetWindowSource(HWND, RECT source) {
     StandInRecord* r = Record();
-    if (r == nullptr) {
-        return FALSE;
+    if (r != nullptr) {
+        std::copy(&source.left, &source.left + 4, r->source);
+        InterlockedIncrement(&r->sourceCount);
     }
-    r->source[0] = source.left;
-    r->source[1] = source.top;
-    r->source[2] = source.right;
-    r->source[3] = source.bottom;
-    InterlockedIncrement(&r->sourceCount);
-    return TRUE;
+    return r != nullptr;
 }
 
 // Wine has no system cursor switch to forward to.
@@ -100,8 +80,6 @@ __declspec(dllexport) BOOL WINAPI MagShowSystemCursor(BOOL) {
 } // extern "C"
 
 BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, void*) {
-    if (reason == DLL_PROCESS_ATTACH) {
-        module = instance;
-    }
+    module = reason == DLL_PROCESS_ATTACH ? instance : module;
     return TRUE;
 }

@@ -15,7 +15,6 @@ struct StandInTransform {
 
 struct StandInRecord {
     volatile long initializeCalls;
-    volatile long uninitializeCalls;
     volatile long transformCount; // raised after the transform is in its slot
     volatile long failInitialize; // MagInitialize answers FALSE
     volatile long failControl;    // a "Magnifier" window fails its creation
