@@ -194,10 +194,15 @@ void TakeOverLiveZoom(HWND window) {
     ShowWindow(app.liveZoomWindow, SW_HIDE);
 }
 
-// (Re)starts an animation from the level shown now; its ticks read the clock from here on.
-void StartAnimation(HWND window, MainTimer timer) {
+// The animation's ticks count from the level shown now, on the clock from here on.
+void AnchorAnimation() {
     app.zoomAnimationFrom = app.currentZoom;
     app.zoomAnimationStartMs = clockMs();
+}
+
+// (Re)starts an animation from the level shown now.
+void StartAnimation(HWND window, MainTimer timer) {
+    AnchorAnimation();
     SetTimer(window, static_cast<UINT_PTR>(timer), kAnimationIntervalMs, nullptr);
 }
 
@@ -330,6 +335,10 @@ void WheelZoom(HWND window, int notches) {
     app.zoomStep = motion.step;
     if (startTimer) {
         StartAnimation(window, MainTimer::ZoomIn);
+    } else if (app.currentZoom != shownBefore) {
+        // Landed on the target at once (the limit, or a step past it): a tick still running
+        // would count from the level it left and take the view back.
+        AnchorAnimation();
     }
     const bool animating = app.currentZoom != app.targetZoom;
     // The pen marker leaves the image while the view moves; the next move paints it again.

@@ -92,6 +92,32 @@ TEST_F(Modes, EachModeShowsItsFirstFramePaintedAndTheZoomAndBreakMoveByTheClock)
     EXPECT_EQ(standInExecutionState, DWORD(ES_CONTINUOUS));
 }
 
+// A wheel notch that lands at once while the animation runs (here at the largest level) holds:
+// the next tick counts from the level the wheel showed, not from where the animation started.
+TEST_F(Modes, AWheelNotchThatLandsAtOnceHoldsAgainstTheRunningAnimation) {
+    FakeClock clock;
+    app.settings.ZoominSliderLevel = 3; // 2.0
+    const auto wheel = [&](int notches) {
+        SendMessageW(window, WM_MOUSEWHEEL, MAKEWPARAM(0, notches * WHEEL_DELTA), 0);
+    };
+    Hotkey(HotkeyId::Zoom);
+    clock.Advance(200);
+    Tick(MainTimer::ZoomIn);
+    wheel(3); // 4, 8, 16
+    clock.Advance(400);
+    Tick(MainTimer::ZoomIn);
+    ASSERT_EQ(app.currentZoom, 16.0f);
+    wheel(1); // toward 32 from 17.6
+    clock.Advance(100);
+    Tick(MainTimer::ZoomIn);
+    ASSERT_NEAR(app.currentZoom, 28.3448f, 1e-3f);
+    wheel(1); // at the limit: 32 at once
+    ASSERT_EQ(app.currentZoom, 32.0f);
+    Tick(MainTimer::ZoomIn);
+    EXPECT_EQ(app.currentZoom, 32.0f);
+    EXPECT_FALSE(KillTimer(window, static_cast<UINT_PTR>(MainTimer::ZoomIn))); // arrived
+}
+
 // The display devices as the second-display option sees them, and what it asks to change.
 struct DisplayChange {
     std::wstring device;
