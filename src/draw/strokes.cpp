@@ -206,11 +206,7 @@ void EndStroke(HWND window, CapturePoint p) {
         SetPenPoint(p);
         ShowPenMarker(p.x, p.y);
     }
-    app.strokeActive = 0;
-    app.shapeKind = static_cast<int>(ShapeKind::Freehand);
-    if (GetCapture() == window) {
-        ReleaseCapture();
-    }
+    ClearStroke(window);
 }
 
 bool ShapePreviewShown() {
@@ -315,6 +311,14 @@ LRESULT OnCaptureChanged(HWND window) {
     return 0;
 }
 
+void ClearStroke(HWND window) {
+    app.strokeActive = 0;
+    app.shapeKind = static_cast<int>(ShapeKind::Freehand);
+    if (GetCapture() == window) {
+        ReleaseCapture();
+    }
+}
+
 void FinishStrokeNow(HWND window) {
     if (app.zoomActive && app.drawMode && app.strokeActive) {
         EndStroke(window, PenPoint());
@@ -332,11 +336,7 @@ LRESULT OnRightButtonDown(HWND window) {
         TakeOutShapePreview();
         SetCursorPos(app.monitorRect.left + app.zoomPoint.x, app.monitorRect.top + app.zoomPoint.y);
         app.drawMode = 0;
-        app.strokeActive = 0;
-        app.shapeKind = static_cast<int>(ShapeKind::Freehand);
-        if (GetCapture() == window) {
-            ReleaseCapture();
-        }
+        ClearStroke(window);
         RestoreStickyKeys();
         SendMessageW(window, kEndTypingMessage, 0, 0);
         ClipCursor(nullptr);

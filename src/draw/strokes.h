@@ -22,6 +22,9 @@ LRESULT OnCaptureChanged(HWND window);
 // Ends a stroke under way at the pen, as a release there would; nothing without one. The zoom's
 // end calls it, so that no zoom ends with a stroke still open.
 void FinishStrokeNow(HWND window);
+// Forgets any stroke, drawing nothing, and gives back the mouse capture it took. The capture
+// goes last, so the capture change that causes finds no stroke left to finish.
+void ClearStroke(HWND window);
 
 // The image point shown at a client position of the current view; releases any cursor clip.
 CapturePoint ClientPositionToImage(LPARAM position);

@@ -211,10 +211,8 @@ void StartAnimation(HWND window, MainTimer timer) {
 void EnterZoom(HWND window, ZoomEntry entry) {
     const double start = zoomEntryTimes != nullptr ? PerformanceCounterMs() : 0.0;
     app.zoomActive = 1;
-    // Every zoom starts with no stroke under way (a button held when the last one ended does
-    // not draw in this one) and no part of a wheel notch left from before.
-    app.strokeActive = 0;
-    app.shapeKind = 0;
+    // No part of a wheel notch is left from before (no stroke either: FinishZoom, the end of
+    // every zoom, cleared it).
     app.wheelRest = 0;
     // Whatever an interrupted zoom left goes first (its surfaces into the spare record).
     DeleteZoomObjects();
