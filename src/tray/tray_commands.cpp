@@ -47,13 +47,6 @@ UINT TrayDpi(HWND mainWindow) {
     return optionalFunctions.GetDpiForWindow(taskbar != nullptr ? taskbar : mainWindow);
 }
 
-void ForgetTrayIcon() {
-    if (app.trayIcon != nullptr) {
-        DestroyIcon(app.trayIcon);
-        app.trayIcon = nullptr;
-    }
-}
-
 } // namespace
 
 HICON LoadSmallIcon(UINT dpi) {
@@ -68,7 +61,6 @@ void UpdateTrayIcon(HWND mainWindow) {
     NOTIFYICONDATAW icon = IconData(mainWindow);
     if (!app.settings.ShowTrayIcon) {
         Shell_NotifyIconW(NIM_DELETE, &icon);
-        ForgetTrayIcon();
         return;
     }
     icon.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
@@ -78,9 +70,8 @@ void UpdateTrayIcon(HWND mainWindow) {
     if (!Shell_NotifyIconW(NIM_ADD, &icon)) {
         Shell_NotifyIconW(NIM_MODIFY, &icon); // already there: the icon may be for another DPI
     }
-    // The shell shows its own copy; the one it had before is no longer used.
-    ForgetTrayIcon();
-    app.trayIcon = icon.hIcon;
+    // The shell keeps its own copy of the icon, so this one has served.
+    DestroyIcon(icon.hIcon);
 }
 
 LRESULT OnTrayNotify(HWND mainWindow, LPARAM mouseMessage) {
@@ -161,5 +152,4 @@ void ShowTrayMenu(HWND mainWindow, POINT at) {
 void RemoveTrayIcon(HWND mainWindow) {
     NOTIFYICONDATAW icon = IconData(mainWindow);
     Shell_NotifyIconW(NIM_DELETE, &icon);
-    ForgetTrayIcon();
 }

@@ -70,7 +70,6 @@ struct AppState {
     int exitStarted = 0;           // ExitProgram has ended the modes and written the settings
 
     // Tray.
-    HICON trayIcon = nullptr;    // the icon the shell was given last, at the tray's DPI
     int trayDoubleClicked = 0;   // the next left button-up ends a double click
     POINT trayClickPoint = {};   // where a single click's menu opens
 

@@ -144,10 +144,6 @@ LRESULT OnDestroy(HWND window) {
     DeleteAndClear(app.padPictureDC);
     DeleteAndClear(app.padPictureBitmap);
     ReleaseSpareSurfaces();
-    if (app.trayIcon != nullptr) {
-        DestroyIcon(app.trayIcon); // the shell let go of it with the window at the latest
-        app.trayIcon = nullptr;
-    }
     PostQuitMessage(0);
     return 0;
 }
