@@ -408,7 +408,9 @@ std::span<const DispatchRow<CommandHandler>> MainCommandTable() {
 }
 
 void ExitProgram(HWND window) {
-    if (!app.exitStarted) {
+    // A later call (ExitWhenUnwound, or another way out meanwhile) finds what came since.
+    const bool again = app.exitStarted != 0;
+    if (!again) {
         app.exitStarted = 1;
         EndEveryMode(window);
         // A live zoom still showing hid the system cursor; its window gives the cursor back as
@@ -429,8 +431,10 @@ void ExitProgram(HWND window) {
         SetTimer(window, static_cast<UINT_PTR>(MainTimer::ExitWhenUnwound), 100, nullptr);
         return;
     }
-    EndEveryMode(window);   // a zoom the save dialog kept is over by now
-    RemoveTrayIcon(window); // the first run's dialog ends before creation adds the icon
+    if (again) {
+        EndEveryMode(window);   // a zoom the save dialog kept is over by now
+        RemoveTrayIcon(window); // the first run's dialog ends before creation adds the icon
+    }
     DestroyWindow(window);
 }
 
