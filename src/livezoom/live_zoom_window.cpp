@@ -450,6 +450,10 @@ void ShowLiveZoom(HWND window) {
     RevealPainted(frame);
 }
 
+bool LiveZoomShown() {
+    return app.liveZoomWindow != nullptr && IsWindowVisible(app.liveZoomWindow);
+}
+
 void RegisterLiveZoomClass(HINSTANCE instance) {
     WNDCLASSEXW windowClass = {};
     windowClass.cbSize = sizeof windowClass;

@@ -50,6 +50,8 @@ HWND StartLiveZoom(HWND foreground);
 // it: a tool window that stays off the taskbar and out of Alt+Tab, and leaves the presenter's
 // application the keyboard and any menu open in it.
 void ShowLiveZoom(HWND window);
+// Whether the live-zoom window exists and shows now.
+bool LiveZoomShown();
 
 using LiveZoomHandler = LRESULT (*)(HWND window, WPARAM wParam, LPARAM lParam);
 std::span<const DispatchRow<LiveZoomHandler>> LiveZoomMessageTable();

@@ -14,10 +14,6 @@
 
 namespace {
 
-bool LiveZoomShown() {
-    return app.liveZoomWindow != nullptr && IsWindowVisible(app.liveZoomWindow);
-}
-
 void ZoomHotkey(HWND window, ZoomEntry entry) {
     // The save dialog still needs the picture; it ends the zoom itself when it is done with it.
     if (app.optionsDialog != nullptr || app.saveDialogOpen) {
@@ -57,7 +53,7 @@ void LiveZoomHotkey() {
     }
     if (app.liveZoomWindow == nullptr) {
         app.liveZoomWindow = StartLiveZoom(GetForegroundWindow());
-    } else if (IsWindowVisible(app.liveZoomWindow)) {
+    } else if (LiveZoomShown()) {
         SendMessageW(app.liveZoomWindow, WM_KEYDOWN, VK_ESCAPE, 0);
     } else {
         ShowLiveZoom(app.liveZoomWindow);
