@@ -101,6 +101,14 @@ void ShowSystemCursor(BOOL show) {
     }
 }
 
+// The system pointer and Ctrl+Up and Ctrl+Down back to the presenter. The hotkeys belong to
+// the window, so they go before it may.
+void GiveBackCursorAndKeys(HWND window) {
+    ShowSystemCursor(TRUE);
+    UnregisterHotKey(window, static_cast<int>(LiveHotkey::ZoomIn));
+    UnregisterHotKey(window, static_cast<int>(LiveHotkey::ZoomOut));
+}
+
 void StartKeepAliveTimer(HWND window) {
     KillTimer(window, static_cast<UINT_PTR>(LiveTimer::KeepAlive));
     SetTimer(window, static_cast<UINT_PTR>(LiveTimer::KeepAlive), kKeepAliveMs, nullptr);
@@ -293,10 +301,7 @@ void Show(HWND window) {
 
 void Hide(HWND window) {
     KillTimer(window, static_cast<UINT_PTR>(LiveTimer::Tick));
-    ShowSystemCursor(TRUE);
-    // The hotkeys go before the window may: they belong to it.
-    UnregisterHotKey(window, static_cast<int>(LiveHotkey::ZoomIn));
-    UnregisterHotKey(window, static_cast<int>(LiveHotkey::ZoomOut));
+    GiveBackCursorAndKeys(window);
     if (!BeforeWindows7()) {
         DestroyWindow(window);
         return;
@@ -330,9 +335,7 @@ LRESULT OnSettingChange(HWND window, WPARAM, LPARAM) {
 // error is kept for StartLiveZoom, which tells the presenter; a failed step may leave no code.
 LRESULT FailStart(HWND window, DWORD error) {
     KillTimer(window, static_cast<UINT_PTR>(LiveTimer::Tick));
-    ShowSystemCursor(TRUE);
-    UnregisterHotKey(window, static_cast<int>(LiveHotkey::ZoomIn));
-    UnregisterHotKey(window, static_cast<int>(LiveHotkey::ZoomOut));
+    GiveBackCursorAndKeys(window);
     if (liveZoom.magnifierControl != nullptr) {
         DestroyWindow(liveZoom.magnifierControl);
         liveZoom.magnifierControl = nullptr;
@@ -388,9 +391,7 @@ LRESULT OnCreate(HWND window, WPARAM, LPARAM create) {
 LRESULT OnDestroy(HWND window, WPARAM, LPARAM) {
     // Destroyed while shown (a setting change before Windows 7): the cursor and Ctrl+Up and
     // Ctrl+Down must come back.
-    ShowSystemCursor(TRUE);
-    UnregisterHotKey(window, static_cast<int>(LiveHotkey::ZoomIn));
-    UnregisterHotKey(window, static_cast<int>(LiveHotkey::ZoomOut));
+    GiveBackCursorAndKeys(window);
     liveZoom.magnifierControl = nullptr;
     if (app.liveZoomWindow == window) {
         app.liveZoomWindow = nullptr;
