@@ -125,17 +125,6 @@ void DetachSecondDisplay() {
     displaySettings.change(kSecondDisplay, &mode, nullptr, 0, nullptr);
 }
 
-// The display stays on, and the machine awake, for as long as a break shows; the low-power and
-// power-off phases of the screen saver's settings have done nothing since Windows Vista.
-void KeepDisplayOn(bool on) {
-    if (app.displayKeptOn == (on ? 1 : 0)) {
-        return;
-    }
-    setThreadExecutionState(on ? ES_CONTINUOUS | ES_DISPLAY_REQUIRED | ES_SYSTEM_REQUIRED
-                               : ES_CONTINUOUS);
-    app.displayKeptOn = on ? 1 : 0;
-}
-
 // Frees everything a break made (pictures, fonts, DCs and the bitmap).
 void ReleaseBreakObjects() {
     DeleteAndClear(app.breakPictureDC);
@@ -149,21 +138,23 @@ void ReleaseBreakObjects() {
 }
 
 // No screen saver and the display kept on for the break; what the presenter had is recorded
-// once, so a restarted break does not record its own switched-off state.
+// once, so a restarted break does not record its own switched-off state. The display stays on,
+// and the machine awake, for as long as a break shows: the low-power and power-off phases of the
+// screen saver's settings have done nothing since Windows Vista.
 void SuspendPowerSaving() {
     if (!app.powerStateSaved) {
         SystemParametersInfoW(SPI_GETSCREENSAVEACTIVE, 0, &app.savedScreenSaverActive, 0);
+        setThreadExecutionState(ES_CONTINUOUS | ES_DISPLAY_REQUIRED | ES_SYSTEM_REQUIRED);
         app.powerStateSaved = 1;
     }
     SystemParametersInfoW(SPI_SETSCREENSAVEACTIVE, 0, nullptr, 0);
-    KeepDisplayOn(true);
 }
 
 void RestorePowerSaving() {
-    KeepDisplayOn(false);
     if (!app.powerStateSaved) {
         return;
     }
+    setThreadExecutionState(ES_CONTINUOUS);
     SystemParametersInfoW(SPI_SETSCREENSAVEACTIVE, app.savedScreenSaverActive ? 1 : 0, nullptr, 0);
     app.powerStateSaved = 0;
 }
