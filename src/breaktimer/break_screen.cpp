@@ -71,18 +71,16 @@ HBITMAP DesktopUnderBreak(HBITMAP kept, bool breakShown, const RECT& covered) {
 
 constexpr const wchar_t* kSecondDisplay = L"\\\\.\\DISPLAY2";
 
-// Whether the second display device exists and is part of the desktop now.
-bool SecondDisplayInUse(bool* exists) {
+// Whether the second display device exists but is not part of the desktop now.
+bool SecondDisplayDetached() {
     DISPLAY_DEVICEW device = {};
     device.cb = sizeof device;
     for (DWORD i = 0; displaySettings.enumDevices(nullptr, i, &device, 0); ++i) {
         if (lstrcmpiW(device.DeviceName, kSecondDisplay) == 0) {
-            *exists = true;
-            return (device.StateFlags & DISPLAY_DEVICE_ATTACHED_TO_DESKTOP) != 0;
+            return (device.StateFlags & DISPLAY_DEVICE_ATTACHED_TO_DESKTOP) == 0;
         }
         device.cb = sizeof device;
     }
-    *exists = false;
     return false;
 }
 
@@ -93,8 +91,7 @@ bool SecondDisplayInUse(bool* exists) {
 // break screen itself still shows on the monitor under the cursor, which an attach puts on the
 // primary display.
 void AttachSecondDisplay() {
-    bool exists = false;
-    if (SecondDisplayInUse(&exists) || !exists) {
+    if (!SecondDisplayDetached()) {
         return;
     }
     DEVMODEW mode = {};
