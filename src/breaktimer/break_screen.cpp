@@ -194,11 +194,16 @@ int64_t CountElapsedMs() {
     return static_cast<int64_t>(clockMs() - app.breakCountStartMs);
 }
 
+// The clock counts down from `from` as of now.
+void CountFrom(int32_t from) {
+    app.breakCountFrom = from;
+    app.breakCountStartMs = clockMs();
+}
+
 // The count as it stands is where the clock counts on from: after an arrow key or the wheel
 // the next second goes a full second later.
 void RestartCountdown(HWND window) {
-    app.breakCountFrom = app.breakSecondsLeft;
-    app.breakCountStartMs = clockMs();
+    CountFrom(app.breakSecondsLeft);
     SetTimer(window, kBreakTimer, kTickMs, nullptr);
 }
 
@@ -262,8 +267,7 @@ LRESULT StartBreak(HWND window) {
     ApplyBreakOpacity(window, BreakOpacityPercent(s.BreakOpacity));
     SuspendPowerSaving();
     // The first tick, at once, shows the full time, a second less than the count starts at.
-    app.breakCountFrom = app.breakSecondsLeft - 1;
-    app.breakCountStartMs = clockMs();
+    CountFrom(app.breakSecondsLeft - 1);
     SendMessageW(window, WM_TIMER, kBreakTimer, 0);
     const FirstFrame frame = CloakUntilPainted(window);
     SetWindowPos(window, HWND_TOPMOST, app.monitorRect.left, app.monitorRect.top, width, height,
