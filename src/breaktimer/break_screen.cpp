@@ -71,18 +71,16 @@ HBITMAP DesktopUnderBreak(HBITMAP kept, bool breakShown, const RECT& covered) {
 
 constexpr const wchar_t* kSecondDisplay = L"\\\\.\\DISPLAY2";
 
-// Whether the second display device exists and is part of the desktop now.
-bool SecondDisplayInUse(bool* exists) {
+// Whether the second display device exists but is not part of the desktop now.
+bool SecondDisplayDetached() {
     DISPLAY_DEVICEW device = {};
     device.cb = sizeof device;
     for (DWORD i = 0; displaySettings.enumDevices(nullptr, i, &device, 0); ++i) {
         if (lstrcmpiW(device.DeviceName, kSecondDisplay) == 0) {
-            *exists = true;
-            return (device.StateFlags & DISPLAY_DEVICE_ATTACHED_TO_DESKTOP) != 0;
+            return (device.StateFlags & DISPLAY_DEVICE_ATTACHED_TO_DESKTOP) == 0;
         }
         device.cb = sizeof device;
     }
-    *exists = false;
     return false;
 }
 
@@ -93,8 +91,7 @@ bool SecondDisplayInUse(bool* exists) {
 // break screen itself still shows on the monitor under the cursor, which an attach puts on the
 // primary display.
 void AttachSecondDisplay() {
-    bool exists = false;
-    if (SecondDisplayInUse(&exists) || !exists) {
+    if (!SecondDisplayDetached()) {
         return;
     }
     DEVMODEW mode = {};
@@ -125,17 +122,6 @@ void DetachSecondDisplay() {
     displaySettings.change(kSecondDisplay, &mode, nullptr, 0, nullptr);
 }
 
-// The display stays on, and the machine awake, for as long as a break shows; the low-power and
-// power-off phases of the screen saver's settings have done nothing since Windows Vista.
-void KeepDisplayOn(bool on) {
-    if (app.displayKeptOn == (on ? 1 : 0)) {
-        return;
-    }
-    setThreadExecutionState(on ? ES_CONTINUOUS | ES_DISPLAY_REQUIRED | ES_SYSTEM_REQUIRED
-                               : ES_CONTINUOUS);
-    app.displayKeptOn = on ? 1 : 0;
-}
-
 // Frees everything a break made (pictures, fonts, DCs and the bitmap).
 void ReleaseBreakObjects() {
     DeleteAndClear(app.breakPictureDC);
@@ -149,21 +135,23 @@ void ReleaseBreakObjects() {
 }
 
 // No screen saver and the display kept on for the break; what the presenter had is recorded
-// once, so a restarted break does not record its own switched-off state.
+// once, so a restarted break does not record its own switched-off state. The display stays on,
+// and the machine awake, for as long as a break shows: the low-power and power-off phases of the
+// screen saver's settings have done nothing since Windows Vista.
 void SuspendPowerSaving() {
     if (!app.powerStateSaved) {
         SystemParametersInfoW(SPI_GETSCREENSAVEACTIVE, 0, &app.savedScreenSaverActive, 0);
+        setThreadExecutionState(ES_CONTINUOUS | ES_DISPLAY_REQUIRED | ES_SYSTEM_REQUIRED);
         app.powerStateSaved = 1;
     }
     SystemParametersInfoW(SPI_SETSCREENSAVEACTIVE, 0, nullptr, 0);
-    KeepDisplayOn(true);
 }
 
 void RestorePowerSaving() {
-    KeepDisplayOn(false);
     if (!app.powerStateSaved) {
         return;
     }
+    setThreadExecutionState(ES_CONTINUOUS);
     SystemParametersInfoW(SPI_SETSCREENSAVEACTIVE, app.savedScreenSaverActive ? 1 : 0, nullptr, 0);
     app.powerStateSaved = 0;
 }
@@ -206,11 +194,16 @@ int64_t CountElapsedMs() {
     return static_cast<int64_t>(clockMs() - app.breakCountStartMs);
 }
 
+// The clock counts down from `from` as of now.
+void CountFrom(int32_t from) {
+    app.breakCountFrom = from;
+    app.breakCountStartMs = clockMs();
+}
+
 // The count as it stands is where the clock counts on from: after an arrow key or the wheel
 // the next second goes a full second later.
 void RestartCountdown(HWND window) {
-    app.breakCountFrom = app.breakSecondsLeft;
-    app.breakCountStartMs = clockMs();
+    CountFrom(app.breakSecondsLeft);
     SetTimer(window, kBreakTimer, kTickMs, nullptr);
 }
 
@@ -274,8 +267,7 @@ LRESULT StartBreak(HWND window) {
     ApplyBreakOpacity(window, BreakOpacityPercent(s.BreakOpacity));
     SuspendPowerSaving();
     // The first tick, at once, shows the full time, a second less than the count starts at.
-    app.breakCountFrom = app.breakSecondsLeft - 1;
-    app.breakCountStartMs = clockMs();
+    CountFrom(app.breakSecondsLeft - 1);
     SendMessageW(window, WM_TIMER, kBreakTimer, 0);
     const FirstFrame frame = CloakUntilPainted(window);
     SetWindowPos(window, HWND_TOPMOST, app.monitorRect.left, app.monitorRect.top, width, height,

@@ -53,8 +53,19 @@ void PlaceInputMethodAtCaret(HWND window) {
     CANDIDATEFORM candidates = {
         0, CFS_EXCLUDE, {top.x, bottom.y}, {top.x, top.y, bottom.x, bottom.y}};
     ImmSetCandidateWindow(context, &candidates);
+    ImmReleaseContext(window, context);
+}
+
+// The composition in the caret's height as the view shows it. Set once as typing begins: the
+// height stays until the text size changes, which begins typing again.
+void SizeInputMethodFont(HWND window) {
+    HIMC context = ImmGetContext(window);
+    if (context == nullptr) {
+        return;
+    }
     LOGFONTW font = TypingLogFont(app.settings);
-    font.lfHeight = bottom.y - top.y;
+    font.lfHeight =
+        ClientPointOf({0, app.caretRect.bottom}).y - ClientPointOf({0, app.caretRect.top}).y;
     ImmSetCompositionFontW(context, &font);
     ImmReleaseContext(window, context);
 }
@@ -123,6 +134,7 @@ void BeginTyping(HWND window, LPARAM lParam) {
         app.textPoint = {p.x, p.y};
     }
     DrawCaret(window, app.textPoint);
+    SizeInputMethodFont(window);
 }
 
 } // namespace

@@ -167,7 +167,6 @@ struct AppState {
     // as it was when it ends (valid while powerStateSaved is 1).
     int powerStateSaved = 0;
     BOOL savedScreenSaverActive = FALSE;
-    int displayKeptOn = 0;         // the break asked the system to keep the display on
     int secondDisplayAttached = 0; // the break attached \\.\DISPLAY2 and detaches it
 
     // The in-memory settings, with their defaults until ReadSettings replaces them.
