@@ -279,8 +279,10 @@ bool Is64BitSystem(const Wow64Queries& queries) {
         int attributes = 0;
         const bool answered = queries.getMachineTypeAttributes != nullptr &&
                               SUCCEEDED(queries.getMachineTypeAttributes(kMachineAmd64, &attributes));
-        return NativeMachineRuns64BitBuild(
-            nativeMachine, X64EmulationFrom(answered, static_cast<uint32_t>(attributes)));
+        // Other bits (kernel mode alone) do not let the x64 build run.
+        const bool userEnabled =
+            answered && (static_cast<uint32_t>(attributes) & kMachineUserEnabled) != 0;
+        return NativeMachineRuns64BitBuild(nativeMachine, userEnabled);
     }
     if (queries.isWow64Process != nullptr) {
         BOOL wow64 = FALSE;
