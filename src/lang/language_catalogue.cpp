@@ -213,7 +213,7 @@ bool BuildLanguageCatalogue() {
     // Started at logon from the Run key, the current directory is the system folder: the files
     // beside the program are found all the same. A name found twice is the first folder's.
     languages.folders = {CurrentDirectory()};
-    const std::wstring own = WithoutSeparator(ProgramFolder());
+    const std::wstring own = ProgramFolder();
     if (!own.empty() && CompareStringOrdinal(own.c_str(), -1, languages.folders[0].c_str(), -1,
                                              TRUE) != CSTR_EQUAL) {
         languages.folders.push_back(own);

@@ -44,7 +44,8 @@ struct Launch {
     std::wstring program;
     bool deleteAfter = false;
     HANDLE guard = INVALID_HANDLE_VALUE;
-    std::wstring perUserFolder; // the copy's folder when it is the user's: it goes with the copy
+    // When the copy is the user's: its folders, outermost first, which go with it.
+    std::vector<std::wstring> perUserFolders;
 };
 
 bool SameBytes(HANDLE file, const CarriedImage& image) {
@@ -195,6 +196,11 @@ void RemoveLeftoverCopies(const std::wstring& root, const std::wstring& keep) {
     RemoveDirectoryW(root.c_str()); // only when nothing is left in it
 }
 
+// A path without its last part (PerUserCopyPath always has a folder above the copy's file).
+std::wstring ParentFolder(const std::wstring& path) {
+    return path.substr(0, path.rfind(L'\\'));
+}
+
 DWORD ChooseLaunch(HMODULE imageModule, const wchar_t* programPath, Launch& launch) {
     const CarriedImage image = FindCarriedImage(imageModule);
     const std::wstring beside = ExtractedBuildName(programPath);
@@ -210,7 +216,6 @@ DWORD ChooseLaunch(HMODULE imageModule, const wchar_t* programPath, Launch& laun
         return ERROR_SUCCESS;
     }
     const std::wstring localAppData = LocalAppData();
-    const std::wstring root = PerUserCopyRoot(localAppData);
     DWORD error = PlaceCopy(image, beside, OtherFile::Stays, {}, launch);
     if (error == ERROR_FILE_EXISTS) {
         // Another build has the name (an older release, or not ours at all): it stays as it is.
@@ -218,22 +223,25 @@ DWORD ChooseLaunch(HMODULE imageModule, const wchar_t* programPath, Launch& laun
     }
     if (error == ERROR_SUCCESS) {
         if (!localAppData.empty()) {
-            RemoveLeftoverCopies(root, L"");
+            RemoveLeftoverCopies(PerUserCopyRoot(localAppData), L"");
         }
         return ERROR_SUCCESS;
     }
     if (localAppData.empty()) {
         return error;
     }
-    // The program's folder refuses the copy: the user's own folder takes it.
-    const uint64_t fingerprint = ImageFingerprint({image.bytes, image.size});
-    const std::wstring folder = root + L"\\" + FingerprintFolderName(fingerprint);
-    RemoveLeftoverCopies(root, FingerprintFolderName(fingerprint));
-    if (PlaceCopy(image, PerUserCopyPath(localAppData, programPath, fingerprint),
-                  OtherFile::IsReplaced, {root, folder}, launch) != ERROR_SUCCESS) {
+    // The program's folder refuses the copy: the user's own folder takes it. The copy's path
+    // gives its fingerprint folder and the root that holds it.
+    const std::wstring path =
+        PerUserCopyPath(localAppData, programPath, ImageFingerprint({image.bytes, image.size}));
+    const std::wstring folder = ParentFolder(path);
+    const std::wstring root = ParentFolder(folder);
+    RemoveLeftoverCopies(root, folder.substr(root.size() + 1));
+    const std::vector<std::wstring> folders = {root, folder};
+    if (PlaceCopy(image, path, OtherFile::IsReplaced, folders, launch) != ERROR_SUCCESS) {
         return error; // the program folder's reason is the one the user can act on
     }
-    launch.perUserFolder = folder;
+    launch.perUserFolders = folders;
     return ERROR_SUCCESS;
 }
 
@@ -245,10 +253,9 @@ void RemoveCopy(const Launch& launch) {
         return;
     }
     DeleteFileW(launch.program.c_str());
-    if (!launch.perUserFolder.empty()) {
-        RemoveDirectoryW(launch.perUserFolder.c_str());
-        const std::size_t slash = launch.perUserFolder.rfind(L'\\');
-        RemoveDirectoryW(launch.perUserFolder.substr(0, slash).c_str());
+    for (auto folder = launch.perUserFolders.rbegin(); folder != launch.perUserFolders.rend();
+         ++folder) {
+        RemoveDirectoryW(folder->c_str());
     }
 }
 
@@ -279,8 +286,10 @@ bool Is64BitSystem(const Wow64Queries& queries) {
         int attributes = 0;
         const bool answered = queries.getMachineTypeAttributes != nullptr &&
                               SUCCEEDED(queries.getMachineTypeAttributes(kMachineAmd64, &attributes));
-        return NativeMachineRuns64BitBuild(
-            nativeMachine, X64EmulationFrom(answered, static_cast<uint32_t>(attributes)));
+        // Other bits (kernel mode alone) do not let the x64 build run.
+        const bool userEnabled =
+            answered && (static_cast<uint32_t>(attributes) & kMachineUserEnabled) != 0;
+        return NativeMachineRuns64BitBuild(nativeMachine, userEnabled);
     }
     if (queries.isWow64Process != nullptr) {
         BOOL wow64 = FALSE;

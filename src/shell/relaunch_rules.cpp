@@ -63,17 +63,10 @@ bool IsFingerprintFolderName(Utf16View name) {
            });
 }
 
-X64Emulation X64EmulationFrom(bool answered, uint32_t attributes) {
-    if (!answered) {
-        return X64Emulation::Unknown;
-    }
-    return (attributes & kMachineUserEnabled) != 0 ? X64Emulation::Present : X64Emulation::Absent;
-}
-
-bool NativeMachineRuns64BitBuild(uint16_t nativeMachine, X64Emulation emulation) {
+bool NativeMachineRuns64BitBuild(uint16_t nativeMachine, bool x64UserEnabled) {
     if (nativeMachine == kMachineArm64) {
         // Only a system that says so runs x64 programs; an x64 start elsewhere cannot run.
-        return emulation == X64Emulation::Present;
+        return x64UserEnabled;
     }
     return nativeMachine == kMachineAmd64;
 }

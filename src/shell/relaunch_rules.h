@@ -36,9 +36,7 @@ bool IsFingerprintFolderName(Utf16View name);
 constexpr uint16_t kMachineAmd64 = 0x8664;
 constexpr uint16_t kMachineArm64 = 0xAA64;
 constexpr uint16_t kMachineI386 = 0x014C;
-enum class X64Emulation { Unknown, Present, Absent };
-// What GetMachineTypeAttributes for x64 said: nothing (missing or failed), or its attributes,
-// of which UserEnabled (bit 0) means x64 programs run in user mode.
+// Of GetMachineTypeAttributes' answer for x64, UserEnabled (bit 0) means x64 programs run in
+// user mode; `x64UserEnabled` is false when there was no answer (missing or failed).
 constexpr uint32_t kMachineUserEnabled = 1;
-X64Emulation X64EmulationFrom(bool answered, uint32_t attributes);
-bool NativeMachineRuns64BitBuild(uint16_t nativeMachine, X64Emulation emulation);
+bool NativeMachineRuns64BitBuild(uint16_t nativeMachine, bool x64UserEnabled);
