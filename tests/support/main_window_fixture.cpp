@@ -7,6 +7,7 @@
 #include "draw/sticky_keys.h"
 #include "settings/registry_store.h"
 #include "shell/optional_functions.h"
+#include "support/mode_cycles.h"
 #include "zoom/app_state.h"
 #include "zoom/main_window.h"
 #include "zoom/zoom_view.h"
@@ -69,7 +70,7 @@ void MainWindowTest::TearDown() {
     if (IsWindow(window)) {
         if (app.zoomActive) {
             app.settings.AnimateZoom = 0;
-            SendMessageW(window, WM_HOTKEY, 0, 0);
+            Hotkey(window, HotkeyId::Zoom);
         }
         for (int id = 0; id < 4; ++id) {
             UnregisterHotKey(window, id);
