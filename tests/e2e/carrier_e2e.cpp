@@ -49,11 +49,11 @@ TEST(Carrier, FromAFolderThatRefusesWritesAutoStartNamesTheCarrier) {
     SendDlgItemMessageW(options, IDC_RUN_AT_LOGON, BM_SETCHECK, BST_CHECKED, 0);
     EXPECT_TRUE(CloseDialog(options, IDOK));
     const std::wstring quoted = L"\"" + program.wstring() + L"\"";
-    EXPECT_EQ(ReadString(kTestRunKey, L"Vistrel"), quoted);
+    EXPECT_EQ(ReadString(kRunKeyPath, L"Vistrel"), quoted);
     PostMessageW(mainWindow, WM_COMMAND, kExitCommand, 0);
     ASSERT_EQ(carrier.wait_for(std::chrono::seconds(10)), std::future_status::ready);
     EXPECT_EQ(carrier.get(), 0);
-    EXPECT_EQ(ReadString(kTestRunKey, L"Vistrel"), quoted);
+    EXPECT_EQ(ReadString(kRunKeyPath, L"Vistrel"), quoted);
     ClearProgramRegistry();
 }
 

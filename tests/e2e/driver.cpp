@@ -203,22 +203,11 @@ std::optional<POINT> TrayIconOnScreen() {
 }
 
 void ClearProgramRegistry(bool firstRun) {
-    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\tarnove");
-    RegDeleteKeyValueW(HKEY_CURRENT_USER, kTestRunKey, L"Vistrel");
+    RegDeleteTreeW(HKEY_CURRENT_USER, kVendorKeyPath);
+    RegDeleteKeyValueW(HKEY_CURRENT_USER, kRunKeyPath, L"Vistrel");
     if (!firstRun) {
         WriteSettings({{L"OptionShown", 1}});
     }
-}
-
-void WriteSettings(std::initializer_list<std::pair<const wchar_t*, DWORD>> values) {
-    for (const auto& [name, value] : values) {
-        RegSetKeyValueW(HKEY_CURRENT_USER, kTestSettingsKey, name, REG_DWORD, &value, sizeof value);
-    }
-}
-
-void WriteString(const wchar_t* name, const std::wstring& value, const wchar_t* key) {
-    RegSetKeyValueW(HKEY_CURRENT_USER, key, name, REG_SZ, value.c_str(),
-                    static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
 }
 
 std::optional<std::wstring> ReadString(const wchar_t* keyPath, const wchar_t* name) {

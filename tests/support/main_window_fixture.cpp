@@ -8,6 +8,7 @@
 #include "settings/registry_store.h"
 #include "shell/optional_functions.h"
 #include "support/mode_cycles.h"
+#include "support/stored_settings.h"
 #include "zoom/app_state.h"
 #include "zoom/main_window.h"
 #include "zoom/zoom_view.h"
@@ -50,10 +51,7 @@ void MainWindowTest::SetUp() {
         return std::exchange(standInExecutionState, state);
     };
     RegDeleteTreeW(HKEY_CURRENT_USER, kVendorKeyPath);
-    const DWORD shown = 1;
-    ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, kSettingsKeyPath, L"OptionShown", REG_DWORD,
-                              &shown, sizeof shown),
-              ERROR_SUCCESS);
+    ASSERT_TRUE(WriteSettings({{L"OptionShown", 1}}));
     ResetAppState();
     BindOptionalFunctions();
     zoomExitPauseMs = 0;

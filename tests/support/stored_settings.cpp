@@ -1,7 +1,5 @@
-// Reading the stored settings (see stored_settings.h).
+// Reading and writing the stored settings (see stored_settings.h).
 #include "support/stored_settings.h"
-
-#include "settings/registry_store.h"
 
 namespace {
 
@@ -33,11 +31,24 @@ std::vector<std::wstring> SettingValueNames() {
     if (RegOpenKeyExW(HKEY_CURRENT_USER, kSettingsKeyPath, 0, KEY_READ, &key) != ERROR_SUCCESS)
         return names;
     wchar_t name[256] = {};
-    for (DWORD index = 0, length = 256;
-         RegEnumValueW(key, index, name, &length, nullptr, nullptr, nullptr, nullptr) ==
-         ERROR_SUCCESS;
+    for (DWORD index = 0, length = 256; RegEnumValueW(key, index, name, &length, nullptr, nullptr,
+                                                      nullptr, nullptr) == ERROR_SUCCESS;
          ++index, length = 256)
         names.emplace_back(name);
     RegCloseKey(key);
     return names;
+}
+
+bool WriteSettings(std::initializer_list<std::pair<const wchar_t*, DWORD>> values) {
+    bool written = true;
+    for (const auto& [name, value] : values) {
+        written &= RegSetKeyValueW(HKEY_CURRENT_USER, kSettingsKeyPath, name, REG_DWORD, &value,
+                                   sizeof value) == ERROR_SUCCESS;
+    }
+    return written;
+}
+
+void WriteString(const wchar_t* name, const std::wstring& value, const wchar_t* key) {
+    RegSetKeyValueW(HKEY_CURRENT_USER, key, name, REG_SZ, value.c_str(),
+                    static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
 }
