@@ -367,13 +367,16 @@ Screenshot CaptureSettledScreen(DWORD timeoutMs) {
 Screenshot PixelsOfBitmap(HBITMAP bitmap) {
     BITMAP size = {};
     GetObjectW(bitmap, sizeof size, &size);
-    return Painted(size.bmWidth, size.bmHeight, [&](HDC dc) {
-        BITMAPINFO info = TopDown32(size.bmWidth, size.bmHeight);
-        std::vector<uint32_t> bits(static_cast<size_t>(size.bmWidth) * size.bmHeight);
-        GetDIBits(dc, bitmap, 0, size.bmHeight, bits.data(), &info, DIB_RGB_COLORS);
-        SetDIBitsToDevice(dc, 0, 0, size.bmWidth, size.bmHeight, 0, 0, 0, size.bmHeight,
-                          bits.data(), &info, DIB_RGB_COLORS);
-    });
+    Screenshot shot = {size.bmWidth, size.bmHeight,
+                       std::vector<uint32_t>(static_cast<size_t>(size.bmWidth) * size.bmHeight)};
+    BITMAPINFO info = TopDown32(shot.width, shot.height);
+    HDC screen = GetDC(nullptr);
+    GetDIBits(screen, bitmap, 0, shot.height, shot.pixels.data(), &info, DIB_RGB_COLORS);
+    ReleaseDC(nullptr, screen);
+    for (uint32_t& pixel : shot.pixels) {
+        pixel &= 0xFFFFFF; // the top byte is no colour
+    }
+    return shot;
 }
 
 Screenshot ClipboardPicture() {
