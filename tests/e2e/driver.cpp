@@ -119,7 +119,7 @@ HWND VistrelProcess::WaitForOptionsDialog() const {
             const std::vector<HWND> dialogs = OptionsDialogsOf(Id());
             dialog = dialogs.size() == 1 ? dialogs[0] : nullptr;
             return dialog != nullptr && GetForegroundWindow() == dialog &&
-                   !ControlText(GetDlgItem(dialog, IDC_VERSION_LINE)).empty() && Idle();
+                   !WindowText(GetDlgItem(dialog, IDC_VERSION_LINE)).empty() && Idle();
         },
         10000);
     return dialog;
@@ -164,13 +164,6 @@ HWND DescendantOf(HWND root, int id) {
         }
     }
     return nullptr;
-}
-
-std::wstring ControlText(HWND control) {
-    wchar_t text[256] = {};
-    SendMessageTimeoutW(control, WM_GETTEXT, 256, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG,
-                        2000, nullptr);
-    return text;
 }
 
 std::vector<HWND> OptionsDialogsOf(DWORD processId) {

@@ -39,7 +39,6 @@ inline const auto HasKeyboardFocus = [](HWND w) {
     return GetForegroundWindow() == w && HasFocus(w);
 };
 HWND DescendantOf(HWND root, int id);                // visible; an options page is a child
-std::wstring ControlText(HWND control);              // WM_GETTEXT reaches others
 std::vector<HWND> OptionsDialogsOf(DWORD processId); // the visible ones
 // Posts the button's command to the dialog and waits until it has gone.
 bool CloseDialog(HWND dialog, int button = IDCANCEL);

@@ -72,8 +72,8 @@ TEST_F(Language, TheLanguageButtonReopensTheOptionsInChineseAndTheTrayMenuFollow
     HWND chinese = WaitForOptionsDialog();
     ASSERT_NE(chinese, nullptr);
     EXPECT_NE(chinese, dialog);
-    EXPECT_EQ(ControlText(GetDlgItem(chinese, IDCANCEL)), L"取消");
-    EXPECT_EQ(ControlText(DescendantOf(chinese, IDC_ZOOM_HOTKEY_LABEL)), L"放大快捷键：");
+    EXPECT_EQ(WindowText(GetDlgItem(chinese, IDCANCEL)), L"取消");
+    EXPECT_EQ(WindowText(DescendantOf(chinese, IDC_ZOOM_HOTKEY_LABEL)), L"放大快捷键：");
     ASSERT_TRUE(CloseDialog(chinese));
 
     // The real tray menu's picture, now and after a restart from the stored choice.

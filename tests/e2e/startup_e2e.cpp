@@ -75,7 +75,7 @@ TEST_F(Startup, FirstRunOpensTheOptionsStoresOnlyThePathAndTheDefaultsThenTakeNo
     for (const WORD digit : {'1', '2', '3', '4'}) {
         PressKey(digit, {VK_SHIFT});
     }
-    EXPECT_TRUE(WaitUntil([&] { return ControlText(other.window) == L"!@#$"; }));
+    EXPECT_TRUE(WaitUntil([&] { return WindowText(other.window) == L"!@#$"; }));
     EXPECT_FALSE(Shown());
 }
 
