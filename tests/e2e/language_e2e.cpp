@@ -1,8 +1,7 @@
 // End to end: languages in the real program. The options dialog's language button switches to
 // the built-in Simplified Chinese and reopens the dialog translated; the tray menu follows, and
-// so does a new start from the stored choice. A "*.lang" file still loads after a file dialog moved
-// the current directory. Menus of another process cannot be read, so the program's menu is
-// compared, pixel for pixel, with menus built here from the expected texts.
+// so does a new start from the stored choice. Menus of another process cannot be read, so the
+// program's menu is compared, pixel for pixel, with menus built here from the expected texts.
 #include <atomic>
 #include <string>
 #include <vector>
