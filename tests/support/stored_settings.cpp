@@ -1,6 +1,8 @@
 // Reading and writing the stored settings (see stored_settings.h).
 #include "support/stored_settings.h"
 
+#include <gtest/gtest.h>
+
 namespace {
 
 template <typename Value> std::optional<Value> Read(const wchar_t* name, DWORD type, Value value) {
@@ -25,6 +27,12 @@ std::optional<std::wstring> StoredText(const wchar_t* name) {
     return text ? std::optional<std::wstring>(text->units) : std::nullopt;
 }
 
+void ExpectStored(SettingDwords values) {
+    for (const auto& [name, value] : values) {
+        EXPECT_EQ(StoredSetting(name), value) << name;
+    }
+}
+
 std::vector<std::wstring> SettingValueNames() {
     std::vector<std::wstring> names;
     HKEY key = nullptr;
@@ -39,7 +47,7 @@ std::vector<std::wstring> SettingValueNames() {
     return names;
 }
 
-bool WriteSettings(std::initializer_list<std::pair<const wchar_t*, DWORD>> values) {
+bool WriteSettings(SettingDwords values) {
     bool written = true;
     for (const auto& [name, value] : values) {
         written &= RegSetKeyValueW(HKEY_CURRENT_USER, kSettingsKeyPath, name, REG_DWORD, &value,
