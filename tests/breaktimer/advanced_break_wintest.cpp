@@ -86,13 +86,11 @@ TEST_F(AdvancedBreak, OpeningShowsTheSettingsAndMissingFilesBlockOkOnlyWhenUsed)
         SendMessageW(dialog.Item(IDC_BREAK_OPACITY), CB_SETCURSEL, 6, 0);
         ASSERT_TRUE(dialog.PressAndWaitForEnd(IDOK));
     }
-    const std::pair<const wchar_t*, DWORD> dwords[] = {
+    const SettingDwords dwords = {
         {L"BreakPlaySoundFile", 0},      {L"BreakOpacity", 70},    {L"BreakTimerPosition", 8},
         {L"BreakShowBackgroundFile", 1}, {L"BreakShowDesktop", 1}, {L"BreakBackgroundStretch", 1},
     };
-    for (const auto& [name, value] : dwords) {
-        EXPECT_EQ(StoredSetting(name), value) << name;
-    }
+    ExpectStored(dwords);
     EXPECT_EQ(s.BreakTimerPosition, 8);
     EXPECT_EQ(StoredText(L"BreakBackgroundFile"), missing);
     EXPECT_EQ(StoredText(L"BreakSoundFile"), missing);

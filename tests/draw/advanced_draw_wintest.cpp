@@ -52,15 +52,13 @@ TEST_F(AdvancedDraw, OkTestsOnlyTickedPicturesAndThenStoresTheFourteenValues) {
         dialog.Click(IDC_WHITEBOARD_USE_PICTURE);
         ASSERT_TRUE(dialog.PressAndWaitForEnd(IDOK));
     }
-    const std::pair<const wchar_t*, DWORD> dwords[] = {
+    const SettingDwords dwords = {
         {L"PenColorR", 0xFF},        {L"PenColorG", 0xFF00},     {L"PenColorB", 0xFF0000},
         {L"PenColorO", 0x123456},    {L"PenColorP", 0xFF80FF},   {L"PenColorY", 0xFFFF},
         {L"HighligterSupported", 1}, {L"HighligterOpacity", 50}, {L"PadColorW", 0xABCDEF},
         {L"PadColorK", 0},           {L"UseBKBmpW", 0},          {L"UseBKBmpK", 1},
     };
-    for (const auto& [name, value] : dwords) {
-        EXPECT_EQ(StoredSetting(name), value) << name;
-    }
+    ExpectStored(dwords);
     EXPECT_EQ(StoredText(L"WPadBackgroundFile"), missing);
     EXPECT_EQ(StoredText(L"KPadBackgroundFile"), std::wstring(picture));
     EXPECT_EQ(StoredSetting(L"PenColor"), std::nullopt); // the current colour is not this dialog's

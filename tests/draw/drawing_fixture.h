@@ -85,14 +85,14 @@ class Drawing : public MainWindowTest {
         return Differences(WorkingImage(), expected, MarkerSquare());
     }
     void EnterDrawing() { // the draw hotkey: the capture at 1.0, drawing at once
-        SendMessageW(window, WM_HOTKEY, 2, 0);
+        Hotkey(window, HotkeyId::Draw);
         ASSERT_EQ(app.drawMode, 1);
     }
     void EnterZoomAtTwo() { // the zoom hotkey, not animated: 2.0 around the screen's centre
         PressZoom();
         Move({960, 540});
     }
-    void PressZoom() { SendMessageW(window, WM_HOTKEY, 0, 0); }
+    void PressZoom() { Hotkey(window, HotkeyId::Zoom); }
     void Move(POINT p, WPARAM keys = 0) { Send(WM_MOUSEMOVE, keys, p); }
     void Press(POINT p, WPARAM keys = 0) { Send(WM_LBUTTONDOWN, MK_LBUTTON | keys, p); }
     void Release(POINT p, WPARAM keys = 0) { Send(WM_LBUTTONUP, keys, p); }

@@ -1,7 +1,8 @@
 // End to end: the break screen as the screen shows it. Over a slide: the countdown centred as
-// drawn here, its arrow keys, and the faded desktop faded once, also after an end and a start
-// and on a restart; then the corner cell with the time since expiry below it over a centred
-// picture. (Restarts that fail and the opacity are tested in the Windows layer.)
+// drawn here, and the faded desktop faded once, also after an end and a start and on a restart
+// (shortened with Left first, so that the restart shows); then the corner cell with the time since
+// expiry below it over a centred picture. (Restarts that fail and the opacity are tested in the
+// Windows layer.)
 #include <algorithm>
 #include <climits>
 #include <cstdlib>
@@ -62,7 +63,7 @@ bool ShowsTheSlideFadedOnce(const Screenshot& slide) {
 
 using Break = ProgramTest;
 
-TEST_F(Break, OverTheFadedDesktopTheCountdownIsCentredItsArrowsWorkAndRestartsFadeItOnce) {
+TEST_F(Break, OverTheFadedDesktopTheCountdownIsCentredAndRestartsFadeItOnce) {
     MoveMouseTo({700, 300});
     PatternWindow slide;
     ASSERT_TRUE(WaitUntil(ScreenShowsPlainPattern));
@@ -72,11 +73,6 @@ TEST_F(Break, OverTheFadedDesktopTheCountdownIsCentredItsArrowsWorkAndRestartsFa
     ASSERT_TRUE(HotkeyShows(kBreakKey));
     EXPECT_TRUE(WaitUntil(fadedOnce)) << "the first start";
     ASSERT_TRUE(CountdownAppears({L"09:59", L"09:58", L"09:57", L"09:56", L"09:55"}));
-    ASSERT_TRUE(WaitForKeys());
-    PressKey(VK_RIGHT);
-    EXPECT_TRUE(CountdownAppears({L"10:00"})); // whole tens up, for a whole second
-    PressKey(VK_LEFT);
-    EXPECT_TRUE(CountdownAppears({L"09:50", L"09:49", L"09:40", L"09:39"}));
     ASSERT_TRUE(Escape());
     ASSERT_TRUE(WaitUntil(ScreenShowsPlainPattern));
 

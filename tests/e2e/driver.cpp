@@ -119,7 +119,7 @@ HWND VistrelProcess::WaitForOptionsDialog() const {
             const std::vector<HWND> dialogs = OptionsDialogsOf(Id());
             dialog = dialogs.size() == 1 ? dialogs[0] : nullptr;
             return dialog != nullptr && GetForegroundWindow() == dialog &&
-                   !ControlText(GetDlgItem(dialog, IDC_VERSION_LINE)).empty() && Idle();
+                   !WindowText(GetDlgItem(dialog, IDC_VERSION_LINE)).empty() && Idle();
         },
         10000);
     return dialog;
@@ -166,13 +166,6 @@ HWND DescendantOf(HWND root, int id) {
     return nullptr;
 }
 
-std::wstring ControlText(HWND control) {
-    wchar_t text[256] = {};
-    SendMessageTimeoutW(control, WM_GETTEXT, 256, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG,
-                        2000, nullptr);
-    return text;
-}
-
 std::vector<HWND> OptionsDialogsOf(DWORD processId) {
     std::vector<HWND> found;
     for (HWND dialog : TopLevelWindowsOf(processId, L"#32770", true)) {
@@ -203,22 +196,11 @@ std::optional<POINT> TrayIconOnScreen() {
 }
 
 void ClearProgramRegistry(bool firstRun) {
-    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\tarnove");
-    RegDeleteKeyValueW(HKEY_CURRENT_USER, kTestRunKey, L"Vistrel");
+    RegDeleteTreeW(HKEY_CURRENT_USER, kVendorKeyPath);
+    RegDeleteKeyValueW(HKEY_CURRENT_USER, kRunKeyPath, L"Vistrel");
     if (!firstRun) {
         WriteSettings({{L"OptionShown", 1}});
     }
-}
-
-void WriteSettings(std::initializer_list<std::pair<const wchar_t*, DWORD>> values) {
-    for (const auto& [name, value] : values) {
-        RegSetKeyValueW(HKEY_CURRENT_USER, kTestSettingsKey, name, REG_DWORD, &value, sizeof value);
-    }
-}
-
-void WriteString(const wchar_t* name, const std::wstring& value, const wchar_t* key) {
-    RegSetKeyValueW(HKEY_CURRENT_USER, key, name, REG_SZ, value.c_str(),
-                    static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
 }
 
 std::optional<std::wstring> ReadString(const wchar_t* keyPath, const wchar_t* name) {
@@ -378,13 +360,16 @@ Screenshot CaptureSettledScreen(DWORD timeoutMs) {
 Screenshot PixelsOfBitmap(HBITMAP bitmap) {
     BITMAP size = {};
     GetObjectW(bitmap, sizeof size, &size);
-    return Painted(size.bmWidth, size.bmHeight, [&](HDC dc) {
-        BITMAPINFO info = TopDown32(size.bmWidth, size.bmHeight);
-        std::vector<uint32_t> bits(static_cast<size_t>(size.bmWidth) * size.bmHeight);
-        GetDIBits(dc, bitmap, 0, size.bmHeight, bits.data(), &info, DIB_RGB_COLORS);
-        SetDIBitsToDevice(dc, 0, 0, size.bmWidth, size.bmHeight, 0, 0, 0, size.bmHeight,
-                          bits.data(), &info, DIB_RGB_COLORS);
-    });
+    Screenshot shot = {size.bmWidth, size.bmHeight,
+                       std::vector<uint32_t>(static_cast<size_t>(size.bmWidth) * size.bmHeight)};
+    BITMAPINFO info = TopDown32(shot.width, shot.height);
+    HDC screen = GetDC(nullptr);
+    GetDIBits(screen, bitmap, 0, shot.height, shot.pixels.data(), &info, DIB_RGB_COLORS);
+    ReleaseDC(nullptr, screen);
+    for (uint32_t& pixel : shot.pixels) {
+        pixel &= 0xFFFFFF; // the top byte is no colour
+    }
+    return shot;
 }
 
 Screenshot ClipboardPicture() {

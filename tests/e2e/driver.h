@@ -39,7 +39,6 @@ inline const auto HasKeyboardFocus = [](HWND w) {
     return GetForegroundWindow() == w && HasFocus(w);
 };
 HWND DescendantOf(HWND root, int id);                // visible; an options page is a child
-std::wstring ControlText(HWND control);              // WM_GETTEXT reaches others
 std::vector<HWND> OptionsDialogsOf(DWORD processId); // the visible ones
 // Posts the button's command to the dialog and waits until it has gone.
 bool CloseDialog(HWND dialog, int button = IDCANCEL);
@@ -82,14 +81,9 @@ struct VistrelProcess {
 // the bottom right of the screen, as it is now; none when the icon is not there.
 std::optional<POINT> TrayIconOnScreen();
 
-// The current user's registry, where the program keeps its settings (read with StoredSetting).
-constexpr const wchar_t* kTestSettingsKey = L"Software\\tarnove\\Vistrel";
-constexpr const wchar_t* kTestRunKey = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+// The current user's registry, where the program keeps its settings (stored_settings.h).
 // The vendor key and the Run value removed; then, unless `firstRun`, the first run marked done.
 void ClearProgramRegistry(bool firstRun = true);
-void WriteSettings(std::initializer_list<std::pair<const wchar_t*, DWORD>> values); // DWORDs
-void WriteString(const wchar_t* name, const std::wstring& value,
-                 const wchar_t* key = kTestSettingsKey);
 std::optional<std::wstring> ReadString(const wchar_t* keyPath, const wchar_t* name);
 
 // A global hotkey (hotkey-control encoding: 0x231 is Ctrl+1) registered by this process under

@@ -1,8 +1,7 @@
 // End to end: languages in the real program. The options dialog's language button switches to
 // the built-in Simplified Chinese and reopens the dialog translated; the tray menu follows, and
-// so does a new start from the stored choice. A "*.lang" file still loads after a file dialog moved
-// the current directory. Menus of another process cannot be read, so the program's menu is
-// compared, pixel for pixel, with menus built here from the expected texts.
+// so does a new start from the stored choice. Menus of another process cannot be read, so the
+// program's menu is compared, pixel for pixel, with menus built here from the expected texts.
 #include <atomic>
 #include <string>
 #include <vector>
@@ -72,8 +71,8 @@ TEST_F(Language, TheLanguageButtonReopensTheOptionsInChineseAndTheTrayMenuFollow
     HWND chinese = WaitForOptionsDialog();
     ASSERT_NE(chinese, nullptr);
     EXPECT_NE(chinese, dialog);
-    EXPECT_EQ(ControlText(GetDlgItem(chinese, IDCANCEL)), L"取消");
-    EXPECT_EQ(ControlText(DescendantOf(chinese, IDC_ZOOM_HOTKEY_LABEL)), L"放大快捷键：");
+    EXPECT_EQ(WindowText(GetDlgItem(chinese, IDCANCEL)), L"取消");
+    EXPECT_EQ(WindowText(DescendantOf(chinese, IDC_ZOOM_HOTKEY_LABEL)), L"放大快捷键：");
     ASSERT_TRUE(CloseDialog(chinese));
 
     // The real tray menu's picture, now and after a restart from the stored choice.

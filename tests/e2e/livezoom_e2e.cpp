@@ -1,8 +1,8 @@
 // End to end: live zoom over the desktop with the stand-in magnification library (Wine has
 // none). Installed into the prefix's system directory before the program starts, it records the
-// transforms and source rectangles the program hands it in a named mapping, which tell the level
-// and what part of the screen is shown. A failing start and the hand-over of the pen width are
-// tested in the Windows layer.
+// last transform and source rectangle the program hands it in a named mapping, which tell the
+// level and what part of the screen is shown. A failing start and the hand-over of the pen width
+// are tested in the Windows layer.
 #include "e2e/program_test.h"
 #include "support/magnification_standin/standin_record.h"
 
@@ -46,11 +46,10 @@ class LiveZoom : public ProgramTest {
     // and the last source rectangle that one, in screen coordinates.
     bool WaitFor(float level, int x, int y, int width, int height) const {
         return WaitUntil([&] {
-            const long count = record->transformCount;
-            const float* m = record->transforms[(count + kStandInHistory - 1) % kStandInHistory].m;
+            const volatile float* m = record->transform;
             const volatile long* s = record->source;
-            return count > 0 && record->sourceCount > 0 && m[0] == level && m[2] == 0.0f &&
-                   m[5] == 0.0f && s[0] == x && s[1] == y && s[2] == x + width &&
+            return record->transformCount > 0 && record->sourceCount > 0 && m[0] == level &&
+                   m[2] == 0.0f && m[5] == 0.0f && s[0] == x && s[1] == y && s[2] == x + width &&
                    s[3] == y + height;
         });
     }

@@ -55,7 +55,7 @@ TEST_F(Startup, FirstRunOpensTheOptionsStoresOnlyThePathAndTheDefaultsThenTakeNo
     std::sort(names.begin(), names.end());
     EXPECT_EQ(names, (std::vector<std::wstring>{L"Filepath", L"OptionShown"}));
     EXPECT_EQ(StoredText(L"Filepath"), VistrelExePath());
-    EXPECT_FALSE(ReadString(kTestRunKey, L"Vistrel").has_value());
+    EXPECT_FALSE(ReadString(kRunKeyPath, L"Vistrel").has_value());
 
     // Working hotkeys although the dialog was cancelled; no live zoom without a magnifier.
     ExpectTheBreakHotkeyAnswers();
@@ -75,7 +75,7 @@ TEST_F(Startup, FirstRunOpensTheOptionsStoresOnlyThePathAndTheDefaultsThenTakeNo
     for (const WORD digit : {'1', '2', '3', '4'}) {
         PressKey(digit, {VK_SHIFT});
     }
-    EXPECT_TRUE(WaitUntil([&] { return ControlText(other.window) == L"!@#$"; }));
+    EXPECT_TRUE(WaitUntil([&] { return WindowText(other.window) == L"!@#$"; }));
     EXPECT_FALSE(Shown());
 }
 
@@ -156,8 +156,9 @@ TEST_F(Startup, StoredHotkeysStayAKeyThatTypesBecomesCtrlPlusItAtOkAndTheClearSw
     EXPECT_TRUE(Escape());
 
     // The clear switch removes everything, also while an instance runs.
-    WriteString(L"Left", L"by another tool", L"Software\\tarnove\\Other\\Deeper");
-    WriteString(L"Vistrel", L"\"Z:\\Vistrel64.exe\"", kTestRunKey);
+    WriteString(L"Left", L"by another tool",
+                (std::wstring(kVendorKeyPath) + L"\\Other\\Deeper").c_str());
+    WriteString(L"Vistrel", L"\"Z:\\Vistrel64.exe\"", kRunKeyPath);
 
     VistrelProcess clearing;
     clearing.Start(L"/ClearReg");
@@ -171,9 +172,9 @@ TEST_F(Startup, StoredHotkeysStayAKeyThatTypesBecomesCtrlPlusItAtOkAndTheClearSw
     EXPECT_EQ(clearing.WaitForExit(5000), 1u);
 
     HKEY vendor = nullptr;
-    EXPECT_NE(RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\tarnove", 0, KEY_READ, &vendor),
+    EXPECT_NE(RegOpenKeyExW(HKEY_CURRENT_USER, kVendorKeyPath, 0, KEY_READ, &vendor),
               ERROR_SUCCESS);
-    EXPECT_FALSE(ReadString(kTestRunKey, L"Vistrel").has_value());
+    EXPECT_FALSE(ReadString(kRunKeyPath, L"Vistrel").has_value());
     EXPECT_TRUE(Running());
 }
 

@@ -290,7 +290,7 @@ int RunTour(Tour& tour) {
     HWND options = vistrel.WaitForOptionsDialog();
     tour.Step("options", "The options dialog (tray menu, Options)", [&] {
         return options != nullptr &&
-               ControlText(GetDlgItem(options, IDC_VERSION_LINE)) == L"" VISTREL_VERSION_TEXT &&
+               WindowText(GetDlgItem(options, IDC_VERSION_LINE)) == L"" VISTREL_VERSION_TEXT &&
                (CaptureSettledScreen(), true);
     });
     CloseDialog(options);

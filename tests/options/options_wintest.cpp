@@ -105,13 +105,12 @@ TEST_F(OptionsDialog, OkStoresAndRegistersOnceNoHotkeyConflicts) {
                   L"AnimateZoom", L"BreakFontColor", L"BreakTimeout", L"BreakUsePenColor", L"Font",
                   L"HotkeyBreak", L"HotkeyDraw", L"HotkeyLivezoom", L"HotkeyZoom", L"OptionShown",
                   L"ShowExpiredTime", L"ShowTrayIcon", L"ZoominSliderLevel"}));
-    const std::pair<const wchar_t*, DWORD> stored[] = {
-        {L"ShowTrayIcon", 0},      {L"HotkeyZoom", 0x651},          {L"AnimateZoom", 0},
-        {L"ZoominSliderLevel", 5}, {L"HotkeyDraw", 0x444},          {L"HotkeyBreak", 0},
-        {L"BreakTimeout", 25},     {L"BreakFontColor", 0x00C08040}, {L"BreakUsePenColor", 0},
-        {L"ShowExpiredTime", 0}};
-    for (const auto& [name, value] : stored)
-        EXPECT_EQ(StoredSetting(name), value) << name;
+    const SettingDwords stored = {{L"ShowTrayIcon", 0},     {L"HotkeyZoom", 0x651},
+                                  {L"AnimateZoom", 0},      {L"ZoominSliderLevel", 5},
+                                  {L"HotkeyDraw", 0x444},   {L"HotkeyBreak", 0},
+                                  {L"BreakTimeout", 25},    {L"BreakFontColor", 0x00C08040},
+                                  {L"BreakUsePenColor", 0}, {L"ShowExpiredTime", 0}};
+    ExpectStored(stored);
     EXPECT_TRUE(HotkeyHeld(MOD_CONTROL | MOD_ALT, 'Q'));
     EXPECT_TRUE(HotkeyHeld(MOD_ALT, 'D'));
     EXPECT_FALSE(HotkeyHeld(MOD_CONTROL, '1'));

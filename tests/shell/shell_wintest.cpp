@@ -20,6 +20,7 @@
 #include "settings/registry_store.h"
 #include "shell/optional_functions.h"
 #include "shell/relaunch.h"
+#include "shell/relaunch_rules.h"
 #include "shell/single_instance.h"
 #include "support/dialog_runner.h"
 #include "support/unwritable_folder.h"
@@ -184,7 +185,7 @@ bool SamePath(const fs::path& a, const fs::path& b) {
 fs::path UsersCopyRoot() {
     wchar_t local[MAX_PATH] = {};
     SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, local);
-    return fs::path(local) / L"Vistrel";
+    return PerUserCopyRoot(local);
 }
 
 // Each test plays the 32-bit program in a folder of its own and tells the child how to behave.

@@ -7,6 +7,8 @@
 #include "draw/sticky_keys.h"
 #include "settings/registry_store.h"
 #include "shell/optional_functions.h"
+#include "support/mode_cycles.h"
+#include "support/stored_settings.h"
 #include "zoom/app_state.h"
 #include "zoom/main_window.h"
 #include "zoom/zoom_view.h"
@@ -49,10 +51,7 @@ void MainWindowTest::SetUp() {
         return std::exchange(standInExecutionState, state);
     };
     RegDeleteTreeW(HKEY_CURRENT_USER, kVendorKeyPath);
-    const DWORD shown = 1;
-    ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, kSettingsKeyPath, L"OptionShown", REG_DWORD,
-                              &shown, sizeof shown),
-              ERROR_SUCCESS);
+    ASSERT_TRUE(WriteSettings({{L"OptionShown", 1}}));
     ResetAppState();
     BindOptionalFunctions();
     zoomExitPauseMs = 0;
@@ -69,7 +68,7 @@ void MainWindowTest::TearDown() {
     if (IsWindow(window)) {
         if (app.zoomActive) {
             app.settings.AnimateZoom = 0;
-            SendMessageW(window, WM_HOTKEY, 0, 0);
+            Hotkey(window, HotkeyId::Zoom);
         }
         for (int id = 0; id < 4; ++id) {
             UnregisterHotKey(window, id);

@@ -15,14 +15,14 @@ HWND FindDialog(DWORD processId, const std::vector<HWND>& skip = {}) {
     return nullptr;
 }
 
+} // namespace
+
 std::wstring WindowText(HWND window) {
     wchar_t text[1024] = {};
     SendMessageTimeoutW(window, WM_GETTEXT, std::size(text), reinterpret_cast<LPARAM>(text),
                         SMTO_ABORTIFHUNG, 2000, nullptr);
     return text;
 }
-
-} // namespace
 
 std::vector<HWND> TopLevelWindowsOf(DWORD processId, const wchar_t* className, bool visibleOnly) {
     struct Search {

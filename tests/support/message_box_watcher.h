@@ -16,6 +16,8 @@ struct DialogSnapshot {
     std::wstring Text() const;        // the texts joined with newlines, for matching
 };
 
+// A window's text by WM_GETTEXT, which reaches windows of other processes too.
+std::wstring WindowText(HWND window);
 // The top-level windows of a class that a process (0: any process) owns, in z-order.
 std::vector<HWND> TopLevelWindowsOf(DWORD processId, const wchar_t* className, bool visibleOnly);
 

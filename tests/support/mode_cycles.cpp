@@ -4,14 +4,9 @@
 #include <psapi.h>
 
 #include "zoom/app_state.h"
-#include "zoom/hotkey_value.h"
 #include "zoom/message_ids.h"
 
 namespace {
-
-void Hotkey(HWND mainWindow, HotkeyId id) {
-    SendMessageW(mainWindow, WM_HOTKEY, static_cast<WPARAM>(id), 0);
-}
 
 void Stroke(HWND mainWindow, int x, int y) {
     SendMessageW(mainWindow, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
@@ -29,6 +24,10 @@ void CALLBACK CancelOptions(HWND, UINT, UINT_PTR, DWORD) {
 }
 
 } // namespace
+
+void Hotkey(HWND mainWindow, HotkeyId id) {
+    SendMessageW(mainWindow, WM_HOTKEY, static_cast<WPARAM>(id), 0);
+}
 
 void HoldKey(int key, bool down) {
     BYTE keyboard[256];

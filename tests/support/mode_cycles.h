@@ -5,9 +5,13 @@
 
 #include <windows.h>
 
+#include "zoom/hotkey_value.h"
+
 // Dispatches what the queue holds, as the message loop would: window-manager traffic must not
 // pile up in the queue between cycles.
 void PumpMessages();
+// The hotkey `id` as the system reports it to the main window.
+void Hotkey(HWND mainWindow, HotkeyId id);
 // Holds a key down, or lets it go, in this thread's keyboard state (which GetKeyState reads).
 void HoldKey(int key, bool down);
 

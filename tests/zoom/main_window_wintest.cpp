@@ -65,11 +65,11 @@ const auto ObjectsBesidesTheKeptView = [] {
 void ZoomInAndOut(
     HWND window, const std::function<void()>& whileZoomed = [] {}) {
     app.settings.AnimateZoom = 0;
-    SendMessageW(window, WM_HOTKEY, 0, 0);
+    Hotkey(window, HotkeyId::Zoom);
     ASSERT_EQ(app.zoomActive, 1);
     UpdateWindow(window);
     whileZoomed();
-    SendMessageW(window, WM_HOTKEY, 0, 0);
+    Hotkey(window, HotkeyId::Zoom);
     ASSERT_EQ(app.zoomActive, 0);
     PumpMessages();
 }
@@ -114,14 +114,14 @@ TEST_F(MainWindow, CreationFocusLossAndTheZoomHotkeyUnderTheOptionsDialog) {
 
     // The zoom hotkey waits for the options dialog, and ends a draw hotkey's zoom at once.
     app.optionsDialog = window; // any window: only its presence counts
-    SendMessageW(window, WM_HOTKEY, 0, 0);
+    Hotkey(window, HotkeyId::Zoom);
     EXPECT_EQ(app.zoomActive, 0);
     app.optionsDialog = nullptr;
-    SendMessageW(window, WM_HOTKEY, 2, 0);
+    Hotkey(window, HotkeyId::Draw);
     ASSERT_EQ(app.zoomActive, 1);
     EXPECT_EQ(std::pair(app.currentZoom, app.targetZoom), std::pair(1.0f, 1.0f));
     EXPECT_EQ(app.drawMode, 1);
-    SendMessageW(window, WM_HOTKEY, 0, 0); // nothing to animate at 1.0: it ends in the hotkey
+    Hotkey(window, HotkeyId::Zoom); // nothing to animate at 1.0: it ends in the hotkey
     EXPECT_EQ(app.zoomActive, 0);
     EXPECT_EQ(app.imageDC, nullptr);
 }
@@ -129,7 +129,7 @@ TEST_F(MainWindow, CreationFocusLossAndTheZoomHotkeyUnderTheOptionsDialog) {
 TEST_F(MainWindow, EnteringZoomCapturesTheMonitorAndLeavingKeepsOnlyItsSurfaces) {
     CreateMain();
     SetCursorPos(600, 300);
-    SendMessageW(window, WM_HOTKEY, 0, 0);
+    Hotkey(window, HotkeyId::Zoom);
     ASSERT_EQ(app.zoomActive, 1);
     EXPECT_EQ(app.captureWidth, GetSystemMetrics(SM_CXSCREEN));
     EXPECT_EQ(app.captureHeight, GetSystemMetrics(SM_CYSCREEN));
@@ -149,7 +149,7 @@ TEST_F(MainWindow, EnteringZoomCapturesTheMonitorAndLeavingKeepsOnlyItsSurfaces)
     EXPECT_EQ(app.drawMode, 0);
     EXPECT_EQ(UndoDepth(), 0);
 
-    SendMessageW(window, WM_HOTKEY, 0, 0); // animated zoom-out: the timers run until it ends
+    Hotkey(window, HotkeyId::Zoom); // animated zoom-out: the timers run until it ends
     ASSERT_TRUE(WaitUntil([] { return PumpMessages(), app.zoomActive == 0; }));
     EXPECT_FALSE(IsWindowVisible(window));
     ExpectDeleted(objects);

@@ -1,6 +1,6 @@
 // A stand-in for the system's magnification library, for the live-zoom tests under Wine, which
-// has none. It registers a "Magnifier" window class that draws nothing and records what the
-// program asks of it (see standin_record.h). Never shipped with the program.
+// has none. It registers a "Magnifier" window class that draws nothing and records the last
+// transform and source the program hands it (see standin_record.h). Never shipped.
 #include <windows.h>
 
 #include <algorithm>
@@ -24,9 +24,6 @@ StandInRecord* Record() {
 }
 
 LRESULT CALLBACK MagnifierProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE && Record() != nullptr && record->failControl != 0) {
-        return FALSE;
-    }
     if (message == WM_PAINT) {
         ValidateRect(window, nullptr);
         return 0;
@@ -39,10 +36,6 @@ LRESULT CALLBACK MagnifierProc(HWND window, UINT message, WPARAM wParam, LPARAM 
 extern "C" {
 
 __declspec(dllexport) BOOL WINAPI MagInitialize() {
-    StandInRecord* r = Record();
-    if (r != nullptr && (InterlockedIncrement(&r->initializeCalls), r->failInitialize != 0)) {
-        return FALSE;
-    }
     // Created with the program's instance, as the real one.
     WNDCLASSW type = {CS_GLOBALCLASS, MagnifierProc, 0, 0, module, 0, 0, 0, 0, L"Magnifier"};
     RegisterClassW(&type);
@@ -58,7 +51,7 @@ __declspec(dllexport) BOOL WINAPI MagSetWindowTransform(HWND, const float* matri
     if (r == nullptr || matrix == nullptr) {
         return FALSE;
     }
-    std::copy(matrix, matrix + 9, r->transforms[unsigned(r->transformCount) % kStandInHistory].m);
+    std::copy(matrix, matrix + 9, r->transform);
     InterlockedIncrement(&r->transformCount);
     return TRUE;
 }
