@@ -420,6 +420,7 @@ TEST(Is64BitSystem, EachSystemAsItsFunctionsAnswer) {
              SystemAnswers{"32-bit Windows 10", i386, -1, 0, false},
              SystemAnswers{"ARM64, Windows 11", arm64, 1, 1, true},
              SystemAnswers{"ARM64 without x64", arm64, 0, 1, false},
+             SystemAnswers{"ARM64, x64 in kernel mode only", arm64, 2, 1, false},
              SystemAnswers{"ARM64, failed answer", arm64, -2, 1, false},
              SystemAnswers{"ARM64, Windows 10", arm64, -1, 1, false},
              SystemAnswers{"x64, Windows 7", -1, -1, 1, true},
